@@ -1,0 +1,193 @@
+#include <app/settings_file.h>
+
+#include <app/ascii.h>
+#include <app/messages.h>
+#include <app/safe_file.h>
+
+#include <charconv>
+#include <optional>
+#include <vector>
+
+namespace quillet {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
+  return s.substr(b, e - b);
+}
+
+// The file cut into lines, each without its line end.
+struct Lines {
+  std::vector<std::string_view> lines;
+  std::string eol = "\n";
+};
+
+Lines Split(std::string_view text) {
+  Lines out;
+  size_t start = 0;
+  bool eolSeen = false;
+  while (start < text.size()) {
+    size_t nl = text.find('\n', start);
+    size_t end = nl == std::string_view::npos ? text.size() : nl;
+    std::string_view line = text.substr(start, end - start);
+    if (!eolSeen && nl != std::string_view::npos) {
+      eolSeen = true;
+      if (!line.empty() && line.back() == '\r') out.eol = "\r\n";
+    }
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    out.lines.push_back(line);
+    if (nl == std::string_view::npos) break;
+    start = nl + 1;
+  }
+  return out;
+}
+
+// A section header "[name]" gives its name.
+std::optional<std::string_view> SectionName(std::string_view line) {
+  std::string_view t = Trim(line);
+  if (t.size() < 2 || t.front() != '[') return std::nullopt;
+  size_t close = t.find(']');
+  if (close == std::string_view::npos) return std::nullopt;
+  return Trim(t.substr(1, close - 1));
+}
+
+// A "key=value" line gives its key and value.
+bool KeyValue(std::string_view line, std::string_view& key, std::string_view& value) {
+  std::string_view t = Trim(line);
+  if (t.empty() || t.front() == ';') return false;
+  size_t eq = t.find('=');
+  if (eq == std::string_view::npos) return false;
+  key = Trim(t.substr(0, eq));
+  value = Trim(t.substr(eq + 1));
+  return true;
+}
+
+std::optional<std::string> ReadFileIfPresent(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return std::nullopt;
+  try {
+    return ReadWholeFile(path);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+bool ParseIniInteger(std::string_view text, int& value) {
+  text = Trim(text);
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    std::string_view digits = text.substr(2);
+    uint32_t v = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v, 16);
+    if (ec != std::errc() || end != digits.data() + digits.size()) return false;
+    value = int(v);
+    return true;
+  }
+  if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+  int v = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v, 10);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return false;
+  value = v;
+  return true;
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view defaultValue) const {
+  std::optional<std::string> text = ReadFileIfPresent(path_);
+  if (!text) return std::string(defaultValue);
+  bool inSection = false;
+  for (std::string_view line : Split(*text).lines) {
+    if (auto name = SectionName(line)) {
+      inSection = EqualNoCase(*name, section);
+      continue;
+    }
+    std::string_view k, v;
+    if (inSection && KeyValue(line, k, v) && EqualNoCase(k, key)) {
+      return std::string(v.substr(0, kMaxValueLength));
+    }
+  }
+  return std::string(defaultValue);
+}
+
+int TIniFile::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {
+  int value = defaultValue;
+  if (!ParseIniInteger(ReadString(section, key, ""), value)) return defaultValue;
+  return value;
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
+  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key,
+                           std::string_view value) {
+  std::error_code ec;
+  std::string old;
+  if (std::filesystem::exists(path_, ec)) {
+    // A file that is there but cannot be read must not be replaced by one
+    // holding only the new key.
+    try {
+      old = ReadWholeFile(path_);
+    } catch (const Error&) {
+      throw Error("Unable to write to " + path_.string());
+    }
+  }
+  Lines file = Split(old);
+  std::string entry = std::string(key) + "=" + std::string(value);
+
+  // Find the key's line, or the place after the section's last non-blank line.
+  std::optional<size_t> replace, insertAt;
+  std::string replaced;  // a replaced key keeps the spelling it had in the file
+  bool inSection = false;
+  for (size_t i = 0; i < file.lines.size() && !replace; ++i) {
+    std::string_view line = file.lines[i];
+    if (auto name = SectionName(line)) {
+      inSection = EqualNoCase(*name, section);
+      if (inSection) insertAt = i + 1;
+      continue;
+    }
+    std::string_view k, v;
+    if (!inSection) continue;
+    if (KeyValue(line, k, v) && EqualNoCase(k, key)) {
+      replace = i;
+      replaced = std::string(k) + "=" + std::string(value);
+    } else if (!Trim(line).empty()) {
+      insertAt = i + 1;
+    }
+  }
+
+  std::vector<std::string_view> lines = file.lines;
+  std::string header = "[" + std::string(section) + "]";
+  if (replace) {
+    lines[*replace] = replaced;
+  } else if (insertAt) {
+    lines.insert(lines.begin() + std::ptrdiff_t(*insertAt), entry);
+  } else {
+    lines.push_back(header);
+    lines.push_back(entry);
+  }
+
+  std::string out;
+  for (std::string_view line : lines) {
+    out.append(line);
+    out.append(file.eol);
+  }
+  try {
+    WriteFileSafely(path_, out);
+  } catch (const Error&) {
+    throw Error("Unable to write to " + path_.string());
+  }
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+}  // namespace quillet

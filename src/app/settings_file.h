@@ -1,0 +1,51 @@
+/** The settings file: strings, integers and booleans by section and key, in the INI text layout. */
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace quillet {
+
+// One INI file on disk. Nothing is cached: every read opens, reads and closes
+// the file, every write reads it, changes one line and writes it back through
+// a temporary file that replaces the old one.
+//
+// Layout: "[Section]" opens a section; "key=value" lines follow. Sections and
+// keys match without regard to ASCII letter case; blanks around names and
+// values are ignored; lines starting with ';' are comments. Values are kept
+// as bytes, exactly as written. Line ends may be "\n" or "\r\n".
+//
+//   [Default Font]
+//   Name=Arial
+//   Size=0x0C      ReadInteger gives 12
+class TIniFile {
+ public:
+  explicit TIniFile(std::filesystem::path path) : path_(std::move(path)) {}
+  const std::filesystem::path& FileName() const { return path_; }
+
+  // The value, cut to 1023 bytes; the default when the file, section or key is missing.
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view defaultValue) const;
+  // Decimal with an optional "-", or hexadecimal after "0x"/"0X"; anything
+  // that is not such a number, or does not fit 32 bits, gives the default.
+  int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
+  // The integer rule; any non-zero value is true.
+  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+
+  // A write that the file system refuses throws Error "Unable to write to <path>"
+  // and leaves the old file as it was.
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view key, int value);
+  void WriteBool(std::string_view section, std::string_view key, bool value);
+
+  static constexpr size_t kMaxValueLength = 1023;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Reads an integer by the settings-file rule; nothing when the text is not one.
+bool ParseIniInteger(std::string_view text, int& value);
+
+}  // namespace quillet

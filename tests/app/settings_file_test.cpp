@@ -1,0 +1,137 @@
+#include <app/settings_file.h>
+
+#include <app/cipher.h>
+#include <app/messages.h>
+#include <app/safe_file.h>
+
+#include "../support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+TEST(IniInteger, ReadsDecimalAndHexAndRefusesTheRest) {
+  struct Case {
+    const char* text;
+    std::optional<int> value;
+  } cases[] = {
+      {"12", 12},       {"-5", -5},           {"+7", 7},
+      {" 42 ", 42},     {"0x0C", 12},         {"0X1f", 31},
+      {"0xFFFFFFFF", -1}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+      {"", {}},         {"abc", {}},          {"12abc", {}},
+      {"0x", {}},       {"0xG1", {}},         {"2147483648", {}},
+      {"0x100000000", {}}, {"1.5", {}},       {"- 3", {}},
+  };
+  for (const Case& c : cases) {
+    int value = -999;
+    EXPECT_EQ(ParseIniInteger(c.text, value), c.value.has_value()) << c.text;
+    if (c.value) {
+      EXPECT_EQ(value, *c.value) << c.text;
+    }
+  }
+}
+
+TEST(IniFile, ReadsBySectionAndKeyWithoutRegardToCase) {
+  TempDir dir;
+  auto path = dir.Write("QX.INI",
+                        "; written by hand\r\n"
+                        "[Default Font]\r\n"
+                        "Name = Times New Roman \r\n"
+                        "Size=0x0C\r\n"
+                        "Bold=1\r\n"
+                        "Italic=junk\r\n"
+                        "\r\n"
+                        "[Icons]\r\n"
+                        "Name=elsewhere\r\n"
+                        ";Visible=1\r\n"
+                        "Top=-20\r\n");
+  TIniFile ini(path);
+  EXPECT_EQ(ini.ReadString("default font", "NAME", "Arial"), "Times New Roman");
+  EXPECT_EQ(ini.ReadInteger("Default Font", "Size", 10), 12);
+  EXPECT_TRUE(ini.ReadBool("Default Font", "Bold", false));
+  EXPECT_TRUE(ini.ReadBool("Default Font", "Italic", true));  // not a number: the default
+  EXPECT_FALSE(ini.ReadBool("Default Font", "Underline", false));
+  EXPECT_EQ(ini.ReadString("ICONS", "name", ""), "elsewhere");
+  EXPECT_FALSE(ini.ReadBool("Icons", "Visible", false));  // commented out
+  EXPECT_EQ(ini.ReadInteger("Icons", "Top", 100), -20);
+  EXPECT_EQ(ini.ReadString("Security", "Password", "none"), "none");
+
+  TIniFile missing(dir / "nothing.ini");
+  EXPECT_EQ(missing.ReadInteger("Default Font", "Size", 10), 10);
+  EXPECT_EQ(missing.ReadString("Default Font", "Name", "Arial"), "Arial");
+}
+
+TEST(IniFile, CutsLongStringsAt1023Characters) {
+  TempDir dir;
+  auto path = dir.Write("QX.INI", "[Icons]\nFile=" + std::string(2000, 'f') + "\n");
+  EXPECT_EQ(TIniFile(path).ReadString("Icons", "File", ""), std::string(1023, 'f'));
+}
+
+TEST(IniFile, WritesCreateReplaceAndAppendInPlace) {
+  TempDir dir;
+  TIniFile ini(dir / "QX.INI");
+  ini.WriteString("Default Font", "Name", "Arial");
+  ini.WriteInteger("Default Font", "Size", 10);
+  ini.WriteBool("Opening Screen", "show", true);
+  ini.WriteBool("Default Font", "Bold", false);
+  ini.WriteInteger("default font", "SIZE", -12);
+  ini.WriteString("Security", "Password", "");
+  EXPECT_EQ(ReadFile(dir / "QX.INI"),
+            "[Default Font]\n"
+            "Name=Arial\n"
+            "Size=-12\n"
+            "Bold=0\n"
+            "[Opening Screen]\n"
+            "show=1\n"
+            "[Security]\n"
+            "Password=\n");
+  EXPECT_EQ(ini.ReadString("Security", "Password", "x"), "");
+  EXPECT_EQ(ini.ReadInteger("Default Font", "Size", 0), -12);
+}
+
+TEST(IniFile, KeepsTheFileLinesAndLineEndsItDidNotTouch) {
+  TempDir dir;
+  auto path = dir.Write("QX.INI",
+                        "; mine\r\n[Icons]\r\nTop=1\r\n\r\n[Other]\r\nx = y\r\n");
+  TIniFile ini(path);
+  ini.WriteInteger("Icons", "Left", 5);
+  ini.WriteInteger("Icons", "Top", 2);
+  EXPECT_EQ(ReadFile(path), "; mine\r\n[Icons]\r\nTop=2\r\nLeft=5\r\n\r\n[Other]\r\nx = y\r\n");
+}
+
+TEST(IniFile, ScrambledPasswordBytesSurviveExactly) {
+  TempDir dir;
+  TIniFile ini(dir / "QX.INI");
+  for (const char* password : {"abc", "Secret 1", "        ", "zzzzzzzz", "A"}) {
+    ini.WriteString("Security", "Password", EncryptString(password));
+    EXPECT_EQ(Decryptstring(ini.ReadString("Security", "Password", "")), password);
+  }
+}
+
+TEST(IniFile, RefusedWriteRaisesAndLeavesTheOldFile) {
+  TempDir dir;
+  auto path = dir.Write("QX.INI", "[Default Font]\nName=Arial\n");
+  TIniFile ini(path);
+  SetWriteFaultHook([](std::string_view step) { return step != "write"; });
+  try {
+    ini.WriteString("Default Font", "Name", "Courier");
+    ADD_FAILURE() << "the write should have failed";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + path.string());
+  }
+  SetWriteFaultHook({});
+  EXPECT_EQ(ReadFile(path), "[Default Font]\nName=Arial\n");
+}
+
+TEST(IniFile, ANewDirectoryThatCannotBeCreatedRaises) {
+  TempDir dir;
+  TIniFile ini(dir / "no" / "such" / "QX.INI");
+  EXPECT_THROW(ini.WriteBool("Opening Screen", "show", false), Error);
+}
+
+}  // namespace
+}  // namespace quillet
