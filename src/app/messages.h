@@ -1,16 +1,11 @@
 /** How the diary core speaks to the user: message boxes that the UI shows and tests answer. */
 #pragma once
 
-#include <stdexcept>
+#include <base/error.h>
+
 #include <string>
 
 namespace quillet {
-
-// An error the user is told about in the words it carries ("Unable to write to ...").
-class Error : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // The program's message boxes. The UI installs one that shows real dialogs;
 // tests install one that records the texts and gives the answers they choose.

@@ -2,7 +2,7 @@
 
 #include <app/ascii.h>
 #include <app/messages.h>
-#include <app/safe_file.h>
+#include <base/safe_file.h>
 
 #include <charconv>
 #include <optional>

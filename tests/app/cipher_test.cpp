@@ -1,7 +1,7 @@
 #include <app/cipher.h>
 
 #include <app/messages.h>
-#include <app/safe_file.h>
+#include <base/safe_file.h>
 
 #include "../support/recording_messenger.h"
 #include "../support/temp_dir.h"

@@ -2,7 +2,7 @@
 
 #include <app/cipher.h>
 #include <app/messages.h>
-#include <app/safe_file.h>
+#include <base/safe_file.h>
 
 #include "../support/temp_dir.h"
 

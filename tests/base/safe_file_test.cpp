@@ -1,6 +1,6 @@
-#include <app/safe_file.h>
+#include <base/safe_file.h>
 
-#include <app/messages.h>
+#include <base/error.h>
 
 #include "../support/temp_dir.h"
 

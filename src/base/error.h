@@ -1,0 +1,13 @@
+/** The error that carries a text for the user ("Unable to write to ..."). */
+#pragma once
+
+#include <stdexcept>
+
+namespace quillet {
+
+class Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace quillet

@@ -1,0 +1,44 @@
+/** The plain-text reader and the RTF reader: bytes into paragraphs of a document. */
+#pragma once
+
+#include <richtext/codepage.h>
+#include <richtext/document.h>
+
+#include <string>
+#include <string_view>
+
+namespace richtext {
+
+struct TReadOptions {
+  bool keepHeader = false;    // leave page, margins and colours of the document alone
+  bool markInserted = false;  // flag every character read as automatic text
+  std::string baseDirectory;  // where picture files named in the text are looked for
+};
+
+// Reads plain text: UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+// CR, LF and CR LF end paragraphs; a byte 0 ends the text.
+class TTextReader {
+ public:
+  TTextReader(TRTFText* doc, TReadOptions options = {});
+  virtual ~TTextReader() = default;
+
+  // Reads the bytes into a new list of paragraphs that use the document's
+  // header, attribute table and objects. Never raises on malformed input.
+  virtual TRTFText::ParagraphList Read(std::string_view bytes);
+
+ protected:
+  TRTFText& doc_;
+  TReadOptions options_;
+};
+
+class TRtfReader : public TTextReader {
+ public:
+  TRtfReader(TRTFText* doc, TReadOptions options = {});
+  ~TRtfReader() override;
+  TRTFText::ParagraphList Read(std::string_view bytes) override;
+
+ private:
+  class Impl;
+};
+
+}  // namespace richtext

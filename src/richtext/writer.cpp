@@ -1,0 +1,656 @@
+#include <richtext/writer.h>
+
+#include <richtext/picture_codec.h>
+#include <richtext/unicode.h>
+
+#include <algorithm>
+#include <charconv>
+
+namespace richtext {
+
+// ---------------------------------------------------------------- plain text
+
+TTextWriter::TTextWriter(TRTFText& doc, TWriteRange range, TWriteOptions options)
+    : doc_(doc), range_(range), options_(options) {}
+
+TIoResult TTextWriter::Write(TOutStream& out) {
+  out_ = &out;
+  error_ = ioOk;
+  buffer_.clear();
+  for (auto step : {&TTextWriter::Header, &TTextWriter::Body, &TTextWriter::Trailer}) {
+    TIoResult r = (this->*step)();
+    if (r == ioOk && !Flush()) r = ioFailed;
+    if (r != ioOk) {
+      error_ = r;
+      break;
+    }
+  }
+  buffer_.clear();
+  buffer_.shrink_to_fit();
+  return error_;
+}
+
+bool TTextWriter::Flush() {
+  if (buffer_.empty()) return true;
+  size_t n = out_->Write(buffer_.data(), buffer_.size());
+  bool ok = n == buffer_.size();
+  buffer_.clear();
+  return ok;
+}
+
+void TTextWriter::PutNumber(long long n) {
+  char buf[24];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, n);
+  buffer_.append(buf, size_t(end - buf));
+}
+
+size_t TTextWriter::LastPar() const { return std::min(range_.endPar, doc_.Size() - 1); }
+
+size_t TTextWriter::To(size_t par) const {
+  size_t len = doc_.Par(par).Length();
+  return par == range_.endPar ? std::min(range_.endOffset, len) : len;
+}
+
+TIoResult TTextWriter::Body() {
+  size_t last = LastPar();
+  for (size_t i = range_.startPar; i <= last; ++i) {
+    const TParagraph& p = doc_.Par(i);
+    for (size_t k = From(i), e = To(i); k < e; ++k) {
+      TChar c = p.text[k];
+      if (c > 3) AppendUtf8(buffer_, c);  // object characters are no text
+    }
+    if (i < last) Put("\r\n");
+    if (buffer_.size() > 65536 && !Flush()) return ioFailed;
+  }
+  return ioOk;
+}
+
+
+// ---------------------------------------------------------------- RTF
+
+namespace {
+
+constexpr const char* kLineEnd = "\n\r";  // after paragraph ends
+constexpr const char* kCrLf = "\r\n";     // before picture data and in the trailer
+
+const char* FamilyWord(uint32_t family) {
+  switch (family & 0xF0) {
+    case 0x20: return "\\fswiss";
+    case 0x30: return "\\fmodern";
+    case 0x40: return "\\fscript";
+    case 0x50: return "\\fdecor";
+    default: return "\\fnil";
+  }
+}
+
+}  // namespace
+
+TIoResult TRTFWriter::Header() {
+  const TTextHeader& h = doc_.Header();
+  Put("{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl");
+  auto font = [&](int number, const TFontEntry& f) {
+    Put("{\\f");
+    PutNumber(number);
+    Put(FamilyWord(f.family));
+    Put("\\charset");
+    PutNumber(f.charset);
+    Put(' ');
+    EscapedText(FromUtf8Lenient(f.name), false);
+    Put(";}");
+  };
+  if (!doc_.IsRich()) {
+    font(0, h.fonts[doc_.insertionAttr.font < TTextHeader::kFonts ? doc_.insertionAttr.font : 0]);
+  } else {
+    for (int i = 0; i < TTextHeader::kFonts && !h.fonts[size_t(i)].name.empty(); ++i) {
+      font(i, h.fonts[size_t(i)]);
+    }
+  }
+  Put("}{\\colortbl");
+  for (int i = 0; i < 15; ++i) {
+    uint32_t c = h.colors[size_t(i)];
+    Put("\\red");
+    PutNumber(c & 0xFF);
+    Put("\\green");
+    PutNumber((c >> 8) & 0xFF);
+    Put("\\blue");
+    PutNumber((c >> 16) & 0xFF);
+    Put(';');
+  }
+  Put('}');
+  const std::pair<const char*, int32_t> page[] = {
+      {"\\paperw", h.pageWidth}, {"\\paperh", h.pageHeight}, {"\\margl", h.marginLeft},
+      {"\\margr", h.marginRight}, {"\\margt", h.marginTop},  {"\\margb", h.marginBottom}};
+  for (auto [word, value] : page) {
+    Put(word);
+    PutNumber(value);
+  }
+  // The info strings are escaped like text, so that a brace in a title
+  // cannot break the file.
+  auto info = [&](const char* open, const std::string& value) {
+    if (value.empty()) return;
+    Put(open);
+    EscapedText(FromUtf8Lenient(value), false);
+    Put('}');
+  };
+  info("{\\title ", h.title);
+  info("{\\subject\t", h.subject);
+  info("{\\comment\t", h.comment);
+  return ioOk;
+}
+
+TIoResult TRTFWriter::Body() {
+  groups_.clear();
+  rtfCode_ = hidden_ = false;
+  size_t last = LastPar();
+  int64_t total = 0;
+  for (size_t i = range_.startPar; i <= last; ++i) total += int64_t(doc_.Par(i).Length());
+  doc_.progress.Start(total);
+  int64_t done = 0;
+  for (size_t i = range_.startPar; i <= last; ++i) {
+    ParagraphStart(i);
+    Runs(i);
+    ParagraphEnd(i, i == last);
+    done += int64_t(doc_.Par(i).Length());
+    doc_.progress.Update(done);
+    if (error_ == ioOk && Pending() > 65536 && !Flush()) error_ = ioFailed;
+    if (error_ != ioOk) break;
+  }
+  doc_.progress.Finish();
+  return error_;
+}
+
+TIoResult TRTFWriter::Trailer() {
+  while (!groups_.empty()) Pop();
+  Put(kCrLf);
+  Put('}');
+  return ioOk;
+}
+
+void TRTFWriter::Push(GroupKind kind) {
+  Group g{kind, groups_.empty() ? Saved{} : groups_.back().saved};
+  groups_.push_back(std::move(g));
+}
+
+void TRTFWriter::Pop() {
+  groups_.pop_back();
+  Put('}');
+}
+
+void TRTFWriter::CloseDownTo(GroupKind kind) {
+  while (groups_.size() > 1) {
+    GroupKind k = groups_.back().kind;
+    Pop();
+    if (k == kind) break;
+  }
+}
+
+void TRTFWriter::WriteTabs(uint64_t set) {
+  const TTextHeader& h = doc_.Header();
+  for (int k = 0; k < TTextHeader::kTabs; ++k) {
+    if (!(set >> k & 1)) continue;
+    const TTabStop& t = h.tabs[size_t(k)];
+    if (t.kind == tkRight) Put("\\tqr");
+    if (t.kind == tkCenter) Put("\\tqc");
+    if (t.kind == tkDecimal) Put("\\tqdec");
+    Put("\\tx");
+    PutNumber(t.position);
+  }
+}
+
+namespace {
+
+bool SameCell(const TParagraphProps& a, const TParagraphProps& b) {
+  return a.borderFlags == b.borderFlags && a.borderStyle == b.borderStyle &&
+         a.borderWidth == b.borderWidth && a.borderSpaceColor == b.borderSpaceColor &&
+         a.shadeColors == b.shadeColors && a.shading == b.shading &&
+         a.cellStart == b.cellStart && a.cellWidth == b.cellWidth &&
+         a.leftIndent == b.leftIndent && a.rightIndent == b.rightIndent;
+}
+
+}  // namespace
+
+void TRTFWriter::WriteRowDefinition(size_t par) {
+  const TParagraph& first = doc_.Par(par);
+  Put("{\\pard\\trowd\\trgaph");
+  PutNumber((first.borderSpaceColor >> 4) * 16 * 567 / 160);
+  Put("\\trleft");
+  PutNumber(first.leftIndent);
+  const TTextHeader& h = doc_.Header();
+  int32_t textWidth = h.pageWidth - h.marginLeft - h.marginRight;
+  std::vector<TParagraphProps> cells;
+  for (size_t i = par; i < doc_.Size() && cells.size() < 50; ++i) {
+    const TParagraph& c = doc_.Par(i);
+    if (!c.IsTableCell()) break;
+    cells.push_back(c.Props());
+    if (c.borderFlags & bfBorder) {
+      const std::pair<uint8_t, const char*> sides[] = {
+          {bfTop, "\\clbrdrt"}, {bfBottom, "\\clbrdrb"}, {bfLeft, "\\clbrdrl"}, {bfRight, "\\clbrdrr"}};
+      for (auto [bit, word] : sides) {
+        if (c.borderFlags & (bit | bfBox)) {
+          Put(word);
+          Put(c.borderFlags & bfDouble ? "\\brdrdb" : "\\brdrs");
+        }
+      }
+      Put("\\brdrw");
+      PutNumber(c.borderWidth * 20);
+      if (c.borderSpaceColor != 0) {
+        Put("\\brdrcf");
+        PutNumber(c.borderSpaceColor & 0x0F);
+      }
+      if (c.borderStyle & bsDotted) Put("\\brdrdot");
+      if (c.borderStyle & bsHairline) Put("\\brdrhair");
+    }
+    if (c.shadeColors != 0) {
+      Put("\\clshdng\\clcfpat");
+      PutNumber(c.shadeColors & 0x0F);
+      if (c.shading != 100) {
+        Put("\\clcbpat");
+        PutNumber(c.shadeColors >> 4);
+      }
+    }
+    Put("\\cellx");
+    PutNumber(int64_t(textWidth - first.rightIndent) * (c.cellStart + c.cellWidth) / 255 +
+              first.leftIndent);
+    if (c.IsLastCell()) break;
+  }
+  Put("\\intbl");
+  Push(gkRow);
+  Top().tableCell = true;
+  Top().cells = std::move(cells);
+}
+
+void TRTFWriter::ParagraphStart(size_t par) {
+  const TParagraph& p = doc_.Par(par);
+  const TParagraph* prev = par > range_.startPar ? &doc_.Par(par - 1) : nullptr;
+  bool hasBorder = p.borderFlags & bfBorder;
+  if (groups_.empty()) {
+    Push(gkBody);
+    Put('{');
+  }
+  if (((Top().border[0] & bfBorder) && !hasBorder) || (prev && (prev->borderFlags & bfBlockEnds)) ||
+      (groups_.back().kind != gkRow && p.IsTableCell())) {
+    CloseDownTo(gkBorder);
+  }
+  if (groups_.back().kind == gkRow) {
+    bool close = !p.IsTableCell();
+    if (!close && p.IsFirstCell()) {
+      const std::vector<TParagraphProps>& saved = Top().cells;
+      size_t n = 0;
+      for (size_t i = par; i < doc_.Size() && doc_.Par(i).IsTableCell() && n < 50; ++i, ++n) {
+        if (n >= saved.size() || !SameCell(doc_.Par(i), saved[n])) close = true;
+        if (doc_.Par(i).IsLastCell()) {
+          ++n;
+          break;
+        }
+      }
+      if (n != saved.size()) close = true;
+    }
+    if (close) CloseDownTo(gkRow);
+  }
+  if (Top().tabSet != 0 && Top().tabSet != p.tabSet) CloseDownTo(gkTabs);
+  if (p.flags & pfPageBreak) Put("\\page");
+
+  std::string built;
+  shadingOpen_ = false;
+  if (p.IsTableCell()) {
+    if (groups_.back().kind == gkRow) {
+      Put("\\intbl");
+    } else {
+      WriteRowDefinition(par);
+    }
+    WriteTabs(p.tabSet);
+  } else {
+    // Border block, shading group and keep, written with a trailing space.
+    size_t mark = Pending();
+    if (hasBorder && (!prev || !(prev->borderFlags & bfBorder) || (prev->borderFlags & bfBlockEnds))) {
+      Push(gkBorder);
+      Put('{');
+      const std::pair<uint8_t, const char*> sides[] = {
+          {bfBox, "\\box"}, {bfTop, "\\brdrt"}, {bfBottom, "\\brdrb"}, {bfLeft, "\\brdrl"}, {bfRight, "\\brdrr"}};
+      for (auto [bit, word] : sides) {
+        if (p.borderFlags & bit) {
+          Put(word);
+          Put(p.borderFlags & bfDouble ? "\\brdrdb" : "\\brdrs");
+        }
+      }
+      if (p.borderStyle & bsBar) Put("\\brdrbar");
+      if (p.borderStyle & bsTableLine) Put("\\brdrtablin");
+      Put("\\brdrw");
+      PutNumber(p.borderWidth * 20);
+      if (p.borderSpaceColor != 0) {
+        Put("\\brsp");
+        PutNumber((p.borderSpaceColor >> 4) * 16 * 567 / 160);
+        Put("\\brdrcf");
+        PutNumber(p.borderSpaceColor & 0x0F);
+      }
+      if (p.borderStyle & bsDotted) Put("\\brdrdot");
+      if (p.borderStyle & bsHairline) Put("\\brdrhair");
+      Top().border[0] = p.borderFlags;
+      Top().border[1] = p.borderStyle;
+      Top().border[2] = p.borderWidth;
+      Top().border[3] = p.borderSpaceColor;
+    }
+    if (p.shadeColors != 0) {
+      Put("{\\shading");
+      if (p.shading != 0) {
+        PutNumber(p.shading * 100);
+      } else {
+        Put((p.shadeColors & 0x0F) != 0 ? "10000" : "1");
+      }
+      Put("\\cfpat");
+      PutNumber(p.shadeColors & 0x0F);
+      if (p.shading != 100) {
+        Put("\\cbpat");
+        PutNumber(p.shadeColors >> 4);
+      }
+      shadingOpen_ = true;
+    }
+    if (p.flags & pfKeep) Put("\\keep");
+    if (Pending() > mark) Put(' ');
+    if (p.tabSet != Top().tabSet) {
+      Push(gkTabs);
+      Put('{');
+      WriteTabs(p.tabSet);
+      Top().tabSet = p.tabSet;
+    }
+  }
+
+  Saved& s = Top();
+  size_t mark = Pending();
+  if (p.alignment != s.alignment) {
+    static const char* const words[] = {"\\ql", "\\qr", "\\qc", "\\qj"};
+    Put(words[p.alignment & 3]);
+    s.alignment = p.alignment;
+  }
+  if (!p.IsTableCell() && (p.firstIndent != s.firstIndent || p.leftIndent != s.leftIndent ||
+                           p.rightIndent != s.rightIndent)) {
+    Put("\\li");
+    PutNumber(p.leftIndent);
+    Put("\\fi");
+    PutNumber(int64_t(p.firstIndent) - p.leftIndent);
+    Put("\\ri");
+    PutNumber(p.rightIndent);
+    s.firstIndent = p.firstIndent;
+    s.leftIndent = p.leftIndent;
+    s.rightIndent = p.rightIndent;
+  }
+  if (p.IsTableCell() || p.spaceBefore != s.spaceBefore || p.lineSpacing != s.lineSpacing ||
+      p.spaceAfter != s.spaceAfter) {
+    Put("\\sb");
+    PutNumber(p.spaceBefore);
+    Put("\\sl");
+    if (p.lineSpacing != 0) PutNumber(p.lineSpacing);
+    Put("\\sa");
+    PutNumber(p.IsTableCell() ? p.spaceBefore : p.spaceAfter);
+    s.spaceBefore = p.spaceBefore;
+    s.lineSpacing = p.lineSpacing;
+    s.spaceAfter = p.spaceAfter;
+  }
+  if (Pending() > mark) Put(' ');
+}
+
+void TRTFWriter::ParagraphEnd(size_t par, bool last) {
+  const TParagraph& p = doc_.Par(par);
+  if (p.IsTableCell()) {
+    Put("\\cell");
+    if (p.IsLastCell()) Put("\\row");
+    Put(kLineEnd);
+  } else if (!last) {
+    if (hidden_) {
+      Put("\\plain");
+      hidden_ = false;
+    }
+    Put("\\par");
+    Put(kLineEnd);
+  }
+  // A shaded paragraph's own group closes after it, the last one included.
+  if (shadingOpen_) Put('}');
+  shadingOpen_ = false;
+}
+
+void TRTFWriter::Runs(size_t par) {
+  const TParagraph& p = doc_.Par(par);
+  size_t from = From(par), to = To(par);
+  size_t i = from;
+  while (i < to) {
+    TAttr a = doc_.CharAttr(p, i);
+    size_t e = i + 1;
+    bool single = (a.flags & (afObject | afInsertPoint | afFootnote)) || p.text[i] <= 3;
+    if (!single) {
+      while (e < to && p.text[e] > 3 && doc_.CharAttr(p, e).SameRun(a) &&
+             !(doc_.CharAttr(p, e).flags & (afObject | afInsertPoint | afFootnote))) {
+        ++e;
+      }
+    }
+    bool dropped = ((a.flags & afInsertPoint) && options_.dropInsertPoints) ||
+                   ((a.flags & afAutomatic) && options_.dropAutomaticText);
+    if (!dropped) {
+      AttributePrefix(a);
+      TChar c = p.text[i];
+      if (a.flags & afFootnote) {
+        Footnote(a);
+      } else {
+        if (c == kObjectByTag || c == kObjectById) Object(c, a);
+        Text(p.text, i, e, a);
+      }
+    }
+    i = e;
+  }
+}
+
+void TRTFWriter::AttributePrefix(const TAttr& a) {
+  bool code = a.flags & afRtfCode;
+  if (rtfCode_) {
+    if (code) return;
+    Put("\\wprtf0");
+    rtfCode_ = false;
+  }
+  Put("\\plain\\f");
+  PutNumber(a.font);
+  Put("\\fs");
+  PutNumber(a.size == 0 ? 20 : a.size * 2);
+  Put("\\cf");
+  PutNumber(a.TextColor());
+  if (a.colors > 15) {
+    Put("\\cb");
+    PutNumber(a.BackColor());
+  }
+  const std::pair<uint32_t, const char*> words[] = {
+      {afBold, "\\b"},         {afUnderline, "\\ul"}, {afDoubleUnderline, "\\uldb"},
+      {afSuperscript, "\\super"}, {afSubscript, "\\sub"}, {afItalic, "\\i"},
+      {afStrikeOut, "\\strike"}};
+  for (auto [bit, word] : words) {
+    if (a.flags & bit) Put(word);
+  }
+  if ((a.flags & afProtected) && !options_.noProtectionWords) Put("\\shad");
+  hidden_ = a.flags & afHidden;
+  if (hidden_) Put("\\v");
+  if (code) {
+    Put("\\wprtf1");
+    rtfCode_ = true;
+  }
+  if ((a.flags & afInsertPoint) && !options_.dropInsertPoints) {
+    Put("\\inspnt");
+    PutNumber(a.id);
+  }
+  if ((a.flags & afAutomatic) && !options_.dropAutomaticText) Put("\\inaut");
+  Put(' ');
+}
+
+void TRTFWriter::Text(const TString& text, size_t from, size_t to, const TAttr& a) {
+  std::u32string_view run(text.data() + from, to - from);
+  if (a.flags & afRtfCode) {
+    for (TChar c : run) {
+      if (c >= 32 && c <= 126) {
+        Put(char(c));
+      } else {
+        EscapedText(std::u32string_view(&c, 1), false);
+      }
+    }
+    return;
+  }
+  const TTextHeader& h = doc_.Header();
+  bool symbol = a.font < TTextHeader::kFonts && h.fonts[a.font].charset == 2;
+  EscapedText(run, symbol);
+}
+
+void TRTFWriter::EscapedText(std::u32string_view text, bool symbolFont) {
+  static const char hex[] = "0123456789abcdef";
+  auto byteEscape = [&](unsigned b) {
+    Put("\\'");
+    Put(hex[b >> 4]);
+    Put(hex[b & 15]);
+  };
+  auto unicode = [&](unsigned u) {
+    Put("\\u");
+    PutNumber(int16_t(uint16_t(u)));
+    Put('?');
+  };
+  for (TChar c : text) {
+    if (c == '\\' || c == '{' || c == '}') {
+      Put('\\');
+      Put(char(c));
+    } else if (c == kTab) {
+      Put("\\tab ");
+    } else if (c == kLineBreak) {
+      Put("\\line ");
+    } else if (c >= 32 && c <= 126) {
+      Put(char(c));
+    } else if (c <= 3) {
+      // object characters are written by Object
+    } else if (symbolFont && c < 256) {
+      byteEscape(c);
+    } else if (int b = UnicodeToCp1252(c); b >= 0) {
+      byteEscape(unsigned(b));
+    } else if (c >= 0x10000) {
+      unicode(0xD800 + ((c - 0x10000) >> 10));
+      unicode(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      unicode(c);
+    }
+  }
+}
+
+void TRTFWriter::Hex(std::string_view bytes) {
+  static const char hex[] = "0123456789abcdef";
+  for (unsigned char b : bytes) {
+    Put(hex[b >> 4]);
+    Put(hex[b & 15]);
+  }
+}
+
+void TRTFWriter::Object(TChar c, const TAttr& a) {
+  TTextObject* o = doc_.ObjectOf(c, a);
+  if (!o) return;
+  const TPicture* pic = o->picture.get();
+  auto goal = [&] {
+    Put("\\picwgoal");
+    PutNumber(o->width);
+    Put("\\pichgoal");
+    PutNumber(o->height);
+  };
+  auto size = [&] {
+    Put("\\picw");
+    PutNumber(pic->width);
+    Put("\\pich");
+    PutNumber(pic->height);
+  };
+  if (!o->fileName.empty()) {
+    if (options_.pictureFileAsReference) {
+      Put("\\{bmc ");
+      EscapedText(FromUtf8Lenient(o->fileName), false);
+      Put("\\}");
+      return;
+    }
+    Put("{\\*\\picfile");
+    if (pic) size();
+    goal();
+    Put(" \"");
+    EscapedText(FromUtf8Lenient(o->fileName), false);
+    Put("\"}");
+    return;
+  }
+  if (o->tagged || !pic) {
+    Put("\\wpobjtag");
+    PutNumber(o->tag);
+    Put("\\wpobjw");
+    PutNumber(o->width);
+    Put("\\wpobjh");
+    PutNumber(o->height);
+    Put(" \\'01");
+    return;
+  }
+  using Kind = TPicture::Kind;
+  auto blip = [&](const char* word, std::string_view data) {
+    Put("{\\pict");
+    Put(word);
+    size();
+    goal();
+    Put(kCrLf);
+    Hex(data);
+    Put('}');
+  };
+  switch (pic->kind) {
+    case Kind::Metafile:
+      blip("\\wmetafile8", std::string_view(pic->data).substr(
+                               std::min(pic->data.size(), TPicture::kPlaceableHeader)));
+      return;
+    case Kind::Png: blip("\\pngblip", pic->data); return;
+    case Kind::Jpeg: blip("\\jpegblip", pic->data); return;
+    case Kind::Emf: blip("\\emfblip", pic->data); return;
+    case Kind::Bitmap:
+      if (!options_.writeBitmapAsDib) {
+        Put("{\\pict\\wbitmap0\\wbmbitspixel");
+        PutNumber(pic->bitsPerPixel);
+        Put("\\wbmplanes");
+        PutNumber(pic->planes);
+        Put("\\wbmwidthbytes");
+        PutNumber(pic->widthBytes);
+        size();
+        goal();
+        Put(kCrLf);
+        Hex(std::string_view(pic->data).substr(
+            0, std::min(pic->data.size(), size_t(pic->widthBytes) * size_t(std::max(pic->height, 0)) *
+                                                size_t(std::max(pic->planes, 1)))));
+        Put('}');
+        return;
+      }
+      [[fallthrough]];
+    default: {
+      std::string bmp = pic->kind == Kind::Dib ? pic->data : BitmapToBmp(*pic);
+      if (bmp.size() < TPicture::kBmpFileHeader) return;
+      Put("{\\pict\\dibitmap0\\wbmbitspixel");
+      PutNumber(pic->bitsPerPixel);
+      Put("\\wbmplanes");
+      PutNumber(pic->planes);
+      Put("\\wbmwidthbytes");
+      PutNumber((int64_t(pic->width) * pic->bitsPerPixel + 7) / 8);
+      size();
+      goal();
+      Put(kCrLf);
+      Hex(std::string_view(bmp).substr(TPicture::kBmpFileHeader));
+      Put('}');
+    }
+  }
+}
+
+void TRTFWriter::Footnote(const TAttr& a) {
+  TFootnote* f = doc_.FindFootnote(a.id);
+  if (!f) return;
+  std::u32string_view mark(&f->mark, 1);
+  Put("{\\cs16\\super ");
+  EscapedText(mark, false);
+  if (f->number == 0 || f->flag) {
+    Put("{\\*\\footnote \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super ");
+  } else {
+    Put("{\\*\\footnote \\wpfnnr");
+    PutNumber(f->number);
+    Put(" \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super\t");
+  }
+  EscapedText(mark, false);
+  Put("} ");
+  EscapedText(f->text, false);
+  Put("}}");
+}
+
+}  // namespace richtext
