@@ -13,6 +13,7 @@ namespace richtext {
 
 int CharsetCodePage(int charset) {
   switch (charset) {
+    case 0: return 1252;
     case 77: return 10000;
     case 128: return 932;
     case 129: return 949;
@@ -30,7 +31,7 @@ int CharsetCodePage(int charset) {
     case 238: return 1250;
     case 254: return 437;
     case 255: return 850;
-    default: return 0;  // 0 ANSI, 1 default, 2 symbol and the rest: the document's page
+    default: return 0;  // 1 default, 2 symbol and the rest: the document's page
   }
 }
 

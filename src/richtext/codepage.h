@@ -7,8 +7,8 @@
 
 namespace richtext {
 
-// The code page of an RTF font character set (\fcharsetN); 0 when the
-// character set means "the document's code page".
+// The code page of an RTF font character set (\fcharsetN): 0 (ANSI) is
+// Windows-1252; 0 is given back where the set means "the document's page".
 int CharsetCodePage(int charset);
 
 // Decodes a stream of bytes in one code page, a byte at a time. Double-byte

@@ -399,7 +399,7 @@ class TRtfReader::Impl {
   bool symbolFont_ = false;
   int fontNumber_ = 0;
   std::string fontName_;
-  int fontFamily_ = 0, fontCharset_ = 0, fontCodePage_ = 0;
+  int fontFamily_ = 0, fontCharset_ = -1, fontCodePage_ = 0;  // charset -1: not given
 
   int colorIndex_ = 0;
 
@@ -493,6 +493,9 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
           stop_ = true;
           break;
         case '\t':
+          // A raw tab byte is a tab, as the programs that write them mean it.
+          if (s_.dest == dText && !SkipFallback()) Insert(kTab);
+          break;
         case '\n':
         case '\r':
           break;
@@ -751,7 +754,7 @@ void TRtfReader::Impl::UpdateDecoder() {
     if (it->second.codePage != 0) cp = it->second.codePage;
   }
   if (s_.dest == dFontTable) {
-    cp = fontCodePage_ ? fontCodePage_ : CharsetCodePage(fontCharset_);
+    cp = fontCodePage_ ? fontCodePage_ : fontCharset_ < 0 ? 0 : CharsetCodePage(fontCharset_);
     if (cp == 0) cp = ansiCodePage_;
     symbolFont_ = false;
   }
@@ -769,16 +772,17 @@ void TRtfReader::Impl::EndFontEntry() {
     TFontEntry& entry = h_.fonts[size_t(def.header)];
     if (entry.family == 0 && entry.charset == 0) {
       entry.family = uint32_t(fontFamily_);
-      entry.charset = uint32_t(fontCharset_);
+      entry.charset = uint32_t(std::max(fontCharset_, 0));
     }
     def.symbol = fontCharset_ == 2;
-    def.codePage = fontCodePage_ ? fontCodePage_ : CharsetCodePage(fontCharset_);
+    def.codePage = fontCodePage_ ? fontCodePage_ : fontCharset_ < 0 ? 0 : CharsetCodePage(fontCharset_);
     fonts_[fontNumber_] = def;
     if (fontNumber_ == defaultFont_) s_.attr.font = uint8_t(def.header);
   }
   fontName_.clear();
   fontNumber_ = 0;
-  fontFamily_ = fontCharset_ = fontCodePage_ = 0;
+  fontFamily_ = fontCodePage_ = 0;
+  fontCharset_ = -1;
   UpdateDecoder();
 }
 
@@ -968,7 +972,7 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
     case K::Par:
       if (s_.dest != dText) return;
       if (Cur().IsTableCell() && s_.tableMode) {
-        Insert(kLineBreak);
+        Insert(1010);  // a line break inside the cell
       } else {
         EndParagraph();
       }
@@ -1071,7 +1075,8 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
     case K::Font:
       if (s_.dest == dFontTable) {
         fontNumber_ = param;
-        fontFamily_ = fontCharset_ = fontCodePage_ = 0;
+        fontFamily_ = fontCodePage_ = 0;
+        fontCharset_ = -1;
         UpdateDecoder();
       } else {
         SetFont(param);
