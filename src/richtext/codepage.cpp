@@ -15,6 +15,12 @@ int CharsetCodePage(int charset) {
   switch (charset) {
     case 0: return 1252;
     case 77: return 10000;
+    case 78: return 10001;  // Mac Japanese
+    case 79: return 10003;  // Mac Korean
+    case 80: return 10008;  // Mac Simplified Chinese
+    case 81: return 10002;  // Mac Traditional Chinese
+    case 89: return 10007;  // Mac Cyrillic
+    case 88: return 10029;  // Mac Central European
     case 128: return 932;
     case 129: return 949;
     case 130: return 1361;
@@ -66,6 +72,12 @@ namespace {
 std::string IconvName(int cp) {
   switch (cp) {
     case 10000: return "MACINTOSH";
+    case 10001: return "CP932";  // the Mac Japanese page is Shift-JIS with a few extras
+    case 10002: return "BIG5";
+    case 10003: return "EUC-KR";
+    case 10007: return "MAC-CYRILLIC";
+    case 10008: return "GB2312";
+    case 10029: return "MAC-CENTRALEUROPE";
     case 932: return "CP932";
     case 936: return "CP936";
     case 949: return "CP949";

@@ -138,7 +138,8 @@ const KeywordTable& Keywords() {
     add("subject", K::Subject);
     add("comment", K::Comment);
     add("footnote", K::Footnote);
-    for (const char* w : {"field", "fldrslt", "shppict", "ud", "result", "shprslt", "object"}) {
+    for (const char* w : {"field", "fldrslt", "shppict", "ud", "result", "shprslt", "object",
+                          "nesttableprops"}) {
       add(w, K::Transparent);
     }
     for (const char* w :
@@ -154,7 +155,7 @@ const KeywordTable& Keywords() {
           "docvar", "listpicture", "blipuid", "picprop", "shpinst", "background", "aftncn",
           "aftnsep", "aftnsepc", "falt", "panose", "fontemb", "fontfile", "template",
           "expandedcolortbl", "mmathPr", "protusertbl", "wgrffmtfilter", "hlinkbase",
-          "nesttableprops", "listlevel", "list", "formfield", "datafield", "macpict",
+          "listlevel", "list", "formfield", "datafield", "macpict",
           "pmmetafile", "category", "company", "manager", "hyperlink", "docfmt", "nextfile"}) {
       add(w, K::SkipDest);
     }
@@ -1123,6 +1124,10 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       if ((footnote_ = doc_.FindFootnote(footnoteId_))) footnote_->number = param;
       return;
     case K::FootnoteMark:
+      // The automatic footnote number; in the footnote text it is the mark again.
+      if (s_.dest == dText) {
+        for (char d : std::to_string(doc_.Footnotes().size() + 1)) Insert(TChar(d));
+      }
       return;
 
     case K::Pard: {
