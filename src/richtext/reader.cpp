@@ -338,6 +338,8 @@ class TRtfReader::Impl {
     bool tableMode = false;
     int uc = 1;
     int rtfFont = -1;
+    size_t paragraph = 0;  // the paragraph being read when the group opened
+    bool shadingGroup = false;  // the group gives one paragraph its shading
   };
 
   // Input.
@@ -353,6 +355,7 @@ class TRtfReader::Impl {
   void Insert(TChar c);
   void PushGroup();
   void PopGroup();
+  void Rebase();
 
   void EndParagraph();
   void ApplyState(TParagraph& p);
@@ -380,6 +383,10 @@ class TRtfReader::Impl {
   size_t pos_ = 0;
   bool stop_ = false;
   bool started_ = false;
+  bool unapplied_ = false;  // text or paragraph words came since the properties were applied
+  bool ownProperties_ = false;  // the paragraph has had paragraph words of its own
+  bool rebasePending_ = false;  // see PopGroup
+  bool rebaseHadBorder_ = false;
 
   State s_;
   std::vector<State> stack_;
@@ -459,6 +466,7 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
     size_t lastReport = 0;
     while (!stop_ && More()) {
       uint8_t c = Next();
+      if (rebasePending_ && c != '}' && c != '\r' && c != '\n') Rebase();
       if (s_.dest == dPicture) {
         int v = HexValue(c);
         if (v >= 0) {
@@ -477,6 +485,7 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
             rtfCode_ = false;
             codeMatch_ = 0;
             s_.attr.flags &= ~afRtfCode;
+            if (More() && data_[pos_] == ' ') ++pos_;  // the word's delimiter
           }
           continue;
         }
@@ -612,6 +621,16 @@ void TRtfReader::Impl::Byte(uint8_t c) {
 }
 
 void TRtfReader::Impl::Char(TChar c) {
+  // A pair of UTF-16 halves written as two \u words makes one character.
+  if (c >= 0xD800 && c <= 0xDBFF) {
+    highSurrogate_ = c;
+    return;
+  }
+  if (c >= 0xDC00 && c <= 0xDFFF) {
+    if (highSurrogate_ == 0) return;
+    c = 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (c - 0xDC00);
+  }
+  highSurrogate_ = 0;
   switch (s_.dest) {
     case dText:
       Insert(c);
@@ -653,16 +672,6 @@ void TRtfReader::Impl::Char(TChar c) {
 void TRtfReader::Impl::Insert(TChar c) {
   if (c == '\r' || c == '\n') return;
   if (c == 1010) c = kLineBreak;
-  // A pair of UTF-16 halves written as two \u words makes one character.
-  if (c >= 0xD800 && c <= 0xDBFF) {
-    highSurrogate_ = c;
-    return;
-  }
-  if (c >= 0xDC00 && c <= 0xDFFF) {
-    if (highSurrogate_ == 0) return;
-    c = 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (c - 0xDC00);
-  }
-  highSurrogate_ = 0;
   TParagraph& p = Cur();
   if (c == kObjectByTag) {
     TTextObject* o = doc_.FindObject(objTag_, 0);
@@ -675,6 +684,7 @@ void TRtfReader::Impl::Insert(TChar c) {
     return;
   }
   p.text.push_back(c);
+  unapplied_ = true;
   if (doc_.IsRich()) {
     if (!attrValid_ || !(attrCached_ == s_.attr)) {
       TAttr a = s_.attr;
@@ -690,6 +700,7 @@ void TRtfReader::Impl::Insert(TChar c) {
 void TRtfReader::Impl::InsertObject(TTextObject* o, TChar code, uint16_t id) {
   TParagraph& p = Cur();
   p.text.push_back(code);
+  unapplied_ = true;
   if (doc_.IsRich()) {
     TAttr a = s_.attr;
     a.flags |= afObject;
@@ -703,7 +714,9 @@ void TRtfReader::Impl::InsertObject(TTextObject* o, TChar code, uint16_t id) {
 
 void TRtfReader::Impl::PushGroup() {
   started_ = true;
+  s_.paragraph = list_.size() - 1;
   stack_.push_back(s_);
+  s_.shadingGroup = false;
   ucSkip_ = 0;
   if (skipNextGroup_) {
     s_.dest = dSkip;
@@ -718,29 +731,49 @@ void TRtfReader::Impl::PopGroup() {
   }
   ucSkip_ = 0;
   skipNextGroup_ = false;
+  // A paragraph takes the properties in force where its text ends: at its
+  // \par, or for the last one where the groups around it close.
+  bool applied = s_.dest == dText && unapplied_;
+  if (applied) ApplyState(Cur());
   bool hadBorder = s_.par.borderFlags & bfBorder;
+  bool shadingGroup = s_.shadingGroup;
   int oldFont = s_.rtfFont;
+  bool fontTable = s_.dest == dFontTable;
   s_ = std::move(stack_.back());
   stack_.pop_back();
-  if (oldFont != s_.rtfFont) SetFont(s_.rtfFont);
+  // Text before any \f is in the default font, known once the font table is read.
+  if (oldFont != s_.rtfFont || (fontTable && s_.dest != dFontTable)) SetFont(s_.rtfFont);
+  // A paragraph begun inside the group but still empty stands after it: it
+  // takes the properties that hold now, unless only closing braces follow
+  // (the end of the document, which closes every group around the last one).
+  if (Cur().text.empty() && s_.dest == dText && !ownProperties_ && list_.size() - 1 > s_.paragraph) {
+    rebasePending_ = true;
+    rebaseHadBorder_ = rebaseHadBorder_ || hadBorder;
+    // A shading group belongs to the paragraph that ended inside it.
+    if (shadingGroup) Rebase();
+  }
+}
+
+void TRtfReader::Impl::Rebase() {
+  rebasePending_ = false;
   TParagraph& p = Cur();
-  if (p.text.empty()) {
-    p.shadeColors = s_.par.shadeColors;
-    p.shading = s_.par.shading;
+  if (p.text.empty() && !ownProperties_) {
+    ApplyState(p);
     // A closed border group ends the bordered block before this paragraph.
-    if (hadBorder && !(s_.par.borderFlags & bfBorder) && list_.size() > 1) {
+    if (rebaseHadBorder_ && !(s_.par.borderFlags & bfBorder) && list_.size() > 1) {
       TParagraph& prev = *list_[list_.size() - 2];
       if (prev.borderFlags & bfBorder) prev.borderFlags |= bfBlockEnds;
     }
   }
+  rebaseHadBorder_ = false;
 }
 
 void TRtfReader::Impl::SetFont(int rtfNumber) {
-  auto it = fonts_.find(rtfNumber);
   s_.rtfFont = rtfNumber;
+  auto it = fonts_.find(rtfNumber < 0 ? defaultFont_ : rtfNumber);
   if (it != fonts_.end()) {
     s_.attr.font = uint8_t(it->second.header);
-  } else if (rtfNumber >= 0) {
+  } else {
     s_.attr.font = 0;
   }
   UpdateDecoder();
@@ -788,6 +821,7 @@ void TRtfReader::Impl::EndFontEntry() {
 }
 
 void TRtfReader::Impl::ApplyState(TParagraph& p) {
+  unapplied_ = false;
   const TParagraphProps& st = s_.par;
   p.alignment = st.alignment;
   p.firstIndent = st.firstIndent;
@@ -815,6 +849,7 @@ void TRtfReader::Impl::NewParagraphAfter() {
   q->layoutFlags = lfReformat | lfRepaint;
   q->tabSet = s_.par.tabSet;
   list_.push_back(std::move(q));
+  ownProperties_ = false;
   s_.tabStarted = false;
   highSurrogate_ = 0;
 }
@@ -835,7 +870,7 @@ void TRtfReader::Impl::PictureEnd() {
   pic->widthBytes = picWidthBytes_;
   switch (picKind_) {
     case Kind::Metafile:
-      if (picData_.size() > 21) {
+      if (!picData_.empty()) {
         bool placeable = picData_.size() >= 4 && picData_.compare(0, 4, "\xD7\xCD\xC6\x9A") == 0;
         pic->data = placeable ? std::move(picData_) : MakePlaceableMetafile(picData_, picW_, picH_);
       }
@@ -914,9 +949,8 @@ void TRtfReader::Impl::PictureFileEnd() {
 }
 
 void TRtfReader::Impl::Finish() {
-  // The last paragraph takes the state in force at the end.
-  TParagraph& last = Cur();
-  ApplyState(last);
+  // Reading that stopped early leaves the last paragraph with the state in force.
+  if (unapplied_) ApplyState(Cur());
   for (auto& p : list_) {
     p->firstIndent = h_.RoundToTabGrid(p->leftIndent + p->firstIndent);
     p->leftIndent = h_.RoundToTabGrid(p->leftIndent);
@@ -951,6 +985,10 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
     return;
   }
 
+  if (kw.kind >= K::Pard && kw.kind <= K::ShadeBack && s_.dest == dText) {
+    unapplied_ = true;
+    ownProperties_ = true;
+  }
   auto& st = s_.par;
   auto& a = s_.attr;
   auto setFlag = [&](uint32_t f, bool set) { a.flags = set ? (a.flags | f) : (a.flags & ~f); };
@@ -1210,6 +1248,7 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       return;
     }
     case K::Shading:
+      s_.shadingGroup = true;
       st.shading = uint8_t(std::clamp(value / 100, 0, 100));
       st.shadeColors = 0;
       return;

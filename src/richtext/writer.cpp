@@ -267,6 +267,7 @@ void TRTFWriter::ParagraphStart(size_t par) {
     Push(gkBody);
     Put('{');
   }
+  size_t depth = groups_.size();
   if (((Top().border[0] & bfBorder) && !hasBorder) || (prev && (prev->borderFlags & bfBlockEnds)) ||
       (groups_.back().kind != gkRow && p.IsTableCell())) {
     CloseDownTo(gkBorder);
@@ -289,8 +290,12 @@ void TRTFWriter::ParagraphStart(size_t par) {
   }
   if (Top().tabSet != 0 && Top().tabSet != p.tabSet) CloseDownTo(gkTabs);
   if (p.flags & pfPageBreak) Put("\\page");
+  // An empty last paragraph that follows a closed group states its
+  // properties: with nothing after it, a reader could not tell it from one
+  // inside the groups that the end of the document closes.
+  bool force = groups_.size() < depth && par == LastPar() && par > range_.startPar &&
+               From(par) >= To(par);
 
-  std::string built;
   shadingOpen_ = false;
   if (p.IsTableCell()) {
     if (groups_.back().kind == gkRow) {
@@ -330,6 +335,17 @@ void TRTFWriter::ParagraphStart(size_t par) {
       Top().border[2] = p.borderWidth;
       Top().border[3] = p.borderSpaceColor;
     }
+    if (Pending() > mark) Put(' ');
+    // The tab group comes before the shading group, which closes after the
+    // paragraph and so must hold nothing that outlives it.
+    if (p.tabSet != Top().tabSet) {
+      Push(gkTabs);
+      Put('{');
+      WriteTabs(p.tabSet);
+      Top().tabSet = p.tabSet;
+      Put(' ');
+    }
+    mark = Pending();
     if (p.shadeColors != 0) {
       Put("{\\shading");
       if (p.shading != 0) {
@@ -344,25 +360,21 @@ void TRTFWriter::ParagraphStart(size_t par) {
         PutNumber(p.shadeColors >> 4);
       }
       shadingOpen_ = true;
+      // What is written inside the shading group ends with it.
+      beforeShading_ = Top();
     }
     if (p.flags & pfKeep) Put("\\keep");
     if (Pending() > mark) Put(' ');
-    if (p.tabSet != Top().tabSet) {
-      Push(gkTabs);
-      Put('{');
-      WriteTabs(p.tabSet);
-      Top().tabSet = p.tabSet;
-    }
   }
-
-  Saved& s = Top();
+  // Alignment, indents and spacing, written with a trailing space.
   size_t mark = Pending();
-  if (p.alignment != s.alignment) {
+  Saved& s = Top();
+  if (force || p.alignment != s.alignment) {
     static const char* const words[] = {"\\ql", "\\qr", "\\qc", "\\qj"};
     Put(words[p.alignment & 3]);
     s.alignment = p.alignment;
   }
-  if (!p.IsTableCell() && (p.firstIndent != s.firstIndent || p.leftIndent != s.leftIndent ||
+  if (!p.IsTableCell() && (force || p.firstIndent != s.firstIndent || p.leftIndent != s.leftIndent ||
                            p.rightIndent != s.rightIndent)) {
     Put("\\li");
     PutNumber(p.leftIndent);
@@ -374,7 +386,7 @@ void TRTFWriter::ParagraphStart(size_t par) {
     s.leftIndent = p.leftIndent;
     s.rightIndent = p.rightIndent;
   }
-  if (p.IsTableCell() || p.spaceBefore != s.spaceBefore || p.lineSpacing != s.lineSpacing ||
+  if (force || p.IsTableCell() || p.spaceBefore != s.spaceBefore || p.lineSpacing != s.lineSpacing ||
       p.spaceAfter != s.spaceAfter) {
     Put("\\sb");
     PutNumber(p.spaceBefore);
@@ -404,7 +416,10 @@ void TRTFWriter::ParagraphEnd(size_t par, bool last) {
     Put(kLineEnd);
   }
   // A shaded paragraph's own group closes after it, the last one included.
-  if (shadingOpen_) Put('}');
+  if (shadingOpen_) {
+    Put('}');
+    Top() = beforeShading_;
+  }
   shadingOpen_ = false;
 }
 

@@ -108,6 +108,7 @@ class TRTFWriter : public TTextWriter {
   bool rtfCode_ = false;     // the previous run was RTF code
   bool hidden_ = false;      // the previous run was hidden
   bool shadingOpen_ = false; // this paragraph opened a shading group
+  Saved beforeShading_;      // what the reader returns to when that group closes
 };
 
 }  // namespace richtext
