@@ -596,55 +596,45 @@ void TRTFWriter::Object(TChar c, const TAttr& a) {
     return;
   }
   using Kind = TPicture::Kind;
-  auto blip = [&](const char* word, std::string_view data) {
+  // "{\pict" + kind word [+ bitmap words] + sizes, CR LF, the bytes in hex, "}".
+  auto picture = [&](const char* word, std::string_view data, int64_t widthBytes = -1) {
     Put("{\\pict");
     Put(word);
+    if (widthBytes >= 0) {
+      Put("\\wbmbitspixel");
+      PutNumber(pic->bitsPerPixel);
+      Put("\\wbmplanes");
+      PutNumber(pic->planes);
+      Put("\\wbmwidthbytes");
+      PutNumber(widthBytes);
+    }
     size();
     goal();
     Put(kCrLf);
     Hex(data);
     Put('}');
   };
+  std::string_view data = pic->data;
   switch (pic->kind) {
     case Kind::Metafile:
-      blip("\\wmetafile8", std::string_view(pic->data).substr(
-                               std::min(pic->data.size(), TPicture::kPlaceableHeader)));
+      picture("\\wmetafile8", data.substr(std::min(data.size(), TPicture::kPlaceableHeader)));
       return;
-    case Kind::Png: blip("\\pngblip", pic->data); return;
-    case Kind::Jpeg: blip("\\jpegblip", pic->data); return;
-    case Kind::Emf: blip("\\emfblip", pic->data); return;
+    case Kind::Png: picture("\\pngblip", data); return;
+    case Kind::Jpeg: picture("\\jpegblip", data); return;
+    case Kind::Emf: picture("\\emfblip", data); return;
     case Kind::Bitmap:
       if (!options_.writeBitmapAsDib) {
-        Put("{\\pict\\wbitmap0\\wbmbitspixel");
-        PutNumber(pic->bitsPerPixel);
-        Put("\\wbmplanes");
-        PutNumber(pic->planes);
-        Put("\\wbmwidthbytes");
-        PutNumber(pic->widthBytes);
-        size();
-        goal();
-        Put(kCrLf);
-        Hex(std::string_view(pic->data).substr(
-            0, std::min(pic->data.size(), size_t(pic->widthBytes) * size_t(std::max(pic->height, 0)) *
-                                                size_t(std::max(pic->planes, 1)))));
-        Put('}');
+        size_t bits = size_t(pic->widthBytes) * size_t(std::max(pic->height, 0)) *
+                      size_t(std::max(pic->planes, 1));
+        picture("\\wbitmap0", data.substr(0, bits), pic->widthBytes);
         return;
       }
       [[fallthrough]];
     default: {
       std::string bmp = pic->kind == Kind::Dib ? pic->data : BitmapToBmp(*pic);
       if (bmp.size() < TPicture::kBmpFileHeader) return;
-      Put("{\\pict\\dibitmap0\\wbmbitspixel");
-      PutNumber(pic->bitsPerPixel);
-      Put("\\wbmplanes");
-      PutNumber(pic->planes);
-      Put("\\wbmwidthbytes");
-      PutNumber((int64_t(pic->width) * pic->bitsPerPixel + 7) / 8);
-      size();
-      goal();
-      Put(kCrLf);
-      Hex(std::string_view(bmp).substr(TPicture::kBmpFileHeader));
-      Put('}');
+      picture("\\dibitmap0", std::string_view(bmp).substr(TPicture::kBmpFileHeader),
+              (int64_t(pic->width) * pic->bitsPerPixel + 7) / 8);
     }
   }
 }
