@@ -21,10 +21,21 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; $$b; done
+	@bash scripts/install-deps.sh bench
+	@bench/rtf-vs-unrtf.sh $(BUILD)
+	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; QUILLET_BIG_RTF=$(BUILD)/bench/big.rtf $$b; done
 
-fuzz: deps
-	@echo "No fuzz harnesses yet."
+# Each fuzzer runs FUZZ_SECONDS (default 60); what they find lands in build-fuzz/.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@bash scripts/install-deps.sh fuzz
+	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DQUILLET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-fuzz -j $(JOBS)
+	mkdir -p build-fuzz/corpus/rtf build-fuzz/corpus/plain
+	build-fuzz/bin/rtf_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -dict=fuzz/rtf.dict \
+	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/rtf tests/fixtures/rtf
+	build-fuzz/bin/plain_reader_fuzz -max_total_time=$(FUZZ_SECONDS) \
+	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/plain
 
 # The whole test suite under the address and undefined-behaviour sanitizers.
 test-sanitize: deps

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillet needs to build, run and test, and only
 # those that are missing. Quiet when everything is already there.
+#
+#   install-deps.sh          what building, running and testing need
+#   install-deps.sh fuzz     and clang with its fuzzing runtime
+#   install-deps.sh bench    and what the benchmarks compare against
 set -euo pipefail
 
 packages=(
@@ -8,6 +12,15 @@ packages=(
   qt6-base-dev libgl-dev fonts-liberation2
   libgtest-dev libgmock-dev libbenchmark-dev
 )
+for extra in "$@"; do
+  case "$extra" in
+    fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    # unrtf to race; pandoc and a long text (the fortune files) to make a large RTF from;
+    # time for whole-process figures
+    bench) packages+=(unrtf pandoc fortunes time) ;;
+    *) echo "install-deps.sh: unknown group '$extra'" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

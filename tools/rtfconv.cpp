@@ -18,16 +18,31 @@ int Usage() {
   return 2;
 }
 
+// Plain text gathered in pieces and handed to a sink, so that a large
+// document is never held twice.
+class TextOut : public richtext::TOutStream {
+ public:
+  explicit TextOut(std::FILE* file) : file_(file) {}
+  size_t Write(const char* data, size_t count) override { return std::fwrite(data, 1, count, file_); }
+
+ private:
+  std::FILE* file_;
+};
+
 // One line per paragraph; line breaks inside a paragraph start a new line too.
-std::string PlainText(const richtext::TRTFText& doc) {
-  std::string out;
+bool WritePlainText(const richtext::TRTFText& doc, richtext::TOutStream& out) {
+  std::string piece;
   for (const auto& p : doc.Paragraphs()) {
     for (char32_t c : p->text) {
-      if (c > 3) richtext::AppendUtf8(out, c);
+      if (c > 3) richtext::AppendUtf8(piece, c);
     }
-    out.push_back('\n');
+    piece.push_back('\n');
+    if (piece.size() > 65536) {
+      if (out.Write(piece.data(), piece.size()) != piece.size()) return false;
+      piece.clear();
+    }
   }
-  return out;
+  return out.Write(piece.data(), piece.size()) == piece.size();
 }
 
 }  // namespace
@@ -71,29 +86,30 @@ int main(int argc, char** argv) {
   bytes.clear();
   bytes.shrink_to_fit();
 
-  std::string result;
+  // Standard output takes the text as it is made; a file is written whole
+  // beside the old one and then put in its place.
+  richtext::TStringStream buffer;
+  TextOut stdoutSink(stdout);
+  richtext::TOutStream& out = outPath ? static_cast<richtext::TOutStream&>(buffer) : stdoutSink;
+  bool ok;
   if (to == "text") {
-    result = PlainText(doc);
+    ok = WritePlainText(doc, out);
   } else {
-    richtext::TStringStream out;
     doc.saveFormat = richtext::FormatRTF;
-    if (doc.SaveToStream(out, true) != richtext::ioOk) {
-      std::fprintf(stderr, "rtfconv: cannot write RTF\n");
-      return 1;
-    }
-    result = std::move(out.bytes);
+    ok = doc.SaveToStream(out, true) == richtext::ioOk;
   }
-  try {
-    if (outPath) {
-      quillet::WriteFileSafely(outPath, result);
-    } else if (std::fwrite(result.data(), 1, result.size(), stdout) != result.size() ||
-               std::fflush(stdout) != 0) {
-      std::fprintf(stderr, "rtfconv: cannot write the output\n");
+  ok = ok && std::fflush(stdout) == 0;
+  if (!ok) {
+    std::fprintf(stderr, "rtfconv: cannot write the output\n");
+    return 1;
+  }
+  if (outPath) {
+    try {
+      quillet::WriteFileSafely(outPath, buffer.bytes);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "rtfconv: %s\n", e.what());
       return 1;
     }
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "rtfconv: %s\n", e.what());
-    return 1;
   }
   return 0;
 }
