@@ -442,7 +442,6 @@ class TRtfReader::Impl {
   int codeMatch_ = 0;
 
   // Footnotes.
-  TFootnote* footnote_ = nullptr;
   uint16_t footnoteId_ = 0;
 };
 
@@ -659,9 +658,9 @@ void TRtfReader::Impl::Char(TChar c) {
       AppendUtf8(h_.subject, c);
       return;
     case dFootnote:
-      if (footnote_ && (footnote_ = doc_.FindFootnote(footnoteId_))) {
-        if (footnote_->text.empty() && (c == ' ' || c == footnote_->mark)) return;
-        footnote_->text.push_back(c);
+      if (TFootnote* f = doc_.FindFootnote(footnoteId_)) {
+        if (f->text.empty() && (c == ' ' || c == f->mark)) return;
+        f->text.push_back(c);
       }
       return;
     default:
@@ -993,15 +992,13 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
   auto& a = s_.attr;
   auto setFlag = [&](uint32_t f, bool set) { a.flags = set ? (a.flags | f) : (a.flags & ~f); };
   CellDef& cell = cellDef_;
+  // Border words describe the paragraph, or after \clbrdrX the table cell.
   auto borderBytes = [&](int which) {
-    uint8_t* b = cellBorder_ ? cell.border : nullptr;
-    uint8_t& flags = b ? b[0] : st.borderFlags;
-    uint8_t& style = b ? b[1] : st.borderStyle;
-    uint8_t& space = b ? b[3] : st.borderSpaceColor;
+    uint8_t& flags = cellBorder_ ? cell.border[0] : st.borderFlags;
+    uint8_t& space = cellBorder_ ? cell.border[3] : st.borderSpaceColor;
     static const uint8_t bits[] = {0x41, 0x05, 0x11, 0x09, 0x21, 0x81};
-    if (which <= 5) flags |= bits[which];
+    flags |= bits[which];
     if ((which == 0 || which == 2 || which == 4) && (space >> 4) == 0) space |= 0x10;
-    (void)style;
   };
 
   switch (kw.kind) {
@@ -1075,7 +1072,6 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       TChar mark = p.text.empty() ? U'?' : p.text.back();
       TFootnote& f = doc_.AddFootnote(mark, 0, {});
       footnoteId_ = f.id;
-      footnote_ = &f;
       if (!p.text.empty() && doc_.IsRich()) {
         TAttr m = doc_.CharAttr(p, p.text.size() - 1);
         m.flags |= afFootnote;
@@ -1159,7 +1155,7 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       objH_ = param;
       return;
     case K::FootnoteNumber:
-      if ((footnote_ = doc_.FindFootnote(footnoteId_))) footnote_->number = param;
+      if (TFootnote* f = doc_.FindFootnote(footnoteId_)) f->number = param;
       return;
     case K::FootnoteMark:
       // The automatic footnote number; in the footnote text it is the mark again.
@@ -1173,9 +1169,7 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
         TParagraph& prev = *list_[list_.size() - 2];
         if (prev.borderFlags & bfBorder) prev.borderFlags |= bfBlockEnds;
       }
-      uint8_t keepFlags = 0;
       st = TParagraphProps{};
-      st.flags = keepFlags;
       tabSet_ = 0;
       s_.tabStarted = false;
       s_.tableMode = false;
