@@ -6,6 +6,7 @@
 
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -50,6 +51,10 @@ struct TCodePageDecoder::Table {
   bool lead[256];
   mutable std::unordered_map<uint16_t, TChar> pairs;
 
+  ~Table() {
+    if (cd != iconv_t(-1)) iconv_close(cd);
+  }
+
   TChar Convert(const char* in, size_t n, bool& ok) const {
     if (cd == iconv_t(-1)) {
       ok = false;
@@ -92,13 +97,24 @@ std::string IconvName(int cp) {
 TCodePageDecoder::TCodePageDecoder(int codePage) : codePage_(codePage) {
   static std::mutex mutex;
   static std::map<int, std::unique_ptr<Table>> tables;
+  static std::set<int> unknown;
   std::lock_guard lock(mutex);
+  // Pages iconv does not know are read as Windows-1252.
+  iconv_t cd = iconv_t(-1);
+  if (unknown.count(codePage)) codePage = 1252;
+  if (codePage != 1252 && !tables.count(codePage)) {
+    cd = iconv_open("UTF-32LE", IconvName(codePage).c_str());
+    if (cd == iconv_t(-1)) {
+      if (unknown.size() < 1000) unknown.insert(codePage);
+      codePage = 1252;
+    }
+  }
+  codePage_ = codePage;
   std::unique_ptr<Table>& t = tables[codePage];
   if (!t) {
     t = std::make_unique<Table>();
     t->codePage = codePage;
-    if (codePage != 1252) t->cd = iconv_open("UTF-32LE", IconvName(codePage).c_str());
-    if (t->cd == iconv_t(-1)) t->codePage = 1252;  // unknown pages read as Windows-1252
+    t->cd = cd;
     for (int b = 0; b < 256; ++b) {
       char c = char(b);
       bool ok = false;

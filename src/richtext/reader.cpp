@@ -404,6 +404,7 @@ class TRtfReader::Impl {
   int defaultFont_ = 0;
   int ansiCodePage_ = 1252;
   TCodePageDecoder decoder_{1252};
+  int decoderPage_ = 1252;  // the page asked for; unknown ones decode as 1252
   bool symbolFont_ = false;
   int fontNumber_ = 0;
   std::string fontName_;
@@ -791,7 +792,10 @@ void TRtfReader::Impl::UpdateDecoder() {
     if (cp == 0) cp = ansiCodePage_;
     symbolFont_ = false;
   }
-  if (decoder_.CodePage() != cp) decoder_ = TCodePageDecoder(cp);
+  if (decoderPage_ != cp) {
+    decoder_ = TCodePageDecoder(cp);
+    decoderPage_ = cp;
+  }
 }
 
 void TRtfReader::Impl::EndFontEntry() {
