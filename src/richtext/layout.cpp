@@ -1,0 +1,415 @@
+#include <richtext/layout.h>
+
+#include <algorithm>
+
+namespace richtext {
+
+TLayout::TLayout(TRTFText& doc, TFontMetrics& metrics) : doc_(doc), metrics_(metrics) {
+  doc_.AddListener(this);
+  DocumentReset();
+}
+
+TLayout::~TLayout() { doc_.RemoveListener(this); }
+
+void TLayout::SetWrapWidth(int pixels) {
+  if (pixels == wrapWidth_) return;
+  wrapWidth_ = pixels;
+  Invalidate();
+}
+
+void TLayout::Invalidate() {
+  for (TParagraphLayout& l : layouts_) l.valid = false;
+  fonts_.clear();
+  firstInvalid_ = 0;
+}
+
+// ---------------------------------------------------------------- changes
+
+void TLayout::ParagraphChanged(size_t index) {
+  if (index < layouts_.size()) layouts_[index].valid = false;
+  firstInvalid_ = std::min(firstInvalid_, index);
+}
+
+void TLayout::ParagraphsInserted(size_t index, size_t count) {
+  layouts_.insert(layouts_.begin() + std::ptrdiff_t(index), count, TParagraphLayout{});
+  heights_.insert(heights_.begin() + std::ptrdiff_t(index), count, 0);
+  // The paragraph before may take its empty-line height from its neighbour.
+  if (index > 0) layouts_[index - 1].valid = false;
+  firstInvalid_ = std::min(firstInvalid_, index == 0 ? 0 : index - 1);
+  RebuildTree();
+}
+
+void TLayout::ParagraphsRemoved(size_t index, size_t count) {
+  count = std::min(count, layouts_.size() - index);
+  layouts_.erase(layouts_.begin() + std::ptrdiff_t(index),
+                 layouts_.begin() + std::ptrdiff_t(index + count));
+  heights_.erase(heights_.begin() + std::ptrdiff_t(index),
+                 heights_.begin() + std::ptrdiff_t(index + count));
+  if (layouts_.size() < doc_.Size()) {  // the document keeps one paragraph
+    layouts_.resize(doc_.Size());
+    heights_.resize(doc_.Size(), 0);
+  }
+  if (index < layouts_.size()) layouts_[index].valid = false;
+  firstInvalid_ = std::min(firstInvalid_, index);
+  RebuildTree();
+}
+
+void TLayout::DocumentReset() {
+  layouts_.assign(doc_.Size(), TParagraphLayout{});
+  heights_.assign(doc_.Size(), 0);
+  firstInvalid_ = 0;
+  RebuildTree();
+}
+
+// ---------------------------------------------------------------- heights
+
+void TLayout::RebuildTree() {
+  size_t n = heights_.size();
+  tree_.assign(n + 1, 0);
+  for (size_t i = 0; i < n; ++i) {
+    tree_[i + 1] += heights_[i];
+    size_t parent = (i + 1) + ((i + 1) & (~(i + 1) + 1));
+    if (parent <= n) tree_[parent] += tree_[i + 1];
+  }
+}
+
+void TLayout::SetHeight(size_t i, int32_t height) {
+  int64_t delta = int64_t(height) - heights_[i];
+  if (delta == 0) return;
+  heights_[i] = height;
+  for (size_t k = i + 1; k < tree_.size(); k += k & (~k + 1)) tree_[k] += delta;
+}
+
+const TParagraphLayout& TLayout::Paragraph(size_t i) {
+  TParagraphLayout& l = layouts_[i];
+  if (!l.valid) {
+    Measure(i, l);
+    Wrap(i, l);
+    l.valid = true;
+    ++layoutCount;
+    SetHeight(i, l.height);
+  }
+  return l;
+}
+
+int64_t TLayout::ParagraphTop(size_t i) {
+  for (size_t k = firstInvalid_; k < i && k < layouts_.size(); ++k) Paragraph(k);
+  firstInvalid_ = std::max(firstInvalid_, i);
+  int64_t sum = 0;
+  for (size_t k = i; k > 0; k -= k & (~k + 1)) sum += tree_[k];
+  return sum;
+}
+
+int64_t TLayout::TotalHeight() {
+  size_t n = layouts_.size();
+  int64_t top = ParagraphTop(n - 1);
+  return top + Paragraph(n - 1).height;
+}
+
+size_t TLayout::ParagraphAt(int64_t y) {
+  TotalHeight();  // every height known
+  // Descend the tree for the last paragraph whose top is at or above y.
+  size_t pos = 0, step = 1;
+  while (step * 2 < tree_.size()) step *= 2;
+  int64_t rest = y;
+  for (; step > 0; step /= 2) {
+    if (pos + step < tree_.size() && tree_[pos + step] <= rest) {
+      pos += step;
+      rest -= tree_[pos];
+    }
+  }
+  return std::min(pos, layouts_.size() - 1);
+}
+
+// ---------------------------------------------------------------- measuring
+
+TFontSpec TLayout::FontOf(const TAttr& a) const {
+  TFontSpec f;
+  const TTextHeader& h = doc_.Header();
+  if (a.font < TTextHeader::kFonts) {
+    f.name = h.fonts[a.font].name;
+    f.symbol = h.fonts[a.font].charset == 2;
+  }
+  f.points = a.size == 0 ? 10 : a.size;
+  // Raised and lowered text is drawn two thirds as large.
+  if ((a.flags & (afSuperscript | afSubscript | afFootnote)) && f.points > 1) f.points = f.points * 2 / 3;
+  f.bold = a.flags & afBold;
+  f.italic = a.flags & afItalic;
+  f.strikeOut = a.flags & afStrikeOut;
+  return f;
+}
+
+TLayout::FontCache& TLayout::Font(const TAttr& a) {
+  TFontSpec spec = FontOf(a);
+  auto key = std::make_tuple(spec.name, spec.points, spec.bold, spec.italic, spec.symbol);
+  auto it = fonts_.find(key);
+  if (it != fonts_.end()) return it->second;
+  FontCache& f = fonts_[key];
+  f.ascent = std::max(1, metrics_.Ascent(spec));
+  f.descent = std::max(0, metrics_.Descent(spec));
+  for (int c = 0; c < 256; ++c) f.low[c] = -1;
+  return f;
+}
+
+int TLayout::CharWidth(FontCache& f, const TFontSpec& spec, TChar c) {
+  if (c < 256) {
+    if (f.low[c] < 0) f.low[c] = int16_t(std::max(1, metrics_.CharWidth(spec, c)));
+    return f.low[c];
+  }
+  auto it = f.high.find(c);
+  if (it != f.high.end()) return it->second;
+  int16_t w = int16_t(std::max(1, metrics_.CharWidth(spec, c)));
+  f.high.emplace(c, w);
+  return w;
+}
+
+bool TLayout::Hidden(const TAttr& a) const {
+  return ((a.flags & afHidden) && !options.showHiddenText) ||
+         ((a.flags & afInsertPoint) && options.hideInsertPoints) ||
+         ((a.flags & afAutomatic) && options.hideAutomaticText);
+}
+
+void TLayout::Measure(size_t i, TParagraphLayout& out) {
+  const TParagraph& p = doc_.Par(i);
+  size_t n = p.Length();
+  out.widths.assign(n, 0);
+  out.heights.assign(n, 0);
+  out.ascents.assign(n, 0);
+  for (size_t k = 0; k < n; ++k) {
+    TAttr a = doc_.CharAttr(p, k);
+    if (Hidden(a)) continue;
+    FontCache& f = Font(a);
+    TChar c = p.text[k];
+    int height = f.ascent + f.descent, ascent = f.ascent, width;
+    if (a.flags & afObject) {
+      TTextObject* o = doc_.ObjectOf(c, a);
+      if (o) {
+        o->inUse = true;
+        width = TwipsX(o->width);
+        height = TwipsY(o->height);
+        switch (o->verticalAlign) {
+          case 1: ascent = height - 2; break;
+          case 2: ascent = f.ascent; break;
+          case 3: ascent = height / 2; break;
+          default:
+            ascent = height;
+            height += f.descent;
+        }
+      } else {
+        width = 0;
+      }
+    } else {
+      TFontSpec spec = FontOf(a);
+      // A tab is measured as a space; where it lands is decided when wrapping.
+      width = CharWidth(f, spec, c == kTab ? U' ' : c);
+    }
+    out.widths[k] = int16_t(std::clamp(width, 0, 32767));
+    out.heights[k] = int16_t(std::clamp(height, 1, 32767));
+    out.ascents[k] = int16_t(std::clamp(ascent, 0, 32767));
+  }
+}
+
+// ---------------------------------------------------------------- wrapping
+
+int TLayout::DefaultTabWidth() const {
+  int dpi = metrics_.Dpi();
+  return std::max(1, doc_.Header().inchUnits ? dpi * 100 / 300 : dpi * 100 / 254);
+}
+
+int TLayout::NextTabStop(const TParagraph& p, int x, int cellOffset, TTabKind& kind) const {
+  const TTextHeader& h = doc_.Header();
+  for (uint8_t idx : h.tabOrder) {
+    if (idx >= TTextHeader::kTabs || !(p.tabSet >> idx & 1)) continue;
+    const TTabStop& t = h.tabs[idx];
+    if (t.position == 0) continue;
+    int at = TwipsX(t.position) + cellOffset;
+    if (at > x) {
+      kind = t.kind;
+      return at;
+    }
+  }
+  kind = tkLeft;
+  int d = DefaultTabWidth();
+  return (x / d + 1) * d;
+}
+
+void TLayout::Offsets(const TParagraph& p, bool firstLine, int& left, int& right) const {
+  int32_t border = 0;
+  int n = p.borderSpaceColor >> 4;
+  if ((p.borderFlags & bfBorder) && n > 0) border = n * 567 / 10;
+  if (p.IsTableCell()) {
+    int l = TwipsX(p.leftIndent), r = TwipsX(p.rightIndent);
+    int row = std::max(wrapWidth_ - l - r, 0);
+    left = l + row * p.cellStart / 255 + TwipsX(border);
+    right = wrapWidth_ - (l + row * (p.cellStart + p.cellWidth) / 255) + TwipsX(border);
+    right = std::max(right, 0);
+    return;
+  }
+  left = TwipsX((firstLine ? p.firstIndent : p.leftIndent) + border) + ((p.flags & pfNotFirstCell) ? 0 : 1);
+  right = TwipsX(p.rightIndent + border);
+}
+
+int TLayout::TabAdvance(const TParagraph& p, const TParagraphLayout& pl, size_t k, int x,
+                        const TDisplayLine& line) const {
+  TTabKind kind;
+  int cellOffset = p.IsTableCell() ? line.left : 0;
+  int stop = NextTabStop(p, line.left + x, cellOffset, kind) - line.left;
+  if (kind != tkLeft) {
+    // Right, centre and decimal stops place the text up to the next tab.
+    int seg = 0;
+    for (size_t m = k + 1; m < p.text.size() && p.text[m] != kTab && p.text[m] != kLineBreak; ++m) {
+      if (kind == tkDecimal && p.text[m] == TChar(doc_.Header().decimalSeparator)) break;
+      seg += pl.widths[m];
+    }
+    stop = kind == tkCenter ? stop - seg / 2 : stop - seg;
+  }
+  return std::max(x, stop);
+}
+
+void TLayout::Wrap(size_t i, TParagraphLayout& out) {
+  const TParagraph& p = doc_.Par(i);
+  const TString& text = p.text;
+  size_t n = text.size();
+  bool spreadTabs = p.alignment == alRight || p.alignment == alCenter;
+  out.lines.clear();
+  size_t start = 0;
+  do {
+    TDisplayLine line;
+    bool first = out.lines.empty();
+    Offsets(p, first, line.left, line.right);
+    int avail = wrapWidth_ - line.left - line.right;
+    if (avail <= 0) avail = 16;
+    int x = 0;  // from the line's left offset
+    size_t k = start, end = TString::npos;
+    size_t afterSpace = TString::npos, afterTab = TString::npos;
+    while (k < n) {
+      TChar c = text[k];
+      int w = out.widths[k];
+      if (c == kLineBreak) {
+        end = ++k;
+        break;
+      }
+      if (c == kTab && !spreadTabs && w > 0) {
+        x = TabAdvance(p, out, k, x, line);
+        afterTab = ++k;
+        continue;
+      }
+      if (c == ' ' || c == kTab) {
+        x += w;
+        afterSpace = ++k;
+        continue;
+      }
+      if (x + w >= avail && k > start) {
+        if (afterSpace != TString::npos && afterSpace - 1 >= start + 2) {
+          end = afterSpace;
+        } else if (afterTab != TString::npos && afterTab - 1 > start) {
+          end = afterTab;
+        } else {
+          end = k;
+        }
+        break;
+      }
+      x += w;
+      ++k;
+      if (options.maxCharsPerLine > 0 && k - start >= size_t(options.maxCharsPerLine)) {
+        end = k;
+        break;
+      }
+    }
+    if (end == TString::npos) end = k;
+    line.start = uint32_t(start);
+    line.length = uint32_t(end - start);
+    out.lines.push_back(line);
+    start = end;
+  } while (start < n);
+
+  // Widths, justification and heights, line by line.
+  int32_t top = 0;
+  for (size_t li = 0; li < out.lines.size(); ++li) {
+    TDisplayLine& line = out.lines[li];
+    bool first = li == 0, last = li + 1 == out.lines.size();
+    int x = 0, spaces = 0, spaceWidth = 0;
+    for (size_t k = line.start; k < line.start + line.length; ++k) {
+      TChar c = text[k];
+      if (c == kTab && !spreadTabs && out.widths[k] > 0) {
+        x = TabAdvance(p, out, k, x, line);
+      } else {
+        x += out.widths[k];
+      }
+      if (c == ' ') {
+        ++spaces;
+        spaceWidth += out.widths[k];
+      }
+    }
+    line.width = x;
+    int avail = std::max(wrapWidth_ - line.left - line.right, 16);
+    if (p.alignment == alJustify && spaces >= 2 && (!last || (p.flags & pfJustifyLast))) {
+      int w = spaceWidth + avail - x - 6;
+      if (w > 0) {
+        line.stretched = spaces - 1;
+        line.gap = w / line.stretched;
+        line.extra = w % line.stretched;
+      }
+    }
+    LineHeight(i, out, line, first, last);
+    line.top = top;
+    top += line.height;
+  }
+  out.height = top;
+}
+
+void TLayout::LineHeight(size_t i, const TParagraphLayout& pl, TDisplayLine& line, bool first,
+                         bool last) {
+  const TParagraph& p = doc_.Par(i);
+  int height = 0, ascent = 0, spaceHeight = 0, spaceAscent = 0;
+  for (size_t k = line.start; k < line.start + line.length; ++k) {
+    if (pl.widths[k] == 0 && pl.heights[k] == 0) continue;  // hidden
+    if (p.text[k] == ' ' || p.text[k] == kTab || p.text[k] == kLineBreak) {
+      if (pl.heights[k] > spaceHeight) {
+        spaceHeight = pl.heights[k];
+        spaceAscent = pl.ascents[k];
+      }
+      continue;
+    }
+    if (pl.heights[k] > height) {
+      height = pl.heights[k];
+      ascent = pl.ascents[k];
+    }
+  }
+  if (height == 0 && spaceHeight > 0) {
+    height = spaceHeight;
+    ascent = spaceAscent;
+  }
+  if (height == 0) {
+    // An empty line: the previous paragraph's last character, or the
+    // font that typing would use.
+    const TParagraph* prev = i > 0 ? &doc_.Par(i - 1) : nullptr;
+    TAttr a = prev && prev->Length() > 0 ? doc_.CharAttr(*prev, prev->Length() - 1) : doc_.insertionAttr;
+    FontCache& f = Font(a);
+    height = f.ascent + f.descent;
+    ascent = f.ascent;
+    if (height <= 0) {
+      height = 16;
+      ascent = 14;
+    }
+  }
+  int s = TwipsY(p.lineSpacing);
+  if (s > 0 && s > height) {
+    ascent += (s - height) / 2;
+    height = s;
+  } else if (s < 0) {
+    int exact = -s;
+    ascent = std::max(0, ascent - (height - exact) / 2);
+    height = exact;
+  }
+  if (first) {
+    int before = TwipsY(p.spaceBefore);
+    height = std::max(0, height + before);
+    ascent = std::max(0, ascent + before);
+  }
+  if (last) height = std::max(0, height + TwipsY(p.spaceAfter));
+  line.height = height;
+  line.ascent = ascent;
+}
+
+}  // namespace richtext

@@ -1,0 +1,118 @@
+/** Line layout: measuring paragraphs and cutting them into display lines that fit the wrap width. */
+#pragma once
+
+#include <richtext/document.h>
+#include <richtext/platform.h>
+
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+namespace richtext {
+
+struct TLayoutOptions {
+  bool showHiddenText = false;
+  bool hideInsertPoints = false;
+  bool hideAutomaticText = false;
+  int maxCharsPerLine = 0;  // 0: no limit
+};
+
+// One display line of a paragraph, in device pixels.
+struct TDisplayLine {
+  uint32_t start = 0;   // first character of the line in its paragraph
+  uint32_t length = 0;
+  int32_t top = 0;      // from the top of the paragraph
+  int32_t height = 0;
+  int32_t ascent = 0;
+  int32_t left = 0;     // offset of the line from the text area's left edge
+  int32_t right = 0;    // offset from its right edge
+  int32_t width = 0;    // what the characters use, from `left`
+  // Justification: the stretched spaces of the line advance `gap` pixels
+  // instead of their width, the first `extra` of them one pixel more.
+  int32_t gap = 0;
+  int32_t extra = 0;
+  int32_t stretched = 0;  // how many spaces stretch (all but the line's last)
+};
+
+struct TParagraphLayout {
+  std::vector<TDisplayLine> lines;
+  std::vector<int16_t> widths;   // measured width of each character
+  std::vector<int16_t> heights;  // and its height and ascent
+  std::vector<int16_t> ascents;
+  int32_t height = 0;
+  bool valid = false;
+};
+
+// Keeps the layout of a document for one device and one wrap width. The
+// document's change notices invalidate single paragraphs, so an edit costs
+// the layout of the paragraph edited; paragraph tops are prefix sums kept in
+// a Fenwick tree.
+class TLayout : public TDocumentListener {
+ public:
+  TLayout(TRTFText& doc, TFontMetrics& metrics);
+  ~TLayout() override;
+  TLayout(const TLayout&) = delete;
+  TLayout& operator=(const TLayout&) = delete;
+
+  TLayoutOptions options;
+
+  // The width lines wrap at, in pixels (the window's, or the page's text width).
+  void SetWrapWidth(int pixels);
+  int WrapWidth() const { return wrapWidth_; }
+  void Invalidate();  // after a change of options, metrics or header
+
+  const TParagraphLayout& Paragraph(size_t i);
+  int64_t ParagraphTop(size_t i);
+  int64_t TotalHeight();
+  // The paragraph that holds the pixel row y (the last one below the end).
+  size_t ParagraphAt(int64_t y);
+
+  TFontSpec FontOf(const TAttr& a) const;
+  int DefaultTabWidth() const;
+  // The next stop after x in a paragraph (x from the text area's left edge):
+  // its position and kind; without a stop, the next multiple of the default
+  // tab width strictly beyond x, kind left.
+  int NextTabStop(const TParagraph& p, int x, int cellOffset, TTabKind& kind) const;
+  int TwipsX(int32_t twips) const { return MulDiv(twips, metrics_.Dpi(), 1440); }
+  int TwipsY(int32_t twips) const { return MulDiv(twips, metrics_.Dpi(), 1440); }
+  // The left and right offsets of a paragraph's text, in pixels.
+  void Offsets(const TParagraph& p, bool firstLine, int& left, int& right) const;
+  // Where the text after the tab at k starts, for a tab met at x in `line`.
+  int TabAdvance(const TParagraph& p, const TParagraphLayout& pl, size_t k, int x,
+                 const TDisplayLine& line) const;
+
+  // How many paragraphs were laid out since the counter was last cleared.
+  size_t layoutCount = 0;
+
+  void ParagraphChanged(size_t index) override;
+  void ParagraphsInserted(size_t index, size_t count) override;
+  void ParagraphsRemoved(size_t index, size_t count) override;
+  void DocumentReset() override;
+
+ private:
+  struct FontCache {
+    int ascent = 0, descent = 0;
+    int16_t low[256];
+    std::unordered_map<TChar, int16_t> high;
+  };
+  FontCache& Font(const TAttr& a);
+  int CharWidth(FontCache& f, const TFontSpec& spec, TChar c);
+  void Measure(size_t i, TParagraphLayout& out);
+  void Wrap(size_t i, TParagraphLayout& out);
+  void LineHeight(size_t i, const TParagraphLayout& pl, TDisplayLine& line, bool first, bool last);
+  bool Hidden(const TAttr& a) const;
+
+  void SetHeight(size_t i, int32_t height);
+  void RebuildTree();
+
+  TRTFText& doc_;
+  TFontMetrics& metrics_;
+  int wrapWidth_ = 600;
+  std::vector<TParagraphLayout> layouts_;
+  std::vector<int64_t> tree_;     // Fenwick tree of paragraph heights
+  std::vector<int32_t> heights_;  // the heights the tree holds
+  size_t firstInvalid_ = 0;       // every paragraph before it is laid out
+  std::map<std::tuple<std::string, int, bool, bool, bool>, FontCache> fonts_;
+};
+
+}  // namespace richtext
