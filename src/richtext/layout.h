@@ -69,6 +69,7 @@ class TLayout : public TDocumentListener {
 
   TFontSpec FontOf(const TAttr& a) const;
   int DefaultTabWidth() const;
+  int Dpi() const { return metrics_.Dpi(); }
   // The next stop after x in a paragraph (x from the text area's left edge):
   // its position and kind; without a stop, the next multiple of the default
   // tab width strictly beyond x, kind left.

@@ -31,3 +31,32 @@ class TFontMetrics {
 };
 
 }  // namespace richtext
+
+namespace richtext {
+
+struct TPicture;
+
+enum class TPenStyle : uint8_t { Solid, Dash, Dot, DashDot };
+
+// A place to draw: the editor window, a printer page, an image. Coordinates
+// are device pixels; colours are 0x00BBGGRR as the colour table holds them.
+class TSurface {
+ public:
+  virtual ~TSurface() = default;
+  virtual bool IsPrinter() const = 0;
+  virtual uint32_t HighlightColor() const = 0;      // selected text background
+  virtual uint32_t HighlightTextColor() const = 0;  // selected text
+  virtual void FillRect(int x, int y, int width, int height, uint32_t color) = 0;
+  // Puts out a run in one call: the characters from x on, their baseline at
+  // `baseline`, each followed by its advance.
+  virtual void DrawText(const TFontSpec& font, int x, int baseline, std::u32string_view text,
+                        const int* advances, uint32_t color) = 0;
+  virtual void Line(int x1, int y1, int x2, int y2, uint32_t color, int width,
+                    TPenStyle style = TPenStyle::Solid) = 0;
+  // Draws a picture stretched into the rectangle; false when it cannot.
+  virtual bool DrawPicture(const TPicture& picture, int x, int y, int width, int height) = 0;
+  // The text of a placeholder, written inside its frame.
+  virtual void DrawLabel(int x, int y, int width, int height, const std::string& text) = 0;
+};
+
+}  // namespace richtext

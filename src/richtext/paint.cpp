@@ -1,0 +1,275 @@
+#include <richtext/paint.h>
+
+#include <algorithm>
+
+namespace richtext {
+namespace {
+
+constexpr uint32_t kNone = 0xFFFFFFFF;
+
+// A preset's three-state switch applied to a style.
+void Apply(TThreeState s, bool& value) {
+  if (s == tsTRUE) value = true;
+  if (s == tsFALSE) value = false;
+}
+
+}  // namespace
+
+bool TPainter::Selected(size_t par, size_t offset) const {
+  TPosition p{par, offset};
+  return options.selStart < options.selEnd && options.selStart <= p && p < options.selEnd;
+}
+
+uint32_t TPainter::Shading(const TParagraph& p) const {
+  if (p.shadeColors == 0 && p.shading == 0) return kNone;
+  int index = p.shading <= 50 ? p.shadeColors >> 4 : p.shadeColors & 0x0F;
+  return doc_.Header().colors[size_t(index)];
+}
+
+TRunLook TPainter::Look(const TAttr& a, bool printing, uint32_t shading) const {
+  const TTextHeader& h = doc_.Header();
+  TRunLook look;
+  const TCharacterAttr* preset = nullptr;
+  if (a.flags & afInsertPoint) {
+    preset = &doc_.insertPointAttr;
+  } else if (a.flags & afDoubleUnderline) {
+    preset = &doc_.hyperlinkTextAttr;
+  } else if (a.flags & afAutomatic) {
+    preset = &doc_.automaticTextAttr;
+  } else if (a.flags & afProtected) {
+    preset = &doc_.protectedTextAttr;
+  }
+  look.textColor = h.colors[size_t(a.TextColor())];
+  look.backColor = a.BackColor() != 0 ? h.colors[size_t(a.BackColor())]
+                                      : (printing ? 0xFFFFFF : options.paperColor);
+  if (preset && preset->UseTextColor()) look.textColor = preset->TextColor();
+  if (preset && preset->UseBackgroundColor()) look.backColor = preset->BackgroundColor();
+  if (shading != kNone && a.BackColor() == 0) look.backColor = shading;
+
+  look.font = layout_.FontOf(TAttr{a.font, 0, a.size, 0, 0, 0});
+  look.font.bold = a.flags & afBold;
+  look.font.italic = a.flags & afItalic;
+  look.font.strikeOut = a.flags & afStrikeOut;
+  look.underline = a.flags & afUnderline;
+  look.raise = a.flags & (afSuperscript | afFootnote);
+  look.lower = !look.raise && (a.flags & afSubscript);
+  look.mark = a.flags & afWordMark;
+  look.lineColor = look.mark ? 0x0000FF : look.textColor;
+  if (preset) {
+    Apply(preset->Bold(), look.font.bold);
+    Apply(preset->Italic(), look.font.italic);
+    Apply(preset->StrikeOut(), look.font.strikeOut);
+    Apply(preset->Underline(), look.underline);
+    Apply(preset->SuperScript(), look.raise);
+    Apply(preset->SubScript(), look.lower);
+    if (look.raise && look.lower) look.lower = false;
+    if (preset->UseUnderlineColor()) look.lineColor = preset->UnderlineColor();
+  }
+  // Raised and lowered text is two thirds as large, as the layout measured it.
+  int points = a.size == 0 ? 10 : a.size;
+  if ((look.raise || look.lower) && points > 1) points = points * 2 / 3;
+  look.font.points = points;
+  return look;
+}
+
+void TPainter::Paint(TSurface& s, int originX, int64_t originY, int clipTop, int clipBottom) {
+  objects_.clear();
+  handleDrawn_ = false;
+  if (doc_.Size() == 0) return;
+  size_t par = layout_.ParagraphAt(std::max<int64_t>(0, clipTop - originY));
+  for (; par < doc_.Size(); ++par) {
+    int64_t top = originY + layout_.ParagraphTop(par);
+    if (top >= clipBottom) break;
+    const TParagraphLayout& pl = layout_.Paragraph(par);
+    for (size_t li = 0; li < pl.lines.size(); ++li) {
+      int64_t lineTop = top + pl.lines[li].top;
+      if (lineTop + pl.lines[li].height <= clipTop || lineTop >= clipBottom) continue;
+      PaintLine(s, par, li, originX, int(lineTop));
+    }
+    PaintBorders(s, par, originX, int(top));
+  }
+}
+
+void TPainter::PaintLine(TSurface& s, size_t par, size_t lineIndex, int originX, int top) {
+  const TParagraph& p = doc_.Par(par);
+  const TParagraphLayout& pl = layout_.Paragraph(par);
+  const TDisplayLine& line = pl.lines[lineIndex];
+  bool printing = s.IsPrinter();
+  uint32_t shading = Shading(p);
+  uint32_t rest = shading != kNone ? shading : (printing ? 0xFFFFFF : options.paperColor);
+  int wrap = layout_.WrapWidth();
+  bool spreadTabs = p.alignment == alRight || p.alignment == alCenter;
+
+  int x = originX + line.left;
+  int free = wrap - line.right - line.left - line.width;
+  if (p.alignment == alRight && free > 0) x += free;
+  if (p.alignment == alCenter && free > 1) x += free / 2;
+  int baseline = top + line.ascent;
+  int lineStartX = originX + line.left;
+
+  if (line.length == 0 && !p.IsTableCell()) {
+    s.FillRect(lineStartX, top, std::max(0, wrap - line.left - line.right), line.height, rest);
+  }
+
+  // The tallest character of the line sets the underline's thickness.
+  int tallest = 0;
+  for (size_t k = line.start; k < line.start + line.length; ++k) {
+    if (!(doc_.CharAttr(p, k).flags & afObject)) tallest = std::max<int>(tallest, pl.heights[k]);
+  }
+  int penWidth = tallest / 20 + 1;
+
+  int stretchedSeen = 0;
+  size_t end = line.start + line.length;
+  int xRun = x;  // where the text goes on (x of the next run)
+  // Printing shows no selection.
+  auto selectedAt = [&](size_t k) { return !printing && Selected(par, k); };
+  for (size_t k = line.start; k < end;) {
+    TAttr a = doc_.CharAttr(p, k);
+    bool selected = selectedAt(k);
+    // The run: up to 100 characters of one look; a tab starts a run, an
+    // object ends one.
+    size_t e = k + 1;
+    if (!(a.flags & afObject)) {
+      while (e < end && e - k < kMaxRun && p.text[e] != kTab &&
+             doc_.CharAttr(p, e) == a && selectedAt(e) == selected &&
+             !(doc_.CharAttr(p, e).flags & afObject)) {
+        ++e;
+      }
+    }
+    TRunLook look = Look(a, printing, shading);
+    uint32_t textColor = look.textColor, backColor = look.backColor;
+    if (selected) {
+      textColor = s.HighlightTextColor();
+      backColor = s.HighlightColor();
+    }
+    std::u32string text;
+    std::vector<int> advances;
+    int runX = xRun;
+    for (size_t m = k; m < e; ++m) {
+      TChar c = p.text[m];
+      int w = pl.widths[m];
+      int rel = xRun - lineStartX;
+      if (c == kTab && !spreadTabs && w > 0) {
+        w = layout_.TabAdvance(p, pl, m, rel, line) - rel;
+      } else if (c == ' ' && line.stretched > 0 && stretchedSeen < line.stretched) {
+        w = line.gap + (stretchedSeen < line.extra ? 1 : 0);
+        ++stretchedSeen;
+      }
+      text.push_back(c < 32 ? U' ' : c);
+      advances.push_back(w);
+      xRun += w;
+    }
+    int runWidth = xRun - runX;
+    if (e == end && look.font.italic && !advances.empty()) {
+      advances.back() += 8;
+      xRun += 8;
+      runWidth += 8;
+    }
+    int runBaseline = baseline;
+    int ascent = pl.ascents[k];
+    if (look.raise) runBaseline -= ascent / 3;
+    if (look.lower) runBaseline += ascent / 5;
+
+    if (a.flags & afObject) {
+      TTextObject* o = doc_.ObjectOf(p.text[k], a);
+      int w = pl.widths[k], h = pl.heights[k];
+      int oy = baseline - pl.ascents[k];
+      s.FillRect(runX, top, runWidth, line.height, backColor);
+      if (o) {
+        bool drawn = o->picture && s.DrawPicture(*o->picture, runX, oy, w, h);
+        if (!drawn) {
+          if (o->picture) {
+            // A picture that cannot be drawn is dropped, so that later paints skip it.
+            o->picture.reset();
+          }
+          s.Line(runX, oy, runX + w - 1, oy, 0, 1);
+          s.Line(runX + w - 1, oy, runX + w - 1, oy + h - 1, 0, 1);
+          s.Line(runX + w - 1, oy + h - 1, runX, oy + h - 1, 0, 1);
+          s.Line(runX, oy + h - 1, runX, oy, 0, 1);
+          if (!o->name.empty() || !o->fileName.empty()) {
+            s.DrawLabel(runX, oy, w, h, o->name.empty() ? o->fileName : o->name);
+          } else {
+            s.Line(runX, oy, runX + w - 1, oy + h - 1, 0, 1);
+            s.Line(runX + w - 1, oy, runX, oy + h - 1, 0, 1);
+          }
+        }
+        if (Selected(par, k)) {
+          s.Line(runX, oy, runX + w - 1, oy, 0, 1);
+          s.Line(runX + w - 1, oy, runX + w - 1, oy + h - 1, 0, 1);
+          s.Line(runX + w - 1, oy + h - 1, runX, oy + h - 1, 0, 1);
+          s.Line(runX, oy + h - 1, runX, oy, 0, 1);
+          if (!printing && !handleDrawn_) {
+            s.Line(runX + w - 6, oy + h - 1, runX + w - 1, oy + h - 1, 0, 3);
+            handleDrawn_ = true;
+          }
+        }
+        if (objects_.size() < kMaxObjectRects) objects_.push_back({o, runX, oy, w, h});
+      }
+      k = e;
+      continue;
+    }
+
+    s.FillRect(runX, top, runWidth, line.height, backColor);
+    s.DrawText(look.font, runX, runBaseline, text, advances.data(), textColor);
+    if (look.underline && !(look.mark && !printing)) {
+      s.Line(runX, runBaseline + 1, runX + runWidth, runBaseline + 1, look.lineColor, penWidth);
+    } else if (look.mark && !printing) {
+      for (int zx = runX; zx + 3 <= runX + runWidth; zx += 3) {
+        s.Line(zx + 2, runBaseline, zx - 1, runBaseline + 2, look.lineColor, 1);
+      }
+    }
+    k = e;
+  }
+  // The rest of the line up to the right edge of the text area.
+  int right = originX + wrap - line.right;
+  if (xRun < right) s.FillRect(xRun, top, right - xRun, line.height, rest);
+
+  // A page begins here: a dashed line across the text area, on the screen only.
+  if (!printing && lineIndex == 0 && (p.flags & pfPageBreak)) {
+    s.Line(originX, top, originX + wrap, top, 0, 1, TPenStyle::Dash);
+  }
+}
+
+void TPainter::PaintBorders(TSurface& s, size_t par, int originX, int top) {
+  const TParagraph& p = doc_.Par(par);
+  if (!(p.borderFlags & bfBorder)) return;
+  const TParagraphLayout& pl = layout_.Paragraph(par);
+  uint32_t color = doc_.Header().colors[size_t(p.borderSpaceColor & 0x0F)];
+  int width = 1;
+  if (!(p.borderStyle & bsHairline) && p.borderWidth > 0) {
+    width = std::max(1, MulDiv(p.borderWidth, layout_.Dpi(), 72));
+  }
+  TPenStyle style = (p.borderStyle & bsDotted) ? TPenStyle::Dot : TPenStyle::Solid;
+  int left, right, dummy;
+  layout_.Offsets(p, false, left, dummy);
+  right = layout_.WrapWidth() - dummy;
+  left += originX - 1;
+  right += originX;
+  int bottom = top + pl.height - 1;
+  bool box = p.borderFlags & bfBox;
+  bool twice = p.borderFlags & bfDouble;
+  auto draw = [&](int x1, int y1, int x2, int y2, int dx, int dy) {
+    s.Line(x1, y1, x2, y2, color, width, style);
+    if (twice) s.Line(x1 + dx, y1 + dy, x2 + dx, y2 + dy, color, width, style);
+  };
+  int d = 2 * width;
+  // A block of bordered paragraphs has its top line on the first, its bottom on the last.
+  bool firstOfBlock = par == 0 || !(doc_.Par(par - 1).borderFlags & bfBorder) ||
+                      (doc_.Par(par - 1).borderFlags & bfBlockEnds);
+  bool lastOfBlock = par + 1 >= doc_.Size() || !(doc_.Par(par + 1).borderFlags & bfBorder) ||
+                     (p.borderFlags & bfBlockEnds);
+  if ((box || (p.borderFlags & bfTop)) && firstOfBlock) draw(left, top, right, top, 0, d);
+  if ((box || (p.borderFlags & bfBottom)) && lastOfBlock) draw(left, bottom, right, bottom, 0, -d);
+  if (box || (p.borderFlags & bfLeft)) draw(left, top, left, bottom, d, 0);
+  if (box || (p.borderFlags & bfRight)) draw(right, top, right, bottom, -d, 0);
+  if (p.borderStyle & bsTableLine) {
+    const TTextHeader& h = doc_.Header();
+    for (int k = 0; k < TTextHeader::kTabs; ++k) {
+      if (!(p.tabSet >> k & 1) || h.tabs[size_t(k)].position == 0) continue;
+      int x = originX + layout_.TwipsX(h.tabs[size_t(k)].position);
+      if (x > left && x < right) s.Line(x, top, x, bottom, color, width, style);
+    }
+  }
+}
+
+}  // namespace richtext

@@ -1,0 +1,68 @@
+/** Painting: display lines drawn run by run with their fonts, colours, marks and pictures. */
+#pragma once
+
+#include <richtext/layout.h>
+#include <richtext/platform.h>
+
+#include <vector>
+
+namespace richtext {
+
+// A position in the document: a paragraph and a character offset in it.
+struct TPosition {
+  size_t par = 0;
+  size_t offset = 0;
+  auto operator<=>(const TPosition&) const = default;
+};
+
+struct TPaintOptions {
+  uint32_t paperColor = 0xFFFFFF;  // the control's colour; white when printing
+  bool showPageBreak = true;
+  TPosition selStart, selEnd;      // the selection; empty when equal
+};
+
+// Where an object was drawn in the last paint, for hit tests.
+struct TObjectRect {
+  TTextObject* object;
+  int x, y, width, height;
+};
+
+// How one run looks: the font and colours after the presets.
+struct TRunLook {
+  TFontSpec font;
+  uint32_t textColor = 0, backColor = 0, lineColor = 0;
+  bool underline = false, raise = false, lower = false, mark = false;
+};
+
+class TPainter {
+ public:
+  TPainter(TRTFText& doc, TLayout& layout) : doc_(doc), layout_(layout) {}
+
+  TPaintOptions options;
+
+  // Paints the lines that meet the rows clipTop..clipBottom of the surface;
+  // the document's top-left corner is at (originX, originY).
+  void Paint(TSurface& surface, int originX, int64_t originY, int clipTop, int clipBottom);
+  // Paints one display line whose top is at `top`.
+  void PaintLine(TSurface& surface, size_t par, size_t lineIndex, int originX, int top);
+
+  // The font and colours of a run; selection colours are the surface's.
+  TRunLook Look(const TAttr& attr, bool printing, uint32_t shading) const;
+  const std::vector<TObjectRect>& ObjectRects() const { return objects_; }
+
+  static constexpr size_t kMaxRun = 100;
+  static constexpr size_t kMaxObjectRects = 30;
+
+ private:
+  bool Selected(size_t par, size_t offset) const;
+  // The shading colour of a paragraph, or none (0xFFFFFFFF).
+  uint32_t Shading(const TParagraph& p) const;
+  void PaintBorders(TSurface& s, size_t par, int originX, int top);
+
+  TRTFText& doc_;
+  TLayout& layout_;
+  std::vector<TObjectRect> objects_;
+  bool handleDrawn_ = false;
+};
+
+}  // namespace richtext

@@ -1,0 +1,192 @@
+// Painting rules, recorded on a surface that notes every call.
+#include "doc_builder.h"
+
+#include <richtext/paint.h>
+
+#include <gtest/gtest.h>
+
+namespace richtext {
+namespace {
+
+using testing::Doc;
+
+class FixedMetrics : public TFontMetrics {
+ public:
+  int Dpi() const override { return 96; }
+  int CharWidth(const TFontSpec& f, TChar c) override { return (c == ' ' ? 5 : 10) * f.points / 10; }
+  int Ascent(const TFontSpec& f) override { return 12 * f.points / 10; }
+  int Descent(const TFontSpec& f) override { return 4 * f.points / 10; }
+};
+
+struct Call {
+  std::string what;
+  TFontSpec font;
+  int x = 0, y = 0, x2 = 0, y2 = 0, width = 0;
+  std::u32string text;
+  std::vector<int> advances;
+  uint32_t color = 0;
+};
+
+class RecordingSurface : public TSurface {
+ public:
+  bool printer = false;
+  std::vector<Call> calls;
+  bool IsPrinter() const override { return printer; }
+  uint32_t HighlightColor() const override { return 0x112233; }
+  uint32_t HighlightTextColor() const override { return 0x445566; }
+  void FillRect(int x, int y, int w, int h, uint32_t color) override {
+    calls.push_back({"fill", {}, x, y, x + w, y + h, 0, {}, {}, color});
+  }
+  void DrawText(const TFontSpec& font, int x, int baseline, std::u32string_view text,
+                const int* advances, uint32_t color) override {
+    calls.push_back({"text", font, x, baseline, 0, 0, 0, std::u32string(text),
+                     std::vector<int>(advances, advances + text.size()), color});
+  }
+  void Line(int x1, int y1, int x2, int y2, uint32_t color, int width, TPenStyle) override {
+    calls.push_back({"line", {}, x1, y1, x2, y2, width, {}, {}, color});
+  }
+  bool DrawPicture(const TPicture&, int x, int y, int w, int h) override {
+    calls.push_back({"picture", {}, x, y, x + w, y + h});
+    return true;
+  }
+  void DrawLabel(int, int, int, int, const std::string&) override {}
+  std::vector<Call> Of(const std::string& what) const {
+    std::vector<Call> out;
+    for (const Call& c : calls) {
+      if (c.what == what) out.push_back(c);
+    }
+    return out;
+  }
+};
+
+struct Fixture {
+  Doc d;
+  FixedMetrics metrics;
+  TLayout layout{d.doc, metrics};
+  TPainter painter{d.doc, layout};
+  RecordingSurface surface;
+  Fixture(int wrap = 2000) { layout.SetWrapWidth(wrap); }
+  void Paint() {
+    surface.calls.clear();
+    painter.Paint(surface, 0, 0, 0, 10000);
+  }
+};
+
+TEST(Paint, RunsAreCutAtAHundredCharacters) {
+  Fixture f;
+  f.d.Para(0, std::u32string(150, U'x'));
+  f.Paint();
+  std::vector<Call> texts = f.surface.Of("text");
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0].text.size(), 100u);
+  EXPECT_EQ(texts[1].text.size(), 50u);
+  EXPECT_EQ(texts[1].x, texts[0].x + 1000);
+}
+
+TEST(Paint, SuperscriptAndSubscriptAreSmallerAndMoved) {
+  Fixture f;
+  TAttr a = Doc::Plain();
+  a.size = 12;
+  f.d.Para(0, U"x", a);
+  a.flags = afSuperscript;
+  f.d.Add(0, U"2", a);
+  a.flags = afSubscript;
+  f.d.Add(0, U"3", a);
+  f.Paint();
+  std::vector<Call> t = f.surface.Of("text");
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_EQ(t[0].font.points, 12);
+  EXPECT_EQ(t[1].font.points, 8);
+  EXPECT_EQ(t[2].font.points, 8);
+  int baseline = t[0].y;
+  int ascent8 = 12 * 8 / 10;
+  EXPECT_EQ(t[1].y, baseline - ascent8 / 3);
+  EXPECT_EQ(t[2].y, baseline + ascent8 / 5);
+}
+
+TEST(Paint, SelectionUsesTheHighlightColoursOnScreenOnly) {
+  Fixture f;
+  f.d.Para(0, U"abcdef", Doc::With(0));
+  f.d.doc.Par(0).attrs.assign(6, f.d.doc.Intern([] {
+    TAttr a = Doc::Plain();
+    a.colors = 0x31;  // red text on blue
+    return a;
+  }()));
+  f.painter.options.selStart = {0, 2};
+  f.painter.options.selEnd = {0, 4};
+  f.Paint();
+  std::vector<Call> t = f.surface.Of("text");
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_EQ(t[1].text, U"cd");
+  EXPECT_EQ(t[1].color, 0x445566u);
+  EXPECT_EQ(t[0].color, 0x0000FFu);
+  f.surface.printer = true;
+  f.Paint();
+  EXPECT_EQ(f.surface.Of("text").size(), 1u);  // printing shows no selection
+}
+
+TEST(Paint, UnderlineZigzagAndPresets) {
+  Fixture f;
+  f.d.Para(0, U"mark", Doc::With(afWordMark));
+  f.Paint();
+  std::vector<Call> lines = f.surface.Of("line");
+  int runX = f.surface.Of("text")[0].x;
+  // Strokes from (x+2, baseline) to (x-1, baseline+2) every 3 pixels over 40 pixels.
+  ASSERT_EQ(lines.size(), 13u);
+  EXPECT_EQ(lines[0].x, runX + 2);
+  EXPECT_EQ(lines[0].x2, runX - 1);
+  EXPECT_EQ(lines[0].y2, lines[0].y + 2);
+  EXPECT_EQ(lines[0].color, 0x0000FFu);
+  f.surface.printer = true;
+  f.Paint();
+  EXPECT_EQ(f.surface.Of("line").size(), 0u);  // no underline flag: nothing when printing
+
+  Fixture g;
+  TAttr link = Doc::With(afDoubleUnderline);
+  link.colors = 2;
+  g.d.Para(0, U"link", link);
+  TAttr ip = Doc::With(afInsertPoint);
+  g.d.Add(0, U"ip", ip);
+  g.Paint();
+  std::vector<Call> t = g.surface.Of("text");
+  EXPECT_EQ(t[0].color, g.d.doc.Header().colors[2]);  // the hyperlink keeps its colour
+  EXPECT_EQ(t[1].color, 0x0000FFu);                   // insertion points are red
+  std::vector<Call> under = g.surface.Of("line");
+  ASSERT_EQ(under.size(), 1u);
+  EXPECT_EQ(under[0].color, 0xFF0000u);  // blue underline
+  EXPECT_EQ(under[0].y, t[0].y + 1);
+  EXPECT_EQ(under[0].width, 16 / 20 + 1);
+}
+
+TEST(Paint, ShadingPicksBackgroundOrPatternColour) {
+  for (int percent : {50, 51}) {
+    Fixture f;
+    TParagraph& p = f.d.Para(0, U"x");
+    p.shading = uint8_t(percent);
+    p.shadeColors = 0x32;  // background 3, pattern 2
+    f.Paint();
+    uint32_t expect = f.d.doc.Header().colors[percent <= 50 ? 3 : 2];
+    std::vector<Call> fills = f.surface.Of("fill");
+    ASSERT_FALSE(fills.empty());
+    EXPECT_EQ(fills[0].color, expect) << percent;
+  }
+}
+
+TEST(Paint, JustifiedSpacesAndPageBreakMarker) {
+  Fixture f(201);
+  TParagraph& p = f.d.Para(0, U"aa bb cc dd ee ff gg hh ii");
+  p.alignment = alJustify;
+  p.flags = pfPageBreak;
+  f.Paint();
+  const TDisplayLine& line = f.layout.Paragraph(0).lines[0];
+  std::vector<Call> t = f.surface.Of("text");
+  ASSERT_FALSE(t.empty());
+  // The first `extra` stretched spaces advance gap + 1, the others gap.
+  EXPECT_EQ(t[0].advances[2], line.gap + (line.extra > 0 ? 1 : 0));
+  std::vector<Call> lines = f.surface.Of("line");
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0].y, 0);  // the marker on the first line's top
+}
+
+}  // namespace
+}  // namespace richtext
