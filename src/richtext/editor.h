@@ -1,0 +1,94 @@
+/** Editing: caret and selection, every change as a replacement of a range, undo and redo. */
+#pragma once
+
+#include <richtext/paint.h>
+
+#include <functional>
+#include <vector>
+
+namespace richtext {
+
+// A piece of a document: one or more paragraphs with their attribute indexes
+// and properties. A piece within one paragraph is a single paragraph.
+struct TFragment {
+  std::vector<TParagraph> paragraphs{TParagraph{}};
+  bool Empty() const { return paragraphs.size() == 1 && paragraphs[0].text.empty(); }
+};
+
+// The editing logic of an editor, apart from its window: the widget forwards
+// keys and mouse positions here, and tests drive it directly.
+class TEditor {
+ public:
+  explicit TEditor(TRTFText& doc) : doc_(doc) {}
+
+  TPosition caret;   // where typing goes
+  TPosition anchor;  // the other end of the selection
+  bool readOnly = false;
+  std::function<void()> OnChange;
+
+  bool HasSelection() const { return caret != anchor; }
+  TPosition SelStart() const { return std::min(caret, anchor); }
+  TPosition SelEnd() const { return std::max(caret, anchor); }
+  // Absolute positions count every paragraph end as one character.
+  size_t Absolute(TPosition p) const;
+  TPosition FromAbsolute(size_t index) const;
+  TPosition End() const;
+  TPosition Clamp(TPosition p) const;
+
+  void MoveTo(TPosition p, bool extend);
+  void SelectAll();
+  void CharLeft(bool extend);
+  void CharRight(bool extend);
+  void WordLeft(bool extend);
+  void WordRight(bool extend);
+  void SelectWordAt(TPosition p);
+  void SelectParagraphAt(TPosition p);
+
+  // Copies a range, and replaces a range by a fragment: every edit is one of
+  // these, and each is recorded for undo. Gives the end of what was put in.
+  TFragment Copy(TPosition a, TPosition b) const;
+  TPosition Replace(TPosition a, TPosition b, const TFragment& with);
+
+  // Editing at the caret; each does nothing when read-only.
+  void InsertText(const TString& text);  // with the insertion attribute; \n is a line break
+  void InsertFragment(const TFragment& f);
+  void Enter();         // splits the paragraph
+  void PageBreak();     // Ctrl+Enter
+  void Backspace();
+  void Delete();
+  bool DeleteSelection();
+  // Changes the attributes of the selection (or the insertion attribute).
+  void ChangeAttributes(const std::function<void(TAttr&)>& change);
+  // Changes the properties of the selected paragraphs (or the caret's).
+  void ChangeParagraphs(const std::function<void(TParagraphProps&)>& change);
+
+  bool CanUndo() const { return done_ > 0; }
+  bool CanRedo() const { return done_ < history_.size(); }
+  void Undo();
+  void Redo();
+  void ClearHistory();
+  // Edits between BeginGroup and EndGroup undo as one.
+  void BeginGroup();
+  void EndGroup();
+
+ private:
+  struct Record {
+    TPosition start, endBefore, endAfter;  // the range before and after the change
+    TFragment removed, inserted;
+    std::vector<std::pair<size_t, TParagraphProps>> propsBefore, propsAfter;  // paragraph changes
+    TPosition caretBefore, anchorBefore, caretAfter, anchorAfter;
+    int group = 0;
+    bool typing = false;
+  };
+  TPosition Apply(TPosition a, TPosition b, const TFragment& with);
+  void Push(Record r);
+  void Changed();
+  TFragment TextFragment(const TString& text, const TAttr& attr) const;
+
+  TRTFText& doc_;
+  std::vector<Record> history_;
+  size_t done_ = 0;
+  int groupDepth_ = 0, groupId_ = 0, nextGroup_ = 1;
+};
+
+}  // namespace richtext

@@ -1,0 +1,144 @@
+#include "doc_builder.h"
+
+#include <richtext/editor.h>
+
+#include <gtest/gtest.h>
+
+namespace richtext {
+namespace {
+
+using testing::Doc;
+using testing::Text;
+
+struct Fixture {
+  Doc d;
+  TEditor ed{d.doc};
+  int changes = 0;
+  Fixture() { ed.OnChange = [this] { ++changes; }; }
+  void Type(const std::u32string& s) {
+    for (TChar c : s) {
+      if (c == '\n') {
+        ed.Enter();
+      } else {
+        ed.InsertText(TString(1, c));
+      }
+    }
+  }
+};
+
+TEST(Editor, TypingSplittingAndJoining) {
+  Fixture f;
+  f.Type(U"Dear diary\nToday");
+  EXPECT_EQ(Text(f.d.doc), "Dear diary|Today");
+  EXPECT_EQ(f.ed.caret, (TPosition{1, 5}));
+  f.ed.MoveTo({1, 0}, false);
+  f.ed.Backspace();  // joins the paragraphs
+  EXPECT_EQ(Text(f.d.doc), "Dear diaryToday");
+  EXPECT_EQ(f.ed.caret, (TPosition{0, 10}));
+  f.ed.Delete();
+  EXPECT_EQ(Text(f.d.doc), "Dear diaryoday");
+  f.ed.MoveTo({0, 0}, false);
+  f.ed.Backspace();  // nothing before the start
+  EXPECT_EQ(Text(f.d.doc), "Dear diaryoday");
+  EXPECT_GT(f.changes, 0);
+}
+
+TEST(Editor, UndoTypingAWordAtATimeAndRedo) {
+  Fixture f;
+  f.Type(U"one two");
+  f.ed.Undo();
+  EXPECT_EQ(Text(f.d.doc), "one");
+  f.ed.Undo();
+  EXPECT_EQ(Text(f.d.doc), "");
+  EXPECT_FALSE(f.ed.CanUndo());
+  f.ed.Redo();
+  f.ed.Redo();
+  EXPECT_EQ(Text(f.d.doc), "one two");
+  EXPECT_EQ(f.ed.caret, (TPosition{0, 7}));
+}
+
+TEST(Editor, DeletingAcrossParagraphsUndoesWithTheirProperties) {
+  Fixture f;
+  f.d.Para(0, U"first");
+  f.d.Para(1, U"second").alignment = alCenter;
+  f.d.Para(2, U"third").leftIndent = 720;
+  f.ed.anchor = {0, 2};
+  f.ed.caret = {2, 3};
+  f.ed.DeleteSelection();
+  EXPECT_EQ(Text(f.d.doc), "fird");
+  f.ed.Undo();
+  EXPECT_EQ(Text(f.d.doc), "first|second|third");
+  EXPECT_EQ(f.d.doc.Par(1).alignment, alCenter);
+  EXPECT_EQ(f.d.doc.Par(2).leftIndent, 720);
+  EXPECT_EQ(f.ed.SelStart(), (TPosition{0, 2}));
+  EXPECT_EQ(f.ed.SelEnd(), (TPosition{2, 3}));
+}
+
+TEST(Editor, AttributeAndParagraphChangesUndo) {
+  Fixture f;
+  f.d.Para(0, U"plain text");
+  f.ed.anchor = {0, 0};
+  f.ed.caret = {0, 5};
+  f.ed.ChangeAttributes([](TAttr& a) { a.flags |= afBold; });
+  EXPECT_EQ(f.d.doc.CharAttr(f.d.doc.Par(0), 4).flags, afBold);
+  EXPECT_EQ(f.d.doc.CharAttr(f.d.doc.Par(0), 5).flags, 0u);
+  EXPECT_EQ(f.ed.SelEnd(), (TPosition{0, 5}));  // the selection stays
+  f.ed.ChangeParagraphs([](TParagraphProps& p) { p.alignment = alRight; });
+  EXPECT_EQ(f.d.doc.Par(0).alignment, alRight);
+  f.ed.Undo();
+  EXPECT_EQ(f.d.doc.Par(0).alignment, alLeft);
+  f.ed.Undo();
+  EXPECT_EQ(f.d.doc.CharAttr(f.d.doc.Par(0), 4).flags, 0u);
+}
+
+TEST(Editor, EnterPageBreakAndGroups) {
+  Fixture f;
+  f.d.Para(0, U"abcd").flags = pfPageBreak;
+  f.ed.MoveTo({0, 2}, false);
+  f.ed.Enter();
+  EXPECT_EQ(Text(f.d.doc), "ab|cd");
+  EXPECT_FALSE(f.d.doc.Par(1).flags & pfPageBreak);  // the page break stays with the first part
+  f.ed.MoveTo({1, 1}, false);
+  f.ed.PageBreak();  // in the middle: a new paragraph that starts a page
+  EXPECT_EQ(Text(f.d.doc), "ab|c|d");
+  EXPECT_TRUE(f.d.doc.Par(2).flags & pfPageBreak);
+  f.ed.Undo();  // the split and the flag are one step
+  EXPECT_EQ(Text(f.d.doc), "ab|cd");
+  f.ed.MoveTo({1, 0}, false);
+  f.ed.PageBreak();  // at a paragraph start: the flag switches
+  EXPECT_TRUE(f.d.doc.Par(1).flags & pfPageBreak);
+  f.ed.PageBreak();
+  EXPECT_FALSE(f.d.doc.Par(1).flags & pfPageBreak);
+}
+
+TEST(Editor, ReadOnlyChangesNothing) {
+  Fixture f;
+  f.d.Para(0, U"keep");
+  f.ed.readOnly = true;
+  f.ed.SelectAll();
+  f.ed.InsertText(U"x");
+  f.ed.DeleteSelection();
+  f.ed.Backspace();
+  f.ed.Enter();
+  EXPECT_EQ(Text(f.d.doc), "keep");
+  EXPECT_EQ(f.changes, 0);
+}
+
+TEST(Editor, WordsAndAbsolutePositions) {
+  Fixture f;
+  f.d.Para(0, U"ab cd");
+  f.d.Para(1, U"ef");
+  EXPECT_EQ(f.ed.Absolute({1, 1}), 7u);
+  EXPECT_EQ(f.ed.FromAbsolute(7), (TPosition{1, 1}));
+  f.ed.SelectAll();
+  EXPECT_EQ(f.ed.Absolute(f.ed.SelEnd()) - f.ed.Absolute(f.ed.SelStart()), 8u);
+  f.ed.MoveTo({0, 0}, false);
+  f.ed.WordRight(false);
+  EXPECT_EQ(f.ed.caret, (TPosition{0, 3}));
+  f.ed.SelectWordAt({0, 4});
+  EXPECT_EQ(f.ed.SelStart(), (TPosition{0, 3}));
+  EXPECT_EQ(f.ed.SelEnd(), (TPosition{0, 5}));
+}
+
+}  // namespace
+}  // namespace richtext
