@@ -195,7 +195,7 @@ void TEditor::InsertText(const TString& text) {
   TAttr attr = doc_.insertionAttr;
   attr.flags &= ~afHidden;  // typing never makes hidden text
   TString clean;
-  for (TChar c : text) clean.push_back(c == '\r' ? kLineBreak : c);
+  for (TChar c : text) clean.push_back(c == '\r' ? TChar(kLineBreak) : c);
   bool typing = clean.size() == 1 && !HasSelection();
   if (!doc_.insertMode && !HasSelection() && clean.size() == 1 &&
       caret.offset < doc_.Par(caret.par).Length()) {

@@ -412,4 +412,70 @@ void TLayout::LineHeight(size_t i, const TParagraphLayout& pl, TDisplayLine& lin
   line.ascent = ascent;
 }
 
+// ---------------------------------------------------------------- positions
+
+int TLayout::LineStart(size_t par, const TDisplayLine& line) {
+  const TParagraph& p = doc_.Par(par);
+  int x = line.left;
+  int free = wrapWidth_ - line.right - line.left - line.width;
+  if (p.alignment == alRight && free > 0) x += free;
+  if (p.alignment == alCenter && free > 1) x += free / 2;
+  return x;
+}
+
+std::vector<int> TLayout::Advances(size_t par, const TDisplayLine& line) {
+  const TParagraph& p = doc_.Par(par);
+  const TParagraphLayout& pl = Paragraph(par);
+  bool spreadTabs = p.alignment == alRight || p.alignment == alCenter;
+  std::vector<int> out;
+  out.reserve(line.length);
+  int x = LineStart(par, line) - line.left;
+  int stretched = 0;
+  for (size_t k = line.start; k < line.start + line.length; ++k) {
+    TChar c = p.text[k];
+    int w = pl.widths[k];
+    if (c == kTab && !spreadTabs && w > 0) {
+      w = TabAdvance(p, pl, k, x, line) - x;
+    } else if (c == ' ' && stretched < line.stretched) {
+      w = line.gap + (stretched < line.extra ? 1 : 0);
+      ++stretched;
+    }
+    out.push_back(w);
+    x += w;
+  }
+  return out;
+}
+
+size_t TLayout::LineOf(size_t par, size_t offset) {
+  const TParagraphLayout& pl = Paragraph(par);
+  for (size_t i = 0; i + 1 < pl.lines.size(); ++i) {
+    if (offset < pl.lines[i + 1].start) return i;
+  }
+  return pl.lines.size() - 1;
+}
+
+size_t TLayout::OffsetAt(size_t par, size_t lineIndex, int x) {
+  const TDisplayLine& line = Paragraph(par).lines[lineIndex];
+  std::vector<int> adv = Advances(par, line);
+  int cx = LineStart(par, line);
+  // The position after a line's last character belongs to the next line,
+  // and none comes after a line break.
+  size_t end = line.length;
+  bool lastLine = lineIndex + 1 == Paragraph(par).lines.size();
+  if (end > 0 && (!lastLine || doc_.Par(par).text[line.start + end - 1] == kLineBreak)) --end;
+  for (size_t k = 0; k < end; ++k) {
+    if (x < cx + adv[k] / 2) return line.start + k;
+    cx += adv[k];
+  }
+  return line.start + end;
+}
+
+int TLayout::XOf(size_t par, size_t lineIndex, size_t offset) {
+  const TDisplayLine& line = Paragraph(par).lines[lineIndex];
+  std::vector<int> adv = Advances(par, line);
+  int x = LineStart(par, line);
+  for (size_t k = line.start; k < offset && k < line.start + line.length; ++k) x += adv[k - line.start];
+  return x;
+}
+
 }  // namespace richtext

@@ -82,6 +82,18 @@ class TLayout : public TDocumentListener {
   int TabAdvance(const TParagraph& p, const TParagraphLayout& pl, size_t k, int x,
                  const TDisplayLine& line) const;
 
+  // Where a line's text starts, from the text area's left edge, after its
+  // alignment; and the advance of each of its characters as drawn (tabs to
+  // their stops, stretched spaces of justified lines).
+  int LineStart(size_t par, const TDisplayLine& line);
+  std::vector<int> Advances(size_t par, const TDisplayLine& line);
+  // The line of a paragraph that holds an offset (the caret's line).
+  size_t LineOf(size_t par, size_t offset);
+  // The offset nearest to x (from the text area's left edge) in a line, and
+  // the x of an offset.
+  size_t OffsetAt(size_t par, size_t lineIndex, int x);
+  int XOf(size_t par, size_t lineIndex, size_t offset);
+
   // How many paragraphs were laid out since the counter was last cleared.
   size_t layoutCount = 0;
 

@@ -98,12 +98,9 @@ void TPainter::PaintLine(TSurface& s, size_t par, size_t lineIndex, int originX,
   uint32_t shading = Shading(p);
   uint32_t rest = shading != kNone ? shading : (printing ? 0xFFFFFF : options.paperColor);
   int wrap = layout_.WrapWidth();
-  bool spreadTabs = p.alignment == alRight || p.alignment == alCenter;
 
-  int x = originX + line.left;
-  int free = wrap - line.right - line.left - line.width;
-  if (p.alignment == alRight && free > 0) x += free;
-  if (p.alignment == alCenter && free > 1) x += free / 2;
+  int x = originX + layout_.LineStart(par, line);
+  std::vector<int> adv = layout_.Advances(par, line);
   int baseline = top + line.ascent;
   int lineStartX = originX + line.left;
 
@@ -118,7 +115,6 @@ void TPainter::PaintLine(TSurface& s, size_t par, size_t lineIndex, int originX,
   }
   int penWidth = tallest / 20 + 1;
 
-  int stretchedSeen = 0;
   size_t end = line.start + line.length;
   int xRun = x;  // where the text goes on (x of the next run)
   // Printing shows no selection.
@@ -147,14 +143,7 @@ void TPainter::PaintLine(TSurface& s, size_t par, size_t lineIndex, int originX,
     int runX = xRun;
     for (size_t m = k; m < e; ++m) {
       TChar c = p.text[m];
-      int w = pl.widths[m];
-      int rel = xRun - lineStartX;
-      if (c == kTab && !spreadTabs && w > 0) {
-        w = layout_.TabAdvance(p, pl, m, rel, line) - rel;
-      } else if (c == ' ' && line.stretched > 0 && stretchedSeen < line.stretched) {
-        w = line.gap + (stretchedSeen < line.extra ? 1 : 0);
-        ++stretchedSeen;
-      }
+      int w = adv[m - line.start];
       text.push_back(c < 32 ? U' ' : c);
       advances.push_back(w);
       xRun += w;

@@ -46,7 +46,7 @@ class RecordingSurface : public TSurface {
     calls.push_back({"line", {}, x1, y1, x2, y2, width, {}, {}, color});
   }
   bool DrawPicture(const TPicture&, int x, int y, int w, int h) override {
-    calls.push_back({"picture", {}, x, y, x + w, y + h});
+    calls.push_back({"picture", {}, x, y, x + w, y + h, 0, {}, {}, 0});
     return true;
   }
   void DrawLabel(int, int, int, int, const std::string&) override {}
