@@ -1,5 +1,7 @@
 #include <richtext/ui/rich_text.h>
 
+#include <richtext/ui/find_dialog.h>
+
 #include <richtext/reader.h>
 #include <richtext/unicode.h>
 #include <richtext/writer.h>
@@ -120,7 +122,9 @@ void TRichText::SelectAll() {
 
 size_t TRichText::HasSelection() const {
   if (!editor_.HasSelection()) return 0;
-  return editor_.Absolute(editor_.SelEnd()) - editor_.Absolute(editor_.SelStart());
+  // A selection to the end takes the last paragraph end with it.
+  bool toEnd = editor_.SelEnd() == editor_.End();
+  return editor_.Absolute(editor_.SelEnd()) - editor_.Absolute(editor_.SelStart()) + (toEnd ? 1 : 0);
 }
 
 QRect TRichText::CaretRect() {
@@ -444,6 +448,259 @@ void TRichText::mouseMoveEvent(QMouseEvent* event) {
   editor_.MoveTo(PositionAt(event->position().toPoint()), true);
   EnsureCaretVisible();
   viewport()->update();
+}
+
+// ---------------------------------------------------------------- find and replace
+
+TFragment TRichText::TextLike(const TString& text, TPosition at) const {
+  TFragment f;
+  const TParagraph& p = doc_.Par(at.par);
+  f.paragraphs[0].text = text;
+  if (doc_.IsRich()) {
+    TAttr a = at.offset < p.Length() ? doc_.CharAttr(p, at.offset) : doc_.insertionAttr;
+    f.paragraphs[0].attrs.assign(text.size(), const_cast<TRTFTextIo&>(doc_).Intern(a));
+  }
+  return f;
+}
+
+void TRichText::SelectFound(bool caretAtEnd) {
+  TPosition a = editor_.FromAbsolute(finder_.FoundPosition());
+  TPosition b = editor_.FromAbsolute(finder_.FoundPosition() + finder_.FoundLength());
+  editor_.anchor = caretAtEnd ? a : b;
+  editor_.caret = caretAtEnd ? b : a;
+  EnsureCaretVisible();
+  viewport()->update();
+}
+
+void TRichText::ShowFindDialog() {
+  delete findDialog_;
+  findDialog_ = new TFindDialog(false, this);
+  findDialog_->SetMatchCase(finder_.caseSensitive);
+  connect(findDialog_, &TFindDialog::FindRequested, this, &TRichText::DialogFind);
+  findDialog_->show();
+}
+
+void TRichText::ShowReplaceDialog() {
+  delete findDialog_;
+  findDialog_ = new TFindDialog(true, this);
+  findDialog_->SetMatchCase(finder_.caseSensitive);
+  connect(findDialog_, &TFindDialog::FindRequested, this, &TRichText::DialogFind);
+  connect(findDialog_, &TFindDialog::ReplaceRequested, this, &TRichText::DialogReplace);
+  findDialog_->show();
+}
+
+void TRichText::DialogFind() {
+  if (!findDialog_) return;
+  finder_.wildcard = '*';
+  finder_.wholeWord = findDialog_->WholeWord();
+  finder_.caseSensitive = findDialog_->MatchCase();
+  finder_.attrFilter = 0;
+  finder_.keepPosition = true;
+  bool down = findDialog_->Down();
+  TString text = ToTString(findDialog_->FindText());
+  finder_.SetPosition(long(editor_.Absolute(down ? editor_.SelEnd() : editor_.SelStart())));
+  bool found = down ? finder_.FindNext(text) : finder_.FindPrevious(text);
+  if (found) SelectFound(down);
+}
+
+void TRichText::DialogReplace(bool all) {
+  if (!findDialog_ || editor_.readOnly) return;
+  TString find = ToTString(findDialog_->FindText());
+  TString with = ToTString(findDialog_->ReplaceText());
+  finder_.wildcard = '*';
+  finder_.wholeWord = findDialog_->WholeWord();
+  finder_.caseSensitive = findDialog_->MatchCase();
+  finder_.keepPosition = true;
+  // Is the selection what the last search found?
+  bool onMatch = finder_.Found() && editor_.HasSelection() &&
+                 editor_.Absolute(editor_.SelStart()) == finder_.FoundPosition() &&
+                 editor_.Absolute(editor_.SelEnd()) == finder_.FoundPosition() + finder_.FoundLength();
+  if (!all) {
+    if (!onMatch) return DialogFind();
+    TPosition a = editor_.SelStart();
+    editor_.Replace(a, editor_.SelEnd(), TextLike(with, a));
+    editor_.anchor = a;  // the new text stays selected
+    return;
+  }
+  editor_.BeginGroup();
+  int count = 0;
+  if (onMatch) {
+    editor_.Replace(editor_.SelStart(), editor_.SelEnd(), TextLike(with, editor_.SelStart()));
+    ++count;
+  }
+  for (;;) {
+    finder_.SetPosition(long(editor_.Absolute(editor_.caret)));
+    if (!finder_.FindNext(find)) break;
+    TPosition a = editor_.FromAbsolute(finder_.FoundPosition());
+    TPosition b = editor_.FromAbsolute(finder_.FoundPosition() + finder_.FoundLength());
+    editor_.Replace(a, b, TextLike(with, a));
+    if (++count % 30 == 0 && escapePressed && escapePressed()) break;
+  }
+  editor_.EndGroup();
+  ReformatAll();
+}
+
+bool TRichText::FindString(const QString& text, bool backwards) {
+  finder_.wildcard = '*';
+  finder_.keepPosition = false;
+  TString t = ToTString(text);
+  bool found;
+  if (backwards) {
+    finder_.ToEnd();
+    found = finder_.FindPrevious(t);
+  } else {
+    finder_.ToStart();
+    found = finder_.FindNext(t);
+  }
+  if (found) SelectFound(!backwards);
+  return found;
+}
+
+void TRichText::MarkStart(size_t position) {
+  markStart_ = position;
+  TPosition p = editor_.FromAbsolute(position);
+  const TParagraph& par = doc_.Par(p.par);
+  if (doc_.IsRich() && p.offset < par.Length()) doc_.insertionAttr = doc_.CharAttr(par, p.offset);
+  if (markLength_) MarkLength(*markLength_);
+}
+
+void TRichText::MarkLength(size_t length) {
+  markLength_ = length;
+  if (!markStart_) return;
+  if (*markStart_ == 0 && length == 0) {
+    editor_.MoveTo(editor_.caret, false);
+  } else {
+    editor_.anchor = editor_.FromAbsolute(*markStart_);
+    editor_.caret = editor_.FromAbsolute(*markStart_ + length);
+  }
+  markStart_.reset();
+  markLength_.reset();
+  viewport()->update();
+}
+
+// ---------------------------------------------------------------- word walk
+
+void TRichText::StartWordWalk() {
+  wordFinder_.Reset();
+  wordFinder_.wildcard = '*';
+  wordFinder_.wordEnd = ' ';
+  wordFinder_.wordSpan = true;
+  wordFinder_.skipHiddenAndObjects = true;
+  wordStart_ = wordEnd_ = {0, 0};
+}
+
+QString TRichText::NextWord() {
+  // After a replacement or a selected word the walk goes on from the caret.
+  if (editor_.HasSelection() && editor_.SelStart() == wordStart_) {
+    wordFinder_.keepPosition = true;
+    wordFinder_.SetPosition(long(editor_.Absolute(editor_.SelEnd())));
+  } else {
+    wordFinder_.keepPosition = false;
+  }
+  if (!wordFinder_.FindNext(U"*")) return {};
+  wordStart_ = editor_.FromAbsolute(wordFinder_.FoundPosition());
+  wordEnd_ = editor_.FromAbsolute(wordFinder_.FoundPosition() + wordFinder_.FoundLength());
+  TString w = wordFinder_.FoundText();
+  return QString::fromUcs4(w.data(), qsizetype(w.size()));
+}
+
+void TRichText::SelectWord() {
+  editor_.anchor = wordStart_;
+  editor_.caret = wordEnd_;
+  EnsureCaretVisible();
+  viewport()->update();
+}
+
+void TRichText::ReplaceSelection(const QString& text) {
+  if (editor_.readOnly || !editor_.HasSelection()) return;
+  TPosition a = editor_.SelStart();
+  TString t = ToTString(text.left(255));
+  editor_.Replace(a, editor_.SelEnd(), TextLike(t, a));
+  editor_.anchor = a;
+  wordStart_ = a;
+  wordEnd_ = editor_.caret;
+}
+
+// ---------------------------------------------------------------- attributes and paragraphs
+
+TAttr TRichText::GetInsertionAttribute() const {
+  TPosition c = editor_.caret;
+  const TParagraph& p = doc_.Par(c.par);
+  if (!doc_.IsRich() || p.Length() == 0) return doc_.insertionAttr;
+  if (editor_.HasSelection()) return doc_.CharAttr(p, std::min(editor_.SelStart().offset, p.Length() - 1));
+  return doc_.CharAttr(p, c.offset > 0 ? c.offset - 1 : 0);
+}
+
+void TRichText::SetInsertionAttribute(const TAttr& attr) {
+  editor_.ChangeAttributes([&](TAttr& a) { a = attr; });
+  viewport()->update();
+  emit OnChange();
+}
+
+void TRichText::SetParagraphIndents(int32_t firstLine, int32_t left, int32_t right) {
+  editor_.ChangeParagraphs([&](TParagraphProps& p) {
+    p.firstIndent = firstLine;
+    p.leftIndent = left;
+    p.rightIndent = right;
+  });
+}
+
+void TRichText::SetParagraphSpacing(int32_t before, int32_t lineSpacing, int32_t after) {
+  editor_.ChangeParagraphs([&](TParagraphProps& p) {
+    p.spaceBefore = before;
+    p.lineSpacing = lineSpacing;
+    p.spaceAfter = after;
+  });
+}
+
+uint16_t TRichText::InsertGraphic(std::shared_ptr<TPicture> picture, int32_t width, int32_t height) {
+  if (!picture) throw EEngineError(kErrNoObject);
+  if (editor_.readOnly) return 0;
+  TTextObject* o = doc_.AddObject(picture, 0);
+  if (width > 0) o->width = width;
+  if (height > 0) o->height = height;
+  TAttr a = doc_.insertionAttr;
+  a.flags = (a.flags | afObject) & ~(afInsertPoint | afAutomatic);
+  a.id = o->id;
+  TFragment f;
+  f.paragraphs[0].text = TString(1, kObjectById);
+  if (doc_.IsRich()) f.paragraphs[0].attrs.assign(1, doc_.Intern(a));
+  editor_.InsertFragment(f);
+  return o->id;
+}
+
+void TRichText::DocumentChangedOutside() {
+  // Changes made past the editor cannot be undone in order with its own.
+  editor_.ClearHistory();
+  editor_.MoveTo(editor_.caret, false);
+  Relayout();
+}
+
+size_t TRichText::InsertParagraphWith(const TParagraphDescriptor& d) {
+  size_t n = doc_.InsertParagraphWith(editor_.caret.par, d);
+  DocumentChangedOutside();
+  return n;
+}
+
+void TRichText::CopyHeaderFrom(const TRichText& other) {
+  doc_.CopyHeaderFrom(other.doc_);
+  DocumentChangedOutside();
+}
+
+void TRichText::FastAppendText(TRichText& other) {
+  doc_.FastAppendText(other.doc_);
+  DocumentChangedOutside();
+}
+
+void TRichText::SetPageLayout(int32_t left, int32_t right, int32_t top, int32_t bottom,
+                              int32_t width, int32_t height) {
+  doc_.SetPageLayout(left, right, top, bottom, width, height);
+  Relayout();
+}
+
+void TRichText::ReformatAll() {
+  layout_->Invalidate();
+  Relayout();
 }
 
 }  // namespace richtext

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <richtext/editor.h>
+#include <richtext/finder.h>
 #include <richtext/io.h>
 #include <richtext/layout.h>
 #include <richtext/paint.h>
@@ -11,6 +12,11 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
+
+#include <richtext/ui/find_dialog.h>
+
+#include <QPointer>
 
 class QMimeData;
 
@@ -69,6 +75,41 @@ class TRichText : public QAbstractScrollArea {
   void SetShowPageBreak(bool on) { painter_->options.showPageBreak = on; }
   bool writeBitmapAsDib = true;  // so that other programs open copied and saved pictures
 
+  // Finding and replacing. The dialogs stay open; their choice of match case
+  // holds for FindString too.
+  void ShowFindDialog();
+  void ShowReplaceDialog();
+  bool FindString(const QString& text, bool backwards);
+  void MarkStart(size_t position);
+  void MarkLength(size_t length);
+  TFindDialog* FindDialog() const { return findDialog_; }
+  // Asked after every 30 replacements of Replace All; true stops it.
+  std::function<bool()> escapePressed;
+
+  // The spell checker's walk through the words.
+  void StartWordWalk();
+  QString NextWord();  // empty at the end
+  void SelectWord();
+  void ReplaceSelection(const QString& text);
+
+  // Attributes and paragraphs at the caret.
+  TAttr GetInsertionAttribute() const;
+  void SetInsertionAttribute(const TAttr& attr);
+  int FontNumber(const QString& name) { return doc_.FontNumber(name.left(31).toStdString()); }
+  uint32_t GetColor(int i) const { return doc_.GetColor(i); }
+  TParagraphProps GetCaretParagraph() const { return doc_.Par(editor_.caret.par).Props(); }
+  void SetParagraphIndents(int32_t firstLine, int32_t left, int32_t right);
+  void SetParagraphSpacing(int32_t before, int32_t lineSpacing, int32_t after);
+
+  // Pictures and whole paragraphs; gives the object's id.
+  uint16_t InsertGraphic(std::shared_ptr<TPicture> picture, int32_t width = 0, int32_t height = 0);
+  size_t InsertParagraphWith(const TParagraphDescriptor& descriptor);
+  void CopyHeaderFrom(const TRichText& other);
+  void FastAppendText(TRichText& other);
+  void SetPageLayout(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t width,
+                     int32_t height);
+  void ReformatAll();
+
   // The document position nearest to a point of the viewport.
   TPosition PositionAt(const QPoint& point);
   QRect CaretRect();
@@ -98,6 +139,11 @@ class TRichText : public QAbstractScrollArea {
   void AfterEdit();
   void MoveVertically(int lines, bool extend);
   int Margin() const { return 4; }
+  void DialogFind();
+  void DialogReplace(bool all);
+  void SelectFound(bool caretAtEnd);
+  TFragment TextLike(const TString& text, TPosition at) const;
+  void DocumentChangedOutside();
 
   TRTFTextIo doc_;
   TEditor editor_{doc_};
@@ -108,6 +154,11 @@ class TRichText : public QAbstractScrollArea {
   int preferredX_ = -1;  // kept while moving up and down
   qint64 lastClick_ = 0;
   int clickCount_ = 0;
+  TTextFinder finder_{doc_};
+  TTextFinder wordFinder_{doc_};
+  QPointer<TFindDialog> findDialog_;
+  std::optional<size_t> markStart_, markLength_;
+  TPosition wordStart_, wordEnd_;
 };
 
 }  // namespace richtext
