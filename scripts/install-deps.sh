@@ -9,7 +9,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev fonts-liberation2
+  qt6-base-dev libgl-dev fonts-liberation2 poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 for extra in "$@"; do

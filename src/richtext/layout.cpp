@@ -478,4 +478,22 @@ int TLayout::XOf(size_t par, size_t lineIndex, size_t offset) {
   return x;
 }
 
+std::vector<TPageStart> TLayout::Paginate(int pageHeight) {
+  std::vector<TPageStart> pages{TPageStart{}};
+  int used = 0;
+  for (size_t par = 0; par < doc_.Size(); ++par) {
+    const TParagraphLayout& pl = Paragraph(par);
+    for (size_t li = 0; li < pl.lines.size(); ++li) {
+      int h = pl.lines[li].height;
+      bool forced = li == 0 && (doc_.Par(par).flags & pfPageBreak) && (par > 0);
+      if (forced || (used + h > pageHeight && used > 0)) {
+        pages.push_back({par, li, forced});
+        used = 0;
+      }
+      used += h;
+    }
+  }
+  return pages;
+}
+
 }  // namespace richtext

@@ -47,6 +47,13 @@ struct TParagraphLayout {
 // document's change notices invalidate single paragraphs, so an edit costs
 // the layout of the paragraph edited; paragraph tops are prefix sums kept in
 // a Fenwick tree.
+// A page of a paginated document: where it starts, and why.
+struct TPageStart {
+  size_t par = 0;
+  size_t line = 0;
+  bool forced = false;  // the paragraph asks for a new page
+};
+
 class TLayout : public TDocumentListener {
  public:
   TLayout(TRTFText& doc, TFontMetrics& metrics);
@@ -93,6 +100,11 @@ class TLayout : public TDocumentListener {
   // the x of an offset.
   size_t OffsetAt(size_t par, size_t lineIndex, int x);
   int XOf(size_t par, size_t lineIndex, size_t offset);
+
+  // Cuts the document into pages of `pageHeight` pixels: a page ends before
+  // a line that would pass its bottom (a page holds at least one line), and
+  // before the first line of a paragraph that starts a new page.
+  std::vector<TPageStart> Paginate(int pageHeight);
 
   // How many paragraphs were laid out since the counter was last cleared.
   size_t layoutCount = 0;

@@ -19,6 +19,7 @@
 #include <QPointer>
 
 class QMimeData;
+class QPrinter;
 
 namespace richtext {
 
@@ -110,6 +111,20 @@ class TRichText : public QAbstractScrollArea {
                      int32_t height);
   void ReformatAll();
 
+  // Printing. The bands get the painter, their rectangle, the page number
+  // and the number of the page's first line.
+  using TPrintBand = std::function<void(QPainter& painter, const QRect& band, int page, long line)>;
+  TPrintBand PrintHeader, PrintFooter;
+  // Prints every page as one job: margins and page size from the document,
+  // a page wherever a paragraph asks for one or the page is full. False when
+  // the printer could not be started.
+  bool PrintAll(QPrinter& printer);
+  // Mode 2 lays the document out for the rectangle's width on the painter's
+  // device, mode 4 drops that layout again; mode 0 measures and mode 1 prints
+  // lines from `firstLine` on into the rectangle. Gives the first line that
+  // did not fit, or 0 when the rest of the document did.
+  long PrintOnCanvas(QPainter& painter, int mode, long firstLine, const QRect& rect);
+
   // The document position nearest to a point of the viewport.
   TPosition PositionAt(const QPoint& point);
   QRect CaretRect();
@@ -159,6 +174,8 @@ class TRichText : public QAbstractScrollArea {
   QPointer<TFindDialog> findDialog_;
   std::optional<size_t> markStart_, markLength_;
   TPosition wordStart_, wordEnd_;
+  std::unique_ptr<TQtFontMetrics> printMetrics_;
+  std::unique_ptr<TLayout> printLayout_;
 };
 
 }  // namespace richtext
