@@ -4,6 +4,7 @@
 #include <richtext/ui/metafile.h>
 
 #include <QApplication>
+#include <QGlyphRun>
 #include <QPalette>
 #include <QScreen>
 
@@ -101,13 +102,57 @@ void TQtSurface::FillRect(int x, int y, int w, int h, uint32_t color) {
 
 void TQtSurface::DrawText(const TFontSpec& font, int x, int baseline, std::u32string_view text,
                           const int* advances, uint32_t color) {
-  painter_.setFont(ToQFont(font));
+  if (!(font == font_)) {
+    font_ = font;
+    // Fonts are made once per look and resolution, for the whole program.
+    struct Fonts {
+      QFont font;
+      QRawFont raw;
+    };
+    static std::map<std::tuple<std::string, int, bool, bool, bool, int>, Fonts> cache;
+    int dpi = painter_.device() ? painter_.device()->logicalDpiY() : 96;
+    auto key = std::make_tuple(font.name, font.points, font.bold, font.italic, font.strikeOut, dpi);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+      Fonts f{ToQFont(font), {}};
+      f.raw = QRawFont::fromFont(f.font);
+      // Glyphs at the size the device's resolution gives the font (a printer's is not the screen's).
+      if (f.raw.isValid()) f.raw.setPixelSize(f.font.pointSizeF() * dpi / 72.0);
+      it = cache.emplace(key, std::move(f)).first;
+    }
+    qfont_ = it->second.font;
+    raw_ = it->second.raw;
+  }
+  painter_.setFont(qfont_);
   painter_.setPen(ToQColor(color));
-  // Each word goes out in one call at the x the layout gave it; spaces
-  // (stretched or not) and tabs only move on. Kerning is off, so a word's
-  // own advances are the measured ones.
-  int px = x;
   size_t n = text.size();
+  // The whole run in one glyph run at the positions the layout gave, when
+  // the font has every character; else word by word, so that Qt finds
+  // other fonts for what this one lacks.
+  if (raw_.isValid()) {
+    QList<quint32> glyphs(qsizetype(n), 0);
+    int count = int(n);
+    QString chars = QString::fromUcs4(text.data(), qsizetype(n));
+    if (chars.size() == qsizetype(n) &&
+        raw_.glyphIndexesForChars(chars.constData(), int(chars.size()), glyphs.data(), &count) &&
+        std::none_of(glyphs.begin(), glyphs.end(), [](quint32 g) { return g == 0; })) {
+      QList<QPointF> positions;
+      positions.resize(qsizetype(n));
+      int px = x;
+      for (size_t k = 0; k < n; ++k) {
+        positions[qsizetype(k)] = QPointF(px, baseline);
+        px += advances[k];
+      }
+      QGlyphRun run;
+      run.setRawFont(raw_);
+      run.setGlyphIndexes(glyphs);
+      run.setPositions(positions);
+      run.setStrikeOut(font.strikeOut);
+      painter_.drawGlyphRun(QPointF(0, 0), run);
+      return;
+    }
+  }
+  int px = x;
   for (size_t k = 0; k < n;) {
     if (text[k] == U' ') {
       px += advances[k++];

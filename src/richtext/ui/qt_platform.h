@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 
 #include <map>
 #include <memory>
@@ -54,6 +55,9 @@ class TQtSurface : public TSurface {
  private:
   QPainter& painter_;
   bool printer_;
+  TFontSpec font_{"", -1};  // the last font asked for, and Qt's for it
+  QFont qfont_;
+  QRawFont raw_;
 };
 
 }  // namespace richtext

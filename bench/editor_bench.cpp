@@ -1,0 +1,142 @@
+// The editor on a 1 MB entry of 5,000 paragraphs, offscreen: typing a
+// character in the middle and bringing the visible page up to date (against
+// QTextEdit doing the same), loading and painting the first page, scrolling.
+#include <richtext/ui/rich_text.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QScrollBar>
+#include <QTextEdit>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// 5,000 paragraphs of about 200 characters, every seventh word bold.
+const std::string& EntryRtf() {
+  static const std::string rtf = [] {
+    std::string s = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 ";
+    const char* words[] = {"diary", "morning", "walked", "river", "light", "talked", "summer",
+                           "train", "late", "again", "letters", "garden", "window", "quiet"};
+    for (int p = 0; p < 5000; ++p) {
+      size_t start = s.size();
+      for (int w = 0; s.size() - start < 200; ++w) {
+        const char* word = words[(p * 7 + w * 3) % 14];
+        if (w % 7 == 3) {
+          s += "{\\b ";
+          s += word;
+          s += "} ";
+        } else {
+          s += word;
+          s += ' ';
+        }
+      }
+      s += "\\par\n";
+    }
+    return s + "}";
+  }();
+  return rtf;
+}
+
+QString EntryText() {
+  QString text;
+  for (int p = 0; p < 5000; ++p) {
+    QString par;
+    for (int w = 0; par.size() < 200; ++w) par += QStringLiteral("diary morning ").left(6 + w % 7) + ' ';
+    text += par + '\n';
+  }
+  return text;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void Render(QWidget* viewport, QImage& image) { viewport->render(&image); }
+
+void BM_TypeInTheMiddle_Quillet(benchmark::State& state) {
+  richtext::TRichText edit;
+  edit.resize(800, 600);
+  edit.show();
+  edit.LoadFromStream(EntryRtf());
+  QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+  edit.Editor().MoveTo({2500, 100}, false);
+  edit.EnsureCaretVisible();
+  Render(edit.viewport(), image);
+  std::vector<double> ms;
+  for (auto _ : state) {
+    auto t0 = Clock::now();
+    edit.InsertText(QStringLiteral("x"));
+    Render(edit.viewport(), image);
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+  }
+  state.counters["median_ms"] = Median(ms);
+}
+BENCHMARK(BM_TypeInTheMiddle_Quillet)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_TypeInTheMiddle_QTextEdit(benchmark::State& state) {
+  QTextEdit edit;
+  edit.resize(800, 600);
+  edit.show();
+  edit.setPlainText(EntryText());
+  QTextCursor cursor = edit.textCursor();
+  cursor.setPosition(edit.document()->characterCount() / 2);
+  edit.setTextCursor(cursor);
+  edit.ensureCursorVisible();
+  QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+  Render(edit.viewport(), image);
+  std::vector<double> ms;
+  for (auto _ : state) {
+    auto t0 = Clock::now();
+    edit.textCursor().insertText(QStringLiteral("x"));
+    Render(edit.viewport(), image);
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+  }
+  state.counters["median_ms"] = Median(ms);
+}
+BENCHMARK(BM_TypeInTheMiddle_QTextEdit)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_LoadAndPaintFirstPage(benchmark::State& state) {
+  for (auto _ : state) {
+    richtext::TRichText edit;
+    edit.resize(800, 600);
+    edit.show();
+    edit.LoadFromStream(EntryRtf());
+    QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    Render(edit.viewport(), image);
+  }
+}
+BENCHMARK(BM_LoadAndPaintFirstPage)->Unit(benchmark::kMillisecond);
+
+void BM_ScrollOnePage(benchmark::State& state) {
+  richtext::TRichText edit;
+  edit.resize(800, 600);
+  edit.show();
+  edit.LoadFromStream(EntryRtf());
+  QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+  Render(edit.viewport(), image);
+  QScrollBar* bar = edit.verticalScrollBar();
+  for (auto _ : state) {
+    bar->setValue(bar->value() + bar->pageStep());
+    if (bar->value() >= bar->maximum()) bar->setValue(0);
+    Render(edit.viewport(), image);
+  }
+}
+BENCHMARK(BM_ScrollOnePage)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  return 0;
+}
