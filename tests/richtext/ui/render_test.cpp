@@ -1,0 +1,97 @@
+// Painting rules seen on rendered images: the Qt surface draws what the
+// engine asks, with real fonts.
+#include <richtext/ui/rich_text.h>
+
+#include "../doc_builder.h"
+
+#include <QApplication>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+namespace richtext {
+namespace {
+
+using testing::Doc;
+
+// Paints a document into an image with the Qt surface.
+struct Rendered {
+  Doc d;
+  TQtFontMetrics metrics;
+  TLayout layout{d.doc, metrics};
+  TPainter painter{d.doc, layout};
+  QImage image{400, 80, QImage::Format_RGB32};
+
+  void Paint() {
+    layout.SetWrapWidth(390);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    TQtSurface surface(p, false);
+    painter.Paint(surface, 5, 5, 0, image.height());
+  }
+  // The rows and columns where pixels of a colour (or dark ones) stand.
+  QRect Bounds(std::function<bool(QRgb)> match, int x0 = 0, int x1 = 400) const {
+    QRect r;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = x0; x < x1; ++x) {
+        if (match(image.pixel(x, y))) r = r.united(QRect(x, y, 1, 1));
+      }
+    }
+    return r;
+  }
+};
+
+bool Dark(QRgb c) { return qGray(c) < 100; }
+
+TEST(Render, SuperscriptIsSmallerAndRaised) {
+  Rendered r;
+  TAttr a = Doc::Plain();
+  a.size = 24;
+  r.d.Para(0, U"H", a);
+  a.flags = afSuperscript;
+  r.d.Add(0, U"H", a);
+  r.Paint();
+  int split = 5 + r.layout.Paragraph(0).widths[0];
+  QRect normal = r.Bounds(Dark, 0, split), super = r.Bounds(Dark, split, 400);
+  ASSERT_FALSE(normal.isEmpty());
+  ASSERT_FALSE(super.isEmpty());
+  EXPECT_NEAR(double(super.height()) / normal.height(), 2.0 / 3.0, 0.15);
+  EXPECT_LT(super.bottom(), normal.bottom() - normal.height() / 6);  // raised off the baseline
+}
+
+TEST(Render, SelectionInHighlightColoursAndTheZigzag) {
+  Rendered r;
+  r.d.Para(0, U"selected ");
+  r.d.Add(0, U"misspeled", Doc::With(afWordMark));
+  r.painter.options.selStart = {0, 0};
+  r.painter.options.selEnd = {0, 8};
+  r.Paint();
+  QColor highlight = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
+  QRect sel = r.Bounds([&](QRgb c) { return QColor(c) == highlight; });
+  ASSERT_FALSE(sel.isEmpty());
+  EXPECT_LE(sel.left(), 6);
+  QRect red = r.Bounds([](QRgb c) { return qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80; });
+  ASSERT_FALSE(red.isEmpty());  // the red zigzag under the marked word
+  EXPECT_GE(red.left(), sel.right());
+  EXPECT_LE(red.height(), 4);
+}
+
+TEST(Render, ALongRunStaysInOneLineOfText) {
+  Rendered r;
+  r.image = QImage(1600, 40, QImage::Format_RGB32);
+  r.d.Para(0, std::u32string(150, U'i'));
+  r.layout.SetWrapWidth(1590);
+  r.image.fill(Qt::white);
+  QPainter p(&r.image);
+  TQtSurface surface(p, false);
+  r.painter.Paint(surface, 5, 5, 0, 40);
+  p.end();
+  // Runs of 100 and 50 characters join seamlessly: ink runs to the 150th.
+  int width = 0;
+  for (int k = 0; k < 150; ++k) width += r.layout.Paragraph(0).widths[size_t(k)];
+  QRect ink = r.Bounds(Dark, 0, 1600);
+  EXPECT_NEAR(ink.right(), 5 + width, 4);
+}
+
+}  // namespace
+}  // namespace richtext
