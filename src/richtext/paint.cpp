@@ -76,6 +76,10 @@ void TPainter::Paint(TSurface& s, int originX, int64_t originY, int clipTop, int
   objects_.clear();
   handleDrawn_ = false;
   if (doc_.Size() == 0) return;
+  pages_.clear();
+  if (options.showPageBreak && options.pageHeight > 0 && !s.IsPrinter()) {
+    pages_ = layout_.Paginate(options.pageHeight);
+  }
   size_t par = layout_.ParagraphAt(std::max<int64_t>(0, clipTop - originY));
   for (; par < doc_.Size(); ++par) {
     int64_t top = originY + layout_.ParagraphTop(par);
@@ -213,9 +217,20 @@ void TPainter::PaintLine(TSurface& s, size_t par, size_t lineIndex, int originX,
   int right = originX + wrap - line.right;
   if (xRun < right) s.FillRect(xRun, top, right - xRun, line.height, rest);
 
-  // A page begins here: a dashed line across the text area, on the screen only.
-  if (!printing && lineIndex == 0 && (p.flags & pfPageBreak)) {
-    s.Line(originX, top, originX + wrap, top, 0, 1, TPenStyle::Dash);
+  // A page begins here: a line across the text area, on the screen only:
+  // dashed where the paragraph asks for it, dotted where the page is full.
+  if (!printing) {
+    bool forced = lineIndex == 0 && (p.flags & pfPageBreak);
+    auto it = std::lower_bound(pages_.begin(), pages_.end(), std::make_pair(par, lineIndex),
+                               [](const TPageStart& a, const std::pair<size_t, size_t>& b) {
+                                 return std::make_pair(a.par, a.line) < b;
+                               });
+    bool automatic = it != pages_.end() && it->par == par && it->line == lineIndex && !it->forced &&
+                     !(par == 0 && lineIndex == 0);
+    if (forced || automatic) {
+      TPenStyle style = forced && automatic ? TPenStyle::DashDot : forced ? TPenStyle::Dash : TPenStyle::Dot;
+      s.Line(originX, top, originX + wrap, top, 0, 1, style);
+    }
   }
 }
 

@@ -18,6 +18,7 @@ struct TPosition {
 struct TPaintOptions {
   uint32_t paperColor = 0xFFFFFF;  // the control's colour; white when printing
   bool showPageBreak = true;
+  int pageHeight = 0;              // pixels of a page's text; 0: no automatic breaks shown
   TPosition selStart, selEnd;      // the selection; empty when equal
 };
 
@@ -62,6 +63,7 @@ class TPainter {
   TRTFText& doc_;
   TLayout& layout_;
   std::vector<TObjectRect> objects_;
+  std::vector<TPageStart> pages_;  // where automatic page breaks fall, for the markers
   bool handleDrawn_ = false;
 };
 

@@ -188,5 +188,23 @@ TEST(Paint, JustifiedSpacesAndPageBreakMarker) {
   EXPECT_EQ(lines[0].y, 0);  // the marker on the first line's top
 }
 
+TEST(Paint, AutomaticPageBreaksAreMarkedOnScreenOnly) {
+  Fixture f;
+  for (size_t i = 0; i < 5; ++i) f.d.Para(i, U"line");  // 16 pixels each
+  f.painter.options.pageHeight = 32;
+  f.Paint();
+  std::vector<Call> lines = f.surface.Of("line");
+  ASSERT_EQ(lines.size(), 2u);  // before the third and the fifth paragraph
+  EXPECT_EQ(lines[0].y, 32);
+  EXPECT_EQ(lines[1].y, 64);
+  f.painter.options.showPageBreak = false;
+  f.Paint();
+  EXPECT_TRUE(f.surface.Of("line").empty());
+  f.painter.options.showPageBreak = true;
+  f.surface.printer = true;
+  f.Paint();
+  EXPECT_TRUE(f.surface.Of("line").empty());
+}
+
 }  // namespace
 }  // namespace richtext

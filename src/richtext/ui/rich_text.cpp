@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QDateTime>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -34,13 +36,14 @@ const char* const kRtfMimeTypes[] = {"text/rtf", "application/rtf", "text/richte
 TRichText::TRichText(QWidget* parent) : QAbstractScrollArea(parent) {
   layout_ = std::make_unique<TLayout>(doc_, metrics_);
   painter_ = std::make_unique<TPainter>(doc_, *layout_);
-  doc_.Clear();
   viewport()->setCursor(Qt::IBeamCursor);
+  setAcceptDrops(true);
   viewport()->setAutoFillBackground(false);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   editor_.OnChange = [this] { AfterEdit(); };
+  Clear();
 }
 
 TRichText::~TRichText() = default;
@@ -49,6 +52,30 @@ TRichText::~TRichText() = default;
 
 void TRichText::Clear() {
   doc_.Clear();
+  // Typing starts in the widget's font: font entry 0 takes its name, the
+  // colours the first table entries equal to its text and paper colours.
+  TTextHeader& h = doc_.Header();
+  QFont f = font();
+  h.fonts[0].name = f.family().left(TTextHeader::kFontNameLength).toStdString();
+  TAttr& a = doc_.insertionAttr;
+  a.font = 0;
+  a.size = uint8_t(std::clamp(f.pointSize() > 0 ? f.pointSize() : 10, 1, 255));
+  a.flags = (f.bold() ? afBold : 0) | (f.italic() ? afItalic : 0) | (f.underline() ? afUnderline : 0);
+  uint32_t text = FromQColor(palette().color(QPalette::Text));
+  uint32_t paper = FromQColor(viewport()->palette().color(QPalette::Base));
+  for (int i = 0; i < 15; ++i) {
+    if (h.colors[size_t(i)] == text) {
+      a.SetTextColor(i);
+      break;
+    }
+  }
+  a.SetBackColor(0);
+  for (int i = 0; i < 15; ++i) {
+    if (h.colors[size_t(i)] == paper) {
+      a.SetBackColor(i);
+      break;
+    }
+  }
   editor_.ClearHistory();
   editor_.MoveTo({0, 0}, false);
   verticalScrollBar()->setValue(0);
@@ -300,6 +327,8 @@ void TRichText::paintEvent(QPaintEvent* event) {
   QPainter p(viewport());
   p.fillRect(event->rect(), Qt::white);
   TQtSurface surface(p, false);
+  const TTextHeader& h = doc_.Header();
+  painter_->options.pageHeight = layout_->TwipsY(h.pageHeight - h.marginTop - h.marginBottom);
   painter_->options.selStart = editor_.SelStart();
   painter_->options.selEnd = editor_.SelEnd();
   int originX = Margin() - horizontalScrollBar()->value();
@@ -315,6 +344,20 @@ void TRichText::resizeEvent(QResizeEvent* event) {
 
 void TRichText::scrollContentsBy(int, int) { viewport()->update(); }
 
+void TRichText::dragEnterEvent(QDragEnterEvent* event) {
+  emit OnDragOver(event, PositionAt(event->position().toPoint()));
+}
+
+void TRichText::dragMoveEvent(QDragMoveEvent* event) {
+  emit OnDragOver(event, PositionAt(event->position().toPoint()));
+}
+
+void TRichText::dropEvent(QDropEvent* event) {
+  TPosition at = PositionAt(event->position().toPoint());
+  editor_.MoveTo(at, false);
+  emit OnDrop(event, at);
+}
+
 void TRichText::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
   viewport()->update();
@@ -326,6 +369,9 @@ void TRichText::focusOutEvent(QFocusEvent* event) {
 }
 
 void TRichText::keyPressEvent(QKeyEvent* event) {
+  bool handled = false;
+  emit OnKeyDown(event, handled);
+  if (handled) return;
   bool shift = event->modifiers() & Qt::ShiftModifier;
   bool ctrl = event->modifiers() & Qt::ControlModifier;
   int key = event->key();

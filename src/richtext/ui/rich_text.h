@@ -36,7 +36,8 @@ class TRichText : public QAbstractScrollArea {
   TEditor& Editor() { return editor_; }
   TLayout& Layout() { return *layout_; }
 
-  // Document and files.
+  // Document and files. Clear empties the document and takes the insertion
+  // attribute from the widget's font and colour.
   void Clear();
   bool IsEmpty() const { return doc_.IsEmpty(); }
   TIoResult LoadFromStream(std::string_view bytes);
@@ -134,6 +135,11 @@ class TRichText : public QAbstractScrollArea {
   // Before pasting: clear doIt to refuse the paste.
   void OnBeforePasteEvent(bool& doIt);
   void OnBeforeCopyEvent(bool& doIt);
+  // Every key before the editor handles it; set handled to keep it from the editor.
+  void OnKeyDown(QKeyEvent* event, bool& handled);
+  // Something is dragged over or dropped on the text, at a document position.
+  void OnDragOver(QDragMoveEvent* event, TPosition at);
+  void OnDrop(QDropEvent* event, TPosition at);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -147,6 +153,9 @@ class TRichText : public QAbstractScrollArea {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void Relayout();

@@ -107,6 +107,31 @@ TEST(RichText, InputMethodsAndMouse) {
   EXPECT_EQ(w.edit.Editor().caret, (TPosition{0, 4}));
 }
 
+TEST(RichText, ClearTakesTheWidgetsFontAndColours) {
+  Widget w;
+  QFont f("Liberation Serif", 14);
+  f.setBold(true);
+  w.edit.setFont(f);
+  w.edit.Clear();
+  TRTFText& doc = w.edit.Document();
+  EXPECT_EQ(doc.Header().fonts[0].name, "Liberation Serif");
+  EXPECT_EQ(doc.insertionAttr.size, 14);
+  EXPECT_EQ(doc.insertionAttr.flags, afBold);
+  EXPECT_EQ(doc.insertionAttr.TextColor(), 0);   // black
+  EXPECT_EQ(doc.insertionAttr.BackColor(), 12);  // the white of the colour table
+  w.Type("x");
+  EXPECT_EQ(doc.CharAttr(doc.Par(0), 0).size, 14);
+}
+
+TEST(RichText, KeysCanBeTakenBeforeTheEditor) {
+  Widget w;
+  QObject::connect(&w.edit, &TRichText::OnKeyDown, [](QKeyEvent* e, bool& handled) {
+    handled = e->key() == Qt::Key_Q;
+  });
+  w.Type("aqb");
+  EXPECT_EQ(Text(w.edit.Document()), "ab");
+}
+
 TEST(RichText, PaintsTextOnTheViewport) {
   Widget w;
   w.Type("Ink");
