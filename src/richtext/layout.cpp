@@ -17,6 +17,13 @@ void TLayout::SetWrapWidth(int pixels) {
   Invalidate();
 }
 
+void TLayout::SetZoom(int percent) {
+  percent = std::clamp(percent, 10, 500);
+  if (percent == zoom_) return;
+  zoom_ = percent;
+  Invalidate();
+}
+
 void TLayout::Invalidate() {
   for (TParagraphLayout& l : layouts_) l.valid = false;
   fonts_.clear();
@@ -133,6 +140,7 @@ TFontSpec TLayout::FontOf(const TAttr& a) const {
   f.points = a.size == 0 ? 10 : a.size;
   // Raised and lowered text is drawn two thirds as large.
   if ((a.flags & (afSuperscript | afSubscript | afFootnote)) && f.points > 1) f.points = f.points * 2 / 3;
+  if (zoom_ != 100) f.points = std::max(1, f.points * zoom_ / 100);
   f.bold = a.flags & afBold;
   f.italic = a.flags & afItalic;
   f.strikeOut = a.flags & afStrikeOut;
@@ -213,6 +221,7 @@ void TLayout::Measure(size_t i, TParagraphLayout& out) {
 
 int TLayout::DefaultTabWidth() const {
   int dpi = metrics_.Dpi();
+  dpi = dpi * zoom_ / 100;
   return std::max(1, doc_.Header().inchUnits ? dpi * 100 / 300 : dpi * 100 / 254);
 }
 

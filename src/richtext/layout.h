@@ -81,8 +81,11 @@ class TLayout : public TDocumentListener {
   // its position and kind; without a stop, the next multiple of the default
   // tab width strictly beyond x, kind left.
   int NextTabStop(const TParagraph& p, int x, int cellOffset, TTabKind& kind) const;
-  int TwipsX(int32_t twips) const { return MulDiv(twips, metrics_.Dpi(), 1440); }
-  int TwipsY(int32_t twips) const { return MulDiv(twips, metrics_.Dpi(), 1440); }
+  int TwipsX(int32_t twips) const { return MulDiv(twips, metrics_.Dpi() * zoom_ / 100, 1440); }
+  int TwipsY(int32_t twips) const { return MulDiv(twips, metrics_.Dpi() * zoom_ / 100, 1440); }
+  // Zoom in percent: fonts, indents and pictures grow with it.
+  void SetZoom(int percent);
+  int Zoom() const { return zoom_; }
   // The left and right offsets of a paragraph's text, in pixels.
   void Offsets(const TParagraph& p, bool firstLine, int& left, int& right) const;
   // Where the text after the tab at k starts, for a tab met at x in `line`.
@@ -133,6 +136,7 @@ class TLayout : public TDocumentListener {
   TRTFText& doc_;
   TFontMetrics& metrics_;
   int wrapWidth_ = 600;
+  int zoom_ = 100;
   std::vector<TParagraphLayout> layouts_;
   std::vector<int64_t> tree_;     // Fenwick tree of paragraph heights
   std::vector<int32_t> heights_;  // the heights the tree holds

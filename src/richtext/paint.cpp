@@ -68,6 +68,7 @@ TRunLook TPainter::Look(const TAttr& a, bool printing, uint32_t shading) const {
   // Raised and lowered text is two thirds as large, as the layout measured it.
   int points = a.size == 0 ? 10 : a.size;
   if ((look.raise || look.lower) && points > 1) points = points * 2 / 3;
+  if (layout_.Zoom() != 100) points = std::max(1, points * layout_.Zoom() / 100);
   look.font.points = points;
   return look;
 }

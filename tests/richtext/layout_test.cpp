@@ -142,6 +142,17 @@ TEST(Layout, IndentsHiddenTextAndObjects) {
   EXPECT_EQ(f.layout.Paragraph(0).widths[4], 10);
 }
 
+TEST(Layout, ZoomScalesFontsAndIndents) {
+  Fixture f;
+  TParagraph& p = f.d.Para(0, U"ab");
+  p.firstIndent = 1440;
+  f.layout.SetZoom(200);
+  const TParagraphLayout& pl = f.layout.Paragraph(0);
+  EXPECT_EQ(pl.widths[0], 20);
+  EXPECT_EQ(pl.lines[0].left, 193);
+  EXPECT_EQ(pl.lines[0].height, 32);
+}
+
 TEST(Layout, AnEditLaysOutOnlyItsParagraph) {
   Fixture f;
   for (size_t i = 0; i < 500; ++i) f.d.Para(i, U"some words of the diary");  // two lines

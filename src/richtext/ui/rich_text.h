@@ -75,7 +75,14 @@ class TRichText : public QAbstractScrollArea {
   void SetWordWrap(bool on);
   bool ShowPageBreak() const { return painter_->options.showPageBreak; }
   void SetShowPageBreak(bool on) { painter_->options.showPageBreak = on; }
-  bool writeBitmapAsDib = true;  // so that other programs open copied and saved pictures
+  // Bitmaps are written as device-independent bitmaps, which every program
+  // opens, when this is on (the diary turns it on); else as device bitmaps.
+  bool writeBitmapAsDib = false;
+  int Zooming() const { return layout_->Zoom(); }
+  void SetZooming(int percent) {
+    layout_->SetZoom(percent);
+    Relayout();
+  }
 
   // Finding and replacing. The dialogs stay open; their choice of match case
   // holds for FindString too.
