@@ -360,39 +360,29 @@ void TEditor::EndGroup() {
   if (groupDepth_ > 0) --groupDepth_;
 }
 
-void TEditor::Undo() {
-  if (!CanUndo() || readOnly) return;
-  int group = history_[done_ - 1].group;
+void TEditor::Step(bool back) {
+  if ((back ? !CanUndo() : !CanRedo()) || readOnly) return;
+  int group = history_[back ? done_ - 1 : done_].group;
   do {
-    Record& r = history_[--done_];
-    for (auto& [i, props] : r.propsBefore) {
+    Record& r = history_[back ? --done_ : done_++];
+    const auto& props = back ? r.propsBefore : r.propsAfter;
+    for (auto& [i, p] : props) {
       if (i < doc_.Size()) {
-        doc_.Par(i).Props() = props;
+        doc_.Par(i).Props() = p;
         doc_.Touch(i);
       }
     }
-    if (r.propsBefore.empty()) Apply(r.start, r.endAfter, r.removed);
-    caret = r.caretBefore;
-    anchor = r.anchorBefore;
-  } while (group != 0 && done_ > 0 && history_[done_ - 1].group == group);
-  Changed();
-}
-
-void TEditor::Redo() {
-  if (!CanRedo() || readOnly) return;
-  int group = history_[done_].group;
-  do {
-    Record& r = history_[done_++];
-    for (auto& [i, props] : r.propsAfter) {
-      if (i < doc_.Size()) {
-        doc_.Par(i).Props() = props;
-        doc_.Touch(i);
+    if (props.empty()) {
+      if (back) {
+        Apply(r.start, r.endAfter, r.removed);
+      } else {
+        Apply(r.start, r.endBefore, r.inserted);
       }
     }
-    if (r.propsAfter.empty()) Apply(r.start, r.endBefore, r.inserted);
-    caret = r.caretAfter;
-    anchor = r.anchorAfter;
-  } while (group != 0 && done_ < history_.size() && history_[done_].group == group);
+    caret = back ? r.caretBefore : r.caretAfter;
+    anchor = back ? r.anchorBefore : r.anchorAfter;
+  } while (group != 0 && (back ? done_ > 0 && history_[done_ - 1].group == group
+                               : done_ < history_.size() && history_[done_].group == group));
   Changed();
 }
 

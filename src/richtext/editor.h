@@ -64,8 +64,8 @@ class TEditor {
 
   bool CanUndo() const { return done_ > 0; }
   bool CanRedo() const { return done_ < history_.size(); }
-  void Undo();
-  void Redo();
+  void Undo() { Step(true); }
+  void Redo() { Step(false); }
   void ClearHistory();
   // Edits between BeginGroup and EndGroup undo as one.
   void BeginGroup();
@@ -81,6 +81,7 @@ class TEditor {
     bool typing = false;
   };
   TPosition Apply(TPosition a, TPosition b, const TFragment& with);
+  void Step(bool back);  // one undo (back) or redo, a whole group at a time
   void Push(Record r);
   void Changed();
   TFragment TextFragment(const TString& text, const TAttr& attr) const;

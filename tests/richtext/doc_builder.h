@@ -2,6 +2,7 @@
 #pragma once
 
 #include <richtext/io.h>
+#include <richtext/platform.h>
 #include <richtext/reader.h>
 #include <richtext/unicode.h>
 #include <richtext/writer.h>
@@ -43,6 +44,17 @@ struct Doc {
     TRTFWriter(doc, {}, options).Write(out);
     return out.bytes;
   }
+};
+
+// Fixed metrics for layout and painting rules: every character 10 pixels
+// wide and a space 5, ascent 12 and descent 4 at 10 points (scaled with the
+// size), 96 dpi.
+class FixedMetrics : public TFontMetrics {
+ public:
+  int Dpi() const override { return 96; }
+  int CharWidth(const TFontSpec& f, TChar c) override { return (c == ' ' ? 5 : 10) * f.points / 10; }
+  int Ascent(const TFontSpec& f) override { return 12 * f.points / 10; }
+  int Descent(const TFontSpec& f) override { return 4 * f.points / 10; }
 };
 
 // Reads RTF into a fresh document.

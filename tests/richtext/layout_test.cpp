@@ -11,17 +11,7 @@ namespace {
 
 using testing::Doc;
 
-class FixedMetrics : public TFontMetrics {
- public:
-  int Dpi() const override { return 96; }
-  int CharWidth(const TFontSpec& f, TChar c) override {
-    ++calls;
-    return (c == ' ' ? 5 : 10) * f.points / 10;
-  }
-  int Ascent(const TFontSpec& f) override { return 12 * f.points / 10; }
-  int Descent(const TFontSpec& f) override { return 4 * f.points / 10; }
-  int calls = 0;
-};
+using testing::FixedMetrics;
 
 struct Fixture {
   Doc d;

@@ -10,13 +10,7 @@ namespace {
 
 using testing::Doc;
 
-class FixedMetrics : public TFontMetrics {
- public:
-  int Dpi() const override { return 96; }
-  int CharWidth(const TFontSpec& f, TChar c) override { return (c == ' ' ? 5 : 10) * f.points / 10; }
-  int Ascent(const TFontSpec& f) override { return 12 * f.points / 10; }
-  int Descent(const TFontSpec& f) override { return 4 * f.points / 10; }
-};
+using testing::FixedMetrics;
 
 struct Call {
   std::string what;

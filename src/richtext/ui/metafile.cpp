@@ -29,6 +29,9 @@ struct Reader {
     return v;
   }
   int16_t I16() { return int16_t(U16()); }
+  void Skip(int words) {
+    for (int i = 0; i < words; ++i) U16();
+  }
   uint32_t U32() { return U16() | uint32_t(U16()) << 16; }
 };
 
@@ -256,31 +259,10 @@ class Player {
         Text(x, y, s);
         break;
       }
-      case 0x0F43: {  // StretchDIBits
-        a.U32();
-        a.U16();
-        a.I16();
-        a.I16();
-        a.I16();
-        a.I16();
-        double dh = a.I16(), dw = a.I16(), dy = a.I16(), dx = a.I16();
-        Bitmap(a, dx, dy, dw, dh);
-        break;
-      }
-      case 0x0B41: {  // DIBStretchBlt
-        a.U32();
-        a.I16();
-        a.I16();
-        a.I16();
-        a.I16();
-        double dh = a.I16(), dw = a.I16(), dy = a.I16(), dx = a.I16();
-        Bitmap(a, dx, dy, dw, dh);
-        break;
-      }
-      case 0x0940: {  // DIBBitBlt
-        a.U32();
-        a.I16();
-        a.I16();
+      case 0x0F43:    // StretchDIBits: rop, usage, source rectangle, target, bitmap
+      case 0x0B41:    // DIBStretchBlt: rop, source rectangle, target, bitmap
+      case 0x0940: {  // DIBBitBlt: rop, source origin, target, bitmap
+        a.Skip(fn == 0x0F43 ? 7 : fn == 0x0B41 ? 6 : 4);  // words before the target
         double h = a.I16(), w = a.I16(), dy = a.I16(), dx = a.I16();
         Bitmap(a, dx, dy, w, h);
         break;
