@@ -148,25 +148,25 @@ TFontSpec TLayout::FontOf(const TAttr& a) const {
 }
 
 TLayout::FontCache& TLayout::Font(const TAttr& a) {
-  TFontSpec spec = FontOf(a);
-  auto key = std::make_tuple(spec.name, spec.points, spec.bold, spec.italic, spec.symbol);
+  TFontSpec fontSpec = FontOf(a);
+  auto key = std::make_tuple(fontSpec.name, fontSpec.points, fontSpec.bold, fontSpec.italic, fontSpec.symbol);
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second;
   FontCache& f = fonts_[key];
-  f.ascent = std::max(1, metrics_.Ascent(spec));
-  f.descent = std::max(0, metrics_.Descent(spec));
+  f.ascent = std::max(1, metrics_.Ascent(fontSpec));
+  f.descent = std::max(0, metrics_.Descent(fontSpec));
   for (int c = 0; c < 256; ++c) f.low[c] = -1;
   return f;
 }
 
-int TLayout::CharWidth(FontCache& f, const TFontSpec& spec, TChar c) {
+int TLayout::CharWidth(FontCache& f, const TFontSpec& fontSpec, TChar c) {
   if (c < 256) {
-    if (f.low[c] < 0) f.low[c] = int16_t(std::max(1, metrics_.CharWidth(spec, c)));
+    if (f.low[c] < 0) f.low[c] = int16_t(std::max(1, metrics_.CharWidth(fontSpec, c)));
     return f.low[c];
   }
   auto it = f.high.find(c);
   if (it != f.high.end()) return it->second;
-  int16_t w = int16_t(std::max(1, metrics_.CharWidth(spec, c)));
+  int16_t w = int16_t(std::max(1, metrics_.CharWidth(fontSpec, c)));
   f.high.emplace(c, w);
   return w;
 }
@@ -207,9 +207,9 @@ void TLayout::Measure(size_t i, TParagraphLayout& out) {
         width = 0;
       }
     } else {
-      TFontSpec spec = FontOf(a);
+      TFontSpec fontSpec = FontOf(a);
       // A tab is measured as a space; where it lands is decided when wrapping.
-      width = CharWidth(f, spec, c == kTab ? U' ' : c);
+      width = CharWidth(f, fontSpec, c == kTab ? U' ' : c);
     }
     out.widths[k] = int16_t(std::clamp(width, 0, 32767));
     out.heights[k] = int16_t(std::clamp(height, 1, 32767));

@@ -124,7 +124,7 @@ class TLayout : public TDocumentListener {
     std::unordered_map<TChar, int16_t> high;
   };
   FontCache& Font(const TAttr& a);
-  int CharWidth(FontCache& f, const TFontSpec& spec, TChar c);
+  int CharWidth(FontCache& f, const TFontSpec& fontSpec, TChar c);
   void Measure(size_t i, TParagraphLayout& out);
   void Wrap(size_t i, TParagraphLayout& out);
   void LineHeight(size_t i, const TParagraphLayout& pl, TDisplayLine& line, bool first, bool last);

@@ -10,12 +10,12 @@
 
 namespace richtext {
 
-QFont ToQFont(const TFontSpec& spec) {
-  QFont f(spec.name.empty() ? QStringLiteral("Arial") : QString::fromStdString(spec.name));
-  f.setPointSize(std::max(1, spec.points));
-  f.setBold(spec.bold);
-  f.setItalic(spec.italic);
-  f.setStrikeOut(spec.strikeOut);
+QFont ToQFont(const TFontSpec& fontSpec) {
+  QFont f(fontSpec.name.empty() ? QStringLiteral("Arial") : QString::fromStdString(fontSpec.name));
+  f.setPointSize(std::max(1, fontSpec.points));
+  f.setBold(fontSpec.bold);
+  f.setItalic(fontSpec.italic);
+  f.setStrikeOut(fontSpec.strikeOut);
   f.setKerning(false);  // a word is as wide as its characters measured one by one
   return f;
 }
@@ -33,11 +33,11 @@ int TQtFontMetrics::Dpi() const {
   return 96;  // logical pixels: Qt scales them on dense screens
 }
 
-const QFontMetrics& TQtFontMetrics::Metrics(const TFontSpec& spec) {
-  auto key = std::make_tuple(spec.name, spec.points, spec.bold, spec.italic, spec.symbol);
+const QFontMetrics& TQtFontMetrics::Metrics(const TFontSpec& fontSpec) {
+  auto key = std::make_tuple(fontSpec.name, fontSpec.points, fontSpec.bold, fontSpec.italic, fontSpec.symbol);
   auto& m = cache_[key];
   if (!m) {
-    QFont font = ToQFont(spec);
+    QFont font = ToQFont(fontSpec);
     m = device_ ? std::make_unique<QFontMetrics>(font, device_) : std::make_unique<QFontMetrics>(font);
   }
   return *m;

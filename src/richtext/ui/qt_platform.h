@@ -15,7 +15,7 @@
 
 namespace richtext {
 
-QFont ToQFont(const TFontSpec& spec);
+QFont ToQFont(const TFontSpec& fontSpec);
 QColor ToQColor(uint32_t bgr);
 uint32_t FromQColor(const QColor& color);
 
