@@ -27,8 +27,11 @@ TString ToTString(const QString& s) {
   return out;
 }
 
-// The clipboard names other programs give to RTF.
-const char* const kRtfMimeTypes[] = {"text/rtf", "application/rtf", "text/richtext",
+// Our own copies, and the clipboard names other programs give to RTF. Our
+// own RTF ends exactly where the selection ended; other programs end theirs
+// with a paragraph end that was not selected.
+const char* const kOwnRtf = "application/x-quillet-rtf";
+const char* const kRtfMimeTypes[] = {kOwnRtf, "text/rtf", "application/rtf", "text/richtext",
                                      "Rich Text Format"};
 
 }  // namespace
@@ -229,6 +232,7 @@ QMimeData* TRichText::SelectionMimeData() {
   TRTFWriter(doc_, range, options).Write(rtf);
   TTextWriter(doc_, range, options).Write(text);
   QByteArray rtfBytes(rtf.bytes.data(), qsizetype(rtf.bytes.size()));
+  data->setData(QString::fromLatin1(kOwnRtf), rtfBytes);
   data->setData(QStringLiteral("text/rtf"), rtfBytes);
   data->setData(QStringLiteral("application/rtf"), rtfBytes);
   data->setText(QString::fromUtf8(text.bytes.data(), qsizetype(text.bytes.size())));
@@ -267,8 +271,8 @@ bool TRichText::Paste(const QMimeData* data) {
     TRTFText::ParagraphList list = TRtfReader(&doc_, options).Read(view);
     fragment.paragraphs.clear();
     for (auto& p : list) fragment.paragraphs.push_back(std::move(*p));
-    // What was read ends with an empty paragraph when the text ended with \par.
-    if (fragment.paragraphs.size() > 1 && fragment.paragraphs.back().text.empty()) {
+    // Foreign RTF ends with \par: the empty paragraph after it was not copied.
+    if (type != kOwnRtf && fragment.paragraphs.size() > 1 && fragment.paragraphs.back().text.empty()) {
       fragment.paragraphs.pop_back();
     }
     found = true;

@@ -68,6 +68,19 @@ TEST(RichText, SelectingCopyingAndPasting) {
   w.edit.SelectAll();
   w.Key(Qt::Key_X, Qt::ControlModifier);
   EXPECT_EQ(Text(w.edit.Document()), "");
+
+  // A copy that takes a paragraph end pastes it again.
+  w.Type("ab");
+  w.Key(Qt::Key_Return);
+  w.Type("cd");
+  w.edit.Editor().anchor = {0, 0};
+  w.edit.Editor().caret = {1, 0};
+  w.Key(Qt::Key_C, Qt::ControlModifier);
+  w.Key(Qt::Key_End, Qt::ControlModifier);
+  w.Key(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Text(w.edit.Document()), "ab|cdab|");
+  w.edit.SelectAll();
+  w.Key(Qt::Key_Delete);
   w.edit.SetReadOnly(true);
   w.Key(Qt::Key_V, Qt::ControlModifier);
   w.Type("x");
