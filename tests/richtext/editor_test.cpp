@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace richtext {
 namespace {
 
@@ -138,6 +140,53 @@ TEST(Editor, WordsAndAbsolutePositions) {
   f.ed.SelectWordAt({0, 4});
   EXPECT_EQ(f.ed.SelStart(), (TPosition{0, 3}));
   EXPECT_EQ(f.ed.SelEnd(), (TPosition{0, 5}));
+}
+
+// The whole document, text, attributes and properties, as one string.
+std::string Snapshot(const TRTFText& doc) {
+  std::string s;
+  for (size_t i = 0; i < doc.Size(); ++i) {
+    const TParagraph& p = doc.Par(i);
+    s += "[" + std::to_string(p.alignment) + "," + std::to_string(p.leftIndent) + "," +
+         std::to_string(p.flags) + "]" + ToUtf8(p.text) + "{";
+    for (size_t k = 0; k < p.Length(); ++k) s += std::to_string(doc.CharAttr(p, k).flags) + ",";
+    s += "}\n";
+  }
+  return s;
+}
+
+TEST(Editor, RandomEditsUndoToTheStartAndRedoToTheEnd) {
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    std::mt19937 rng(seed);
+    auto pick = [&](size_t n) { return size_t(rng() % std::max<size_t>(n, 1)); };
+    Fixture f;
+    f.Type(U"Dear diary\nthe first day\nof snow");
+    f.ed.ClearHistory();
+    std::string start = Snapshot(f.d.doc);
+    auto somewhere = [&] {
+      size_t par = pick(f.d.doc.Size());
+      return TPosition{par, pick(f.d.doc.Par(par).Length() + 1)};
+    };
+    for (int step = 0; step < 60; ++step) {
+      f.ed.MoveTo(somewhere(), false);
+      if (rng() % 3 == 0) f.ed.MoveTo(somewhere(), true);
+      switch (pick(8)) {
+        case 0: f.ed.InsertText(U"w"); break;
+        case 1: f.ed.InsertText(U" "); break;
+        case 2: f.ed.Enter(); break;
+        case 3: f.ed.Backspace(); break;
+        case 4: f.ed.Delete(); break;
+        case 5: f.ed.ChangeAttributes([](TAttr& a) { a.flags ^= afItalic; }); break;
+        case 6: f.ed.ChangeParagraphs([](TParagraphProps& p) { p.leftIndent += 144; }); break;
+        case 7: f.ed.PageBreak(); break;
+      }
+    }
+    std::string end = Snapshot(f.d.doc);
+    while (f.ed.CanUndo()) f.ed.Undo();
+    ASSERT_EQ(Snapshot(f.d.doc), start) << "seed " << seed;
+    while (f.ed.CanRedo()) f.ed.Redo();
+    ASSERT_EQ(Snapshot(f.d.doc), end) << "seed " << seed;
+  }
 }
 
 }  // namespace
