@@ -372,6 +372,18 @@ void TRichText::focusOutEvent(QFocusEvent* event) {
   viewport()->update();
 }
 
+bool TRichText::event(QEvent* event) {
+  // Tab keys go into the text, not to the next widget.
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+      keyPressEvent(key);
+      return true;
+    }
+  }
+  return QAbstractScrollArea::event(event);
+}
+
 void TRichText::keyPressEvent(QKeyEvent* event) {
   bool handled = false;
   emit OnKeyDown(event, handled);
@@ -444,7 +456,14 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
       if (shift) return editor_.InsertText(TString(1, kLineBreak));
       return editor_.Enter();
     case Qt::Key_Tab:
-      if (!ctrl && !shift) editor_.InsertText(TString(1, kTab));
+    case Qt::Key_Backtab:
+      if (ctrl) {
+        emit CtrlTabPressed();
+      } else if (shift || key == Qt::Key_Backtab) {
+        emit ShiftTabPressed();
+      } else {
+        editor_.InsertText(TString(1, kTab));
+      }
       return;
     default:
       break;

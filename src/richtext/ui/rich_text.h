@@ -142,6 +142,9 @@ class TRichText : public QAbstractScrollArea {
   // Before pasting: clear doIt to refuse the paste.
   void OnBeforePasteEvent(bool& doIt);
   void OnBeforeCopyEvent(bool& doIt);
+  // Ctrl+Tab and Shift+Tab are left to whoever listens.
+  void CtrlTabPressed();
+  void ShiftTabPressed();
   // Every key before the editor handles it; set handled to keep it from the editor.
   void OnKeyDown(QKeyEvent* event, bool& handled);
   // Something is dragged over or dropped on the text, at a document position.
@@ -149,6 +152,7 @@ class TRichText : public QAbstractScrollArea {
   void OnDrop(QDropEvent* event, TPosition at);
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;

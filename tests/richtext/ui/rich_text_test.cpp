@@ -136,6 +136,18 @@ TEST(RichText, ClearTakesTheWidgetsFontAndColours) {
   EXPECT_EQ(doc.CharAttr(doc.Par(0), 0).size, 14);
 }
 
+TEST(RichText, TabGoesIntoTheTextAndCtrlTabToListeners) {
+  Widget w;
+  int ctrlTabs = 0;
+  QObject::connect(&w.edit, &TRichText::CtrlTabPressed, [&] { ++ctrlTabs; });
+  w.Type("a");
+  w.Key(Qt::Key_Tab);
+  w.Type("b");
+  w.Key(Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(Text(w.edit.Document()), "a\tb");
+  EXPECT_EQ(ctrlTabs, 1);
+}
+
 TEST(RichText, KeysCanBeTakenBeforeTheEditor) {
   Widget w;
   QObject::connect(&w.edit, &TRichText::OnKeyDown, [](QKeyEvent* e, bool& handled) {
