@@ -383,6 +383,8 @@ class TRtfReader::Impl {
   size_t pos_ = 0;
   bool stop_ = false;
   bool started_ = false;
+  static constexpr size_t kMaxDepth = 1000;
+  size_t deepSkip_ = 0;  // open groups beyond kMaxDepth
   bool unapplied_ = false;  // text or paragraph words came since the properties were applied
   bool ownProperties_ = false;  // the paragraph has had paragraph words of its own
   bool rebasePending_ = false;  // see PopGroup
@@ -467,6 +469,10 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
     while (!stop_ && More()) {
       uint8_t c = Next();
       if (rebasePending_ && c != '}' && c != '\r' && c != '\n') Rebase();
+      if (deepSkip_ > 0 && c != '{' && c != '}') {
+        if (c == '\\' && More()) ++pos_;  // an escaped brace does not count
+        continue;
+      }
       if (s_.dest == dPicture) {
         int v = HexValue(c);
         if (v >= 0) {
@@ -513,9 +519,19 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
           ControlWord();
           break;
         case '{':
-          PushGroup();
+          // Groups nested deeper than any writer nests them are skipped
+          // whole, so that a file of braces cannot eat the memory.
+          if (deepSkip_ > 0 || stack_.size() >= kMaxDepth) {
+            ++deepSkip_;
+          } else {
+            PushGroup();
+          }
           break;
         case '}':
+          if (deepSkip_ > 0) {
+            --deepSkip_;
+            break;
+          }
           if (s_.dest == dPicture) PictureEnd();
           if (s_.dest == dPictureFile) PictureFileEnd();
           PopGroup();

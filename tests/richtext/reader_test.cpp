@@ -189,6 +189,15 @@ TEST(Reader, TablesAndFootnotes) {
   EXPECT_EQ(r.At(2, 5).flags & afFootnote, afFootnote);
 }
 
+TEST(Reader, DeepNestingIsSkippedNotStacked) {
+  std::string rtf = "{\\rtf1 before";
+  rtf += std::string(5000, '{') + "deep\\}" + std::string(5000, '}');
+  Read r(rtf + " after}", false);
+  EXPECT_EQ(Text(r.doc), "before after");  // what stands deeper than any writer nests is left out
+  Read deeper(std::string("{\\rtf1 a") + std::string(2000000, '{') + "}", false);
+  EXPECT_EQ(Text(deeper.doc), "a");
+}
+
 TEST(Reader, MissingDocumentIsAnError) {
   EXPECT_THROW(TRtfReader(nullptr), EEngineError);
   try {
