@@ -383,7 +383,7 @@ class TRtfReader::Impl {
   size_t pos_ = 0;
   bool stop_ = false;
   bool started_ = false;
-  static constexpr size_t kMaxDepth = 1000;
+  static constexpr size_t kMaxDepth = 100000;  // some writers leave thousands of groups open
   size_t deepSkip_ = 0;  // open groups beyond kMaxDepth
   bool unapplied_ = false;  // text or paragraph words came since the properties were applied
   bool ownProperties_ = false;  // the paragraph has had paragraph words of its own
