@@ -178,9 +178,9 @@ TPosition TEditor::Replace(TPosition a, TPosition b, const TFragment& with) {
   return caret;
 }
 
-TFragment TEditor::TextFragment(const TString& text, const TAttr& attr) const {
+TFragment TEditor::TextFragment(const TString& text, const TAttr& attr) {
   TFragment f;
-  uint16_t ai = doc_.IsRich() ? const_cast<TRTFText&>(doc_).Intern(attr) : 0;
+  uint16_t ai = doc_.IsRich() ? doc_.Intern(attr) : 0;
   f.paragraphs[0].text = text;
   if (doc_.IsRich()) f.paragraphs[0].attrs.assign(text.size(), ai);
   return f;

@@ -51,6 +51,8 @@ class TEditor {
 
   // Editing at the caret; each does nothing when read-only.
   void InsertText(const TString& text);  // with the insertion attribute; \n is a line break
+  // A piece of one paragraph: the text, every character in `attr`.
+  TFragment TextFragment(const TString& text, const TAttr& attr);
   void InsertFragment(const TFragment& f);
   void Enter();         // splits the paragraph
   void PageBreak();     // Ctrl+Enter
@@ -84,7 +86,6 @@ class TEditor {
   void Step(bool back);  // one undo (back) or redo, a whole group at a time
   void Push(Record r);
   void Changed();
-  TFragment TextFragment(const TString& text, const TAttr& attr) const;
 
   TRTFText& doc_;
   std::vector<Record> history_;

@@ -1,5 +1,7 @@
 #include <richtext/ui/metafile.h>
 
+#include <richtext/picture_codec.h>
+
 #include <QFont>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -110,16 +112,7 @@ class Player {
   void Bitmap(Reader& a, double dx, double dy, double dw, double dh) {
     std::string_view dib = a.d.substr(a.pos);
     if (dib.size() < 40) return;
-    uint32_t infoSize = uint32_t(uint8_t(dib[0]) | uint8_t(dib[1]) << 8);
-    uint16_t bits = uint16_t(uint8_t(dib[14]) | uint8_t(dib[15]) << 8);
-    uint32_t used = uint32_t(uint8_t(dib[32]) | uint8_t(dib[33]) << 8);
-    uint32_t colors = used ? used : (bits <= 8 ? 1u << bits : 0);
-    std::string file = "BM";
-    uint32_t size = uint32_t(14 + dib.size()), offset = 14 + infoSize + colors * 4;
-    for (uint32_t v : {size, 0u, offset}) {
-      for (int k = 0; k < 4; ++k) file.push_back(char(v >> (8 * k)));
-    }
-    file.append(dib);
+    std::string file = DibToBmpFile(dib);
     QImage image;
     if (!image.loadFromData(reinterpret_cast<const uchar*>(file.data()), int(file.size()), "BMP")) return;
     QPointF a1 = Map(dx, dy), a2 = Map(dx + dw, dy + dh);

@@ -63,7 +63,8 @@ void TRichText::Clear() {
   TAttr& a = doc_.insertionAttr;
   a.font = 0;
   a.size = uint8_t(std::clamp(f.pointSize() > 0 ? f.pointSize() : 10, 1, 255));
-  a.flags = (f.bold() ? afBold : 0) | (f.italic() ? afItalic : 0) | (f.underline() ? afUnderline : 0);
+  a.flags = (f.bold() ? uint32_t(afBold) : 0u) | (f.italic() ? uint32_t(afItalic) : 0u) |
+            (f.underline() ? uint32_t(afUnderline) : 0u);
   uint32_t text = FromQColor(palette().color(QPalette::Text));
   uint32_t paper = FromQColor(viewport()->palette().color(QPalette::Base));
   for (int i = 0; i < 15; ++i) {
@@ -258,8 +259,9 @@ void TRichText::PasteFromClipboard() { Paste(QApplication::clipboard()->mimeData
 
 bool TRichText::Paste(const QMimeData* data) {
   if (editor_.readOnly || !data) return false;
-  TFragment fragment;
-  bool found = false;
+  // RTF under any of its names, else plain text, else a picture.
+  std::optional<TRTFText::ParagraphList> read;
+  bool own = false;
   for (const char* type : kRtfMimeTypes) {
     QString name = QString::fromLatin1(type);
     if (!data->hasFormat(name)) continue;
@@ -268,59 +270,46 @@ bool TRichText::Paste(const QMimeData* data) {
     if (size_t nul = view.find('\0'); nul != std::string_view::npos) view = view.substr(0, nul);
     TReadOptions options;
     options.keepHeader = true;
-    TRTFText::ParagraphList list = TRtfReader(&doc_, options).Read(view);
-    fragment.paragraphs.clear();
-    for (auto& p : list) fragment.paragraphs.push_back(std::move(*p));
-    // Foreign RTF ends with \par: the empty paragraph after it was not copied.
-    if (type != kOwnRtf && fragment.paragraphs.size() > 1 && fragment.paragraphs.back().text.empty()) {
-      fragment.paragraphs.pop_back();
-    }
-    found = true;
+    read = TRtfReader(&doc_, options).Read(view);
+    own = type == kOwnRtf;
     break;
   }
-  if (!found && data->hasText()) {
-    TString text = ToTString(data->text());
-    fragment.paragraphs.clear();
-    fragment.paragraphs.emplace_back();
-    uint16_t ai = doc_.IsRich() ? doc_.Intern(doc_.insertionAttr) : 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-      TChar c = text[i];
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-      if (c == '\r' || c == '\n') {
-        TParagraph next;
-        next.Props() = doc_.Par(editor_.caret.par).Props();
-        fragment.paragraphs.push_back(std::move(next));
-        continue;
-      }
-      fragment.paragraphs.back().text.push_back(c);
-      if (doc_.IsRich()) fragment.paragraphs.back().attrs.push_back(ai);
-    }
-    found = true;
+  if (!read && data->hasText()) {
+    QByteArray utf8 = data->text().toUtf8();
+    read = TTextReader(&doc_).Read(std::string_view(utf8.constData(), size_t(utf8.size())));
+    // Pasted lines after the first take on the properties of the caret's paragraph.
+    for (size_t i = 1; i < read->size(); ++i) (*read)[i]->Props() = doc_.Par(editor_.caret.par).Props();
+    own = true;  // a line end at its end was copied with it
   }
-  if (!found && data->hasImage()) {
+  std::shared_ptr<TPicture> picture;
+  if (!read && data->hasImage()) {
     QImage image = qvariant_cast<QImage>(data->imageData());
     if (image.isNull()) return false;
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
-    auto pic = std::make_shared<TPicture>();
-    pic->kind = TPicture::Kind::Png;
-    pic->data.assign(png.constData(), size_t(png.size()));
-    pic->width = image.width();
-    pic->height = image.height();
-    TTextObject* o = doc_.AddObject(pic, 0);
-    TAttr a = doc_.insertionAttr;
-    a.flags = (a.flags | afObject) & ~(afInsertPoint | afAutomatic);
-    a.id = o->id;
-    fragment.paragraphs[0].text = TString(1, kObjectById);
-    fragment.paragraphs[0].attrs.assign(1, doc_.Intern(a));
-    found = true;
+    picture = std::make_shared<TPicture>();
+    picture->kind = TPicture::Kind::Png;
+    picture->data.assign(png.constData(), size_t(png.size()));
+    picture->width = image.width();
+    picture->height = image.height();
   }
-  if (!found) return false;
+  if (!read && !picture) return false;
   bool doIt = !doc_.IsProtected(editor_.SelStart().par, editor_.SelStart().offset);
   emit OnBeforePasteEvent(doIt);
   if (!doIt) return false;
+  if (picture) {
+    InsertGraphic(picture);
+    return true;
+  }
+  TFragment fragment;
+  fragment.paragraphs.clear();
+  for (auto& p : *read) fragment.paragraphs.push_back(std::move(*p));
+  // Foreign RTF ends with \par: the empty paragraph after it was not copied.
+  if (!own && fragment.paragraphs.size() > 1 && fragment.paragraphs.back().text.empty()) {
+    fragment.paragraphs.pop_back();
+  }
   editor_.InsertFragment(fragment);
   return true;
 }
@@ -521,15 +510,10 @@ void TRichText::mouseMoveEvent(QMouseEvent* event) {
 
 // ---------------------------------------------------------------- find and replace
 
-TFragment TRichText::TextLike(const TString& text, TPosition at) const {
-  TFragment f;
+TFragment TRichText::TextLike(const TString& text, TPosition at) {
   const TParagraph& p = doc_.Par(at.par);
-  f.paragraphs[0].text = text;
-  if (doc_.IsRich()) {
-    TAttr a = at.offset < p.Length() ? doc_.CharAttr(p, at.offset) : doc_.insertionAttr;
-    f.paragraphs[0].attrs.assign(text.size(), const_cast<TRTFTextIo&>(doc_).Intern(a));
-  }
-  return f;
+  bool inside = doc_.IsRich() && at.offset < p.Length();
+  return editor_.TextFragment(text, inside ? doc_.CharAttr(p, at.offset) : doc_.insertionAttr);
 }
 
 void TRichText::SelectFound(bool caretAtEnd) {

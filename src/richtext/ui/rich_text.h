@@ -177,7 +177,7 @@ class TRichText : public QAbstractScrollArea {
   void DialogFind();
   void DialogReplace(bool all);
   void SelectFound(bool caretAtEnd);
-  TFragment TextLike(const TString& text, TPosition at) const;
+  TFragment TextLike(const TString& text, TPosition at);
   void DocumentChangedOutside();
 
   TRTFTextIo doc_;
