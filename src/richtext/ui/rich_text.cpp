@@ -46,6 +46,7 @@ TRichText::TRichText(QWidget* parent) : QAbstractScrollArea(parent) {
   setAttribute(Qt::WA_InputMethodEnabled);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   editor_.OnChange = [this] { AfterEdit(); };
+  editor_.OnCaretMoved = [this] { emit CaretMoved(); };
   Clear();
 }
 
@@ -519,8 +520,7 @@ TFragment TRichText::TextLike(const TString& text, TPosition at) {
 void TRichText::SelectFound(bool caretAtEnd) {
   TPosition a = editor_.FromAbsolute(finder_.FoundPosition());
   TPosition b = editor_.FromAbsolute(finder_.FoundPosition() + finder_.FoundLength());
-  editor_.anchor = caretAtEnd ? a : b;
-  editor_.caret = caretAtEnd ? b : a;
+  editor_.Select(caretAtEnd ? a : b, caretAtEnd ? b : a);
   EnsureCaretVisible();
   viewport()->update();
 }
@@ -623,8 +623,9 @@ void TRichText::MarkLength(size_t length) {
   if (*markStart_ == 0 && length == 0) {
     editor_.MoveTo(editor_.caret, false);
   } else {
-    editor_.anchor = editor_.FromAbsolute(*markStart_);
-    editor_.caret = editor_.FromAbsolute(*markStart_ + length);
+    TAttr insertion = doc_.insertionAttr;  // MarkStart chose it
+    editor_.Select(editor_.FromAbsolute(*markStart_), editor_.FromAbsolute(*markStart_ + length));
+    doc_.insertionAttr = insertion;
   }
   markStart_.reset();
   markLength_.reset();
@@ -658,8 +659,7 @@ QString TRichText::NextWord() {
 }
 
 void TRichText::SelectWord() {
-  editor_.anchor = wordStart_;
-  editor_.caret = wordEnd_;
+  editor_.Select(wordStart_, wordEnd_);
   EnsureCaretVisible();
   viewport()->update();
 }
@@ -677,11 +677,14 @@ void TRichText::ReplaceSelection(const QString& text) {
 // ---------------------------------------------------------------- attributes and paragraphs
 
 TAttr TRichText::GetInsertionAttribute() const {
-  TPosition c = editor_.caret;
-  const TParagraph& p = doc_.Par(c.par);
-  if (!doc_.IsRich() || p.Length() == 0) return doc_.insertionAttr;
-  if (editor_.HasSelection()) return doc_.CharAttr(p, std::min(editor_.SelStart().offset, p.Length() - 1));
-  return doc_.CharAttr(p, c.offset > 0 ? c.offset - 1 : 0);
+  // The insertion attribute follows the caret (TEditor::FollowCaret); with a
+  // selection, its first character speaks for it.
+  if (editor_.HasSelection() && doc_.IsRich()) {
+    TPosition s = editor_.SelStart();
+    const TParagraph& p = doc_.Par(s.par);
+    if (s.offset < p.Length()) return doc_.CharAttr(p, s.offset);
+  }
+  return doc_.insertionAttr;
 }
 
 void TRichText::SetInsertionAttribute(const TAttr& attr) {

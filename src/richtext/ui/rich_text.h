@@ -139,6 +139,9 @@ class TRichText : public QAbstractScrollArea {
 
  signals:
   void OnChange();
+  // The caret or the selection moved (keys, mouse, an edit, a search): what
+  // shows the attributes at the caret refreshes itself.
+  void CaretMoved();
   // Before pasting: clear doIt to refuse the paste.
   void OnBeforePasteEvent(bool& doIt);
   void OnBeforeCopyEvent(bool& doIt);

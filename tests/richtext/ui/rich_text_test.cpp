@@ -120,6 +120,76 @@ TEST(RichText, InputMethodsAndMouse) {
   EXPECT_EQ(w.edit.Editor().caret, (TPosition{0, 4}));
 }
 
+TEST(RichText, TypingContinuesTheFormattingAroundTheCaret) {
+  Widget w;
+  // Plain Times, a bold word, then a red Arial 12 pt run, as a word processor writes them.
+  w.edit.LoadFromStream(
+      "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1\\fswiss Arial;}}"
+      "{\\colortbl;\\red0\\green0\\blue0;\\red255\\green0\\blue0;}"
+      "\\pard\\plain\\f0\\fs20 one {\\b bold} two {\\f1\\fs24\\cf2 red}}");
+  TRTFText& doc = w.edit.Document();
+  ASSERT_EQ(Text(doc), "one bold two red");
+  auto typedAt = [&](size_t offset) { return doc.CharAttr(doc.Par(0), offset); };
+
+  for (int i = 0; i < 5; ++i) w.Key(Qt::Key_Right);  // inside "bold", after "b"
+  w.Type("X");
+  EXPECT_EQ(typedAt(5).flags & afBold, afBold);
+  EXPECT_EQ(typedAt(5).size, 10);
+
+  w.Key(Qt::Key_End);  // after "red"
+  w.Type("Y");
+  TAttr y = typedAt(17);
+  EXPECT_EQ(doc.Header().fonts[y.font].name, "Arial");
+  EXPECT_EQ(y.size, 12);
+  EXPECT_EQ(doc.Header().colors[size_t(y.TextColor())], 0x0000FFu);  // red
+  EXPECT_EQ(w.edit.GetInsertionAttribute(), y);
+
+  w.Key(Qt::Key_Home);  // at the paragraph start: its first character
+  w.Type("Z");
+  EXPECT_EQ(typedAt(0), typedAt(1));
+  EXPECT_EQ(typedAt(0).flags & afBold, 0u);
+
+  // A click into the bold word, then typing.
+  QRect caret = w.edit.CaretRect();
+  w.edit.Editor().MoveTo({0, 1}, false);
+  int x = w.edit.Layout().XOf(0, 0, 8) + 4;  // inside "bold"
+  QTest::mouseClick(w.edit.viewport(), Qt::LeftButton, {}, QPoint(x, caret.center().y()));
+  QTest::qWait(QApplication::doubleClickInterval() + 10);
+  TPosition at = w.edit.Editor().caret;
+  w.Type("W");
+  EXPECT_EQ(doc.CharAttr(doc.Par(0), at.offset).flags & afBold, afBold);
+
+  // The saved file holds the typed letters in the runs they joined.
+  std::string rtf = w.edit.SaveToBytes();
+  EXPECT_NE(rtf.find("bXo"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("redY"), std::string::npos) << rtf;
+}
+
+TEST(RichText, AnExplicitInsertionAttributeHoldsUntilTheCaretMoves) {
+  Widget w;
+  int moves = 0;
+  QObject::connect(&w.edit, &TRichText::CaretMoved, [&] { ++moves; });
+  w.Type("ab");
+  EXPECT_GT(moves, 0);
+  TAttr bold = w.edit.GetInsertionAttribute();
+  bold.flags |= afBold;
+  w.edit.SetInsertionAttribute(bold);
+  EXPECT_EQ(w.edit.GetInsertionAttribute().flags & afBold, afBold);
+  w.Type("c");  // bold typing, and it goes on being bold
+  w.Type("d");
+  TRTFText& doc = w.edit.Document();
+  EXPECT_EQ(doc.CharAttr(doc.Par(0), 2).flags & afBold, afBold);
+  EXPECT_EQ(doc.CharAttr(doc.Par(0), 3).flags & afBold, afBold);
+
+  TAttr italic = w.edit.GetInsertionAttribute();
+  italic.flags = afItalic;
+  w.edit.SetInsertionAttribute(italic);
+  w.Key(Qt::Key_Left);  // the caret moves: the attribute follows it again
+  w.Key(Qt::Key_Right);
+  w.Type("e");
+  EXPECT_EQ(doc.CharAttr(doc.Par(0), 4).flags, uint32_t(afBold));
+}
+
 TEST(RichText, ClearTakesTheWidgetsFontAndColours) {
   Widget w;
   QFont f("Liberation Serif", 14);
