@@ -182,30 +182,63 @@ TPosition TRichText::PositionAt(const QPoint& point) {
   int64_t y = int64_t(point.y()) + verticalScrollBar()->value() - Margin();
   int x = point.x() + horizontalScrollBar()->value() - Margin();
   if (y < 0) return {0, 0};
+  return PositionAtDocument(y, x);
+}
+
+TPosition TRichText::PositionAtDocument(int64_t y, int x) {
+  y = std::clamp<int64_t>(y, 0, std::max<int64_t>(0, layout_->TotalHeight() - 1));
   size_t par = layout_->ParagraphAt(y);
-  const TParagraphLayout& pl = layout_->Paragraph(par);
-  int64_t inPar = y - layout_->ParagraphTop(par);
-  size_t li = 0;
-  while (li + 1 < pl.lines.size() && pl.lines[li + 1].top <= inPar) ++li;
+  // The cells of a table row stand side by side: x picks the cell.
+  if (doc_.Par(par).IsTableCell()) par = layout_->CellAt(par, x);
+  size_t li = layout_->LineAt(par, y - layout_->ParagraphTop(par));
   return {par, layout_->OffsetAt(par, li, x)};
 }
 
-void TRichText::MoveVertically(int lines, bool extend) {
+void TRichText::MoveVertically(int direction, bool extend) {
   TPosition c = editor_.caret;
   size_t li = layout_->LineOf(c.par, c.offset);
-  if (preferredX_ < 0) preferredX_ = layout_->XOf(c.par, li, c.offset);
-  size_t par = c.par;
-  long line = long(li) + lines;
-  while (line < 0 && par > 0) {
-    --par;
-    line += long(layout_->Paragraph(par).lines.size());
+  const TParagraphLayout& pl = layout_->Paragraph(c.par);
+  const TDisplayLine& line = pl.lines[li];
+  if (preferredX_ < 0 || c != preferredFor_) preferredX_ = layout_->XOf(c.par, li, c.offset);
+  int64_t top = layout_->ParagraphTop(c.par);
+  int64_t y;
+  if (direction > 0) {
+    // Below the caret's line; from a cell's last line, below its row.
+    bool lastInCell = doc_.Par(c.par).IsTableCell() && li + 1 == pl.lines.size();
+    y = top + (lastInCell ? pl.rowHeight : line.top + line.height);
+    if (y >= layout_->TotalHeight()) return;
+  } else {
+    y = top + line.top - 1;
+    if (y < 0) return;
   }
-  while (par + 1 < doc_.Size() && line >= long(layout_->Paragraph(par).lines.size())) {
-    line -= long(layout_->Paragraph(par).lines.size());
-    ++par;
-  }
-  line = std::clamp<long>(line, 0, long(layout_->Paragraph(par).lines.size()) - 1);
-  editor_.MoveTo({par, layout_->OffsetAt(par, size_t(line), preferredX_)}, extend);
+  editor_.MoveTo(PositionAtDocument(y, preferredX_), extend);
+  preferredFor_ = editor_.caret;
+}
+
+void TRichText::MovePage(int direction, bool extend) {
+  // One screenful by the real heights of the lines: the line at the same
+  // place on the next (previous) screen gets the caret, in the same column,
+  // and the view scrolls with it.
+  TPosition c = editor_.caret;
+  size_t li = layout_->LineOf(c.par, c.offset);
+  if (preferredX_ < 0 || c != preferredFor_) preferredX_ = layout_->XOf(c.par, li, c.offset);
+  int64_t before = layout_->ParagraphTop(c.par) + layout_->Paragraph(c.par).lines[li].top;
+  int page = std::max(16, viewport()->height());
+  int64_t y = before + (direction > 0 ? page : -page);
+  editor_.MoveTo(PositionAtDocument(y, preferredX_), extend);
+  c = preferredFor_ = editor_.caret;
+  int64_t after = layout_->ParagraphTop(c.par) + layout_->Paragraph(c.par).lines[layout_->LineOf(c.par, c.offset)].top;
+  QScrollBar* v = verticalScrollBar();
+  v->setValue(int(v->value() + (after - before)));
+}
+
+void TRichText::MoveToCell(int direction) {
+  // Tab and Shift+Tab in a table: the next or previous cell, its text selected.
+  size_t par = editor_.caret.par;
+  if (direction > 0 && par + 1 >= doc_.Size()) return;
+  if (direction < 0 && (par == 0 || !doc_.Par(par - 1).IsTableCell())) return;
+  size_t to = direction > 0 ? par + 1 : par - 1;
+  editor_.Select({to, 0}, {to, doc_.Par(to).IsTableCell() ? doc_.Par(to).Length() : 0});
 }
 
 // ---------------------------------------------------------------- editing
@@ -381,9 +414,6 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
   bool shift = event->modifiers() & Qt::ShiftModifier;
   bool ctrl = event->modifiers() & Qt::ControlModifier;
   int key = event->key();
-  if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_PageUp && key != Qt::Key_PageDown) {
-    preferredX_ = -1;
-  }
   if (event->matches(QKeySequence::Undo)) return Undo();
   if (event->matches(QKeySequence::Redo) || (ctrl && key == Qt::Key_Y)) return Redo();
   if (event->matches(QKeySequence::Copy) || (ctrl && key == Qt::Key_Insert)) return CopyToClipboard();
@@ -409,11 +439,9 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
       MoveVertically(1, shift);
       return moved();
     case Qt::Key_PageUp:
-    case Qt::Key_PageDown: {
-      int lines = std::max(1, viewport()->height() / 16);
-      MoveVertically(key == Qt::Key_PageUp ? -lines : lines, shift);
+    case Qt::Key_PageDown:
+      MovePage(key == Qt::Key_PageUp ? -1 : 1, shift);
       return moved();
-    }
     case Qt::Key_Home:
     case Qt::Key_End: {
       TPosition c = editor_.caret;
@@ -449,6 +477,9 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Backtab:
       if (ctrl) {
         emit CtrlTabPressed();
+      } else if (doc_.Par(editor_.caret.par).IsTableCell()) {
+        MoveToCell(shift || key == Qt::Key_Backtab ? -1 : 1);
+        return moved();
       } else if (shift || key == Qt::Key_Backtab) {
         emit ShiftTabPressed();
       } else {

@@ -133,8 +133,10 @@ class TRichText : public QAbstractScrollArea {
   // did not fit, or 0 when the rest of the document did.
   long PrintOnCanvas(QPainter& painter, int mode, long firstLine, const QRect& rect);
 
-  // The document position nearest to a point of the viewport.
+  // The document position nearest to a point of the viewport, and to a
+  // point of the document (pixels from its top and its text area's left).
   TPosition PositionAt(const QPoint& point);
+  TPosition PositionAtDocument(int64_t y, int x);
   QRect CaretRect();
 
  signals:
@@ -175,7 +177,9 @@ class TRichText : public QAbstractScrollArea {
   void Relayout();
   void UpdateScrollBars();
   void AfterEdit();
-  void MoveVertically(int lines, bool extend);
+  void MoveVertically(int direction, bool extend);
+  void MovePage(int direction, bool extend);
+  void MoveToCell(int direction);
   int Margin() const { return 4; }
   void DialogFind();
   void DialogReplace(bool all);
@@ -189,7 +193,10 @@ class TRichText : public QAbstractScrollArea {
   std::unique_ptr<TLayout> layout_;
   std::unique_ptr<TPainter> painter_;
   bool wordWrap_ = true;
-  int preferredX_ = -1;  // kept while moving up and down
+  // The column that Up, Down and the page keys keep, while the caret stays
+  // where they put it.
+  int preferredX_ = -1;
+  TPosition preferredFor_;
   qint64 lastClick_ = 0;
   int clickCount_ = 0;
   TTextFinder finder_{doc_};

@@ -4,6 +4,7 @@
 #include <richtext/ui/rich_text.h>
 
 #include "../doc_builder.h"
+#include "../table_rtf.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -188,6 +189,68 @@ TEST(RichText, AnExplicitInsertionAttributeHoldsUntilTheCaretMoves) {
   w.Key(Qt::Key_Right);
   w.Type("e");
   EXPECT_EQ(doc.CharAttr(doc.Par(0), 4).flags, uint32_t(afBold));
+}
+
+TEST(RichText, TablesAreGridsTheCaretWalksThrough) {
+  Widget w;
+  w.edit.resize(640, 400);
+  QApplication::processEvents();
+  w.edit.LoadFromStream(testing::kLibreOfficeTable);
+  std::string stored = w.edit.SaveToBytes();
+  TEditor& ed = w.edit.Editor();
+  auto at = [&](size_t par, size_t offset) {
+    ed.MoveTo({par, offset}, false);
+    return w.edit.CaretRect();
+  };
+  // The cells of a row stand side by side on one line of the screen.
+  QRect name = at(1, 0), place = at(2, 0), time = at(3, 0), anna = at(4, 0);
+  EXPECT_EQ(name.top(), place.top());
+  EXPECT_EQ(place.top(), time.top());
+  EXPECT_LT(name.left(), place.left());
+  EXPECT_LT(place.left(), time.left());
+  EXPECT_GT(anna.top(), name.top());
+  EXPECT_EQ(anna.left(), name.left());
+
+  struct Step {
+    TPosition from;
+    Qt::Key key;
+    Qt::KeyboardModifiers mods;
+    size_t par;  // where the caret goes
+  } steps[] = {
+      {{1, 2}, Qt::Key_Down, {}, 4},       // down a column
+      {{4, 2}, Qt::Key_Up, {}, 1},
+      {{0, 0}, Qt::Key_Down, {}, 1},       // into the table under the column
+      {{4, 2}, Qt::Key_Down, {}, 7},       // a cell's last line: below its row
+      {{5, 0}, Qt::Key_Down, {}, 5},       // the tall cell's next line
+      {{7, 8}, Qt::Key_Up, {}, 4},         // from below: the cell above in the row
+      {{1, 4}, Qt::Key_Right, {}, 2},      // past a cell's end: the next cell
+      {{1, 1}, Qt::Key_Tab, {}, 2},        // Tab: the next cell
+      {{3, 1}, Qt::Key_Tab, {}, 4},        // the next row
+      {{6, 0}, Qt::Key_Tab, {}, 7},        // out of the table
+      {{5, 3}, Qt::Key_Backtab, Qt::ShiftModifier, 4},
+  };
+  for (const Step& s : steps) {
+    ed.MoveTo(s.from, false);
+    w.Key(s.key, s.mods);
+    EXPECT_EQ(ed.caret.par, s.par) << s.from.par << "," << s.from.offset << " key " << s.key;
+  }
+  ed.MoveTo({1, 0}, false);
+  w.Key(Qt::Key_Tab);
+  EXPECT_EQ(ed.SelStart(), (TPosition{2, 0}));  // the next cell's text is selected
+  EXPECT_EQ(ed.SelEnd(), (TPosition{2, 5}));
+  // The tall cell's second line keeps its column when going down.
+  ed.MoveTo({5, 1}, false);
+  w.Key(Qt::Key_Down);
+  EXPECT_EQ(ed.caret, (TPosition{5, 8}));  // "P" of "Porto", after "Lisbon\n"
+  w.Key(Qt::Key_Down);
+  w.Key(Qt::Key_Down);
+  EXPECT_EQ(ed.caret.par, 7u);  // past "Faro": below the table
+
+  // A click on the third cell of the second row, below its text.
+  QRect june = at(6, 0);
+  QTest::mouseClick(w.edit.viewport(), Qt::LeftButton, {}, QPoint(june.left() + 60, june.top() + 2 * june.height()));
+  EXPECT_EQ(ed.caret.par, 6u);
+  EXPECT_EQ(w.edit.SaveToBytes(), stored);  // the grid is drawn, not stored
 }
 
 TEST(RichText, ClearTakesTheWidgetsFontAndColours) {
