@@ -170,6 +170,13 @@ QRect TRichText::CaretRect() {
 
 void TRichText::EnsureCaretVisible() {
   QRect r = CaretRect();
+  // On the document's first or last line the margin above or below shows too.
+  TPosition c = editor_.caret;
+  size_t li = layout_->LineOf(c.par, c.offset);
+  if (c.par == 0 && li == 0) r.setTop(r.top() - Margin());
+  if (c.par + 1 == doc_.Size() && li + 1 == layout_->Paragraph(c.par).lines.size()) {
+    r.setBottom(r.bottom() + Margin());
+  }
   QScrollBar* v = verticalScrollBar();
   if (r.top() < 0) v->setValue(v->value() + r.top());
   if (r.bottom() > viewport()->height()) v->setValue(v->value() + r.bottom() - viewport()->height() + 1);
@@ -222,9 +229,10 @@ void TRichText::MovePage(int direction, bool extend) {
   TPosition c = editor_.caret;
   size_t li = layout_->LineOf(c.par, c.offset);
   if (preferredX_ < 0 || c != preferredFor_) preferredX_ = layout_->XOf(c.par, li, c.offset);
-  int64_t before = layout_->ParagraphTop(c.par) + layout_->Paragraph(c.par).lines[li].top;
+  const TDisplayLine& line = layout_->Paragraph(c.par).lines[li];
+  int64_t before = layout_->ParagraphTop(c.par) + line.top;
   int page = std::max(16, viewport()->height());
-  int64_t y = before + (direction > 0 ? page : -page);
+  int64_t y = before + line.height / 2 + (direction > 0 ? page : -page);
   editor_.MoveTo(PositionAtDocument(y, preferredX_), extend);
   c = preferredFor_ = editor_.caret;
   int64_t after = layout_->ParagraphTop(c.par) + layout_->Paragraph(c.par).lines[layout_->LineOf(c.par, c.offset)].top;

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -251,6 +252,73 @@ TEST(RichText, TablesAreGridsTheCaretWalksThrough) {
   QTest::mouseClick(w.edit.viewport(), Qt::LeftButton, {}, QPoint(june.left() + 60, june.top() + 2 * june.height()));
   EXPECT_EQ(ed.caret.par, 6u);
   EXPECT_EQ(w.edit.SaveToBytes(), stored);  // the grid is drawn, not stored
+}
+
+// A widget holding `count` equal paragraphs in a 28 pt font.
+void FillLargeLines(Widget& w, int count) {
+  TRTFText& doc = w.edit.Document();
+  TAttr big = doc.insertionAttr;
+  big.size = 28;
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) doc.NewParagraph(doc.Size() - 1);
+    doc.SetParagraphText(doc.Size() - 1, U"abcdefghij", &big);
+  }
+  w.edit.ReformatAll();
+}
+
+TEST(RichText, PageKeysMoveAScreenfulOfRealLinesKeepingTheColumn) {
+  Widget w;
+  FillLargeLines(w, 60);
+  TEditor& ed = w.edit.Editor();
+  ed.MoveTo({0, 3}, false);
+  int lineHeight = w.edit.Layout().Paragraph(0).height;
+  int visible = w.edit.viewport()->height() / lineHeight;  // lines wholly on the screen
+  ASSERT_GE(visible, 3);
+  QRect before = w.edit.CaretRect();
+  w.Key(Qt::Key_PageDown);
+  // The caret lands on the line the screen ended with, not beyond it.
+  EXPECT_GE(ed.caret.par, size_t(visible));
+  EXPECT_LE(ed.caret.par, size_t(visible + 1));
+  EXPECT_EQ(ed.caret.offset, 3u);
+  EXPECT_EQ(w.edit.CaretRect().top(), before.top());  // the view moved with it
+  size_t first = ed.caret.par;
+  w.Key(Qt::Key_PageDown);
+  EXPECT_EQ(ed.caret.par, 2 * first);
+  w.Key(Qt::Key_PageUp, Qt::ShiftModifier);
+  EXPECT_EQ(ed.caret, (TPosition{first, 3}));
+  EXPECT_EQ(ed.anchor, (TPosition{2 * first, 3}));
+  w.Key(Qt::Key_PageUp);
+  w.Key(Qt::Key_PageUp);
+  EXPECT_EQ(ed.caret, (TPosition{0, 3}));
+}
+
+TEST(RichText, ShiftAloneKeepsTheColumnOfUpAndDown) {
+  Widget w;
+  w.Type("abcdefghij");
+  w.Key(Qt::Key_Return);
+  w.Type("ab");
+  w.Key(Qt::Key_Return);
+  w.Type("abcdefghij");
+  w.edit.Editor().MoveTo({0, 8}, false);
+  w.Key(Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(w.edit.Editor().caret, (TPosition{1, 2}));
+  QTest::keyClick(&w.edit, Qt::Key_Shift, Qt::ShiftModifier);  // the hand lets go of Shift and takes it again
+  w.Key(Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(w.edit.Editor().caret, (TPosition{2, 8}));
+  EXPECT_EQ(w.edit.Editor().anchor, (TPosition{0, 8}));
+  w.Key(Qt::Key_End);  // any other move forgets it
+  w.Key(Qt::Key_Up);
+  EXPECT_EQ(w.edit.Editor().caret, (TPosition{1, 2}));
+}
+
+TEST(RichText, CtrlHomeAndCtrlEndShowTheMargins) {
+  Widget w;
+  FillLargeLines(w, 40);
+  QScrollBar* v = w.edit.verticalScrollBar();
+  w.Key(Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(v->value(), v->maximum());
+  w.Key(Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(v->value(), 0);
 }
 
 TEST(RichText, ClearTakesTheWidgetsFontAndColours) {
