@@ -17,6 +17,8 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleHints>
+#include <QTimer>
 
 namespace richtext {
 namespace {
@@ -46,7 +48,18 @@ TRichText::TRichText(QWidget* parent) : QAbstractScrollArea(parent) {
   setAttribute(Qt::WA_InputMethodEnabled);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   editor_.OnChange = [this] { AfterEdit(); };
-  editor_.OnCaretMoved = [this] { emit CaretMoved(); };
+  editor_.OnCaretMoved = [this] {
+    RestartBlink();
+    emit CaretMoved();
+  };
+  autoScroll_ = new QTimer(this);
+  autoScroll_->setInterval(40);
+  connect(autoScroll_, &QTimer::timeout, this, &TRichText::AutoScroll);
+  blink_ = new QTimer(this);
+  connect(blink_, &QTimer::timeout, this, [this] {
+    caretOn_ = !caretOn_;
+    viewport()->update(CaretRect().adjusted(-1, -1, 1, 1));
+  });
   Clear();
 }
 
@@ -165,7 +178,27 @@ QRect TRichText::CaretRect() {
   const TDisplayLine& line = layout_->Paragraph(c.par).lines[li];
   int x = layout_->XOf(c.par, li, c.offset) + Margin() - horizontalScrollBar()->value();
   int64_t y = layout_->ParagraphTop(c.par) + line.top + Margin() - verticalScrollBar()->value();
-  return QRect(x, int(y), 2, std::max(line.height, 1));
+  int width = 2;
+  if (!doc_.insertMode) {
+    // The block covers the character after the caret, or a space's width at a line's end.
+    const TParagraphLayout& pl = layout_->Paragraph(c.par);
+    bool atChar = c.offset < line.start + line.length && doc_.Par(c.par).text[c.offset] >= 32;
+    width = atChar ? pl.widths[c.offset] : std::max(4, line.height / 3);
+  }
+  return QRect(x, int(y), std::max(width, 2), std::max(line.height, 1));
+}
+
+void TRichText::RestartBlink() {
+  // The caret shows at once after every move, and blinks while the text has
+  // the focus; a flash time of 0 means the caret does not blink.
+  caretOn_ = true;
+  int flash = QGuiApplication::styleHints()->cursorFlashTime();
+  if (hasFocus() && flash > 0) {
+    blink_->start(flash / 2);
+  } else {
+    blink_->stop();
+  }
+  viewport()->update();
 }
 
 void TRichText::EnsureCaretVisible() {
@@ -369,7 +402,12 @@ void TRichText::paintEvent(QPaintEvent* event) {
   int originX = Margin() - horizontalScrollBar()->value();
   int64_t originY = Margin() - int64_t(verticalScrollBar()->value());
   painter_->Paint(surface, originX, originY, event->rect().top(), event->rect().bottom() + 1);
-  if (hasFocus() && !editor_.HasSelection()) p.fillRect(CaretRect(), Qt::black);
+  if (CaretShown() && !editor_.HasSelection()) {
+    // A bar in insert mode; in overwrite mode a block over the character
+    // that typing replaces, which shows through it inverted.
+    if (!doc_.insertMode) p.setCompositionMode(QPainter::CompositionMode_Difference);
+    p.fillRect(CaretRect(), doc_.insertMode ? Qt::black : Qt::white);
+  }
 }
 
 void TRichText::resizeEvent(QResizeEvent* event) {
@@ -395,12 +433,14 @@ void TRichText::dropEvent(QDropEvent* event) {
 
 void TRichText::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
-  viewport()->update();
+  RestartBlink();
 }
 
 void TRichText::focusOutEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusOutEvent(event);
-  viewport()->update();
+  RestartBlink();  // stops it
+  autoScroll_->stop();
+  dragging_ = false;
 }
 
 bool TRichText::event(QEvent* event) {
@@ -471,6 +511,7 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
       return moved();
     case Qt::Key_Insert:
       doc_.insertMode = !doc_.insertMode;
+      RestartBlink();
       return;
     case Qt::Key_Backspace:
       return editor_.Backspace();
@@ -530,6 +571,8 @@ void TRichText::mousePressEvent(QMouseEvent* event) {
     editor_.MoveTo(p, event->modifiers() & Qt::ShiftModifier);
   }
   preferredX_ = -1;
+  dragging_ = true;
+  dragPos_ = event->position().toPoint();
   viewport()->update();
 }
 
@@ -542,9 +585,39 @@ void TRichText::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TRichText::mouseMoveEvent(QMouseEvent* event) {
-  if (!(event->buttons() & Qt::LeftButton) || clickCount_ > 1) return;
-  editor_.MoveTo(PositionAt(event->position().toPoint()), true);
-  EnsureCaretVisible();
+  if (!(event->buttons() & Qt::LeftButton) || clickCount_ > 1 || !dragging_) return;
+  dragPos_ = event->position().toPoint();
+  editor_.MoveTo(PositionAt(dragPos_), true);
+  // Beyond the window the text keeps scrolling while the pointer is held still.
+  bool outside = dragPos_.y() < 0 || dragPos_.y() >= viewport()->height();
+  if (outside && !autoScroll_->isActive()) {
+    autoScroll_->start();
+  } else if (!outside) {
+    autoScroll_->stop();
+    EnsureCaretVisible();
+  }
+  viewport()->update();
+}
+
+void TRichText::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    dragging_ = false;
+    autoScroll_->stop();
+  }
+}
+
+void TRichText::AutoScroll() {
+  int y = dragPos_.y(), height = viewport()->height();
+  int distance = y < 0 ? y : y >= height ? y - height + 1 : 0;
+  if (!dragging_ || distance == 0) {
+    autoScroll_->stop();
+    return;
+  }
+  // The further the pointer is from the window, the faster the text goes by.
+  int step = (distance < 0 ? -1 : 1) * (4 + std::abs(distance) / 2);
+  QScrollBar* v = verticalScrollBar();
+  v->setValue(v->value() + step);
+  editor_.MoveTo(PositionAt(dragPos_), true);
   viewport()->update();
 }
 

@@ -9,7 +9,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QLineEdit>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -319,6 +321,75 @@ TEST(RichText, CtrlHomeAndCtrlEndShowTheMargins) {
   EXPECT_EQ(v->value(), v->maximum());
   w.Key(Qt::Key_Home, Qt::ControlModifier);
   EXPECT_EQ(v->value(), 0);
+}
+
+TEST(RichText, DraggingBeyondTheWindowKeepsScrollingFasterFurtherAway) {
+  // The steps the view takes while the pointer is held still at a distance.
+  auto stepsAt = [](int below) {
+    Widget w;
+    FillLargeLines(w, 80);
+    QWidget* view = w.edit.viewport();
+    std::vector<int> steps;
+    int last = 0;
+    QObject::connect(w.edit.verticalScrollBar(), &QScrollBar::valueChanged, [&](int v) {
+      steps.push_back(v - last);
+      last = v;
+    });
+    QPoint start(20, 10), held(20, view->height() + below);
+    QTest::mousePress(view, Qt::LeftButton, {}, start);
+    QMouseEvent move(QEvent::MouseMove, held, view->mapToGlobal(held), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(view, &move);
+    // No further mouse events: the scrolling goes on by itself.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return steps.size() >= 3; }, 5000));
+    EXPECT_GT(w.edit.Editor().caret.par, w.edit.Editor().anchor.par);  // the selection grew with it
+    QTest::mouseRelease(view, Qt::LeftButton, {}, held);
+    size_t stopped = steps.size();
+    QTest::qWait(150);
+    EXPECT_EQ(steps.size(), stopped);  // letting go stops it
+    return steps.empty() ? 0 : steps[1];
+  };
+  int near = stepsAt(5), far = stepsAt(150);
+  EXPECT_GT(near, 0);
+  EXPECT_GT(far, 2 * near);
+}
+
+TEST(RichText, TheCaretBlinksWhileFocusedAndIsABlockWhenOverwriting) {
+  Widget w;
+  w.Type("Ink");
+  ASSERT_TRUE(w.edit.hasFocus());
+  EXPECT_TRUE(w.edit.CaretShown());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.edit.CaretShown(); }, 3000));  // it goes off
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.edit.CaretShown(); }, 3000));   // and on again
+  w.Key(Qt::Key_Left);
+  EXPECT_TRUE(w.edit.CaretShown());  // a move shows it at once
+  EXPECT_EQ(w.edit.CaretRect().width(), 2);
+
+  // Overwrite mode: a block as wide as the character it replaces, painted inverted.
+  w.Key(Qt::Key_Insert);
+  QRect block = w.edit.CaretRect();
+  EXPECT_EQ(block.width(), w.edit.Layout().Paragraph(0).widths[2]);
+  EXPECT_GT(block.width(), 2);
+  QImage image = w.edit.viewport()->grab().toImage();
+  int dark = 0, light = 0;
+  for (int y = block.top(); y <= block.bottom(); ++y) {
+    for (int x = block.left(); x <= block.right(); ++x) (qGray(image.pixel(x, y)) < 128 ? dark : light)++;
+  }
+  EXPECT_GT(dark, light);  // white paper turned black, the letter white
+  EXPECT_GT(light, 0);
+
+  // Without the focus the caret neither shows nor blinks.
+  QLineEdit other;
+  other.show();
+  other.setFocus();
+  QApplication::processEvents();
+  ASSERT_FALSE(w.edit.hasFocus());
+  EXPECT_FALSE(w.edit.CaretShown());
+  QTest::qWait(QGuiApplication::styleHints()->cursorFlashTime());
+  other.close();
+  w.edit.activateWindow();
+  w.edit.setFocus();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.edit.hasFocus(); }, 2000));
+  EXPECT_TRUE(w.edit.CaretShown());
 }
 
 TEST(RichText, ClearTakesTheWidgetsFontAndColours) {
