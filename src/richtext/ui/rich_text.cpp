@@ -304,6 +304,7 @@ QMimeData* TRichText::SelectionMimeData() {
   TWriteRange range{a.par, a.offset, b.par, b.offset};
   TWriteOptions options = doc_.writeOptions;
   options.writeBitmapAsDib = writeBitmapAsDib;
+  options.backgroundAsShading = true;  // for word processors that ignore \cb
   TStringStream rtf, text;
   TRTFWriter(doc_, range, options).Write(rtf);
   TTextWriter(doc_, range, options).Write(text);
@@ -311,7 +312,11 @@ QMimeData* TRichText::SelectionMimeData() {
   data->setData(QString::fromLatin1(kOwnRtf), rtfBytes);
   data->setData(QStringLiteral("text/rtf"), rtfBytes);
   data->setData(QStringLiteral("application/rtf"), rtfBytes);
-  data->setText(QString::fromUtf8(text.bytes.data(), qsizetype(text.bytes.size())));
+  // Plain text on this system ends its lines with LF alone.
+  QString plain = QString::fromUtf8(text.bytes.data(), qsizetype(text.bytes.size()));
+  plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  plain.replace(QChar('\r'), QChar('\n'));
+  data->setText(plain);
   return data;
 }
 

@@ -392,6 +392,32 @@ TEST(RichText, TheCaretBlinksWhileFocusedAndIsABlockWhenOverwriting) {
   EXPECT_TRUE(w.edit.CaretShown());
 }
 
+TEST(RichText, CopiesPlainTextWithLineFeedsAndTheBackgroundForOtherPrograms) {
+  Widget w;
+  w.Type("high");
+  w.Key(Qt::Key_Return);
+  w.Type("light");
+  w.Key(Qt::Key_Return, Qt::ShiftModifier);
+  w.Type("end");
+  w.edit.Editor().Select({0, 0}, {1, 5});
+  w.edit.Editor().ChangeAttributes([](TAttr& a) { a.SetBackColor(11); });  // yellow
+  w.edit.SelectAll();
+  w.Key(Qt::Key_C, Qt::ControlModifier);
+  const QMimeData* data = QApplication::clipboard()->mimeData();
+  EXPECT_EQ(data->text(), "high\nlight\nend");
+  std::string rtf = data->data("text/rtf").toStdString();
+  EXPECT_NE(rtf.find("\\cb11\\chcbpat11"), std::string::npos) << rtf;
+  // The stored entry keeps \cb alone.
+  std::string stored = w.edit.SaveToBytes();
+  EXPECT_NE(stored.find("\\cb11"), std::string::npos);
+  EXPECT_EQ(stored.find("chcbpat"), std::string::npos);
+  // Pasted back, the background is the same colour.
+  w.Key(Qt::Key_End, Qt::ControlModifier);
+  w.Key(Qt::Key_V, Qt::ControlModifier);
+  TRTFText& doc = w.edit.Document();
+  EXPECT_EQ(doc.CharAttr(doc.Par(2), 0).BackColor(), 11);
+}
+
 TEST(RichText, ClearTakesTheWidgetsFontAndColours) {
   Widget w;
   QFont f("Liberation Serif", 14);
