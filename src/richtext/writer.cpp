@@ -477,6 +477,10 @@ void TRTFWriter::AttributePrefix(const TAttr& a) {
   if (a.colors > 15) {
     Put("\\cb");
     PutNumber(a.BackColor());
+    if (options_.backgroundAsShading) {
+      Put("\\chcbpat");
+      PutNumber(a.BackColor());
+    }
   }
   const std::pair<uint32_t, const char*> words[] = {
       {afBold, "\\b"},         {afUnderline, "\\ul"}, {afDoubleUnderline, "\\uldb"},

@@ -22,6 +22,9 @@ struct TWriteOptions {
   bool writeBitmapAsDib = false;   // bitmaps as device-independent bitmaps
   bool pictureFileAsReference = false;
   bool noProtectionWords = false;  // protected text without \shad
+  // A character background is also written as \chcbpat, the word other
+  // word processors read it from (copies for the clipboard; entries keep \cb alone).
+  bool backgroundAsShading = false;
 };
 
 // Walks the document; by itself it writes plain text: the characters of each
