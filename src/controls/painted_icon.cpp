@@ -26,12 +26,13 @@ class TPaintedIconEngine : public QIconEngine {
 
   QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
                        qreal scale) override {
-    QPixmap pixmap(size * scale);
+    // `size` counts device pixels; the picture is drawn at size / scale.
+    QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
     {
       QPainter painter(&pixmap);
       painter.scale(scale, scale);
-      paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+      paint(&painter, QRect(QPoint(0, 0), (QSizeF(size) / scale).toSize()), mode, state);
     }
     pixmap.setDevicePixelRatio(scale);
     return pixmap;

@@ -676,6 +676,8 @@ void TRichText::ReplaceSelection(const QString& text) {
 
 // ---------------------------------------------------------------- attributes and paragraphs
 
+int TRichText::TextOriginX() const { return Margin() - horizontalScrollBar()->value(); }
+
 TAttr TRichText::GetInsertionAttribute() const {
   TPosition c = editor_.caret;
   const TParagraph& p = doc_.Par(c.par);

@@ -135,6 +135,8 @@ class TRichText : public QAbstractScrollArea {
 
   // The document position nearest to a point of the viewport.
   TPosition PositionAt(const QPoint& point);
+  // Where x = 0 of the text lies in the viewport: the margin less the scrolling.
+  int TextOriginX() const;
   QRect CaretRect();
 
  signals:
