@@ -793,6 +793,8 @@ void TRichText::ReplaceSelection(const QString& text) {
 
 // ---------------------------------------------------------------- attributes and paragraphs
 
+int TRichText::TextOriginX() const { return Margin() - horizontalScrollBar()->value(); }
+
 TAttr TRichText::GetInsertionAttribute() const {
   // The insertion attribute follows the caret (TEditor::FollowCaret); with a
   // selection, its first character speaks for it.
