@@ -2,6 +2,8 @@
 
 #include <app/ui/main_screen.h>
 
+#include <controls/url_label.h>
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -21,12 +23,10 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   column->addWidget(new QLabel(QStringLiteral("A diary: one page for every day."), this), 0,
                     Qt::AlignHCenter);
   const QString home = QString::fromLatin1(TMainScreen::kHomePage);
-  auto* link = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(home), this);
+  auto* link = new TUrlLabel(this);
   link->setObjectName(QStringLiteral("HomePage"));
-  link->setTextInteractionFlags(Qt::TextBrowserInteraction);
-  connect(link, &QLabel::linkActivated, this, [](const QString& url) {
-    if (TMainScreen* main = MainScreen()) main->openUrl(QUrl(url));
-  });
+  link->setText(home);
+  link->SetURL(home);
   column->addWidget(link, 0, Qt::AlignHCenter);
   auto* ok = new QPushButton(QStringLiteral("Ok"), this);
   ok->setObjectName(QStringLiteral("OKButton"));

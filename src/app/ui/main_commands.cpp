@@ -4,9 +4,13 @@
 #include <app/ui/about_box.h>
 #include <app/ui/help_window.h>
 
+#include <finding/ui/date_selector.h>
+
 #include <richtext/ui/rich_text.h>
 
 #include <QApplication>
+#include <QDate>
+#include <QDateTime>
 #include <QMenuBar>
 #include <QScreen>
 #include <QToolButton>
@@ -157,7 +161,18 @@ void TMainScreen::VisitOurInternetWebsite1Click() { openUrl(QUrl(QString::fromLa
 
 void TMainScreen::CalendarButtonClick() {
   if (!SaveButtonClick()) return;
-  // The date selector is opened here.
+  TDateSelector selector(this);
+  CenterForm(&selector);
+  using namespace std::chrono;
+  const year_month_day ymd{currentDate_};
+  selector.SetInitialDate(QDate(int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day()))));
+  selector.OnNeedEntryDays = [this](QStringList& days, int year, int month) {
+    FillEntryDays(days, year, month);
+  };
+  if (selector.exec() != QDialog::Accepted) return;
+  const QDate picked = selector.SelectedDate().date();
+  if (!picked.isValid() || picked.year() < 1 || picked.year() > 9999) return;
+  GoToDay(MakeDate(picked.year(), unsigned(picked.month()), unsigned(picked.day())));
 }
 
 // ----------------------------------------------------------------- centring

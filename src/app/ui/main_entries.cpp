@@ -13,6 +13,7 @@
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStringList>
 
 namespace quillet {
 
@@ -92,8 +93,9 @@ void TMainScreen::LoadRichTextAllPurp() {
   richTextAllPurpose_->Invalidate();
 }
 
-void TMainScreen::FillEntryDays(std::vector<int>& list, int year, int month) const {
-  list = store_.EntryDays(year, unsigned(month));
+void TMainScreen::FillEntryDays(QStringList& list, int year, int month) const {
+  list.clear();
+  for (int day : store_.EntryDays(year, unsigned(month))) list.append(QString::number(day));
 }
 
 void TMainScreen::DeletebuttonClick() {

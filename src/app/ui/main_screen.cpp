@@ -1,7 +1,9 @@
 #include <app/ui/main_screen.h>
 
 #include <app/ui/opening_message.h>
-#include <app/ui/page_panel.h>
+
+#include <controls/painted_icon.h>
+#include <controls/ring_panel.h>
 
 #include <app/messages.h>
 #include <app/paths.h>
@@ -29,26 +31,29 @@ namespace {
 
 QPointer<TMainScreen> theMainScreen;
 
-// The calendar button's picture, drawn at the screen's density so it stays crisp.
-QIcon CalendarIcon(qreal ratio) {
-  QPixmap pm(QSize(16, 16) * ratio);
-  pm.setDevicePixelRatio(ratio);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QColor(51, 51, 51));
-  p.setBrush(Qt::white);
-  p.drawRoundedRect(QRectF(1.5, 2.5, 13, 12), 1, 1);
-  p.setBrush(QColor(204, 51, 51));
-  p.drawRect(QRectF(1.5, 2.5, 13, 3));
-  p.setPen(Qt::NoPen);
-  for (int row = 0; row < 2; ++row) {
-    for (int col = 0; col < 3; ++col) {
-      p.setBrush(row == 1 && col == 2 ? QColor(204, 51, 51) : QColor(51, 51, 51));
-      p.drawRect(QRectF(3.5 + col * 3.5, 7 + row * 3.5, 2, 2));
+// The calendar button's picture, painted at whatever size and density it is shown.
+QIcon CalendarIcon() {
+  return PaintedIcon([](QPainter& p, const QRectF& box, QIcon::Mode mode) {
+    const bool off = mode == QIcon::Disabled;
+    const QColor ink = off ? QColor(150, 150, 150) : QColor(51, 51, 51);
+    const QColor red = off ? QColor(190, 190, 190) : QColor(204, 51, 51);
+    const qreal u = box.width() / 16.0;
+    auto at = [&](qreal x, qreal y, qreal w, qreal h) {
+      return QRectF(box.left() + x * u, box.top() + y * u, w * u, h * u);
+    };
+    p.setPen(QPen(ink, u));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(at(1.5, 2.5, 13, 12), u, u);
+    p.setBrush(red);
+    p.drawRect(at(1.5, 2.5, 13, 3));
+    p.setPen(Qt::NoPen);
+    for (int row = 0; row < 2; ++row) {
+      for (int col = 0; col < 3; ++col) {
+        p.setBrush(row == 1 && col == 2 ? red : ink);
+        p.drawRect(at(3.5 + col * 3.5, 7 + row * 3.5, 2, 2));
+      }
     }
-  }
-  return QIcon(pm);
+  });
 }
 
 }  // namespace
@@ -111,8 +116,11 @@ void TMainScreen::BuildPage() {
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
 
-  ringPanel_ = new TPagePanel(central);
+  ringPanel_ = new TRingPanel(central);
   ringPanel_->setObjectName(QStringLiteral("RingPanel1"));
+  ringPanel_->SetDoubleRing(true);
+  ringPanel_->SetSmallRing(true);
+  ringPanel_->installEventFilter(this);
   column->addWidget(ringPanel_, 1);
 
   dateLabel_ = new QLabel(ringPanel_);
@@ -170,8 +178,6 @@ void TMainScreen::BuildPage() {
   richTextAllPurpose_->writeBitmapAsDib = true;
   richTextAllPurpose_->hide();
 
-  connect(ringPanel_, &TPagePanel::Resized, this, &TMainScreen::FormResize);
-
   BuildActionPanel();
   column->addWidget(actionPanel_);
   setCentralWidget(central);
@@ -205,7 +211,7 @@ void TMainScreen::BuildActionPanel() {
   button("Nextbutton", QStringLiteral("&Next"), &TMainScreen::NextButtonClick);
   button("LastButton", QStringLiteral("&Last"), &TMainScreen::LastButtonClick);
   QPushButton* calendar = button("CalendarButton", QString(), &TMainScreen::CalendarButtonClick);
-  calendar->setIcon(CalendarIcon(devicePixelRatioF()));
+  calendar->setIcon(CalendarIcon());
   calendar->setToolTip(QStringLiteral("Select a date"));
   row->addStretch(1);
   button("Hidebutton", QStringLiteral("H&ide"), &TMainScreen::HideButtonClick);
@@ -219,7 +225,9 @@ void TMainScreen::BuildActionPanel() {
 }
 
 void TMainScreen::FormResize() {
-  const int L = ringPanel_->LeftEdge(), R = ringPanel_->RightEdge();
+  // The panel sets its edges when it paints; before that they follow from its ring picture.
+  const int L = ringPanel_->LeftEdge() ? ringPanel_->LeftEdge() : (ringPanel_->SmallRing() ? 31 : 43);
+  const int R = ringPanel_->RightEdge() ? ringPanel_->RightEdge() : (ringPanel_->SmallRing() ? 15 : 22);
   const int W = ringPanel_->width(), H = ringPanel_->height();
   const int left = L + 15, width = std::max(1, W - L - R - 20);
   dateLabel_->setGeometry(left, 8, width, 20);
@@ -316,6 +324,7 @@ bool TMainScreen::FormCloseQuery() {
 // ----------------------------------------------------------------- keys
 
 bool TMainScreen::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ringPanel_ && event->type() == QEvent::Resize) FormResize();
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
     return QMainWindow::eventFilter(watched, event);
   }

@@ -6,6 +6,7 @@
 #include <app/preferences.h>
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <filesystem>
 #include <functional>
@@ -16,6 +17,7 @@ class QFontDialog;
 class QFrame;
 class QLabel;
 class QPushButton;
+
 class QToolBar;
 class QToolButton;
 class QUrl;
@@ -26,7 +28,7 @@ class TRichText;
 
 namespace quillet {
 
-class TPagePanel;
+class TRingPanel;
 
 class TMainScreen : public QMainWindow {
   Q_OBJECT
@@ -66,7 +68,7 @@ class TMainScreen : public QMainWindow {
   TDate FirstDiaryRecord() const { return store_.FirstDiaryRecord(); }
   TDate LastDiaryRecord() const { return store_.LastDiaryRecord(); }
   // The provider of the date selector: the days of a month that have an entry.
-  void FillEntryDays(std::vector<int>& list, int year, int month) const;
+  void FillEntryDays(QStringList& list, int year, int month) const;
   void DeletebuttonClick();
 
   // ---- preferences ----
@@ -126,7 +128,7 @@ class TMainScreen : public QMainWindow {
   QPushButton* CancelButton() const { return cancelButton_; }
   QAction* WrapAction() const { return mnuWrap_; }
   QToolButton* DocWordWrapButton() const { return wordWrapButton_; }
-  TPagePanel* RingPanel1() const { return ringPanel_; }
+  TRingPanel* RingPanel1() const { return ringPanel_; }
   QFontDialog* DefaultFontdialog();
 
   static constexpr const char* kHomePage = "https://quillet.example.org/";
@@ -164,7 +166,7 @@ class TMainScreen : public QMainWindow {
   quint64 lastKeyTime_ = 0;
   int lastKeyType_ = 0;
 
-  TPagePanel* ringPanel_ = nullptr;
+  TRingPanel* ringPanel_ = nullptr;
   QLabel* dateLabel_ = nullptr;
   QFrame* topLine_ = nullptr;
   QFrame* bottomLine_ = nullptr;

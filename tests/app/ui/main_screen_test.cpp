@@ -8,6 +8,8 @@
 #include <app/settings_file.h>
 #include <base/safe_file.h>
 #include <richtext/ui/rich_text.h>
+#include <finding/ui/calendar_with_glyphs.h>
+#include <finding/ui/date_selector.h>
 
 #include "../../support/recording_messenger.h"
 #include "../../support/temp_dir.h"
@@ -63,6 +65,21 @@ std::string Text(TMainScreen& w) {
   richtext::TStringStream out;
   richtext::TTextWriter(doc).Write(out);
   return out.bytes;
+}
+
+// Acts on the modal dialog of type T as soon as it is shown.
+template <class T>
+void WhenShown(std::function<void(T*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      act(dialog);
+    }
+  });
+  timer->start();
 }
 
 QPushButton* Button(TMainScreen& w, const char* name) {
@@ -166,6 +183,33 @@ TEST(MainScreen, NavigatesByButtonsAndKeys) {
   EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 3, 1));
   QTest::keyClick(w->RichText1(), Qt::Key_PageUp, Qt::ControlModifier);
   EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 2, 29));
+}
+
+TEST(MainScreen, CalendarMarksEntryDaysAndMovesToThePickedDay) {
+  Diary d;
+  d.dir.Write("Entries/20240203.QXE", "{\\rtf1 a}");
+  d.dir.Write("Entries/20240217.qxe", "{\\rtf1 b}");
+  d.dir.Write("Entries/20240301.QXE", "{\\rtf1 c}");
+  auto w = Open(d.dir.path());
+  w->SetCurrentDate(MakeDate(2024, 2, 10));
+  Type(*w, "saved first");
+  QStringList marked;
+  WhenShown<TDateSelector>([&](TDateSelector* s) {
+    marked = s->EntryDays();
+    s->Calendar()->SetSelectedDate(QDate(2024, 2, 17).startOfDay());
+    QTest::mouseClick(s->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  });
+  w->CalendarButtonClick();
+  // The day left was saved before the calendar opened, so it is marked too.
+  EXPECT_EQ(marked, QStringList({"3", "10", "17"}));
+  EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 2, 17));
+  EXPECT_EQ(Text(*w), "b");
+  EXPECT_TRUE(std::filesystem::exists(d.Entry(MakeDate(2024, 2, 10))));
+
+  // Cancel leaves the day as it is.
+  WhenShown<TDateSelector>([](TDateSelector* s) { s->reject(); });
+  w->CalendarButtonClick();
+  EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 2, 17));
 }
 
 TEST(MainScreen, CtrlSSavesAndCtrlASelectsAll) {
@@ -329,9 +373,7 @@ TEST(MainScreen, OpeningMessageIsSuppressedByItsCheckBox) {
   RecordingMessenger messages;
   int shown = 0;
   auto answer = [&](bool dontShow) {
-    QTimer::singleShot(0, [&, dontShow] {
-      auto* m = qobject_cast<TShowOpeningMessage*>(QApplication::activeModalWidget());
-      ASSERT_NE(m, nullptr);
+    WhenShown<TShowOpeningMessage>([&, dontShow](TShowOpeningMessage* m) {
       ++shown;
       EXPECT_EQ(m->windowTitle(), "Quillet!");
       if (dontShow) m->DontShow()->setChecked(true);
