@@ -81,7 +81,7 @@ int Build(std::vector<std::string> args) {
   uint32_t maxNodes = quillet::kMaxMainSegmentNodes;
   if (args.size() >= 2 && args[0] == "--max-nodes") {
     maxNodes = uint32_t(std::strtoul(args[1].c_str(), nullptr, 10));
-    if (maxNodes < 64) return Usage();
+    if (maxNodes < 16) return Usage();
     args.erase(args.begin(), args.begin() + 2);
   }
   if (args.size() < 2) return Usage();

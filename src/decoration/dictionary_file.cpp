@@ -97,18 +97,19 @@ void TDictionaryRecord::WalkGroup(uint32_t group, std::string& prefix, const TSo
   }
 }
 
-void TDictionaryRecord::ForEachWord(const std::function<void(const std::string&)>& found) {
+void TDictionaryRecord::ForEachWord(const std::function<void(const std::string&)>& found, long budget) {
   std::string prefix;
-  EachWordIn(1, prefix, found);
+  EachWordIn(1, prefix, found, budget);
 }
 
 void TDictionaryRecord::EachWordIn(uint32_t group, std::string& prefix,
-                                   const std::function<void(const std::string&)>& found) {
+                                   const std::function<void(const std::string&)>& found, long& budget) {
   for (uint32_t i = group;; ++i) {
+    if (--budget < 0) return;
     TNode n = Node(i);
     prefix.push_back(char(CodeLetter(n.Code())));
     if (n.WordEnd()) found(prefix);
-    if (HasChild(n) && prefix.size() < 64) EachWordIn(n.child, prefix, found);
+    if (HasChild(n) && prefix.size() < 64) EachWordIn(n.child, prefix, found, budget);
     prefix.pop_back();
     if (n.Last()) return;
   }

@@ -77,13 +77,14 @@ class TDictionaryRecord {
   void Walk(const TSoundKey& target, const std::function<void(const std::string&)>& found,
             long& budget);
   // Calls `found` with every word of the tree (at most 64 letters long), in
-  // tree order.
-  void ForEachWord(const std::function<void(const std::string&)>& found);
+  // tree order, visiting at most `budget` nodes (groups of a damaged file may loop).
+  void ForEachWord(const std::function<void(const std::string&)>& found, long budget = 200'000'000);
 
  private:
   void WalkGroup(uint32_t group, std::string& prefix, const TSoundKey& target,
                  const std::function<void(const std::string&)>& found, long& budget);
-  void EachWordIn(uint32_t group, std::string& prefix, const std::function<void(const std::string&)>& found);
+  void EachWordIn(uint32_t group, std::string& prefix, const std::function<void(const std::string&)>& found,
+                  long& budget);
 };
 
 // The file of a main dictionary, shared by its segments.
