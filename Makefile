@@ -24,6 +24,7 @@ bench: build
 	@bash scripts/install-deps.sh bench
 	@bench/rtf-vs-unrtf.sh $(BUILD)
 	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; QUILLET_BIG_RTF=$(BUILD)/bench/big.rtf $$b; done
+	@echo "== spell_race"; $(BUILD)/bin/spell_race $(BUILD)/share/quillet/quillet.dct
 
 # Each fuzzer runs FUZZ_SECONDS (default 60); what they find lands in build-fuzz/.
 FUZZ_SECONDS ?= 60
@@ -31,11 +32,13 @@ fuzz:
 	@bash scripts/install-deps.sh fuzz
 	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DQUILLET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build-fuzz -j $(JOBS)
-	mkdir -p build-fuzz/corpus/rtf build-fuzz/corpus/plain
+	mkdir -p build-fuzz/corpus/rtf build-fuzz/corpus/plain build-fuzz/corpus/dictionary
 	build-fuzz/bin/rtf_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -dict=fuzz/rtf.dict \
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/rtf tests/fixtures/rtf
 	build-fuzz/bin/plain_reader_fuzz -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/plain
+	build-fuzz/bin/dictionary_reader_fuzz -max_total_time=$(FUZZ_SECONDS) \
+	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/dictionary tests/fixtures/dictionary
 
 # The whole test suite under the address and undefined-behaviour sanitizers.
 test-sanitize: deps
