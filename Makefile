@@ -39,6 +39,12 @@ fuzz:
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/plain
 	build-fuzz/bin/dictionary_reader_fuzz -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/dictionary tests/fixtures/dictionary
+	# Seeded with the shipped icon sets and Wine's smaller modules when the
+	# default build and its tests have made them.
+	mkdir -p build-fuzz/corpus/icons build-fuzz/corpus/icons-seed
+	-cp $(BUILD)/share/quillet/icons/*.icl $(BUILD)/wine-modules/*.exe build-fuzz/corpus/icons-seed/ 2>/dev/null
+	build-fuzz/bin/icon_file_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=600000 \
+	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/icons build-fuzz/corpus/icons-seed
 
 # The whole test suite under the address and undefined-behaviour sanitizers.
 test-sanitize: deps

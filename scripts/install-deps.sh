@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev libgl-dev fonts-liberation2 poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   wamerican
+  fonts-noto-color-emoji icoutils
 )
 for extra in "$@"; do
   case "$extra" in
