@@ -11,6 +11,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev fonts-liberation2 poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
+  python3-dbfread
 )
 for extra in "$@"; do
   case "$extra" in
