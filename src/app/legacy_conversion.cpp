@@ -29,6 +29,10 @@ std::string JoinEntries(const std::string& earlier, const std::string& later) {
     throw Error("Two entries of the same day could not be read to be joined.");
   }
   if (!joined.IsRich()) joined.SetMemoryFormat(true);
+  // An entry that ends with a paragraph mark ends in an empty paragraph: the
+  // later text takes its place rather than leaving an empty line between.
+  size_t last = joined.Size() - 1;
+  if (last > 0 && joined.Par(last).text.empty()) joined.RemoveParagraphs(last, 1);
   joined.FastAppendText(next);
   joined.saveFormat = richtext::FormatRTF;
   richtext::TStringStream out;
