@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   wamerican
   fonts-noto-color-emoji icoutils
+  python3-dbfread
 )
 for extra in "$@"; do
   case "$extra" in
