@@ -9,6 +9,7 @@
 #include <richtext/finder.h>
 #include <richtext/unicode.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>

@@ -130,6 +130,18 @@ TEST_F(SpellEngineTest, TheUserDictionarysAIsOfferedOnce) {
   EXPECT_EQ(std::count(s.begin(), s.end(), "a"), 1);
 }
 
+TEST(SpellEngine, EveryWordEndingInAVisitedGroupIsScored) {
+  TempDir dir;
+  TSpellEngine engine;
+  ASSERT_TRUE(engine.OpenDictionary(dir.Write("m.dct", BuildMainDictionary({"BAT", "BAX", "BLOT"}, "x").bytes)));
+  // BAT keeps the key of "bta" (B3), so the group under BA is visited and BAX,
+  // ending there, is scored although its own key differs; BL leaves the key.
+  auto& s = engine.GetSuggestions("bta");
+  EXPECT_NE(std::find(s.begin(), s.end(), "bat"), s.end());
+  EXPECT_NE(std::find(s.begin(), s.end(), "bax"), s.end());
+  EXPECT_EQ(std::find(s.begin(), s.end(), "blot"), s.end());
+}
+
 TEST(SpellEngine, WithoutAMainDictionaryOnlyTheUserDictionaryIsSearched) {
   TempDir dir;
   TSpellEngine engine;
