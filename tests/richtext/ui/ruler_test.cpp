@@ -170,6 +170,19 @@ TEST(RichRuler, ReadOnlyEditorKeepsItsIndentsAndTabs) {
   EXPECT_EQ(w.Rtf(), before);
 }
 
+TEST(RichRuler, InATableCellOnlyTheCellCounts) {
+  RulerWindow w;
+  w.Load("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\trowd\\cellx2880\\cellx5760"
+         "\\pard\\intbl A\\cell B\\cell\\row\\pard After\\par}");
+  ASSERT_TRUE(w.Par(0).flags & pfTableCell);
+  const int rowWidth = w.edit->Layout().WrapWidth();
+  const int cellRight = rowWidth * (w.Par(0).cellStart + w.Par(0).cellWidth) / 255;
+  w.ClickAt(w.ruler->TwipsToX(0) + cellRight + 10);  // in the next cell
+  EXPECT_EQ(w.Par(0).tabSet, 0u);
+  w.ClickAt(w.ruler->TwipsToX(0) + cellRight / 2);
+  EXPECT_EQ(std::popcount(w.Par(0).tabSet), 1);
+}
+
 TEST(RichRuler, UnitsChooseTheTabGrid) {
   RulerWindow w;
   w.Load(kIndented);
