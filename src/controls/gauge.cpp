@@ -10,10 +10,13 @@
 
 namespace quillet {
 
-void TBltBitmap::MakeLike(const QImage& graphic) { MakeLike(graphic.size()); }
+void TBltBitmap::MakeLike(const QImage& graphic) {
+  MakeLike(graphic.deviceIndependentSize().toSize(), graphic.devicePixelRatio());
+}
 
-void TBltBitmap::MakeLike(const QSize& size) {
-  *static_cast<QImage*>(this) = QImage(size, QImage::Format_RGB32);
+void TBltBitmap::MakeLike(const QSize& size, qreal devicePixelRatio) {
+  *static_cast<QImage*>(this) = QImage(size * devicePixelRatio, QImage::Format_RGB32);
+  setDevicePixelRatio(devicePixelRatio);
   fill(QApplication::palette().color(QPalette::WindowText));
 }
 
@@ -73,10 +76,10 @@ int TGauge::PercentDone() const {
   return int(std::trunc(100.0 * (double(progress_) - double(min_)) / range));
 }
 
-QImage TGauge::Render() const {
+QImage TGauge::Render(qreal dpr) const {
   const QSize size = this->size();
   TBltBitmap picture;
-  picture.MakeLike(size);
+  picture.MakeLike(size, dpr);
   picture.fill(Qt::black);
   const QRect area = border_ == TGaugeBorder::Single ? QRect(QPoint(0, 0), size).adjusted(1, 1, -1, -1)
                                                      : QRect(QPoint(0, 0), size);
@@ -92,7 +95,7 @@ QImage TGauge::Render() const {
   };
 
   TBltBitmap kind;
-  kind.MakeLike(size);
+  kind.MakeLike(size, dpr);
   kind.fill(Qt::black);
   {
     QPainter p(&kind);
@@ -131,7 +134,7 @@ QImage TGauge::Render() const {
 
   if (showText_) {
     TBltBitmap text;
-    text.MakeLike(size);
+    text.MakeLike(size, dpr);
     text.fill(Qt::black);
     {
       QPainter p(&text);
@@ -149,7 +152,7 @@ QImage TGauge::Render() const {
 
 void TGauge::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.drawImage(0, 0, Render());
+  p.drawImage(0, 0, Render(devicePixelRatioF()));
 }
 
 }  // namespace quillet

@@ -13,7 +13,8 @@ class TBltBitmap : public QImage {
  public:
   TBltBitmap() = default;
   void MakeLike(const QImage& graphic);
-  void MakeLike(const QSize& size);
+  // A logical size, at a screen density.
+  void MakeLike(const QSize& size, qreal devicePixelRatio = 1.0);
 };
 
 enum class TGaugeKind { TextOnly, HorizontalBar, VerticalBar, Pie, Needle };
@@ -49,8 +50,8 @@ class TGauge : public QWidget {
 
   // Whole percent done; 0 when the range is empty.
   int PercentDone() const;
-  // The picture as painted, at the widget's logical size.
-  QImage Render() const;
+  // The picture as painted, at the widget's size and the given density.
+  QImage Render(qreal devicePixelRatio = 1.0) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

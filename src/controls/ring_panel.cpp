@@ -14,7 +14,7 @@ constexpr int kBottomClear = 40;   // no ring starts closer than this to the bot
 constexpr int kDoubleOffset = 15;  // the second ring of a double pair
 }  // namespace
 
-TRingPanel::TRingPanel(QWidget* parent) : QWidget(parent) {
+TRingPanel::TRingPanel(QWidget* parent) : QFrame(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -79,19 +79,26 @@ void TRingPanel::paintEvent(QPaintEvent*) {
   rightEdge_ = e;
 
   QPainter p(this);
-  p.fillRect(rect(), QColor(128, 128, 128));
+  const QRect area = contentsRect();
+  p.translate(area.topLeft());
+  p.setClipRect(QRect(QPoint(0, 0), area.size()));
+  const int w = area.width(), h = area.height();
+  p.fillRect(QRect(0, 0, w, h), QColor(128, 128, 128));
 
   // The page: from (e, 5) to (width - e, height - 5), corners of 25 x 25.
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(Qt::black, 1));
   p.setBrush(Qt::white);
-  const QRectF page(e + 0.5, 5.5, width() - 2 * e - 1, height() - 10 - 1);
+  const QRectF page(e + 0.5, 5.5, w - 2 * e - 1, h - 10 - 1);
   p.drawRoundedRect(page, 12.5, 12.5);
 
-  for (int y = kFirstRing; y <= height() - kBottomClear; y += kRingSpacing) {
+  for (int y = kFirstRing; y <= h - kBottomClear; y += kRingSpacing) {
     p.drawPixmap(0, y, ring_);
     if (doubleRing_) p.drawPixmap(0, y + kDoubleOffset, ring_);
   }
+  p.end();
+  QPainter frame(this);
+  drawFrame(&frame);
 }
 
 }  // namespace quillet

@@ -1,15 +1,17 @@
 /** TRingPanel: the ring-binder page the day's entry is shown on. */
 #pragma once
 
+#include <QFrame>
 #include <QPixmap>
-#include <QWidget>
 
 namespace quillet {
 
 // A grey background, a white page with rounded corners and binder rings down
 // its left side. Children (the date, the editor) are placed inside the page
-// from LeftEdge and RightEdge, which the drawing sets.
-class TRingPanel : public QWidget {
+// from LeftEdge and RightEdge, which the drawing sets. A frame (the diary's
+// single border: setFrameStyle(QFrame::Box | QFrame::Plain)) goes around it
+// all, and the drawing keeps inside it.
+class TRingPanel : public QFrame {
   Q_OBJECT
  public:
   explicit TRingPanel(QWidget* parent = nullptr);

@@ -73,6 +73,21 @@ TEST(RingPanel, PageAndEdgesFollowTheRingSize) {
   EXPECT_EQ(small.pixel(283, 100), qRgb(255, 255, 255));
 }
 
+TEST(RingPanel, SingleBorderFramesTheDrawing) {
+  TRingPanel panel;
+  panel.setFrameStyle(QFrame::Box | QFrame::Plain);
+  panel.resize(300, 200);
+  QImage image = Shot(panel);
+  const QRgb frame = panel.palette().color(QPalette::WindowText).rgb();
+  EXPECT_EQ(image.pixel(0, 0), frame);
+  EXPECT_EQ(image.pixel(299, 100), frame);
+  EXPECT_EQ(image.pixel(1, 1), kGrey);
+  EXPECT_EQ(image.pixel(150, 100), qRgb(255, 255, 255));
+  EXPECT_EQ(image.pixel(278, 100), kGrey);  // the page ends 22 pixels inside the frame
+  EXPECT_EQ(image.pixel(276, 100), qRgb(0, 0, 0));
+  EXPECT_EQ(image.pixel(275, 100), qRgb(255, 255, 255));
+}
+
 TEST(RingPanel, RingPictureIsPaintedAtTheScreenDensity) {
   for (qreal dpr : {1.0, 2.0, 3.0}) {
     QPixmap ring = TRingPanel::RingPicture(false, dpr);
@@ -220,6 +235,12 @@ TEST(Gauge, BarsAndTextByExclusiveOr) {
   EXPECT_EQ(bar.pixel(90, 20), qRgb(255, 255, 255));
   EXPECT_EQ(bar.pixel(48, 5), qRgb(0, 0, 200));    // Trunc(0.5 * 98) = 49 columns from x = 1
   EXPECT_EQ(bar.pixel(50, 5), qRgb(255, 255, 255));
+
+  // At twice the density every logical pixel is two by two.
+  QImage sharp = gauge.Render(2.0);
+  EXPECT_EQ(sharp.size(), QSize(200, 80));
+  EXPECT_EQ(sharp.pixel(97, 10), qRgb(0, 0, 200));
+  EXPECT_EQ(sharp.pixel(100, 10), qRgb(255, 255, 255));
 
   gauge.SetKind(TGaugeKind::VerticalBar);
   QImage vertical = gauge.Render();

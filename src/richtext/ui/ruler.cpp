@@ -257,8 +257,19 @@ void TRichRuler::ClickAt(int x) {
   if (editor_->ReadOnly()) return;
   const int32_t twips = XToTwips(x);
   if (twips <= 0 || twips > TextWidthTwips()) return;
+  const TParagraphProps par = editor_->GetCaretParagraph();
+  if (par.flags & pfTableCell) {
+    // In a table cell only the cell's own stretch of the row counts.
+    const TLayout& layout = editor_->Layout();
+    const int l = layout.TwipsX(par.leftIndent), r = layout.TwipsX(par.rightIndent);
+    const int row = std::max(layout.WrapWidth() - l - r, 0);
+    const int cellLeft = l + row * par.cellStart / 255;
+    const int cellRight = l + row * (par.cellStart + par.cellWidth) / 255;
+    const int at = x - OriginX();
+    if (at < cellLeft || at > cellRight) return;
+  }
   TTextHeader& header = editor_->Document().Header();
-  const uint64_t set = editor_->GetCaretParagraph().tabSet;
+  const uint64_t set = par.tabSet;
 
   // A tab under the mouse: at the position, on the grid, or a few pixels off.
   int found = header.FindTabInSet(twips, tkAll, set);

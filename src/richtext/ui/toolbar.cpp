@@ -644,15 +644,18 @@ void TRichToolBar::UpdateFromEditor() {
   if (fontName_ && !fontName_->hasFocus()) {
     const QString name = QString::fromStdString(doc.Header().fonts[std::min<size_t>(a.font, 98)].name);
     const QSignalBlocker block(fontName_);
-    const int at = fontName_->findText(name, Qt::MatchFixedString);
-    fontName_->setCurrentIndex(at);
-    fontName_->setEditText(name);
+    if (fontName_->currentText() != name) {
+      fontName_->setCurrentIndex(fontName_->findText(name, Qt::MatchFixedString));
+      fontName_->setEditText(name);
+    }
   }
   if (fontSize_ && !fontSize_->hasFocus()) {
     const QSignalBlocker block(fontSize_);
     const QString size = QString::number(a.size ? a.size : 10);
-    fontSize_->setCurrentIndex(fontSize_->findText(size));
-    fontSize_->setEditText(size);
+    if (fontSize_->currentText() != size) {
+      fontSize_->setCurrentIndex(fontSize_->findText(size));
+      fontSize_->setEditText(size);
+    }
   }
   if (fontColor_) {
     const QSignalBlocker block(fontColor_);

@@ -44,6 +44,18 @@ Draw Lines(int align) {  // 0 left, 1 right, 2 centre, 3 justified
   };
 }
 
+// An x with a small 2 raised or lowered beside it.
+Draw Indexed(bool raised) {
+  return [raised](QPainter& p) {
+    Letter("x", nullptr, 12)(p);
+    p.setPen(kBlue);
+    QFont f = p.font();
+    f.setPixelSize(8);
+    p.setFont(f);
+    p.drawText(QRectF(10, raised ? 0 : 8, 6, 8), Qt::AlignCenter, QStringLiteral("2"));
+  };
+}
+
 void Page(QPainter& p, QRectF r) {
   p.setPen(QPen(kInk, 1));
   p.setBrush(kPaper);
@@ -69,24 +81,8 @@ const std::map<QString, Draw>& Pictures() {
       {"Under", Letter("U", [](QFont& f) { f.setUnderline(true); })},
       {"StrikeOut", Letter("S", [](QFont& f) { f.setStrikeOut(true); })},
       {"Hyperlink", Letter("L", [](QFont& f) { f.setUnderline(true); })},
-      {"Super",
-       [](QPainter& p) {
-         Letter("x", nullptr, 12)(p);
-         p.setPen(kBlue);
-         QFont f = p.font();
-         f.setPixelSize(8);
-         p.setFont(f);
-         p.drawText(QRectF(10, 0, 6, 8), Qt::AlignCenter, QStringLiteral("2"));
-       }},
-      {"Sub",
-       [](QPainter& p) {
-         Letter("x", nullptr, 12)(p);
-         p.setPen(kBlue);
-         QFont f = p.font();
-         f.setPixelSize(8);
-         p.setFont(f);
-         p.drawText(QRectF(10, 8, 6, 8), Qt::AlignCenter, QStringLiteral("2"));
-       }},
+      {"Super", Indexed(true)},
+      {"Sub", Indexed(false)},
       {"Hidden", Letter("H", [](QFont& f) { f.setStrikeOut(true); })},
       {"RTFCode", Letter("{}", nullptr, 11)},
       {"Left", Lines(0)},
