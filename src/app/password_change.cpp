@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <map>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -179,11 +181,15 @@ TFinishResult FinishFromJournal(const fs::path& diaryDir, const fs::path& journa
   }
   try {
     fs::path entries = EntriesDir(diaryDir);
+    std::map<dev_t, fs::path> fileSystems;  // an entry may link to a file on another disk
     for (const TJournal::Entry& e : j.entries) {
-      Step("commit", entries / e.name, "write");
-      OverwriteFile(entries / e.name, e.bytes);
+      fs::path file = entries / e.name;
+      Step("commit", file, "write");
+      OverwriteFile(file, e.bytes);
+      struct stat st {};
+      if (::stat(file.c_str(), &st) == 0) fileSystems.emplace(st.st_dev, file);
     }
-    if (!j.entries.empty()) SyncFileSystemOf(entries);
+    for (const auto& [device, file] : fileSystems) SyncFileSystemOf(file);
     RemoveJournal(diaryDir, journal);
   } catch (const Error& e) {
     return {TFinish::Failed, e.what()};

@@ -194,8 +194,8 @@ TEST(PasswordFaults, AChildProcessKilledBySignal) {
   }
   // Killed from outside at moments that no step chose, through a larger diary.
   int killed = 0;
-  for (int ms : {0, 5, 20, 60, 150}) {
-    Diary diary(t.from, 400);
+  for (int ms : {0, 3, 10, 30}) {
+    Diary diary(t.from, 150);
     killed += RunInKilledChild(diary, t.from, t.to, -1, std::chrono::milliseconds(ms));
     ExpectRecovers(diary, t.from, t.to, "child killed after " + std::to_string(ms) + " ms");
   }
