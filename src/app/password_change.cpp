@@ -216,10 +216,16 @@ void RemoveStaleCopies(const fs::path& diaryDir) {
   }
 }
 
-std::string PreviousState(std::string_view oldPassword) {
-  return oldPassword.empty() ? "Nothing was changed: the diary still has no password."
-                             : "Nothing was changed: every entry still opens with the "
-                               "previous password.";
+// A reason from a file error ("Cannot write file "...". No space left on
+// device") as a sentence of a longer message.
+std::string Sentence(std::string reason) {
+  if (!reason.empty() && reason.back() != '.') reason += '.';
+  return reason;
+}
+
+std::string PreviousState(std::string_view password) {
+  return password.empty() ? "The diary still has no password."
+                          : "Every entry still opens with the previous password.";
 }
 
 constexpr const char* kNotFinished =
@@ -244,7 +250,7 @@ TRecoveryResult RecoverPasswordChange(const fs::path& diaryDir) {
     j = LoadJournal(journal);
   } catch (const Error& e) {
     return {TRecovery::Failed, std::string("An interrupted password change could not be finished: ") +
-                                   e.what() + kNotFinished};
+                                   Sentence(e.what()) + kNotFinished};
   }
   if (!j) {
     return {TRecovery::Failed,
@@ -259,12 +265,13 @@ TRecoveryResult RecoverPasswordChange(const fs::path& diaryDir) {
       return {TRecovery::Finished, "An interrupted password change has been finished."};
     case TFinish::RolledBack:
       return {TRecovery::RolledBack, "An interrupted password change has been undone: " +
-                                         f.reason + " The previous password is still in force."};
+                                         Sentence(f.reason) + " The previous password is still in force."};
     case TFinish::Failed:
       break;
   }
   return {TRecovery::Failed,
-          "An interrupted password change could not be finished: " + f.reason + kNotFinished};
+          "An interrupted password change could not be finished: " + Sentence(f.reason) +
+              kNotFinished};
 }
 
 TPasswordChangeResult ChangePassword(const fs::path& diaryDir, std::string_view oldPassword,
@@ -274,14 +281,15 @@ TPasswordChangeResult ChangePassword(const fs::path& diaryDir, std::string_view 
     r.state = TDiaryState::Unchanged;
     r.password = ReadStoredPassword(diaryDir);
     r.filesRewritten = 0;
-    r.message = "The password was not changed. " + why + " " + PreviousState(r.password);
+    r.message =
+        "The password was not changed. " + Sentence(why) + " " + PreviousState(r.password);
     return r;
   };
   auto interrupted = [&](const std::string& why) {
     r.state = TDiaryState::Interrupted;
     r.password = newPassword;
     r.filesRewritten = 0;
-    r.message = "The password change could not be finished: " + why + kNotFinished;
+    r.message = "The password change could not be finished: " + Sentence(why) + kNotFinished;
     return r;
   };
   if (newPassword.size() > kMaxPasswordLength) {

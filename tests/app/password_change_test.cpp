@@ -113,8 +113,7 @@ TEST(PasswordChange, RefusalsChangeNothing) {
     EXPECT_EQ(r.state, TDiaryState::Unchanged) << c.newPassword;
     EXPECT_EQ(r.password, "abc");
     EXPECT_EQ(r.message, std::string("The password was not changed. ") + c.why +
-                             " Nothing was changed: every entry still opens with the previous "
-                             "password.");
+                             " Every entry still opens with the previous password.");
     EXPECT_EQ(ReadFile(diary.dir / "Entries/20261207.QXE"), before);
     EXPECT_EQ(ReadStoredPassword(diary.path()), "abc");
   }
@@ -125,6 +124,21 @@ TEST(PasswordChange, RefusalsChangeNothing) {
   EXPECT_EQ(r.filesRewritten, 0);
   EXPECT_EQ(std::filesystem::last_write_time(diary.dir / "Entries/20261207.QXE"), modified);
   EXPECT_TRUE(diary.Leftovers().empty());
+}
+
+TEST(PasswordChange, AFullDiskIsReportedWithTheStateOfTheDiary) {
+  Diary diary("");
+  SetWriteFaultHook([](std::string_view step) { return step != "write"; });
+  TPasswordChangeResult r = ChangePassword(diary.path(), "", "abc");
+  SetWriteFaultHook({});
+  EXPECT_EQ(r.state, TDiaryState::Unchanged);
+  EXPECT_EQ(r.password, "");
+  EXPECT_EQ(r.message, "The password was not changed. Cannot write file \"" +
+                           PasswordJournalName(diary.path()).string() +
+                           "\". No space left on device. The diary still has no password.");
+  diary.ExpectReadsBack("full disk");
+  EXPECT_TRUE(diary.Leftovers().empty());
+  EXPECT_EQ(RecoverPasswordChange(diary.path()).outcome, TRecovery::Nothing);
 }
 
 TEST(PasswordChange, WithoutEntriesOnlyThePasswordChanges) {
