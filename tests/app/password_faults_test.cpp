@@ -24,6 +24,7 @@ namespace quillet {
 namespace {
 
 using testing::Diary;
+using testing::ReadFile;
 
 struct Killed {};  // the program stopping at a step
 
@@ -98,6 +99,16 @@ void ExpectRecovers(const Diary& diary, const std::string& from, const std::stri
   EXPECT_EQ(diary.Leftovers(), std::vector<std::string>{}) << context;
 }
 
+// Whether any file below the diary directory holds the text of an entry.
+bool PlaintextOnDisk(const Diary& diary) {
+  for (const auto& e : std::filesystem::recursive_directory_iterator(diary.path())) {
+    if (e.is_regular_file() && ReadFile(e.path()).find("Dear diary") != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
 struct Transition {
   const char *from, *to;
 } const kTransitions[] = {{"", "abc"}, {"abc", "XYZ 9"}, {"abc", ""}};
@@ -126,6 +137,9 @@ TEST(PasswordFaults, EveryStepRefusedOrKilled) {
           }
         } else {
           ASSERT_EQ(fault, Fault::Kill) << context;
+        }
+        if (*t.from && *t.to) {
+          EXPECT_FALSE(PlaintextOnDisk(diary)) << context;
         }
         ExpectRecovers(diary, t.from, t.to, context);
         if (fault == Fault::Kill) {
