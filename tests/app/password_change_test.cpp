@@ -141,6 +141,26 @@ TEST(PasswordChange, AFullDiskIsReportedWithTheStateOfTheDiary) {
   EXPECT_EQ(RecoverPasswordChange(diary.path()).outcome, TRecovery::Nothing);
 }
 
+TEST(PasswordChange, EntriesThatCannotBeWrittenLeaveTheChangeToTheNextStart) {
+  Diary diary("abc");
+  SetPasswordChangeFaultHook([](std::string_view step) { return step != "commit"; });
+  TPasswordChangeResult r = ChangePassword(diary.path(), "abc", "xyz");
+  EXPECT_EQ(r.state, TDiaryState::Interrupted);
+  EXPECT_EQ(r.password, "xyz");
+  auto first = (diary.dir / "Entries" / "20261207.QXE").string();
+  EXPECT_EQ(r.message, "The password change could not be finished: Cannot write \"" + first +
+                           "\". Permission denied. The change is recorded and will be finished "
+                           "the next time Quillet! starts; until then the diary cannot be used.");
+  EXPECT_EQ(RecoverPasswordChange(diary.path()).outcome, TRecovery::Failed);
+  SetPasswordChangeFaultHook({});
+
+  TRecoveryResult next = RecoverPasswordChange(diary.path());
+  EXPECT_EQ(next.outcome, TRecovery::Finished);
+  EXPECT_EQ(ReadStoredPassword(diary.path()), "xyz");
+  diary.ExpectReadsBack("finished at the next start");
+  EXPECT_TRUE(diary.Leftovers().empty());
+}
+
 TEST(PasswordChange, WithoutEntriesOnlyThePasswordChanges) {
   for (bool withDirectory : {true, false}) {
     TempDir dir;
