@@ -161,6 +161,38 @@ TEST(PasswordChange, EntriesThatCannotBeWrittenLeaveTheChangeToTheNextStart) {
   EXPECT_TRUE(diary.Leftovers().empty());
 }
 
+TEST(PasswordChange, ACutOrAlteredJournalIsRefusedAsDamaged) {
+  // A real journal: the pass stopped right after writing it.
+  Diary diary("abc");
+  struct Stop {};
+  SetWriteFaultHook([&](std::string_view) {
+    if (std::filesystem::exists(PasswordJournalName(diary.path()))) throw Stop{};
+    return true;
+  });
+  EXPECT_THROW(ChangePassword(diary.path(), "abc", "xyz"), Stop);
+  SetWriteFaultHook({});
+  const std::string journal = ReadFile(PasswordJournalName(diary.path()));
+  ASSERT_GT(journal.size(), 4097u);
+
+  std::vector<std::string> damaged;
+  for (size_t cut = 0; cut < journal.size(); cut += 97) damaged.push_back(journal.substr(0, cut));
+  for (size_t at = 0; at < journal.size(); at += 89) {
+    damaged.push_back(journal);
+    damaged.back()[at] ^= 0x20;
+  }
+  for (const std::string& bytes : damaged) {
+    diary.dir.Write("Password.jnl", bytes);
+    EXPECT_EQ(RecoverPasswordChange(diary.path()).outcome, TRecovery::Failed) << bytes.size();
+  }
+  diary.ExpectReadsBack("damaged journals");
+  EXPECT_EQ(ReadStoredPassword(diary.path()), "abc");
+
+  diary.dir.Write("Password.jnl", journal);
+  EXPECT_EQ(RecoverPasswordChange(diary.path()).outcome, TRecovery::Finished);
+  EXPECT_EQ(ReadStoredPassword(diary.path()), "xyz");
+  diary.ExpectReadsBack("whole journal");
+}
+
 TEST(PasswordChange, WithoutEntriesOnlyThePasswordChanges) {
   for (bool withDirectory : {true, false}) {
     TempDir dir;
