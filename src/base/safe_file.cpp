@@ -115,10 +115,8 @@ TSafeFileWriter::TSafeFileWriter(fs::path target) : shown_(target), target_(std:
 }
 
 TSafeFileWriter::~TSafeFileWriter() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    ::unlink(tempPath_.c_str());
-  }
+  if (fd_ >= 0) ::close(fd_);
+  if (!committed_ && !tempPath_.empty()) ::unlink(tempPath_.c_str());
 }
 
 void TSafeFileWriter::Fail(const char* what, int err) {
@@ -151,6 +149,7 @@ void TSafeFileWriter::Commit() {
   fd_ = -1;
   if (closed != 0) Fail("write", errno);
   if (Refused("rename") || ::rename(tempPath_.c_str(), target_.c_str()) != 0) Fail("write", errno);
+  committed_ = true;
   SyncDirectoryOf(target_);  // makes the rename itself durable
 }
 
@@ -206,6 +205,7 @@ void TSafeFileWriter::OverwriteInPlace() {
   ::close(out);
   ::close(fd_);
   fd_ = -1;
+  committed_ = true;
   ::unlink(tempPath_.c_str());
   SyncDirectoryOf(target_);
 }
@@ -214,6 +214,33 @@ void WriteFileSafely(const fs::path& path, std::string_view bytes) {
   TSafeFileWriter writer(path);
   writer.Write(bytes);
   writer.Commit();
+}
+
+void OverwriteFile(const fs::path& path, std::string_view bytes) {
+  auto fail = [&](int err) {
+    throw Error("Cannot write file \"" + path.string() + "\". " + Reason(err));
+  };
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) fail(errno);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  size_t half = bytes.size() / 2;
+  if (!WriteAll(fd, bytes.data(), half, 0)) fail(errno);
+  if (Refused("overwrite")) fail(errno);
+  if (!WriteAll(fd, bytes.data() + half, bytes.size() - half, off_t(half))) fail(errno);
+  if (::ftruncate(fd, off_t(bytes.size())) != 0) fail(errno);
+}
+
+void SyncFileSystemOf(const fs::path& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 || Refused("sync") || ::syncfs(fd) != 0) {
+    int err = errno;
+    if (fd >= 0) ::close(fd);
+    throw Error("Cannot write to \"" + path.string() + "\". " + Reason(err));
+  }
+  ::close(fd);
 }
 
 }  // namespace quillet

@@ -50,14 +50,28 @@ class TSafeFileWriter {
   fs::path target_;  // the file itself, after following symbolic links
   std::string tempPath_;
   int fd_ = -1;
+  bool committed_ = false;
 };
 
 // Writes the whole file at once through a TSafeFileWriter.
 void WriteFileSafely(const fs::path& path, std::string_view bytes);
 
+// Writes `bytes` into the file itself (made when missing; links followed and
+// kept), with no temporary file and no flush: a failure or a crash part way
+// leaves it part old, part new. Only for callers that hold the bytes in a
+// flushed journal until SyncFileSystemOf has returned, and replay it after a
+// crash. Throws Error.
+void OverwriteFile(const fs::path& path, std::string_view bytes);
+
+// Flushes to disk everything written on the file system that holds `path`.
+// Throws Error when the system reports a write that failed.
+void SyncFileSystemOf(const fs::path& path);
+
 // Test seam: when set, it is asked before each step of a safe write
 // ("create", "write", "flush", "rename"; for a file with hard links "overwrite"
-// instead of "rename", asked once the new bytes are copied in); answering false
+// instead of "rename", asked once the new bytes are copied in; in OverwriteFile
+// "overwrite", asked when half the bytes are in; "sync" in SyncFileSystemOf;
+// a test may also throw from it to stop the program at that step); answering false
 // makes that step fail as a full or read-only disk would. An empty function
 // removes the seam.
 void SetWriteFaultHook(std::function<bool(std::string_view step)> hook);

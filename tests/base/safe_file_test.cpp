@@ -107,6 +107,25 @@ TEST(SafeFile, AFailedOverwriteOfAHardLinkedFilePutsTheOldBytesBack) {
       << "no temporary file is left behind";
 }
 
+TEST(SafeFile, OverwriteWritesIntoTheFileItself) {
+  TempDir dir;
+  auto entry = dir.Write("entry.QXE", "old old old");
+  std::filesystem::create_hard_link(entry, dir / "second");
+  std::filesystem::create_symlink("entry.QXE", dir / "link");
+  OverwriteFile(dir / "link", "new");
+  EXPECT_EQ(ReadFile(dir / "second"), "new");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link"));
+  OverwriteFile(dir / "made.QXE", "made");
+  EXPECT_EQ(ReadFile(dir / "made.QXE"), "made");
+  SyncFileSystemOf(dir.path());
+
+  // Stopped half way, the file is part new, part old: callers keep a journal.
+  SetWriteFaultHook([](std::string_view step) { return step != "overwrite"; });
+  EXPECT_THROW(OverwriteFile(entry, "ABCDEF"), Error);
+  SetWriteFaultHook({});
+  EXPECT_EQ(ReadFile(entry), "ABC");
+}
+
 TEST(SafeFile, SameFileComparesTheFilesThemselves) {
   TempDir dir;
   auto a = dir.Write("a", "x");
