@@ -7,18 +7,25 @@
 #include <QEvent>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
 
 namespace {
 
-// Quits once the watched window has painted.
+// Quits once the watched window has painted; with QUILLET_PROBE_GRAB=FILE.png
+// it saves what was painted first, to show that the probe paints the diary.
 class QuitAfterPaint : public QObject {
  public:
-  bool eventFilter(QObject*, QEvent* event) override {
+  bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Paint && !done_) {
       done_ = true;
-      QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+      auto* window = qobject_cast<QWidget*>(watched);
+      QTimer::singleShot(0, qApp, [window] {
+        const QString grab = qEnvironmentVariable("QUILLET_PROBE_GRAB");
+        if (!grab.isEmpty() && window) window->grab().save(grab);
+        QCoreApplication::quit();
+      });
     }
     return false;
   }
