@@ -266,6 +266,13 @@ TEST(MainScreen, KeepsTheTextWhenASaveFails) {
   ASSERT_EQ(d.messages.shown.size(), 1u);
   EXPECT_NE(d.messages.shown[0].find("could not be saved"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(d.Entry(today)));
+  // Closing would lose it: the user is asked, and No keeps the window open.
+  SetWriteFaultHook([](std::string_view step) { return step != "rename"; });
+  d.messages.answerYes = false;
+  EXPECT_FALSE(w->close());
+  SetWriteFaultHook({});
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_NE(d.messages.shown.back().find("Close Quillet anyway"), std::string::npos);
   // Once the disk takes it, moving on saves it.
   w->NextButtonClick();
   EXPECT_EQ(w->CurrentDate(), NextDay(today));
@@ -488,6 +495,50 @@ TEST(Startup, RefusesASecondInstanceAndIgnoresAStaleLock) {
   EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);
   EXPECT_TRUE(started);
   EXPECT_TRUE(d.messages.shown.empty());
+}
+
+TEST(Startup, ADeclinedConversionEndsTheProgramBeforeEntriesExist) {
+  Diary d;
+  d.dir.Write("QUILLET.DBF", "table");
+  d.dir.Write("quillet.fpt", "memos");
+  int offered = 0;
+  TMainScreen::PerformConversion = [&](TMainScreen&) {
+    ++offered;
+    return false;
+  };
+  TMainScreen w(d.dir.path());
+  TMainScreen::PerformConversion = nullptr;
+  EXPECT_EQ(offered, 1);
+  EXPECT_TRUE(w.Terminated());
+  EXPECT_EQ(d.messages.shown, std::vector<std::string>{"Terminating Quillet!"});
+  EXPECT_FALSE(std::filesystem::exists(d.dir / "Entries"));
+}
+
+TEST(Startup, AsksForThePasswordOnlyWhenOneIsStored) {
+  Diary d;
+  TStartOptions options;
+  options.diaryDir = d.dir.path();
+  TRunHooks hooks;
+  hooks.messenger = &d.messages;
+  bool started = false;
+  hooks.shown = [&](TMainScreen& w) {
+    started = true;
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+  };
+  int asked = 0;
+  CheckOpeningPassword = [&](const std::filesystem::path&) {
+    ++asked;
+    return false;
+  };
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);  // no password: opens unasked
+  EXPECT_TRUE(started);
+  EXPECT_EQ(asked, 0);
+  TIniFile(d.dir / "QX.INI").WriteString("Security", "Password", EncryptString("pw"));
+  started = false;
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);  // refused: no window
+  CheckOpeningPassword = nullptr;
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(started);
 }
 
 TEST(Startup, DeletesAStaleScratchFile) {
