@@ -22,6 +22,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -278,6 +279,12 @@ void TMainScreen::ShowOpeningMessage() {
 
 bool TMainScreen::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) FormActivate();
+  // A window manager may never activate a window that starts minimized or
+  // behind another: the first showing does the same work once the events of
+  // the show are through.
+  if (event->type() == QEvent::Show && startingUp_) {
+    QTimer::singleShot(0, this, &TMainScreen::FormActivate);
+  }
   return QMainWindow::event(event);
 }
 
