@@ -4,6 +4,7 @@
 #include <app/ui/help_window.h>
 #include <app/ui/opening_message.h>
 #include <app/ui/startup.h>
+#include <controls/ring_panel.h>
 
 #include <app/cipher.h>
 #include <app/instance_lock.h>
@@ -20,6 +21,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFontDialog>
+#include <QFrame>
 #include <QTextBrowser>
 #include <QLabel>
 #include <QLockFile>
@@ -107,6 +109,22 @@ TEST(MainScreen, StartsOnTodayWithAnEmptyPageAndCreatesEntries) {
   TIniFile ini(d.dir / "QX.INI");
   EXPECT_EQ(ini.ReadString("Default Font", "Name", "?"), "Arial");
   EXPECT_EQ(ini.ReadInteger("Default Font", "Size", 0), 10);
+}
+
+TEST(MainScreen, LaysThePageOutFromTheRingPanelsEdges) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  for (QSize size : {QSize(700, 480), QSize(900, 640)}) {
+    w->resize(size);
+    QApplication::processEvents();
+    TRingPanel* page = w->RingPanel1();
+    const int L = 31, R = 15, W = page->width(), H = page->height();
+    EXPECT_EQ(w->DateLabel()->geometry(), QRect(L + 15, 8, W - L - R - 20, 20));
+    EXPECT_EQ(w->RichText1()->geometry(), QRect(L + 15, 35, W - L - R - 20, H - 35 - 22));
+    auto* bottom = w->findChild<QFrame*>("Bottomline");
+    EXPECT_EQ(bottom->geometry().top(), H - 20);
+    EXPECT_EQ(w->findChild<QWidget*>("ActionPanel")->height(), 39);
+  }
 }
 
 TEST(MainScreen, WalksTheDayFlow) {
