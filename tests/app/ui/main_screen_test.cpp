@@ -267,6 +267,10 @@ TEST(MainScreen, InsertsDateAndTogglesWordWrap) {
   EXPECT_FALSE(w->RichText1()->WordWrap());
   EXPECT_FALSE(w->WrapAction()->isChecked());
   EXPECT_EQ(w->DocWordWrapButton()->toolTip(), "Toggle word wrap on");
+  w->WrapAction()->trigger();  // the menu item
+  EXPECT_TRUE(w->RichText1()->WordWrap());
+  EXPECT_TRUE(w->WrapAction()->isChecked());
+  EXPECT_EQ(w->DocWordWrapButton()->toolTip(), "Toggle word wrap off");
 }
 
 TEST(MainScreen, KeepsTheTextWhenASaveFails) {
