@@ -194,6 +194,13 @@ TEST(MainScreen, NavigatesByButtonsAndKeys) {
   EXPECT_EQ(w->CurrentDate(), future);
   EXPECT_EQ(Text(*w), "later");  // found under a lower-case extension
 
+  // The hidden editor loads a day for background work; the page stays as it is.
+  w->SetCurrentDate(past);
+  w->LoadRichTextAllPurp();
+  EXPECT_EQ(w->RichTextAllPurpose()->Document().Par(0).text.size(), 3u);
+  EXPECT_EQ(Text(*w), "later");
+  EXPECT_FALSE(w->RichTextAllPurpose()->isVisible());
+
   // "&Prev" from 1 March 2024 shows 29 February 2024.
   w->SetCurrentDate(MakeDate(2024, 3, 1));
   w->PriorButtonClick();
