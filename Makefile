@@ -25,7 +25,6 @@ bench: build
 	@bench/rtf-vs-unrtf.sh $(BUILD)
 	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; QUILLET_BIG_RTF=$(BUILD)/bench/big.rtf $$b; done
 	@echo "== spell_race"; $(BUILD)/bin/spell_race $(BUILD)/share/quillet/quillet.dct
-	@echo "== spell_race"; $(BUILD)/bin/spell_race $(BUILD)/share/quillet/quillet.dct
 
 # Each fuzzer runs FUZZ_SECONDS (default 60); what they find lands in build-fuzz/.
 FUZZ_SECONDS ?= 60
