@@ -53,7 +53,25 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
       return moved();
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
-      MovePage(key == Qt::Key_PageUp ? -1 : 1, shift);
+      if (ctrl) {
+        // The first or the last line wholly in view, in the caret's column.
+        TPosition c = editor_.caret;
+        if (preferredX_ < 0 || c != preferredFor_) {
+          preferredX_ = layout_->XOf(c.par, layout_->LineOf(c.par, c.offset), c.offset);
+        }
+        int64_t top = int64_t(verticalScrollBar()->value()) - Margin();
+        int64_t y = key == Qt::Key_PageUp ? top : top + viewport()->height() - 1;
+        TPosition to = PositionAtDocument(y, preferredX_);
+        size_t li = layout_->LineOf(to.par, to.offset);
+        const TDisplayLine& line = layout_->Paragraph(to.par).lines[li];
+        int64_t lineTop = layout_->ParagraphTop(to.par) + line.top;
+        if (key == Qt::Key_PageUp && lineTop < top) y = lineTop + line.height;  // partly above
+        if (key == Qt::Key_PageDown && lineTop + line.height > top + viewport()->height()) y = lineTop - 1;
+        editor_.MoveTo(PositionAtDocument(y, preferredX_), shift);
+        preferredFor_ = editor_.caret;
+      } else {
+        MovePage(key == Qt::Key_PageUp ? -1 : 1, shift);
+      }
       return moved();
     case Qt::Key_Home:
     case Qt::Key_End: {
