@@ -141,6 +141,8 @@ class TRichText : public QAbstractScrollArea {
   // point of the document (pixels from its top and its text area's left).
   TPosition PositionAt(const QPoint& point);
   TPosition PositionAtDocument(int64_t y, int x);
+  // Where x = 0 of the text lies in the viewport: the margin less the scrolling.
+  int TextOriginX() const;
   QRect CaretRect();
 
  signals:

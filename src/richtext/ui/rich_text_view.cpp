@@ -28,6 +28,8 @@ void TRichText::UpdateScrollBars() {
   horizontalScrollBar()->setPageStep(viewport()->width());
 }
 
+int TRichText::TextOriginX() const { return Margin() - horizontalScrollBar()->value(); }
+
 QRect TRichText::CaretRect() {
   TPosition c = editor_.caret;
   size_t li = layout_->LineOf(c.par, c.offset);

@@ -1,0 +1,28 @@
+// Program data is found in the diary directory first, then where it is
+// installed, then in the build tree.
+#include <decoration/program_data.h>
+
+#include "../support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+TEST(ProgramData, DiaryDirectoryFirstThenInstalledThenBuildTree) {
+  testing::TempDir diary;
+  const auto dirs = ProgramDataDirs(diary.path());
+  ASSERT_EQ(dirs.size(), 3u);
+  EXPECT_EQ(dirs[0], diary.path());
+  EXPECT_EQ(dirs[1].filename(), "quillet");
+  EXPECT_EQ(dirs[2].filename(), "quillet");
+
+  // The build has made the icon sets in the build tree.
+  EXPECT_TRUE(fs::exists(IconSetsDir(diary.path()) / "misc1.icl")) << IconSetsDir(diary.path());
+  fs::create_directories(diary / "icons");
+  EXPECT_EQ(IconSetsDir(diary.path()), diary / "icons");
+  EXPECT_EQ(FindProgramData(diary.path(), "no-such-thing"), diary / "no-such-thing");
+}
+
+}  // namespace
+}  // namespace quillet
