@@ -1,6 +1,8 @@
 // The editor on a 1 MB entry of 5,000 paragraphs, offscreen: typing a
 // character in the middle and bringing the visible page up to date (against
 // QTextEdit doing the same), loading and painting the first page, scrolling.
+// Typing in the middle of a 1 MB entry that is one single paragraph (a text
+// pasted without line breaks), against QTextEdit too.
 #include <richtext/ui/rich_text.h>
 
 #include <QApplication>
@@ -92,13 +94,15 @@ void BM_TypeInTheMiddle_Quillet(benchmark::State& state) {
 }
 BENCHMARK(BM_TypeInTheMiddle_Quillet)->Unit(benchmark::kMillisecond)->Iterations(200);
 
-void BM_TypeInTheMiddle_QTextEdit(benchmark::State& state) {
+// QTextEdit holding `text`, typing at its middle, each keystroke timed with
+// the repaint of the visible page.
+void TypeInTheMiddleOfQTextEdit(benchmark::State& state, const QString& text, int position) {
   QTextEdit edit;
   edit.resize(800, 600);
   edit.show();
-  edit.setPlainText(EntryText());
+  edit.setPlainText(text);
   QTextCursor cursor = edit.textCursor();
-  cursor.setPosition(edit.document()->characterCount() / 2);
+  cursor.setPosition(position);
   edit.setTextCursor(cursor);
   edit.ensureCursorVisible();
   QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
@@ -112,7 +116,58 @@ void BM_TypeInTheMiddle_QTextEdit(benchmark::State& state) {
   }
   state.counters["median_ms"] = Median(ms);
 }
+
+void BM_TypeInTheMiddle_QTextEdit(benchmark::State& state) {
+  QString text = EntryText();
+  TypeInTheMiddleOfQTextEdit(state, text, int(text.size() / 2));
+}
 BENCHMARK(BM_TypeInTheMiddle_QTextEdit)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// About 1 MB of words in no fixed order, as prose has them, and no paragraph end.
+QString LongParagraph() {
+  QString text;
+  const char* words[] = {"diary", "morning", "walked", "by", "the", "river", "light",
+                         "talked", "summer", "a", "train", "late", "again", "letters"};
+  uint32_t seed = 1;
+  while (text.size() < 1000000) {
+    seed = seed * 1103515245u + 12345u;
+    text += QLatin1String(words[(seed >> 16) % 14]);
+    text += ' ';
+  }
+  return text;
+}
+
+void BM_TypeInOneLongParagraph_Quillet(benchmark::State& state) {
+  richtext::TRichText edit;
+  edit.resize(800, 600);
+  edit.show();
+  QString text = LongParagraph();
+  edit.LoadFromStream(text.toStdString());
+  QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+  edit.Editor().MoveTo({0, size_t(text.size() / 2)}, false);
+  edit.EnsureCaretVisible();
+  Render(edit.viewport(), image);
+  std::vector<double> ms;
+  size_t lines = 0;
+  for (auto _ : state) {
+    edit.Layout().rewrapCount = 0;
+    auto t0 = Clock::now();
+    edit.InsertText(QStringLiteral("x"));
+    Render(edit.viewport(), image);
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    lines += edit.Layout().rewrapCount;
+  }
+  state.counters["median_ms"] = Median(ms);
+  state.counters["max_ms"] = *std::max_element(ms.begin(), ms.end());
+  state.counters["lines_rewrapped"] = double(lines) / double(std::max<size_t>(1, ms.size()));
+}
+BENCHMARK(BM_TypeInOneLongParagraph_Quillet)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_TypeInOneLongParagraph_QTextEdit(benchmark::State& state) {
+  QString text = LongParagraph();
+  TypeInTheMiddleOfQTextEdit(state, text, int(text.size() / 2));
+}
+BENCHMARK(BM_TypeInOneLongParagraph_QTextEdit)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 void BM_LoadAndPaintFirstPage(benchmark::State& state) {
   for (auto _ : state) LoadedEditor loaded;

@@ -432,6 +432,11 @@ void TRTFText::Touch(size_t par) {
   for (TDocumentListener* l : listeners_) l->ParagraphChanged(par);
 }
 
+void TRTFText::TouchText(size_t par, size_t offset, size_t removed, size_t inserted) {
+  paragraphs_[par]->layoutFlags |= lfReformat | lfRepaint;
+  for (TDocumentListener* l : listeners_) l->TextReplaced(par, offset, removed, inserted);
+}
+
 void TRTFText::NotifyInserted(size_t at, size_t count) {
   for (TDocumentListener* l : listeners_) l->ParagraphsInserted(at, count);
 }

@@ -98,6 +98,12 @@ class TDocumentListener {
  public:
   virtual ~TDocumentListener() = default;
   virtual void ParagraphChanged(size_t /*index*/) {}
+  // The characters at offset..offset+removed of a paragraph were replaced by
+  // `inserted` characters and nothing else of it changed; a cache may mend
+  // its copy instead of starting over.
+  virtual void TextReplaced(size_t index, size_t /*offset*/, size_t /*removed*/, size_t /*inserted*/) {
+    ParagraphChanged(index);
+  }
   virtual void ParagraphsInserted(size_t /*index*/, size_t /*count*/) {}
   virtual void ParagraphsRemoved(size_t /*index*/, size_t /*count*/) {}
   virtual void DocumentReset() {}
@@ -238,6 +244,8 @@ class TRTFText {
   void RemoveListener(TDocumentListener* l);
   // Marks a paragraph for reformat and repaint and tells the listeners.
   void Touch(size_t par);
+  // The same after a replacement of characters inside one paragraph.
+  void TouchText(size_t par, size_t offset, size_t removed, size_t inserted);
 
  protected:
   void NotifyInserted(size_t at, size_t count);

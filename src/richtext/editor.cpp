@@ -142,6 +142,25 @@ TFragment TEditor::Copy(TPosition a, TPosition b) const {
 
 TPosition TEditor::Apply(TPosition a, TPosition b, const TFragment& with) {
   bool rich = doc_.IsRich();
+  if (a.par == b.par && with.paragraphs.size() == 1) {
+    // Within one paragraph: replaced in place, so that an edit of a long
+    // paragraph moves its tail once and the layout mends only what changed.
+    TParagraph& p = doc_.Par(a.par);
+    const TParagraph& from = with.paragraphs[0];
+    size_t removed = b.offset - a.offset;
+    p.text.replace(a.offset, removed, from.text);
+    if (rich) {
+      auto at = p.attrs.erase(p.attrs.begin() + std::ptrdiff_t(a.offset),
+                              p.attrs.begin() + std::ptrdiff_t(b.offset));
+      if (from.attrs.size() == from.text.size()) {
+        p.attrs.insert(at, from.attrs.begin(), from.attrs.end());
+      } else {
+        p.attrs.insert(at, from.text.size(), doc_.Intern(doc_.insertionAttr));
+      }
+    }
+    doc_.TouchText(a.par, a.offset, removed, from.text.size());
+    return {a.par, a.offset + from.text.size()};
+  }
   TParagraph& last = doc_.Par(b.par);
   TString tail = last.text.substr(b.offset);
   std::vector<uint16_t> tailAttrs;

@@ -25,7 +25,7 @@ void TLayout::SetZoom(int percent) {
 }
 
 void TLayout::Invalidate() {
-  for (TParagraphLayout& l : layouts_) l.valid = false;
+  for (TParagraphLayout& l : layouts_) l.Drop();
   fonts_.clear();
   firstInvalid_ = 0;
 }
@@ -36,21 +36,34 @@ void TLayout::Invalidate() {
 void TLayout::InvalidateRow(size_t i) {
   if (i >= layouts_.size() || i >= doc_.Size()) return;
   size_t first = RowFirst(i), last = std::min(RowLast(i), layouts_.size() - 1);
-  for (size_t k = first; k <= last; ++k) layouts_[k].valid = false;
+  for (size_t k = first; k <= last; ++k) layouts_[k].Drop();
   firstInvalid_ = std::min(firstInvalid_, first);
 }
 
 void TLayout::ParagraphChanged(size_t index) {
-  if (index < layouts_.size()) layouts_[index].valid = false;
+  if (index < layouts_.size()) layouts_[index].Drop();
   firstInvalid_ = std::min(firstInvalid_, index);
   InvalidateRow(index);
+}
+
+void TLayout::TextReplaced(size_t index, size_t offset, size_t removed, size_t inserted) {
+  if (index >= layouts_.size()) return;
+  TParagraphLayout& l = layouts_[index];
+  bool inRow = doc_.Par(index).IsTableCell() && RowFirst(index) != RowLast(index);
+  if (!l.valid || inRow || l.lines.empty()) return ParagraphChanged(index);  // two edits: laid out anew
+  l.valid = false;
+  l.mendable = true;
+  l.editOffset = uint32_t(offset);
+  l.editRemoved = uint32_t(removed);
+  l.editInserted = uint32_t(inserted);
+  firstInvalid_ = std::min(firstInvalid_, index);
 }
 
 void TLayout::ParagraphsInserted(size_t index, size_t count) {
   layouts_.insert(layouts_.begin() + std::ptrdiff_t(index), count, TParagraphLayout{});
   heights_.insert(heights_.begin() + std::ptrdiff_t(index), count, 0);
   // The paragraph before may take its empty-line height from its neighbour.
-  if (index > 0) layouts_[index - 1].valid = false;
+  if (index > 0) layouts_[index - 1].Drop();
   firstInvalid_ = std::min(firstInvalid_, index == 0 ? 0 : index - 1);
   if (index > 0) InvalidateRow(index - 1);
   for (size_t k = index; k < index + count; ++k) InvalidateRow(k);
@@ -68,7 +81,7 @@ void TLayout::ParagraphsRemoved(size_t index, size_t count) {
     layouts_.resize(doc_.Size());
     heights_.resize(doc_.Size(), 0);
   }
-  if (index < layouts_.size()) layouts_[index].valid = false;
+  if (index < layouts_.size()) layouts_[index].Drop();
   firstInvalid_ = std::min(firstInvalid_, index);
   if (index > 0) InvalidateRow(index - 1);
   InvalidateRow(index);
@@ -105,10 +118,18 @@ const TParagraphLayout& TLayout::Paragraph(size_t i) {
   TParagraphLayout& l = layouts_[i];
   if (!l.valid) {
     size_t first = RowFirst(i), last = RowLast(i);
-    if (first == last) {
+    if (first == last && l.mendable &&
+        l.widths.size() + l.editInserted == doc_.Par(i).Length() + l.editRemoved) {
+      Mend(i, l);
+      l.valid = true;
+      l.mendable = false;
+      ++layoutCount;
+      SetHeight(i, l.height);
+    } else if (first == last) {
       Measure(i, l);
       Wrap(i, l);
       l.valid = true;
+      l.mendable = false;
       ++layoutCount;
       SetHeight(i, l.height);
     } else {
@@ -178,9 +199,9 @@ size_t TLayout::CellAt(size_t i, int x) {
 
 size_t TLayout::LineAt(size_t par, int64_t y) {
   const TParagraphLayout& pl = Paragraph(par);
-  size_t li = 0;
-  while (li + 1 < pl.lines.size() && pl.lines[li + 1].top <= y) ++li;
-  return li;
+  auto after = std::upper_bound(pl.lines.begin() + 1, pl.lines.end(), y,
+                                [](int64_t at, const TDisplayLine& l) { return at < l.top; });
+  return size_t(after - pl.lines.begin()) - 1;
 }
 
 int64_t TLayout::ParagraphTop(size_t i) {
@@ -262,17 +283,30 @@ bool TLayout::Hidden(const TAttr& a) const {
 }
 
 void TLayout::Measure(size_t i, TParagraphLayout& out) {
-  const TParagraph& p = doc_.Par(i);
-  size_t n = p.Length();
+  size_t n = doc_.Par(i).Length();
   out.widths.assign(n, 0);
   out.heights.assign(n, 0);
   out.ascents.assign(n, 0);
-  for (size_t k = 0; k < n; ++k) {
+  MeasureRange(i, out, 0, n);
+}
+
+void TLayout::MeasureRange(size_t i, TParagraphLayout& out, size_t from, size_t to) {
+  const TParagraph& p = doc_.Par(i);
+  // Characters of one run share their font: it is looked up once per run.
+  TAttr runAttr;
+  FontCache* f = nullptr;
+  TFontSpec fontSpec;
+  for (size_t k = from; k < to; ++k) {
     TAttr a = doc_.CharAttr(p, k);
+    out.widths[k] = out.heights[k] = out.ascents[k] = 0;
     if (Hidden(a)) continue;
-    FontCache& f = Font(a);
+    if (!f || !(a == runAttr)) {
+      f = &Font(a);
+      fontSpec = FontOf(a);
+      runAttr = a;
+    }
     TChar c = p.text[k];
-    int height = f.ascent + f.descent, ascent = f.ascent, width;
+    int height = f->ascent + f->descent, ascent = f->ascent, width;
     if (a.flags & afObject) {
       TTextObject* o = doc_.ObjectOf(c, a);
       if (o) {
@@ -281,19 +315,18 @@ void TLayout::Measure(size_t i, TParagraphLayout& out) {
         height = TwipsY(o->height);
         switch (o->verticalAlign) {
           case 1: ascent = height - 2; break;
-          case 2: ascent = f.ascent; break;
+          case 2: ascent = f->ascent; break;
           case 3: ascent = height / 2; break;
           default:
             ascent = height;
-            height += f.descent;
+            height += f->descent;
         }
       } else {
         width = 0;
       }
     } else {
-      TFontSpec fontSpec = FontOf(a);
       // A tab is measured as a space; where it lands is decided when wrapping.
-      width = CharWidth(f, fontSpec, c == kTab ? U' ' : c);
+      width = CharWidth(*f, fontSpec, c == kTab ? U' ' : c);
     }
     out.widths[k] = int16_t(std::clamp(width, 0, 32767));
     out.heights[k] = int16_t(std::clamp(height, 1, 32767));
@@ -367,66 +400,118 @@ int TLayout::TabAdvance(const TParagraph& p, const TParagraphLayout& pl, size_t 
   return std::max(x, stop);
 }
 
-void TLayout::Wrap(size_t i, TParagraphLayout& out) {
-  const TParagraph& p = doc_.Par(i);
+size_t TLayout::WrapLine(const TParagraph& p, const TParagraphLayout& pl, size_t start, bool first,
+                         TDisplayLine& line) {
+  ++rewrapCount;
   const TString& text = p.text;
   size_t n = text.size();
   bool spreadTabs = p.alignment == alRight || p.alignment == alCenter;
+  Offsets(p, first, line.left, line.right);
+  int avail = wrapWidth_ - line.left - line.right;
+  if (avail <= 0) avail = 16;
+  int x = 0;  // from the line's left offset
+  size_t k = start, end = TString::npos;
+  size_t afterSpace = TString::npos, afterTab = TString::npos;
+  while (k < n) {
+    TChar c = text[k];
+    int w = pl.widths[k];
+    if (c == kLineBreak) {
+      end = ++k;
+      break;
+    }
+    if (c == kTab && !spreadTabs && w > 0) {
+      x = TabAdvance(p, pl, k, x, line);
+      afterTab = ++k;
+      continue;
+    }
+    if (c == ' ' || c == kTab) {
+      x += w;
+      afterSpace = ++k;
+      continue;
+    }
+    if (x + w >= avail && k > start) {
+      if (afterSpace != TString::npos && afterSpace - 1 >= start + 2) {
+        end = afterSpace;
+      } else if (afterTab != TString::npos && afterTab - 1 > start) {
+        end = afterTab;
+      } else {
+        end = k;
+      }
+      break;
+    }
+    x += w;
+    ++k;
+    if (options.maxCharsPerLine > 0 && k - start >= size_t(options.maxCharsPerLine)) {
+      end = k;
+      break;
+    }
+  }
+  if (end == TString::npos) end = k;
+  line.start = uint32_t(start);
+  line.length = uint32_t(end - start);
+  return end;
+}
+
+void TLayout::Wrap(size_t i, TParagraphLayout& out) {
+  const TParagraph& p = doc_.Par(i);
   out.lines.clear();
   size_t start = 0;
   do {
     TDisplayLine line;
-    bool first = out.lines.empty();
-    Offsets(p, first, line.left, line.right);
-    int avail = wrapWidth_ - line.left - line.right;
-    if (avail <= 0) avail = 16;
-    int x = 0;  // from the line's left offset
-    size_t k = start, end = TString::npos;
-    size_t afterSpace = TString::npos, afterTab = TString::npos;
-    while (k < n) {
-      TChar c = text[k];
-      int w = out.widths[k];
-      if (c == kLineBreak) {
-        end = ++k;
-        break;
-      }
-      if (c == kTab && !spreadTabs && w > 0) {
-        x = TabAdvance(p, out, k, x, line);
-        afterTab = ++k;
-        continue;
-      }
-      if (c == ' ' || c == kTab) {
-        x += w;
-        afterSpace = ++k;
-        continue;
-      }
-      if (x + w >= avail && k > start) {
-        if (afterSpace != TString::npos && afterSpace - 1 >= start + 2) {
-          end = afterSpace;
-        } else if (afterTab != TString::npos && afterTab - 1 > start) {
-          end = afterTab;
-        } else {
-          end = k;
-        }
-        break;
-      }
-      x += w;
-      ++k;
-      if (options.maxCharsPerLine > 0 && k - start >= size_t(options.maxCharsPerLine)) {
-        end = k;
-        break;
-      }
-    }
-    if (end == TString::npos) end = k;
-    line.start = uint32_t(start);
-    line.length = uint32_t(end - start);
+    start = WrapLine(p, out, start, out.lines.empty(), line);
     out.lines.push_back(line);
-    start = end;
-  } while (start < n);
+  } while (start < p.Length());
+  FinishLines(i, out, 0, out.lines.size());
+}
 
-  // Widths, justification and heights, line by line.
-  int32_t top = 0;
-  for (size_t li = 0; li < out.lines.size(); ++li) {
+// An edit of a long paragraph wraps the lines from the one before the edit
+// on, until a line starts where an old line started after the edit: from
+// there the text and so its lines are as they were, only moved. The line
+// before the edited one is wrapped too, since the first word after it
+// decides where it breaks.
+void TLayout::Mend(size_t i, TParagraphLayout& out) {
+  const TParagraph& p = doc_.Par(i);
+  size_t o = out.editOffset, removed = out.editRemoved, inserted = out.editInserted;
+  for (std::vector<int16_t>* v : {&out.widths, &out.heights, &out.ascents}) {
+    v->erase(v->begin() + std::ptrdiff_t(o), v->begin() + std::ptrdiff_t(o + removed));
+    v->insert(v->begin() + std::ptrdiff_t(o), inserted, int16_t(0));
+  }
+  MeasureRange(i, out, o, o + inserted);
+
+  std::vector<TDisplayLine> old = std::move(out.lines);
+  auto after = std::upper_bound(old.begin(), old.end(), o,
+                                [](size_t offset, const TDisplayLine& l) { return offset < l.start; });
+  size_t edited = size_t(std::max<std::ptrdiff_t>(0, (after - old.begin()) - 1));
+  size_t from = edited > 0 ? edited - 1 : 0;
+  out.lines.assign(old.begin(), old.begin() + std::ptrdiff_t(from));
+  int64_t shift = int64_t(inserted) - int64_t(removed);
+  size_t start = old[from].start, m = from + 1;
+  do {
+    TDisplayLine line;
+    start = WrapLine(p, out, start, out.lines.empty(), line);
+    out.lines.push_back(line);
+    if (start >= p.Length()) break;
+    // The first old line that starts after the edit and not before this point.
+    while (m < old.size() && (old[m].start < o + removed || int64_t(old[m].start) + shift < int64_t(start))) ++m;
+    if (m < old.size() && old[m].start >= o + removed && int64_t(old[m].start) + shift == int64_t(start)) {
+      size_t wrapped = out.lines.size();
+      for (size_t k = m; k < old.size(); ++k) {
+        TDisplayLine moved = old[k];
+        moved.start = uint32_t(int64_t(moved.start) + shift);
+        out.lines.push_back(moved);
+      }
+      FinishLines(i, out, from, wrapped);
+      return;
+    }
+  } while (true);
+  FinishLines(i, out, from, out.lines.size());
+}
+
+void TLayout::FinishLines(size_t i, TParagraphLayout& out, size_t from, size_t to) {
+  const TParagraph& p = doc_.Par(i);
+  const TString& text = p.text;
+  bool spreadTabs = p.alignment == alRight || p.alignment == alCenter;
+  for (size_t li = from; li < to; ++li) {
     TDisplayLine& line = out.lines[li];
     bool first = li == 0, last = li + 1 == out.lines.size();
     int x = 0, spaces = 0, spaceWidth = 0;
@@ -443,6 +528,7 @@ void TLayout::Wrap(size_t i, TParagraphLayout& out) {
       }
     }
     line.width = x;
+    line.gap = line.extra = line.stretched = 0;
     int avail = std::max(wrapWidth_ - line.left - line.right, 16);
     if (p.alignment == alJustify && spaces >= 2 && (!last || (p.flags & pfJustifyLast))) {
       int w = spaceWidth + avail - x - 6;
@@ -453,8 +539,11 @@ void TLayout::Wrap(size_t i, TParagraphLayout& out) {
       }
     }
     LineHeight(i, out, line, first, last);
-    line.top = top;
-    top += line.height;
+  }
+  int32_t top = from > 0 ? out.lines[from - 1].top + out.lines[from - 1].height : 0;
+  for (size_t li = from; li < out.lines.size(); ++li) {
+    out.lines[li].top = top;
+    top += out.lines[li].height;
   }
   out.height = out.contentHeight = out.rowHeight = top;
 }
@@ -549,10 +638,10 @@ std::vector<int> TLayout::Advances(size_t par, const TDisplayLine& line) {
 
 size_t TLayout::LineOf(size_t par, size_t offset) {
   const TParagraphLayout& pl = Paragraph(par);
-  for (size_t i = 0; i + 1 < pl.lines.size(); ++i) {
-    if (offset < pl.lines[i + 1].start) return i;
-  }
-  return pl.lines.size() - 1;
+  // The last line that starts at or before the offset.
+  auto after = std::upper_bound(pl.lines.begin() + 1, pl.lines.end(), offset,
+                                [](size_t o, const TDisplayLine& l) { return o < l.start; });
+  return size_t(after - pl.lines.begin()) - 1;
 }
 
 size_t TLayout::OffsetAt(size_t par, size_t lineIndex, int x) {

@@ -46,6 +46,12 @@ struct TParagraphLayout {
   int32_t contentHeight = 0;  // the height of the paragraph's own lines
   int32_t rowHeight = 0;      // a table cell: the height of its row (its tallest cell)
   bool valid = false;
+  // An invalid layout that one replacement of characters made stale: it is
+  // mended (only the lines from the edit on are wrapped again) instead of
+  // being laid out anew.
+  bool mendable = false;
+  uint32_t editOffset = 0, editRemoved = 0, editInserted = 0;
+  void Drop() { valid = mendable = false; }
 };
 
 // Keeps the layout of a document for one device and one wrap width. The
@@ -126,10 +132,13 @@ class TLayout : public TDocumentListener {
   // before the first line of a paragraph that starts a new page.
   std::vector<TPageStart> Paginate(int pageHeight);
 
-  // How many paragraphs were laid out since the counter was last cleared.
+  // How many paragraphs were laid out, and how many display lines were
+  // wrapped, since the counters were last cleared.
   size_t layoutCount = 0;
+  size_t rewrapCount = 0;
 
   void ParagraphChanged(size_t index) override;
+  void TextReplaced(size_t index, size_t offset, size_t removed, size_t inserted) override;
   void ParagraphsInserted(size_t index, size_t count) override;
   void ParagraphsRemoved(size_t index, size_t count) override;
   void DocumentReset() override;
@@ -143,6 +152,13 @@ class TLayout : public TDocumentListener {
   FontCache& Font(const TAttr& a);
   int CharWidth(FontCache& f, const TFontSpec& fontSpec, TChar c);
   void Measure(size_t i, TParagraphLayout& out);
+  void MeasureRange(size_t i, TParagraphLayout& out, size_t from, size_t to);
+  // Cuts one line from `start` on; gives where the next one starts.
+  size_t WrapLine(const TParagraph& p, const TParagraphLayout& pl, size_t start, bool first,
+                  TDisplayLine& line);
+  // Widths, justification and heights of lines from..to-1, then every top.
+  void FinishLines(size_t i, TParagraphLayout& out, size_t from, size_t to);
+  void Mend(size_t i, TParagraphLayout& out);
   void LayOutRow(size_t first, size_t last);
   void InvalidateRow(size_t i);
   void Wrap(size_t i, TParagraphLayout& out);

@@ -3,6 +3,7 @@
 #include "doc_builder.h"
 #include "table_rtf.h"
 
+#include <richtext/editor.h>
 #include <richtext/layout.h>
 
 #include <gtest/gtest.h>
@@ -165,6 +166,67 @@ TEST(Layout, AnEditLaysOutOnlyItsParagraph) {
   EXPECT_LE(f.layout.layoutCount, 3u);
   f.d.doc.RemoveParagraphs(0, 10);
   EXPECT_EQ(f.layout.TotalHeight(), total + 16 - 10 * 32);
+}
+
+// Edits of a long paragraph through the editor: the lines re-wrapped are
+// counted, and the mended layout is compared with one laid out anew.
+TEST(Layout, AnEditOfALongParagraphRewrapsOnlyTheLinesThatChange) {
+  // Words of varied length, about 4,000 of them: some 1,500 lines of 200 pixels.
+  std::u32string text;
+  const char32_t* words[] = {U"a", U"diary", U"walked", U"by", U"the", U"riverside", U"light"};
+  uint32_t seed = 1;
+  while (text.size() < 24000) {
+    seed = seed * 1103515245u + 12345u;
+    text += std::u32string(words[(seed >> 16) % 7]) + U" ";
+  }
+  struct Case {
+    const char* name;
+    size_t at, remove;
+    std::u32string insert;
+    size_t mostLines;  // re-wrapped at most
+  } cases[] = {
+      {"a letter in the middle", 12000, 0, U"x", 3},
+      {"a space in the middle", 12001, 0, U" ", 3},
+      {"a letter removed", 12003, 1, U"", 3},
+      // Longer edits push words along until a break meets an old one: a few
+      // lines more, never the whole paragraph of some 1,500.
+      {"a word's worth", 12000, 0, U"wonderful", 16},
+      {"two lines' worth removed", 11950, 60, U"", 16},
+      {"a line break", 12000, 0, U"\n", 8},
+      {"at the start", 0, 0, U"x", 3},
+      {"at the end", text.size(), 0, U"x", 2},
+      {"the last letter removed", text.size() - 2, 1, U"", 2},
+      {"many spaces", 12000, 0, U"                                   ", 16},
+  };
+  for (const Case& c : cases) {
+    for (uint8_t alignment : {alLeft, alJustify}) {
+      Fixture f;
+      f.d.Para(0, text).alignment = alignment;
+      f.d.Para(1, U"after");
+      f.layout.TotalHeight();
+      TEditor ed(f.d.doc);
+      f.layout.rewrapCount = 0;
+      f.layout.layoutCount = 0;
+      ed.Replace({0, c.at}, {0, c.at + c.remove}, ed.TextFragment(c.insert, Doc::Plain()));
+      const TParagraphLayout& mended = f.layout.Paragraph(0);
+      EXPECT_LE(f.layout.rewrapCount, c.mostLines) << c.name << " " << int(alignment);
+      EXPECT_EQ(f.layout.layoutCount, 1u) << c.name;
+
+      FixedMetrics metrics;
+      TLayout fresh(f.d.doc, metrics);
+      fresh.SetWrapWidth(201);
+      const TParagraphLayout& whole = fresh.Paragraph(0);
+      ASSERT_EQ(mended.lines.size(), whole.lines.size()) << c.name;
+      for (size_t li = 0; li < whole.lines.size(); ++li) {
+        const TDisplayLine &a = mended.lines[li], &b = whole.lines[li];
+        ASSERT_TRUE(a.start == b.start && a.length == b.length && a.top == b.top && a.height == b.height &&
+                    a.width == b.width && a.gap == b.gap && a.extra == b.extra && a.left == b.left)
+            << c.name << ": line " << li;
+      }
+      EXPECT_EQ(mended.widths, whole.widths) << c.name;
+      EXPECT_EQ(f.layout.ParagraphTop(1), int64_t(whole.height)) << c.name;
+    }
+  }
 }
 
 TEST(Layout, TableRowsStandSideBySideAsTallAsTheirTallestCell) {

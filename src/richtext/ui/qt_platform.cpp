@@ -10,6 +10,12 @@
 
 namespace richtext {
 
+TString ToTString(const QString& text) {
+  TString out;
+  for (char32_t c : text.toUcs4()) out.push_back(c);
+  return out;
+}
+
 QFont ToQFont(const TFontSpec& fontSpec) {
   QFont f(fontSpec.name.empty() ? QStringLiteral("Arial") : QString::fromStdString(fontSpec.name));
   f.setPointSize(std::max(1, fontSpec.points));

@@ -16,6 +16,8 @@
 namespace richtext {
 
 QFont ToQFont(const TFontSpec& fontSpec);
+// A Qt string as the engine's characters (code points).
+TString ToTString(const QString& text);
 QColor ToQColor(uint32_t bgr);
 uint32_t FromQColor(const QColor& color);
 

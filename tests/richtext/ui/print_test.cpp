@@ -2,12 +2,14 @@
 #include <richtext/ui/rich_text.h>
 
 #include "../../support/temp_dir.h"
+#include "../table_rtf.h"
 
 #include <QPrinter>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <regex>
 
 namespace richtext {
 namespace {
@@ -60,6 +62,32 @@ TEST(Print, PagesHeadersAndFootersInAPdf) {
   int pages = PdfPages(dir / "entry.pdf");
   EXPECT_GE(pages, 3);
   EXPECT_NE(PdfText(dir / "entry.pdf", pages).find("Line 79"), std::string::npos);
+}
+
+TEST(Print, TablesPrintAsGrids) {
+  TempDir dir;
+  TRichText edit;
+  edit.LoadFromStream(testing::kLibreOfficeTable);
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString((dir / "table.pdf").string()));
+  ASSERT_TRUE(edit.PrintAll(printer));
+  std::string text = PdfText(dir / "table.pdf", 1);
+  // A row's cells stand on one line of the page, the tall cell's lines below.
+  EXPECT_TRUE(std::regex_search(text, std::regex("Name +Place +Time"))) << text;
+  EXPECT_TRUE(std::regex_search(text, std::regex("Anna +Lisbon +June\\s+Porto\\s+Faro\\s+After the table"))) << text;
+
+  // Printing on a canvas keeps a row whole too.
+  QImage image(600, 2000, QImage::Format_RGB32);
+  QPainter painter(&image);
+  edit.PrintOnCanvas(painter, 2, 0, QRect(0, 0, 600, 2000));
+  long lines = 0;
+  for (size_t k = 0; k < edit.Document().Size(); ++k) lines += long(edit.Layout().Paragraph(k).lines.size());
+  EXPECT_EQ(edit.PrintOnCanvas(painter, 1, 0, QRect(0, 0, 600, 2000)), 0);
+  long next = edit.PrintOnCanvas(painter, 0, 0, QRect(0, 0, 600, 40));  // the first line and a row at most
+  EXPECT_GT(next, 0);
+  EXPECT_LT(next, lines);
+  edit.PrintOnCanvas(painter, 4, 0, QRect());
 }
 
 TEST(Print, PrintOnCanvasFillsARectangleAndSaysWhereToGoOn) {

@@ -292,6 +292,14 @@ TEST(RichText, PageKeysMoveAScreenfulOfRealLinesKeepingTheColumn) {
   w.Key(Qt::Key_PageUp);
   w.Key(Qt::Key_PageUp);
   EXPECT_EQ(ed.caret, (TPosition{0, 3}));
+
+  // With Ctrl: the last and the first line wholly in view, the view staying put.
+  int scrolled = w.edit.verticalScrollBar()->value();
+  w.Key(Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(ed.caret, (TPosition{size_t(visible - 1), 3}));
+  w.Key(Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(ed.caret, (TPosition{0, 3}));
+  EXPECT_EQ(w.edit.verticalScrollBar()->value(), scrolled);
 }
 
 TEST(RichText, ShiftAloneKeepsTheColumnOfUpAndDown) {

@@ -1,0 +1,138 @@
+// The editor widget's clipboard and drag and drop: the selection as RTF and
+// plain text, pasting RTF, text and pictures.
+#include <richtext/ui/rich_text.h>
+
+#include <richtext/reader.h>
+#include <richtext/writer.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+
+namespace richtext {
+
+namespace {
+
+// Our own copies, and the clipboard names other programs give to RTF. Our
+// own RTF ends exactly where the selection ended; other programs end theirs
+// with a paragraph end that was not selected.
+const char* const kOwnRtf = "application/x-quillet-rtf";
+const char* const kRtfMimeTypes[] = {kOwnRtf, "text/rtf", "application/rtf", "text/richtext",
+                                     "Rich Text Format"};
+
+}  // namespace
+
+QMimeData* TRichText::SelectionMimeData() {
+  auto* data = new QMimeData;
+  TPosition a = editor_.SelStart(), b = editor_.SelEnd();
+  TWriteRange range{a.par, a.offset, b.par, b.offset};
+  TWriteOptions options = doc_.writeOptions;
+  options.writeBitmapAsDib = writeBitmapAsDib;
+  options.backgroundAsShading = true;  // for word processors that ignore \cb
+  TStringStream rtf, text;
+  TRTFWriter(doc_, range, options).Write(rtf);
+  TTextWriter(doc_, range, options).Write(text);
+  QByteArray rtfBytes(rtf.bytes.data(), qsizetype(rtf.bytes.size()));
+  data->setData(QString::fromLatin1(kOwnRtf), rtfBytes);
+  data->setData(QStringLiteral("text/rtf"), rtfBytes);
+  data->setData(QStringLiteral("application/rtf"), rtfBytes);
+  // Plain text on this system ends its lines with LF alone.
+  QString plain = QString::fromUtf8(text.bytes.data(), qsizetype(text.bytes.size()));
+  plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  plain.replace(QChar('\r'), QChar('\n'));
+  data->setText(plain);
+  return data;
+}
+
+void TRichText::CopyToClipboard() {
+  bool doIt = true;
+  emit OnBeforeCopyEvent(doIt);
+  if (!doIt || !editor_.HasSelection()) return;
+  QApplication::clipboard()->setMimeData(SelectionMimeData());
+}
+
+void TRichText::CutToClipboard() {
+  bool doIt = true;
+  emit OnBeforeCopyEvent(doIt);
+  if (!doIt || !editor_.HasSelection()) return;
+  QApplication::clipboard()->setMimeData(SelectionMimeData());
+  if (!editor_.readOnly) editor_.DeleteSelection();
+}
+
+void TRichText::PasteFromClipboard() { Paste(QApplication::clipboard()->mimeData()); }
+
+bool TRichText::Paste(const QMimeData* data) {
+  if (editor_.readOnly || !data) return false;
+  // RTF under any of its names, else plain text, else a picture.
+  std::optional<TRTFText::ParagraphList> read;
+  bool own = false;
+  for (const char* type : kRtfMimeTypes) {
+    QString name = QString::fromLatin1(type);
+    if (!data->hasFormat(name)) continue;
+    QByteArray bytes = data->data(name);
+    std::string_view view(bytes.constData(), size_t(bytes.size()));
+    if (size_t nul = view.find('\0'); nul != std::string_view::npos) view = view.substr(0, nul);
+    TReadOptions options;
+    options.keepHeader = true;
+    read = TRtfReader(&doc_, options).Read(view);
+    own = type == kOwnRtf;
+    break;
+  }
+  if (!read && data->hasText()) {
+    QByteArray utf8 = data->text().toUtf8();
+    read = TTextReader(&doc_).Read(std::string_view(utf8.constData(), size_t(utf8.size())));
+    // Pasted lines after the first take on the properties of the caret's paragraph.
+    for (size_t i = 1; i < read->size(); ++i) (*read)[i]->Props() = doc_.Par(editor_.caret.par).Props();
+    own = true;  // a line end at its end was copied with it
+  }
+  std::shared_ptr<TPicture> picture;
+  if (!read && data->hasImage()) {
+    QImage image = qvariant_cast<QImage>(data->imageData());
+    if (image.isNull()) return false;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    picture = std::make_shared<TPicture>();
+    picture->kind = TPicture::Kind::Png;
+    picture->data.assign(png.constData(), size_t(png.size()));
+    picture->width = image.width();
+    picture->height = image.height();
+  }
+  if (!read && !picture) return false;
+  bool doIt = !doc_.IsProtected(editor_.SelStart().par, editor_.SelStart().offset);
+  emit OnBeforePasteEvent(doIt);
+  if (!doIt) return false;
+  if (picture) {
+    InsertGraphic(picture);
+    return true;
+  }
+  TFragment fragment;
+  fragment.paragraphs.clear();
+  for (auto& p : *read) fragment.paragraphs.push_back(std::move(*p));
+  // Foreign RTF ends with \par: the empty paragraph after it was not copied.
+  if (!own && fragment.paragraphs.size() > 1 && fragment.paragraphs.back().text.empty()) {
+    fragment.paragraphs.pop_back();
+  }
+  editor_.InsertFragment(fragment);
+  return true;
+}
+
+void TRichText::dragEnterEvent(QDragEnterEvent* event) {
+  emit OnDragOver(event, PositionAt(event->position().toPoint()));
+}
+
+void TRichText::dragMoveEvent(QDragMoveEvent* event) {
+  emit OnDragOver(event, PositionAt(event->position().toPoint()));
+}
+
+void TRichText::dropEvent(QDropEvent* event) {
+  TPosition at = PositionAt(event->position().toPoint());
+  editor_.MoveTo(at, false);
+  emit OnDrop(event, at);
+}
+
+}  // namespace richtext
