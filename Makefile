@@ -61,13 +61,15 @@ install: deps
 	cmake --build $(BUILD) -j $(JOBS)
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD)
 
-# The Debian package, from a release build of the program alone in build-deb/,
-# checked with lintian.
+# The Debian package, from a build of the program alone in build-deb/ with
+# Debian's optimisation and hardening flags, checked with lintian.
 DEB_BUILD ?= build-deb
 deb: deps
 	@bash scripts/install-deps.sh deb
-	cmake -S . -B $(DEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-	  -DQUILLET_TESTS=OFF -DQUILLET_BENCH=OFF
+	cmake -S . -B $(DEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DQUILLET_TESTS=OFF -DQUILLET_BENCH=OFF $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache) \
+	  -DCMAKE_CXX_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS) $$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)"
 	cmake --build $(DEB_BUILD) -j $(JOBS)
 	cd $(DEB_BUILD) && cpack -G DEB
 	lintian --fail-on error $(DEB_BUILD)/quillet_*.deb
