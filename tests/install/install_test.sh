@@ -78,7 +78,7 @@ programs)
   # The window: started offscreen, it makes Entries/ and runs until ended.
   QT_QPA_PLATFORM=offscreen "$inst/bin/quillet" --diary-dir "$diary" >"$root/quillet.out" 2>&1 &
   pid=$!
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     [ -d "$diary/Entries" ] && break
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
@@ -156,6 +156,8 @@ appstream)
   skip_without appstreamcli
   appstreamcli validate --no-net "$inst/share/metainfo/org.example.quillet.metainfo.xml" ||
     fail "appstreamcli validate"
+  # The metadata against the rest of the tree: its desktop entry and icon.
+  appstreamcli validate-tree --no-net "$inst" || fail "appstreamcli validate-tree"
   ;;
 
 lintian)
