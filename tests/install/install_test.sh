@@ -49,6 +49,12 @@ programs)
            share/doc/quillet/copyright; do
     [ -s "$inst/$f" ] || fail "$f is not installed"
   done
+  # The desktop entry starts an installed program and names the installed icon.
+  entry=$inst/share/applications/org.example.quillet.desktop
+  exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+  [ -x "$inst/bin/$exec" ] || fail "the desktop entry starts '$exec', which is not installed"
+  icon=$(sed -n 's/^Icon=//p' "$entry")
+  [ -f "$inst/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "the desktop entry's icon '$icon' is not installed"
   for f in bin/mkdict bin/mkicl; do [ ! -e "$inst/$f" ] || fail "$f is installed"; done
   for size in 16 48 256; do
     png=$inst/share/icons/hicolor/${size}x${size}/apps/quillet.png
