@@ -5,6 +5,7 @@
 #   install-deps.sh          what building, running and testing need
 #   install-deps.sh fuzz     and clang with its fuzzing runtime
 #   install-deps.sh bench    and what the benchmarks compare against
+#   install-deps.sh deb      and what building and checking the Debian package needs
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,7 @@ packages=(
   wamerican
   fonts-noto-color-emoji icoutils
   python3-dbfread
+  librsvg2-bin desktop-file-utils appstream
 )
 for extra in "$@"; do
   case "$extra" in
@@ -23,6 +25,8 @@ for extra in "$@"; do
     # codespell's list of common misspellings, and hunspell with its American English
     # dictionary, to race the spell checker's suggestions against
     bench) packages+=(unrtf pandoc fortunes time codespell hunspell hunspell-en-us) ;;
+    # dpkg-shlibdeps computes the package's dependencies; lintian checks it
+    deb) packages+=(dpkg-dev lintian) ;;
     *) echo "install-deps.sh: unknown group '$extra'" >&2; exit 2 ;;
   esac
 done

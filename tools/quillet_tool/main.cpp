@@ -4,6 +4,7 @@
 //   quillet-tool cat DAYKEY [--rtf] [--diary-dir DIR]
 //   quillet-tool encipher --password P IN OUT
 //   quillet-tool decipher --password P IN OUT
+//   quillet-tool paths [--diary-dir DIR]
 #include "tool.h"
 
 #include <app/paths.h>
@@ -85,6 +86,7 @@ std::vector<TCommand> Commands() {
   std::vector<TCommand> commands;
   AddEntryCommands(commands);
   AddCipherCommands(commands);
+  AddPathsCommand(commands);
   return commands;
 }
 

@@ -45,6 +45,7 @@ class TMainScreen : public QMainWindow {
   // Opens a web address; tests replace it.
   std::function<void(const QUrl&)> openUrl;
 
+  const std::filesystem::path& DiaryDir() const { return diaryDir_; }
   // True when creation ended the program (a declined or failed conversion).
   bool Terminated() const { return terminated_; }
   bool StartingUp() const { return startingUp_; }
