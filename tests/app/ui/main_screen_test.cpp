@@ -1,5 +1,7 @@
 // The main window on a temporary diary, driven as a user would.
 #include <app/ui/main_screen.h>
+#include <app/ui/about_box.h>
+#include <app/ui/help_window.h>
 #include <app/ui/opening_message.h>
 #include <app/ui/startup.h>
 
@@ -16,6 +18,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
+#include <QFontDialog>
+#include <QTextBrowser>
 #include <QLabel>
 #include <QLockFile>
 #include <QPushButton>
@@ -261,6 +266,13 @@ TEST(MainScreen, KeepsTheTextWhenASaveFails) {
   ASSERT_EQ(d.messages.shown.size(), 1u);
   EXPECT_NE(d.messages.shown[0].find("could not be saved"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(d.Entry(today)));
+  // Closing would lose it: the user is asked, and No keeps the window open.
+  SetWriteFaultHook([](std::string_view step) { return step != "rename"; });
+  d.messages.answerYes = false;
+  EXPECT_FALSE(w->close());
+  SetWriteFaultHook({});
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_NE(d.messages.shown.back().find("Close Quillet anyway"), std::string::npos);
   // Once the disk takes it, moving on saves it.
   w->NextButtonClick();
   EXPECT_EQ(w->CurrentDate(), NextDay(today));
@@ -391,6 +403,67 @@ TEST(MainScreen, OpeningMessageIsSuppressedByItsCheckBox) {
   EXPECT_FALSE(TIniFile(dir / "QX.INI").ReadBool("Opening Screen", "show", true));
 }
 
+TEST(MainScreen, ChangesTheDefaultFontForNewEntries) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  Type(*w, "today keeps its font");
+  WhenShown<QFontDialog>([](QFontDialog* f) {
+    QFont font(QStringLiteral("Liberation Serif"));
+    font.setPointSize(14);
+    font.setBold(true);
+    f->setCurrentFont(font);
+    f->accept();
+  });
+  w->mnuDefaultFontClick();
+  TIniFile ini(d.dir / "QX.INI");
+  EXPECT_EQ(ini.ReadString("Default Font", "Name", ""), "Liberation Serif");
+  EXPECT_EQ(ini.ReadInteger("Default Font", "Size", 0), 14);
+  EXPECT_TRUE(ini.ReadBool("Default Font", "Bold", false));
+  w->NextButtonClick();
+  richtext::TAttr a = w->RichText1()->GetInsertionAttribute();
+  EXPECT_EQ(a.size, 14);
+  EXPECT_TRUE(a.flags & richtext::afBold);
+  EXPECT_EQ(w->RichText1()->Document().Header().fonts[a.font].name, "Liberation Serif");
+}
+
+TEST(MainScreen, ADefaultColourOutsideTheTableGivesItsFirstEntry) {
+  Diary d;
+  TIniFile(d.dir / "QX.INI").WriteInteger("Default Font", "Color", 0x123456);
+  auto w = Open(d.dir.path());
+  EXPECT_EQ(w->RichText1()->GetInsertionAttribute().TextColor(), 0);
+}
+
+TEST(MainScreen, HelpAboutAndOnline) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  QUrl opened;
+  w->openUrl = [&](const QUrl& url) { opened = url; };
+  w->VisitOurInternetWebsite1Click();
+  EXPECT_EQ(opened, QUrl(TMainScreen::kHomePage));
+
+  w->Contents1Click();
+  auto* help = QApplication::topLevelWidgets().isEmpty() ? nullptr : w->findChild<THelpWindow*>();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->Browser()->source().fileName(), "contents.html");
+  // Every page the contents lead to exists and leads back.
+  const QStringList links = help->Browser()->toHtml().split("href=\"").mid(1);
+  EXPECT_GE(links.size(), 9);
+  for (const QString& link : links) {
+    const QString page = link.left(link.indexOf('"'));
+    QFile file(":/quillet/help/" + page);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
+    EXPECT_TRUE(file.readAll().contains("contents.html")) << page.toStdString();
+  }
+  help->close();
+
+  WhenShown<TAboutBox>([](TAboutBox* about) {
+    EXPECT_EQ(about->windowTitle(), "About Quillet!");
+    QTest::mouseClick(about->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  });
+  w->About1Click();
+}
+
 TEST(Startup, RefusesASecondInstanceAndIgnoresAStaleLock) {
   Diary d;
   TStartOptions options;
@@ -422,6 +495,50 @@ TEST(Startup, RefusesASecondInstanceAndIgnoresAStaleLock) {
   EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);
   EXPECT_TRUE(started);
   EXPECT_TRUE(d.messages.shown.empty());
+}
+
+TEST(Startup, ADeclinedConversionEndsTheProgramBeforeEntriesExist) {
+  Diary d;
+  d.dir.Write("QUILLET.DBF", "table");
+  d.dir.Write("quillet.fpt", "memos");
+  int offered = 0;
+  TMainScreen::PerformConversion = [&](TMainScreen&) {
+    ++offered;
+    return false;
+  };
+  TMainScreen w(d.dir.path());
+  TMainScreen::PerformConversion = nullptr;
+  EXPECT_EQ(offered, 1);
+  EXPECT_TRUE(w.Terminated());
+  EXPECT_EQ(d.messages.shown, std::vector<std::string>{"Terminating Quillet!"});
+  EXPECT_FALSE(std::filesystem::exists(d.dir / "Entries"));
+}
+
+TEST(Startup, AsksForThePasswordOnlyWhenOneIsStored) {
+  Diary d;
+  TStartOptions options;
+  options.diaryDir = d.dir.path();
+  TRunHooks hooks;
+  hooks.messenger = &d.messages;
+  bool started = false;
+  hooks.shown = [&](TMainScreen& w) {
+    started = true;
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+  };
+  int asked = 0;
+  CheckOpeningPassword = [&](const std::filesystem::path&) {
+    ++asked;
+    return false;
+  };
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);  // no password: opens unasked
+  EXPECT_TRUE(started);
+  EXPECT_EQ(asked, 0);
+  TIniFile(d.dir / "QX.INI").WriteString("Security", "Password", EncryptString("pw"));
+  started = false;
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);  // refused: no window
+  CheckOpeningPassword = nullptr;
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(started);
 }
 
 TEST(Startup, DeletesAStaleScratchFile) {
