@@ -42,8 +42,6 @@ class TArgs {
 
 // The entry store of the diary, keyed with the password stored in its QX.INI.
 TEntryStore OpenDiary(const std::filesystem::path& diaryDir);
-// The password QX.INI holds, unscrambled; empty when none.
-std::string StoredPassword(const std::filesystem::path& diaryDir);
 
 struct TCommand {
   const char* name;
@@ -55,5 +53,6 @@ struct TCommand {
 // The subcommands, one group per file.
 void AddEntryCommands(std::vector<TCommand>& commands);   // list, cat
 void AddCipherCommands(std::vector<TCommand>& commands);  // encipher, decipher
+void AddPasswordCommands(std::vector<TCommand>& commands);  // passwd
 
 }  // namespace quillet::tool
