@@ -4,6 +4,7 @@
 #include <app/ui/help_window.h>
 #include <app/ui/opening_message.h>
 #include <app/ui/startup.h>
+#include <controls/ring_panel.h>
 
 #include <app/cipher.h>
 #include <app/instance_lock.h>
@@ -21,6 +22,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFontDialog>
+#include <QFrame>
 #include <QTextBrowser>
 #include <QLabel>
 #include <QLockFile>
@@ -96,6 +98,22 @@ TEST(MainScreen, StartsOnTodayWithAnEmptyPageAndCreatesEntries) {
   EXPECT_EQ(ini.ReadInteger("Default Font", "Size", 0), 10);
 }
 
+TEST(MainScreen, LaysThePageOutFromTheRingPanelsEdges) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  for (QSize size : {QSize(700, 480), QSize(900, 640)}) {
+    w->resize(size);
+    QApplication::processEvents();
+    TRingPanel* page = w->RingPanel1();
+    const int L = 31, R = 15, W = page->width(), H = page->height();
+    EXPECT_EQ(w->DateLabel()->geometry(), QRect(L + 15, 8, W - L - R - 20, 20));
+    EXPECT_EQ(w->RichText1()->geometry(), QRect(L + 15, 35, W - L - R - 20, H - 35 - 22));
+    auto* bottom = w->findChild<QFrame*>("Bottomline");
+    EXPECT_EQ(bottom->geometry().top(), H - 20);
+    EXPECT_EQ(w->findChild<QWidget*>("ActionPanel")->height(), 39);
+  }
+}
+
 TEST(MainScreen, WalksTheDayFlow) {
   Diary d;
   auto w = Open(d.dir.path());
@@ -162,6 +180,13 @@ TEST(MainScreen, NavigatesByButtonsAndKeys) {
   w->LastButtonClick();
   EXPECT_EQ(w->CurrentDate(), future);
   EXPECT_EQ(Text(*w), "later");  // found under a lower-case extension
+
+  // The hidden editor loads a day for background work; the page stays as it is.
+  w->SetCurrentDate(past);
+  w->LoadRichTextAllPurp();
+  EXPECT_EQ(w->RichTextAllPurpose()->Document().Par(0).text.size(), 3u);
+  EXPECT_EQ(Text(*w), "later");
+  EXPECT_FALSE(w->RichTextAllPurpose()->isVisible());
 
   // "&Prev" from 1 March 2024 shows 29 February 2024.
   w->SetCurrentDate(MakeDate(2024, 3, 1));
@@ -236,6 +261,10 @@ TEST(MainScreen, InsertsDateAndTogglesWordWrap) {
   EXPECT_FALSE(w->RichText1()->WordWrap());
   EXPECT_FALSE(w->WrapAction()->isChecked());
   EXPECT_EQ(w->DocWordWrapButton()->toolTip(), "Toggle word wrap on");
+  w->WrapAction()->trigger();  // the menu item
+  EXPECT_TRUE(w->RichText1()->WordWrap());
+  EXPECT_TRUE(w->WrapAction()->isChecked());
+  EXPECT_EQ(w->DocWordWrapButton()->toolTip(), "Toggle word wrap off");
 }
 
 TEST(MainScreen, KeepsTheTextWhenASaveFails) {
