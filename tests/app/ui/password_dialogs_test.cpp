@@ -82,6 +82,7 @@ bool ChangePasswordCommand(TMainScreen& w, std::function<void(TGetPassword*)> ac
   if (backupsMade) {
     WhenShown<TGetPassword>([&](TGetPassword* dialog) {
       shown = true;
+      EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
       act(dialog);
       if (dialog->isVisible()) Click(dialog->CancelButton);
     });
@@ -365,6 +366,7 @@ TEST(PasswordDialogs, AFailedPassSaysWhatStateTheDiaryIsIn) {
 
 struct Start {
   explicit Start(const Diary& d) {
+    CheckOpeningPassword = AskOpeningPassword;  // the program's own check, whatever ran before
     options.diaryDir = d.path();
     hooks.messenger = const_cast<RecordingMessenger*>(&d.messages);
     hooks.shown = [this](TMainScreen& w) {
@@ -391,6 +393,7 @@ TEST(OpeningPassword, WrongThenRightOpensTheDiary) {
     EXPECT_EQ(prompt->Pass->text(), "Pass");
     EXPECT_EQ(prompt->Pass->selectedText(), "Pass");
     EXPECT_EQ(prompt->Pass->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(prompt));
     EXPECT_EQ(QApplication::focusWidget(), prompt->Pass);
     EXPECT_TRUE(prompt->BitBtn1->isDefault());
     QTest::keyClick(prompt, Qt::Key_Escape);  // only Close ends it
