@@ -2,6 +2,8 @@
 #include <app/ui/main_screen.h>
 
 #include <app/cipher.h>
+#include <app/instance_lock.h>
+#include <app/passwords.h>
 #include <app/settings_file.h>
 #include <richtext/ui/rich_text.h>
 
@@ -56,6 +58,22 @@ class QuilletTool : public ::testing::Test {
     w.close();  // saves the shown day
   }
 
+  // Each run fails with its exit status and says why on standard error only.
+  struct Refusal {
+    QStringList args;
+    int status;
+    const char* says;
+  };
+  void ExpectRefused(std::initializer_list<Refusal> cases) {
+    for (const Refusal& c : cases) {
+      SCOPED_TRACE(c.args.join(' ').toStdString());
+      ToolRun r = Tool(With(c.args));
+      EXPECT_EQ(r.status, c.status);
+      EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+      EXPECT_TRUE(r.out.empty());
+    }
+  }
+
   QStringList With(QStringList args) { return args << "--diary-dir" << QString::fromStdString(dir.path().string()); }
 
   TempDir dir;
@@ -89,31 +107,57 @@ TEST_F(QuilletTool, EnciphersAndDeciphersFilesByteForByte) {
 }
 
 TEST_F(QuilletTool, FailsWithAMessageAndTheRightStatus) {
-  struct Case {
-    QStringList args;
-    int status;
-    const char* says;
-  };
-  const Case cases[] = {
+  ExpectRefused({
       {{"cat", "20250101"}, 1, "no entry for 20250101"},
       {{"cat", "2025"}, 2, "Usage: quillet-tool cat"},
       {{"cat"}, 2, "missing operand"},
       {{"list", "--colour"}, 2, "unknown option"},
       {{"frobnicate"}, 2, "unknown command"},
       {{"decipher", "--password", "pw", "/nonexistent/in", "/tmp/out"}, 1, "/nonexistent/in"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args.join(' ').toStdString());
-    ToolRun r = Tool(With(c.args));
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
-    EXPECT_TRUE(r.out.empty());
-  }
+  });
   // An entry enciphered with another password is reported, not printed.
   TIniFile(dir / "QX.INI").WriteString("Security", "Password", EncryptString("wrong"));
   ToolRun r = Tool(With({"cat", "20261207"}));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("20261207.QXE"), std::string::npos) << r.err;
+}
+
+TEST_F(QuilletTool, PasswdRewritesEveryEntryUnderTheNewPassword) {
+  ToolRun change = Tool(With({"passwd", "--old", "pw", "--new", "New 1"}));
+  EXPECT_EQ(change.status, 0) << change.err;
+  EXPECT_EQ(change.out, "2 entry files rewritten\n");
+  EXPECT_EQ(ReadStoredPassword(dir.path()), "New 1");
+  ToolRun text = Tool(With({"cat", "20261207"}));
+  EXPECT_EQ(text.out, "Snow at dawn\n") << text.err;
+
+  ToolRun clear = Tool(With({"passwd", "--old", "New 1", "--new", ""}));
+  EXPECT_EQ(clear.status, 0) << clear.err;
+  EXPECT_EQ(ReadStoredPassword(dir.path()), "");
+  EXPECT_EQ(ReadFile(dir / "Entries" / "20261207.QXE").rfind("{\\rtf", 0), 0u);  // plain RTF
+
+  ToolRun set = Tool(With({"passwd", "--new", "pw"}));  // none before: no --old
+  EXPECT_EQ(set.status, 0) << set.err;
+  EXPECT_EQ(Tool(With({"cat", "20240229"})).out, "Leap day, caf\xc3\xa9\nsecond line\n");
+}
+
+TEST_F(QuilletTool, PasswdRefusesChangingNothing) {
+  const std::string before = ReadFile(dir / "Entries" / "20261207.QXE");
+  ExpectRefused({
+      {{"passwd", "--new", "x"}, 1, "Previous password is required"},
+      {{"passwd", "--old", "PW", "--new", "x"}, 1, "Previous password is incorrect"},
+      {{"passwd", "--old", "pw", "--new", "no-dash"}, 2, "valid password characters"},
+      {{"passwd", "--old", "pw", "--new", "123456789"}, 2, "at most 8"},
+      {{"passwd", "--old", "pw"}, 2, "--new is needed"},
+      {{"passwd", "--old", "pw", "--new", "x", "extra"}, 2, "too many operands"},
+  });
+  // Not while Quillet has the diary open.
+  {
+    TInstanceLock lock(dir.path());
+    ASSERT_FALSE(lock.AlreadyRunning());
+    ExpectRefused({{{"passwd", "--old", "pw", "--new", "x"}, 1, "Quillet! is running"}});
+  }
+  EXPECT_EQ(ReadFile(dir / "Entries" / "20261207.QXE"), before);
+  EXPECT_EQ(ReadStoredPassword(dir.path()), "pw");
 }
 
 }  // namespace

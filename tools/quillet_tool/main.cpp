@@ -5,11 +5,11 @@
 //   quillet-tool encipher --password P IN OUT
 //   quillet-tool decipher --password P IN OUT
 //   quillet-tool paths [--diary-dir DIR]
+//   quillet-tool passwd --old P --new Q
 #include "tool.h"
 
+#include <app/passwords.h>
 #include <app/paths.h>
-#include <app/settings_file.h>
-#include <app/cipher.h>
 #include <app/start_options.h>
 
 #include <cstdio>
@@ -65,18 +65,13 @@ std::vector<std::string> TArgs::Operands(size_t count) {
   return args_;
 }
 
-std::string StoredPassword(const std::filesystem::path& diaryDir) {
-  std::string stored = TIniFile(SettingsFileName(diaryDir)).ReadString("Security", "Password", "");
-  return stored.empty() ? stored : Decryptstring(stored);
-}
-
 TEntryStore OpenDiary(const std::filesystem::path& diaryDir) {
   std::error_code ec;
   if (!std::filesystem::is_directory(diaryDir, ec)) {
     throw Failure("no diary in " + diaryDir.string());
   }
   TEntryStore store(diaryDir);
-  store.SetPassword(StoredPassword(diaryDir));
+  store.SetPassword(ReadStoredPassword(diaryDir));
   return store;
 }
 
@@ -87,6 +82,7 @@ std::vector<TCommand> Commands() {
   AddEntryCommands(commands);
   AddCipherCommands(commands);
   AddPathsCommand(commands);
+  AddPasswordCommands(commands);
   return commands;
 }
 

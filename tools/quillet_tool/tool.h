@@ -42,8 +42,6 @@ class TArgs {
 
 // The entry store of the diary, keyed with the password stored in its QX.INI.
 TEntryStore OpenDiary(const std::filesystem::path& diaryDir);
-// The password QX.INI holds, unscrambled; empty when none.
-std::string StoredPassword(const std::filesystem::path& diaryDir);
 
 struct TCommand {
   const char* name;
@@ -56,5 +54,6 @@ struct TCommand {
 void AddEntryCommands(std::vector<TCommand>& commands);   // list, cat
 void AddCipherCommands(std::vector<TCommand>& commands);  // encipher, decipher
 void AddPathsCommand(std::vector<TCommand>& commands);    // paths
+void AddPasswordCommands(std::vector<TCommand>& commands);  // passwd
 
 }  // namespace quillet::tool

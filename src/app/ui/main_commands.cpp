@@ -30,6 +30,8 @@ void TMainScreen::BuildMenus() {
   };
 
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
+  item(file, "mnuSecurity", QStringLiteral("Select or Change Password"), &TMainScreen::mnuSecurityClick);
+  file->addSeparator();
   item(file, "exit1", QStringLiteral("E&xit"), &TMainScreen::exit1Click);
 
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));

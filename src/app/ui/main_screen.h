@@ -100,6 +100,7 @@ class TMainScreen : public QMainWindow {
   bool GoToDay(TDate date);
 
   // ---- commands ----
+  void mnuSecurityClick();  // File, "Select or Change Password" (password_dialogs.cpp)
   void Cut1Click();
   void Copy1Click();
   void Paste1Click();

@@ -14,6 +14,7 @@
 #include <finding/ui/calendar_with_glyphs.h>
 #include <finding/ui/date_selector.h>
 
+#include "../../support/modal.h"
 #include "../../support/recording_messenger.h"
 #include "../../support/temp_dir.h"
 
@@ -42,6 +43,7 @@ namespace {
 using testing::ReadFile;
 using testing::RecordingMessenger;
 using testing::TempDir;
+using testing::WhenShown;
 
 // A diary directory whose settings keep the opening message away.
 struct Diary {
@@ -72,21 +74,6 @@ std::string Text(TMainScreen& w) {
   richtext::TStringStream out;
   richtext::TTextWriter(doc).Write(out);
   return out.bytes;
-}
-
-// Acts on the modal dialog of type T as soon as it is shown.
-template <class T>
-void WhenShown(std::function<void(T*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      act(dialog);
-    }
-  });
-  timer->start();
 }
 
 QPushButton* Button(TMainScreen& w, const char* name) {
