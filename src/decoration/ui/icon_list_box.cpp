@@ -1,5 +1,6 @@
 #include <decoration/ui/icon_list_box.h>
 
+#include <decoration/icon_qimage.h>
 #include <decoration/ui/icon_drop.h>
 
 #include <QApplication>
