@@ -24,6 +24,7 @@ bench: build
 	@bash scripts/install-deps.sh bench
 	@bench/rtf-vs-unrtf.sh $(BUILD)
 	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; QUILLET_BIG_RTF=$(BUILD)/bench/big.rtf $$b; done
+	@echo "== spell_race"; $(BUILD)/bin/spell_race $(BUILD)/share/quillet/quillet.dct
 
 # Each fuzzer runs FUZZ_SECONDS (default 60); what they find lands in build-fuzz/.
 FUZZ_SECONDS ?= 60
@@ -31,17 +32,21 @@ fuzz:
 	@bash scripts/install-deps.sh fuzz
 	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DQUILLET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build-fuzz -j $(JOBS)
-	mkdir -p build-fuzz/corpus/rtf build-fuzz/corpus/plain
+	mkdir -p build-fuzz/corpus/rtf build-fuzz/corpus/plain build-fuzz/corpus/dictionary build-fuzz/corpus/legacy
 	build-fuzz/bin/rtf_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -dict=fuzz/rtf.dict \
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/rtf tests/fixtures/rtf
 	build-fuzz/bin/plain_reader_fuzz -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/plain
+	build-fuzz/bin/dictionary_reader_fuzz -max_total_time=$(FUZZ_SECONDS) \
+	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/dictionary tests/fixtures/dictionary
 	# Seeded with the shipped icon sets and Wine's smaller modules when the
 	# default build and its tests have made them.
 	mkdir -p build-fuzz/corpus/icons build-fuzz/corpus/icons-seed
 	-cp $(BUILD)/share/quillet/icons/*.icl $(BUILD)/wine-modules/*.exe build-fuzz/corpus/icons-seed/ 2>/dev/null
 	build-fuzz/bin/icon_file_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=600000 \
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/icons build-fuzz/corpus/icons-seed
+	build-fuzz/bin/legacy_table_fuzz -max_total_time=$(FUZZ_SECONDS) \
+	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/legacy fuzz/seeds/legacy
 
 # The whole test suite under the address and undefined-behaviour sanitizers.
 test-sanitize: deps

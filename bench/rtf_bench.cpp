@@ -1,6 +1,7 @@
 // Reading and writing a large RTF document in memory. The document is the
 // file named by QUILLET_BIG_RTF (make bench makes one with pandoc), else a
 // generated one of about the same size.
+#include <richtext/finder.h>
 #include <richtext/io.h>
 
 #include <base/safe_file.h>
@@ -56,5 +57,22 @@ void BM_WriteRtf(benchmark::State& state) {
   state.counters["written_MB"] = double(written) / 1e6;
 }
 BENCHMARK(BM_WriteRtf)->Unit(benchmark::kMillisecond);
+
+// A wildcard search through one 40,000-character paragraph where the head
+// matches everywhere and no tail follows: the worst case of the finder.
+void BM_WildcardFind40000(benchmark::State& state) {
+  richtext::TRTFTextIo doc;
+  doc.Clear();
+  doc.AppendParagraph(richtext::TString(40000, U'a'), &doc.insertionAttr);
+  richtext::TTextFinder finder(doc);
+  finder.wildcard = '*';
+  for (auto _ : state) {
+    finder.ToStart();
+    benchmark::DoNotOptimize(finder.FindNext(U"a*q"));
+    finder.ToEnd();
+    benchmark::DoNotOptimize(finder.FindPrevious(U"a*q"));
+  }
+}
+BENCHMARK(BM_WildcardFind40000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -11,14 +11,18 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev fonts-liberation2 poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
+  wamerican
   fonts-noto-color-emoji icoutils
+  python3-dbfread
 )
 for extra in "$@"; do
   case "$extra" in
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     # unrtf to race; pandoc and a long text (the fortune files) to make a large RTF from;
     # time for whole-process figures
-    bench) packages+=(unrtf pandoc fortunes time) ;;
+    # codespell's list of common misspellings, and hunspell with its American English
+    # dictionary, to race the spell checker's suggestions against
+    bench) packages+=(unrtf pandoc fortunes time codespell hunspell hunspell-en-us) ;;
     *) echo "install-deps.sh: unknown group '$extra'" >&2; exit 2 ;;
   esac
 done

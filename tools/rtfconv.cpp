@@ -35,12 +35,12 @@ bool WritePlainText(const richtext::TRTFText& doc, richtext::TOutStream& out) {
   for (const auto& p : doc.Paragraphs()) {
     for (char32_t c : p->text) {
       if (c > 3) richtext::AppendUtf8(piece, c);
+      if (piece.size() > 65536) {
+        if (out.Write(piece.data(), piece.size()) != piece.size()) return false;
+        piece.clear();
+      }
     }
     piece.push_back('\n');
-    if (piece.size() > 65536) {
-      if (out.Write(piece.data(), piece.size()) != piece.size()) return false;
-      piece.clear();
-    }
   }
   return out.Write(piece.data(), piece.size()) == piece.size();
 }

@@ -120,7 +120,10 @@ void TFileCipher::SetInputFile(const std::string& path) {
 }
 
 void TFileCipher::SetOutputFile(const std::string& path) {
-  if (path == inputFile_ && std::filesystem::exists(path)) {
+  // The same file under two spellings (or through a link) is the same file.
+  bool same = !path.empty() && !inputFile_.empty() &&
+              (path == inputFile_ ? std::filesystem::exists(path) : SameFile(path, inputFile_));
+  if (same) {
     Messenger().ShowMessage("InputFile and OutputFile must be different files.");
     outputFile_.clear();
     return;

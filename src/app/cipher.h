@@ -54,8 +54,10 @@ class TFileCipher {
   // A non-empty path of a file that does not exist is refused with
   // "Input file does not exist." and leaves InputFile empty.
   void SetInputFile(const std::string& path);
-  // The same string as InputFile, naming an existing file, is refused with
-  // "InputFile and OutputFile must be different files." and leaves OutputFile empty.
+  // A path naming the same existing file as InputFile (the same string, or
+  // the same device and inode under another spelling or through a link) is
+  // refused with "InputFile and OutputFile must be different files." and
+  // leaves OutputFile empty.
   void SetOutputFile(const std::string& path);
   void SetPassword(const std::string& password) { password_ = password; }
 

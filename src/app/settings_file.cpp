@@ -18,30 +18,64 @@ std::string_view Trim(std::string_view s) {
   return s.substr(b, e - b);
 }
 
-// The file cut into lines, each without its line end.
+// The file cut into lines. Each line keeps its own line end ("\r\n", "\n" or a
+// lone "\r"; none on a last line without one), so lines that a write does not
+// touch go back exactly as they came. New lines take the file's first line end.
+struct Line {
+  std::string_view text, eol;
+};
 struct Lines {
-  std::vector<std::string_view> lines;
-  std::string eol = "\n";
+  std::vector<Line> lines;
+  std::string_view eol = "\n";
 };
 
 Lines Split(std::string_view text) {
   Lines out;
-  size_t start = 0;
   bool eolSeen = false;
+  size_t start = 0;
   while (start < text.size()) {
-    size_t nl = text.find('\n', start);
-    size_t end = nl == std::string_view::npos ? text.size() : nl;
-    std::string_view line = text.substr(start, end - start);
-    if (!eolSeen && nl != std::string_view::npos) {
-      eolSeen = true;
-      if (!line.empty() && line.back() == '\r') out.eol = "\r\n";
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      out.lines.push_back({text.substr(start), {}});
+      break;
     }
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    out.lines.push_back(line);
-    if (nl == std::string_view::npos) break;
-    start = nl + 1;
+    size_t eolLength = (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
+    std::string_view eol = text.substr(end, eolLength);
+    if (!eolSeen) out.eol = eol;
+    eolSeen = true;
+    out.lines.push_back({text.substr(start, end - start), eol});
+    start = end + eolLength;
   }
   return out;
+}
+
+bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+bool HasOuterBlanks(std::string_view s) { return Trim(s).size() != s.size(); }
+
+// A section, key and value that would not read back as written are refused:
+// a line break would start new lines (even new sections and keys), "=" would
+// cut a key short, a leading "[" or ";" would read as a section or a comment,
+// and blanks around names are dropped when reading.
+std::optional<std::string> WhyNotStorable(std::string_view section, std::string_view key,
+                                          std::string_view value) {
+  if (HasLineBreak(section) || section.find(']') != std::string_view::npos ||
+      HasOuterBlanks(section)) {
+    return "\"" + std::string(section) +
+           "\" cannot be a section name (it may not hold \"]\" or a line break, nor begin or "
+           "end with a blank)";
+  }
+  if (key.empty() || HasLineBreak(key) || key.find('=') != std::string_view::npos ||
+      key.front() == '[' || key.front() == ';' || HasOuterBlanks(key)) {
+    return "\"" + std::string(key) +
+           "\" cannot be a key (a key may not be empty, hold \"=\" or a line break, begin with "
+           "\"[\" or \";\", nor begin or end with a blank)";
+  }
+  if (HasLineBreak(value)) {
+    return "the value of \"" + std::string(key) + "\" in [" + std::string(section) +
+           "] holds a line break";
+  }
+  return std::nullopt;
 }
 
 // A section header "[name]" gives its name.
@@ -99,7 +133,7 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
   std::optional<std::string> text = ReadFileIfPresent(path_);
   if (!text) return std::string(defaultValue);
   bool inSection = false;
-  for (std::string_view line : Split(*text).lines) {
+  for (auto [line, eol] : Split(*text).lines) {
     if (auto name = SectionName(line)) {
       inSection = EqualNoCase(*name, section);
       continue;
@@ -124,6 +158,9 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
 
 void TIniFile::WriteString(std::string_view section, std::string_view key,
                            std::string_view value) {
+  if (auto why = WhyNotStorable(section, key, value)) {
+    throw Error("Unable to write to " + path_.string() + ": " + *why);
+  }
   std::error_code ec;
   std::string old;
   if (std::filesystem::exists(path_, ec)) {
@@ -143,7 +180,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
   std::string replaced;  // a replaced key keeps the spelling it had in the file
   bool inSection = false;
   for (size_t i = 0; i < file.lines.size() && !replace; ++i) {
-    std::string_view line = file.lines[i];
+    std::string_view line = file.lines[i].text;
     if (auto name = SectionName(line)) {
       inSection = EqualNoCase(*name, section);
       if (inSection) insertAt = i + 1;
@@ -159,21 +196,22 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
     }
   }
 
-  std::vector<std::string_view> lines = file.lines;
+  std::vector<Line> lines = file.lines;
   std::string header = "[" + std::string(section) + "]";
   if (replace) {
-    lines[*replace] = replaced;
+    lines[*replace].text = replaced;
   } else if (insertAt) {
-    lines.insert(lines.begin() + std::ptrdiff_t(*insertAt), entry);
+    lines.insert(lines.begin() + std::ptrdiff_t(*insertAt), Line{entry, file.eol});
   } else {
-    lines.push_back(header);
-    lines.push_back(entry);
+    lines.push_back({header, file.eol});
+    lines.push_back({entry, file.eol});
   }
 
   std::string out;
-  for (std::string_view line : lines) {
-    out.append(line);
-    out.append(file.eol);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    out.append(lines[i].text);
+    // Only a last line may go without a line end.
+    out.append(lines[i].eol.empty() && i + 1 < lines.size() ? file.eol : lines[i].eol);
   }
   try {
     WriteFileSafely(path_, out);

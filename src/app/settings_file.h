@@ -14,7 +14,8 @@ namespace quillet {
 // Layout: "[Section]" opens a section; "key=value" lines follow. Sections and
 // keys match without regard to ASCII letter case; blanks around names and
 // values are ignored; lines starting with ';' are comments. Values are kept
-// as bytes, exactly as written. Line ends may be "\n" or "\r\n".
+// as bytes, exactly as written. Line ends may be "\r\n", "\n" or "\r"; a write
+// keeps every line end it does not need to change.
 //
 //   [Default Font]
 //   Name=Arial
@@ -34,7 +35,10 @@ class TIniFile {
   bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
   // A write that the file system refuses throws Error "Unable to write to <path>"
-  // and leaves the old file as it was.
+  // and leaves the old file as it was. So does a write of something that
+  // would not read back as written, with the reason after the path: a line
+  // break anywhere, a key holding "=" or beginning with "[" or ";", a section
+  // name holding "]", names that are empty or begin or end with a blank.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, int value);
   void WriteBool(std::string_view section, std::string_view key, bool value);

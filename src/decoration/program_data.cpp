@@ -1,5 +1,7 @@
 #include <decoration/program_data.h>
 
+#include <app/paths.h>
+
 namespace quillet {
 
 std::vector<fs::path> ProgramDataDirs(const fs::path& diaryDir) {
@@ -8,11 +10,17 @@ std::vector<fs::path> ProgramDataDirs(const fs::path& diaryDir) {
 
 fs::path FindProgramData(const fs::path& diaryDir, std::string_view name) {
   for (const fs::path& dir : ProgramDataDirs(diaryDir)) {
+    if (dir.empty()) continue;
+    fs::path found = FindNoCase(dir, name);
     std::error_code ec;
-    if (fs::exists(dir / name, ec)) return dir / name;
+    if (fs::exists(found, ec)) return found;
   }
   return diaryDir / name;
 }
+
+fs::path MainDictionaryPath(const fs::path& diaryDir) { return FindProgramData(diaryDir, "quillet.dct"); }
+
+fs::path UserDictionaryPath(const fs::path& diaryDir) { return FindNoCase(diaryDir, "quilletu.dct"); }
 
 fs::path IconSetsDir(const fs::path& diaryDir) { return FindProgramData(diaryDir, "icons"); }
 

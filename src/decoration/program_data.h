@@ -1,4 +1,4 @@
-/** Where the program's own data (the icon sets, ...) is found. **/
+/** Where the program's own data (the main dictionary, the icon sets) is found. */
 #pragma once
 
 #include <filesystem>
@@ -14,11 +14,15 @@ namespace fs = std::filesystem;
 // prefix), the build tree's share/quillet (so the program runs uninstalled).
 std::vector<fs::path> ProgramDataDirs(const fs::path& diaryDir);
 
-// `name` (a file or directory) in the first of those places that holds it;
-// when none does, `name` in the diary directory.
+// `name` (a file or directory, matched without regard to letter case) in the
+// first of those places that holds it; when none does, `name` in the diary
+// directory.
 fs::path FindProgramData(const fs::path& diaryDir, std::string_view name);
 
-// The directory of the five icon sets ("icons").
+// The main dictionary "quillet.dct", the user dictionary "quilletu.dct" (always
+// the diary directory's) and the directory of the five icon sets ("icons").
+fs::path MainDictionaryPath(const fs::path& diaryDir);
+fs::path UserDictionaryPath(const fs::path& diaryDir);
 fs::path IconSetsDir(const fs::path& diaryDir);
 
 }  // namespace quillet

@@ -79,6 +79,8 @@ inline constexpr const char* kErrReaderArgs = "Wrong Arguments in\tTWPRTFReader"
 inline constexpr const char* kErrPlainReaderArgs = "Wrong Arguments";
 inline constexpr const char* kErrAppendSelf = "Cannot perform FastAppendText(self)";
 inline constexpr const char* kErrNoObject = "No object was defined";
+inline constexpr const char* kErrTooManyObjects = "Too many objects in\tAddObject";
+inline constexpr const char* kErrTooManyFootnotes = "Too many footnotes in\tAddFootnote";
 
 // Result codes of loading, saving and writing.
 enum TIoResult : uint8_t { ioOk = 0, ioOutOfMemory = 2, ioFailed = 7 };

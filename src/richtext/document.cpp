@@ -266,7 +266,8 @@ void TRTFText::Clear() {
   paragraphs_.clear();
   paragraphs_.push_back(std::make_unique<TParagraph>());
   objects_.clear();
-  footnotes_.clear();
+  IndexObjects();
+  FreeFootnotes();
   attrTable_.assign(1, TAttr{});
   attrIndex_.clear();
   attrIndex_[0].push_back(0);
@@ -311,19 +312,35 @@ bool TRTFText::IsProtected(size_t par, size_t pos) {
   return hit;
 }
 
+namespace {
+
+// Moves `next` to the first number from `next` up that is not taken; false
+// when every number up to 65535 is taken.
+template <class Taken>
+bool NextFree(uint16_t& next, Taken taken) {
+  for (uint32_t v = next; v <= 0xFFFF; ++v) {
+    if (!taken(uint16_t(v))) {
+      next = uint16_t(v);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 TTextObject* TRTFText::AddObject(std::shared_ptr<TPicture> picture, int tag) {
   auto o = std::make_unique<TTextObject>();
   if (tag == -1) {
-    uint16_t t = 2000;
-    while (FindObject(t, 0)) ++t;
-    o->tag = t;
+    if (!NextFree(nextTag_, [&](uint16_t v) { return objectsByTag_.count(v) > 0; })) {
+      throw EEngineError(kErrTooManyObjects);
+    }
+    o->tag = nextTag_;
   } else if (tag == 0) {
-    uint16_t id = 1;
-    auto taken = [&](uint16_t v) {
-      return std::any_of(objects_.begin(), objects_.end(), [&](auto& x) { return x->id == v; });
-    };
-    while (taken(id)) ++id;
-    o->id = id;
+    if (!NextFree(nextId_, [&](uint16_t v) { return objectsById_.count(v) > 0; })) {
+      throw EEngineError(kErrTooManyObjects);
+    }
+    o->id = nextId_;
   } else {
     o->tag = uint16_t(tag);
   }
@@ -333,15 +350,20 @@ TTextObject* TRTFText::AddObject(std::shared_ptr<TPicture> picture, int tag) {
     o->width = MulDiv(o->picture->width, 1440, header_.xResolution);
     o->height = MulDiv(o->picture->height, 1440, header_.yResolution);
   }
+  if (o->tag != 0) objectsByTag_.emplace(o->tag, o.get());
+  if (o->id != 0) objectsById_.emplace(o->id, o.get());
   objects_.push_back(std::move(o));
   return objects_.back().get();
 }
 
 TTextObject* TRTFText::FindObject(uint16_t tag, uint16_t id) {
-  for (auto& o : objects_) {
-    if (tag != 0 ? o->tag == tag : (id != 0 && o->id == id)) return o.get();
+  if (tag != 0) {
+    auto it = objectsByTag_.find(tag);
+    return it == objectsByTag_.end() ? nullptr : it->second;
   }
-  return nullptr;
+  if (id == 0) return nullptr;
+  auto it = objectsById_.find(id);
+  return it == objectsById_.end() ? nullptr : it->second;
 }
 
 TTextObject* TRTFText::ObjectOf(TChar c, const TAttr& a) {
@@ -363,20 +385,38 @@ void TRTFText::MarkObjectsUnused() {
 
 void TRTFText::FreeUnusedObjects() {
   std::erase_if(objects_, [](const auto& o) { return !o->inUse; });
+  IndexObjects();
+}
+
+void TRTFText::IndexObjects() {
+  objectsByTag_.clear();
+  objectsById_.clear();
+  for (auto& o : objects_) {
+    if (o->tag != 0) objectsByTag_.emplace(o->tag, o.get());
+    if (o->id != 0) objectsById_.emplace(o->id, o.get());
+  }
+  nextTag_ = 2000;
+  nextId_ = 1;
 }
 
 TFootnote& TRTFText::AddFootnote(TChar mark, int number, const TString& text) {
-  uint16_t id = 1;
-  while (FindFootnote(id)) ++id;
-  footnotes_.push_back(TFootnote{mark, number, id, text, false});
+  if (!NextFree(nextFootnote_, [&](uint16_t v) { return footnotesById_.count(v) > 0; })) {
+    throw EEngineError(kErrTooManyFootnotes);
+  }
+  footnotes_.push_back(TFootnote{mark, number, nextFootnote_, text, false});
+  footnotesById_.emplace(nextFootnote_, footnotes_.size() - 1);
   return footnotes_.back();
 }
 
 TFootnote* TRTFText::FindFootnote(uint16_t id) {
-  for (TFootnote& f : footnotes_) {
-    if (f.id == id) return &f;
-  }
-  return nullptr;
+  auto it = footnotesById_.find(id);
+  return it == footnotesById_.end() ? nullptr : &footnotes_[it->second];
+}
+
+void TRTFText::FreeFootnotes() {
+  footnotes_.clear();
+  footnotesById_.clear();
+  nextFootnote_ = 1;
 }
 
 void TRTFText::CollectTabs() {

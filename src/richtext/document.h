@@ -199,6 +199,7 @@ class TRTFText {
 
   // --- Objects and footnotes. ---
   // tag -1: the next free tag from 2000 up; tag 0: an internal id is assigned.
+  // When no tag or id is free, raises kErrTooManyObjects.
   TTextObject* AddObject(std::shared_ptr<TPicture> picture, int tag);
   TTextObject* FindObject(uint16_t tag, uint16_t id);
   // The object that an object character refers to.
@@ -208,9 +209,10 @@ class TRTFText {
   void FreeUnusedObjects();
   const std::vector<std::unique_ptr<TTextObject>>& Objects() const { return objects_; }
 
+  // Ids run from 1 up; all 65,535 taken raises kErrTooManyFootnotes.
   TFootnote& AddFootnote(TChar mark, int number, const TString& text);
   TFootnote* FindFootnote(uint16_t id);
-  void FreeFootnotes() { footnotes_.clear(); }
+  void FreeFootnotes();
   const std::vector<TFootnote>& Footnotes() const { return footnotes_; }
 
   // Frees tab stops that no paragraph uses any more.
@@ -247,8 +249,16 @@ class TRTFText {
   ParagraphList paragraphs_;
   std::vector<TAttr> attrTable_;
   std::unordered_map<uint64_t, std::vector<uint16_t>> attrIndex_;
+  void IndexObjects();
+
   std::vector<std::unique_ptr<TTextObject>> objects_;
+  // The first object of each tag and of each id, and where the search for a
+  // free one starts, so that adding many objects stays linear.
+  std::unordered_map<uint16_t, TTextObject*> objectsByTag_, objectsById_;
+  uint16_t nextTag_ = 2000, nextId_ = 1;
   std::vector<TFootnote> footnotes_;
+  std::unordered_map<uint16_t, size_t> footnotesById_;
+  uint16_t nextFootnote_ = 1;
   std::vector<TDocumentListener*> listeners_;
 };
 

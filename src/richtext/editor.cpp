@@ -34,11 +34,38 @@ TPosition TEditor::Clamp(TPosition p) const {
 void TEditor::MoveTo(TPosition p, bool extend) {
   caret = Clamp(p);
   if (!extend) anchor = caret;
+  FollowCaret();
 }
 
-void TEditor::SelectAll() {
-  anchor = {0, 0};
-  caret = End();
+void TEditor::Select(TPosition anchorAt, TPosition caretAt) {
+  anchor = Clamp(anchorAt);
+  caret = Clamp(caretAt);
+  FollowCaret();
+}
+
+void TEditor::SelectAll() { Select({0, 0}, End()); }
+
+std::optional<TAttr> TEditor::AttrAt(TPosition p) const {
+  if (!doc_.IsRich()) return std::nullopt;
+  p = Clamp(p);
+  const TParagraph* par = &doc_.Par(p.par);
+  size_t k = p.offset > 0 ? p.offset - 1 : 0;
+  if (par->Length() == 0) {
+    if (p.par == 0 || doc_.Par(p.par - 1).Length() == 0) return std::nullopt;
+    par = &doc_.Par(p.par - 1);
+    k = par->Length() - 1;
+  }
+  TAttr a = doc_.CharAttr(*par, k);
+  // What a character is (a picture, a footnote mark, an insertion point, a
+  // field's text) does not carry over to typed text; how it looks does.
+  a.flags &= ~uint32_t(afObject | afFootnote | afInsertPoint | afAutomatic | afSelected | afWordMark);
+  a.id = 0;
+  return a;
+}
+
+void TEditor::FollowCaret() {
+  if (std::optional<TAttr> a = AttrAt(caret)) doc_.insertionAttr = *a;
+  if (OnCaretMoved) OnCaretMoved();
 }
 
 void TEditor::CharLeft(bool extend) {
@@ -87,14 +114,12 @@ void TEditor::SelectWordAt(TPosition p) {
   size_t b = p.offset, e = p.offset;
   while (b > 0 && !TTextFinder::IsSeparator(t[b - 1])) --b;
   while (e < t.size() && !TTextFinder::IsSeparator(t[e])) ++e;
-  anchor = {p.par, b};
-  caret = {p.par, e};
+  Select({p.par, b}, {p.par, e});
 }
 
 void TEditor::SelectParagraphAt(TPosition p) {
   p = Clamp(p);
-  anchor = {p.par, 0};
-  caret = p.par + 1 < doc_.Size() ? TPosition{p.par + 1, 0} : TPosition{p.par, doc_.Par(p.par).Length()};
+  Select({p.par, 0}, p.par + 1 < doc_.Size() ? TPosition{p.par + 1, 0} : TPosition{p.par, doc_.Par(p.par).Length()});
 }
 
 // ---------------------------------------------------------------- ranges
@@ -171,6 +196,7 @@ TPosition TEditor::Replace(TPosition a, TPosition b, const TFragment& with) {
   r.inserted = with;
   r.endAfter = Apply(a, b, with);
   caret = anchor = r.endAfter;
+  FollowCaret();
   r.caretAfter = caret;
   r.anchorAfter = anchor;
   Push(std::move(r));
@@ -307,9 +333,11 @@ void TEditor::ChangeAttributes(const std::function<void(TAttr&)>& change) {
       i = doc_.Intern(at);
     }
   }
+  TAttr insertion = doc_.insertionAttr;
   Replace(a, b, f);
   caret = keepCaret;
   anchor = keepAnchor;
+  doc_.insertionAttr = insertion;
   history_[done_ - 1].caretAfter = caret;
   history_[done_ - 1].anchorAfter = anchor;
 }
@@ -383,6 +411,7 @@ void TEditor::Step(bool back) {
     anchor = back ? r.anchorBefore : r.anchorAfter;
   } while (group != 0 && (back ? done_ > 0 && history_[done_ - 1].group == group
                                : done_ < history_.size() && history_[done_].group == group));
+  FollowCaret();
   Changed();
 }
 

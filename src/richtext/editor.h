@@ -4,6 +4,7 @@
 #include <richtext/paint.h>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace richtext {
@@ -25,6 +26,8 @@ class TEditor {
   TPosition anchor;  // the other end of the selection
   bool readOnly = false;
   std::function<void()> OnChange;
+  // Told whenever the caret or the selection moved (by keys, the mouse or an edit).
+  std::function<void()> OnCaretMoved;
 
   bool HasSelection() const { return caret != anchor; }
   TPosition SelStart() const { return std::min(caret, anchor); }
@@ -36,6 +39,17 @@ class TEditor {
   TPosition Clamp(TPosition p) const;
 
   void MoveTo(TPosition p, bool extend);
+  // Sets both ends of the selection at once.
+  void Select(TPosition anchorAt, TPosition caretAt);
+  // Typing continues the text it joins: the insertion attribute becomes the
+  // attribute of the character before the caret (at the start of a paragraph,
+  // of its first character; in an empty paragraph, of the previous
+  // paragraph's last character). Called on every caret move; an attribute
+  // set without a selection therefore holds until the caret moves.
+  void FollowCaret();
+  // The attribute that typing at p continues, or none in plain mode and in
+  // an empty document.
+  std::optional<TAttr> AttrAt(TPosition p) const;
   void SelectAll();
   void CharLeft(bool extend);
   void CharRight(bool extend);

@@ -22,6 +22,7 @@ bool TTextFinder::IsSeparator(TChar c) {
 }
 
 bool TTextFinder::CharMatches(TChar t, TChar p, const TAttr& a) const {
+  ++comparisons_;
   bool filtered = attrFilter || objectFilter || insertPointFilter;
   if (filtered && doc_.IsRich()) {
     if (objectFilter && (!(a.flags & afObject) || (filterId && a.id != *filterId))) return false;
@@ -136,77 +137,92 @@ bool TTextFinder::MatchAt(const TParagraph& p, const TString& pat, size_t at) co
   return true;
 }
 
+bool TTextFinder::IsWordChar(const TParagraph& p, size_t i) const {
+  TChar c = p.text[i];
+  if (IsSeparator(c) || (wordEnd != 0 && c == wordEnd)) return false;
+  if (!skipHiddenAndObjects) return true;
+  uint32_t f = doc_.CharAttr(p, i).flags;
+  return !(f & (afHidden | afObject)) && c > 3;
+}
+
+// A word is a run of word characters; the word-end character ends a run like a
+// separator does, so a word is never empty and every walk moves on.
 bool TTextFinder::FindWord(size_t par, size_t from, size_t& start, size_t& length) const {
   const TParagraph& p = doc_.Par(par);
-  auto skipped = [&](size_t i) {
-    TChar c = p.text[i];
-    if (IsSeparator(c)) return true;
-    if (!skipHiddenAndObjects) return false;
-    uint32_t f = doc_.CharAttr(p, i).flags;
-    return (f & (afHidden | afObject)) || c <= 3;
-  };
   size_t i = from;
-  while (i < p.Length() && skipped(i)) ++i;
+  while (i < p.Length() && !IsWordChar(p, i)) ++i;
   if (i >= p.Length()) return false;
   size_t e = i;
-  while (e < p.Length() && !skipped(e) && (wordEnd == 0 || p.text[e] != wordEnd)) ++e;
+  while (e < p.Length() && IsWordChar(p, e)) ++e;
   start = i;
   length = e - i;
   return true;
 }
 
+// The last word that starts at or before `from`, found by walking back from it.
+bool TTextFinder::FindWordBefore(size_t par, size_t from, size_t& start, size_t& length) const {
+  const TParagraph& p = doc_.Par(par);
+  if (p.Length() == 0) return false;
+  size_t i = std::min(from, p.Length() - 1);
+  while (!IsWordChar(p, i)) {
+    if (i == 0) return false;
+    --i;
+  }
+  while (i > 0 && IsWordChar(p, i - 1)) --i;
+  size_t e = i;
+  while (e < p.Length() && IsWordChar(p, e)) ++e;
+  start = i;
+  length = e - i;
+  return true;
+}
+
+// A wildcard match runs from a head to the nearest tail after it. Both walks
+// stay linear: forward, when no tail follows one head, none follows a later
+// head either, so the paragraph has no match; backward, the nearest tail is
+// carried along as the head position moves towards the paragraph start.
 bool TTextFinder::FindIn(size_t par, size_t from, const Pattern& pat, bool forward,
                          size_t& start, size_t& length) const {
   const TParagraph& p = doc_.Par(par);
-  size_t len = p.Length();
+  const size_t len = p.Length();
   if (pat.hasWildcard && pat.head.empty() && pat.tail.empty()) {
-    if (forward) return FindWord(par, from, start, length);
-    // Backward: the last word that starts before `from`.
-    size_t best = TString::npos, bestLen = 0, s, l;
-    for (size_t at = 0; at < len && FindWord(par, at, s, l) && s <= from; at = s + l) {
-      best = s;
-      bestLen = l;
-    }
-    if (best == TString::npos) return false;
-    start = best;
-    length = bestLen;
-    return true;
+    return forward ? FindWord(par, from, start, length)
+                   : FindWordBefore(par, from, start, length);
   }
-  auto tryAt = [&](size_t at, size_t& s, size_t& l) {
-    if (!MatchAt(p, pat.head, at)) return false;
-    if (!pat.hasWildcard) {
-      s = at;
-      l = pat.head.size();
-      return true;
-    }
-    size_t headEnd = at + pat.head.size();
-    if (pat.tail.empty()) {
-      s = at;
-      l = pat.head.size();
-      return true;
-    }
-    for (size_t t = headEnd; t + pat.tail.size() <= len; ++t) {
-      if (MatchAt(p, pat.tail, t)) {
-        s = at;
-        l = t + pat.tail.size() - at;
+  const size_t h = pat.head.size(), t = pat.tail.size();
+  if (forward) {
+    for (size_t at = from; at + h <= len; ++at) {
+      if (!MatchAt(p, pat.head, at)) continue;
+      start = at;
+      if (t == 0) {
+        length = h;
         return true;
       }
-    }
-    return false;
-  };
-  if (forward) {
-    for (size_t at = from; at + pat.head.size() <= len || (pat.head.empty() && at <= len); ++at) {
-      if (tryAt(at, start, length)) return true;
-      if (at == len) break;
+      for (size_t k = at + h; k + t <= len; ++k) {
+        if (MatchAt(p, pat.tail, k)) {
+          length = k + t - at;
+          return true;
+        }
+      }
+      return false;
     }
     return false;
   }
   // Backward: matches whose last character lies at or before `from`.
-  for (long at = long(std::min(from + 1, len)) - long(pat.head.size()); at >= 0; --at) {
-    size_t s, l;
-    if (tryAt(size_t(at), s, l) && (l == 0 || s + l - 1 <= from)) {
-      start = s;
-      length = l;
+  const size_t limit = std::min(from + 1, len);
+  if (limit < h) return false;
+  size_t nearestTail = TString::npos;
+  for (size_t at = limit - h + 1; at-- > 0;) {
+    size_t headEnd = at + h;
+    if (t > 0 && headEnd + t <= limit && MatchAt(p, pat.tail, headEnd)) nearestTail = headEnd;
+    if (!MatchAt(p, pat.head, at)) continue;
+    if (t == 0) {
+      start = at;
+      length = h;
+      return true;
+    }
+    if (nearestTail != TString::npos) {
+      start = at;
+      length = nearestTail + t - at;
       return true;
     }
   }
@@ -272,9 +288,12 @@ int TTextFinder::ReplaceAll(const TString& find, const TString& replace) {
   keepPosition = true;
   found_ = false;
   while (SearchForward(find)) {
+    bool empty = foundLen_ == 0;
     ReplaceFound(replace);
     ++replaceCount_;
-    offset_ += foundLen_;
+    // Go on after the replacement; after an empty match also past the
+    // character it stood before, so the loop always moves through the text.
+    offset_ += foundLen_ + (empty ? 1 : 0);
     found_ = false;
     if (replaceCount_ % 30 == 0 && escapePressed && escapePressed()) break;
   }

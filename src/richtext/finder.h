@@ -52,6 +52,9 @@ class TTextFinder {
   size_t FoundLength() const { return found_ ? foundLen_ : 0; }
   TString FoundText() const;
   int ReplaceCount() const { return replaceCount_; }
+  // Characters compared by CharMatches since the finder was made: the work a
+  // search has done, so that its cost can be checked against the text's length.
+  size_t Comparisons() const { return comparisons_; }
   size_t Position() const { return parStart_ + offset_; }
 
   static bool IsSeparator(TChar c);
@@ -70,7 +73,9 @@ class TTextFinder {
   bool MatchAt(const TParagraph& p, const TString& pat, size_t at) const;
   bool FindIn(size_t par, size_t from, const Pattern& pat, bool forward, size_t& start,
               size_t& length) const;
+  bool IsWordChar(const TParagraph& p, size_t i) const;
   bool FindWord(size_t par, size_t from, size_t& start, size_t& length) const;
+  bool FindWordBefore(size_t par, size_t from, size_t& start, size_t& length) const;
   void SetFound(size_t par, size_t start, size_t length);
 
   TRTFText& doc_;
@@ -80,6 +85,7 @@ class TTextFinder {
   TAttr foundAttr_;
   TString lastReplacement_;
   int replaceCount_ = 0;
+  mutable size_t comparisons_ = 0;
 };
 
 }  // namespace richtext

@@ -32,9 +32,18 @@ void TLayout::Invalidate() {
 
 // ---------------------------------------------------------------- changes
 
+// A row's height is its tallest cell's: a change in one cell lays out the row.
+void TLayout::InvalidateRow(size_t i) {
+  if (i >= layouts_.size() || i >= doc_.Size()) return;
+  size_t first = RowFirst(i), last = std::min(RowLast(i), layouts_.size() - 1);
+  for (size_t k = first; k <= last; ++k) layouts_[k].valid = false;
+  firstInvalid_ = std::min(firstInvalid_, first);
+}
+
 void TLayout::ParagraphChanged(size_t index) {
   if (index < layouts_.size()) layouts_[index].valid = false;
   firstInvalid_ = std::min(firstInvalid_, index);
+  InvalidateRow(index);
 }
 
 void TLayout::ParagraphsInserted(size_t index, size_t count) {
@@ -43,6 +52,9 @@ void TLayout::ParagraphsInserted(size_t index, size_t count) {
   // The paragraph before may take its empty-line height from its neighbour.
   if (index > 0) layouts_[index - 1].valid = false;
   firstInvalid_ = std::min(firstInvalid_, index == 0 ? 0 : index - 1);
+  if (index > 0) InvalidateRow(index - 1);
+  for (size_t k = index; k < index + count; ++k) InvalidateRow(k);
+  if (index + count < doc_.Size()) InvalidateRow(index + count);
   RebuildTree();
 }
 
@@ -58,6 +70,8 @@ void TLayout::ParagraphsRemoved(size_t index, size_t count) {
   }
   if (index < layouts_.size()) layouts_[index].valid = false;
   firstInvalid_ = std::min(firstInvalid_, index);
+  if (index > 0) InvalidateRow(index - 1);
+  InvalidateRow(index);
   RebuildTree();
 }
 
@@ -90,13 +104,83 @@ void TLayout::SetHeight(size_t i, int32_t height) {
 const TParagraphLayout& TLayout::Paragraph(size_t i) {
   TParagraphLayout& l = layouts_[i];
   if (!l.valid) {
-    Measure(i, l);
-    Wrap(i, l);
-    l.valid = true;
-    ++layoutCount;
-    SetHeight(i, l.height);
+    size_t first = RowFirst(i), last = RowLast(i);
+    if (first == last) {
+      Measure(i, l);
+      Wrap(i, l);
+      l.valid = true;
+      ++layoutCount;
+      SetHeight(i, l.height);
+    } else {
+      LayOutRow(first, last);
+    }
   }
   return l;
+}
+
+void TLayout::LayOutRow(size_t first, size_t last) {
+  int32_t row = 0;
+  for (size_t k = first; k <= last; ++k) {
+    TParagraphLayout& l = layouts_[k];
+    if (!l.valid) {
+      Measure(k, l);
+      Wrap(k, l);
+      l.valid = true;
+      ++layoutCount;
+    }
+    row = std::max(row, l.contentHeight);
+  }
+  for (size_t k = first; k <= last; ++k) {
+    TParagraphLayout& l = layouts_[k];
+    l.rowHeight = row;
+    l.height = k == last ? row : 0;
+    SetHeight(k, l.height);
+  }
+}
+
+// Rows are runs of cells: a cell that is not the first of its row follows one
+// that announces more cells. Rows hold at most 64 cells; a longer run is cut.
+size_t TLayout::RowFirst(size_t i) const {
+  size_t k = i;
+  while (k > 0 && i - k < 63 && (doc_.Par(k).flags & pfNotFirstCell) && doc_.Par(k).IsTableCell() &&
+         doc_.Par(k - 1).IsTableCell() && (doc_.Par(k - 1).flags & pfMoreCells)) {
+    --k;
+  }
+  return k;
+}
+
+size_t TLayout::RowLast(size_t i) const {
+  size_t first = RowFirst(i), k = i;
+  while (k + 1 < doc_.Size() && k + 1 - first < 64 && doc_.Par(k).IsTableCell() &&
+         (doc_.Par(k).flags & pfMoreCells) && doc_.Par(k + 1).IsTableCell() &&
+         (doc_.Par(k + 1).flags & pfNotFirstCell)) {
+    ++k;
+  }
+  return k;
+}
+
+size_t TLayout::CellAt(size_t i, int x) {
+  size_t first = RowFirst(i), last = RowLast(i);
+  size_t best = last;
+  int bestDistance = 1 << 30;
+  for (size_t k = first; k <= last; ++k) {
+    int left, right;
+    CellEdges(doc_.Par(k), left, right);
+    if (x >= left && x < right) return k;
+    int distance = x < left ? left - x : x - right + 1;
+    if (distance < bestDistance) {
+      bestDistance = distance;
+      best = k;
+    }
+  }
+  return best;
+}
+
+size_t TLayout::LineAt(size_t par, int64_t y) {
+  const TParagraphLayout& pl = Paragraph(par);
+  size_t li = 0;
+  while (li + 1 < pl.lines.size() && pl.lines[li + 1].top <= y) ++li;
+  return li;
 }
 
 int64_t TLayout::ParagraphTop(size_t i) {
@@ -242,16 +326,24 @@ int TLayout::NextTabStop(const TParagraph& p, int x, int cellOffset, TTabKind& k
   return (x / d + 1) * d;
 }
 
+void TLayout::CellEdges(const TParagraph& p, int& left, int& right) const {
+  int l = TwipsX(p.leftIndent), r = TwipsX(p.rightIndent);
+  int row = std::max(wrapWidth_ - l - r, 0);
+  left = l + row * p.cellStart / 255;
+  right = l + row * std::min(p.cellStart + p.cellWidth, 255) / 255;
+}
+
 void TLayout::Offsets(const TParagraph& p, bool firstLine, int& left, int& right) const {
   int32_t border = 0;
   int n = p.borderSpaceColor >> 4;
   if ((p.borderFlags & bfBorder) && n > 0) border = n * 567 / 10;
   if (p.IsTableCell()) {
-    int l = TwipsX(p.leftIndent), r = TwipsX(p.rightIndent);
-    int row = std::max(wrapWidth_ - l - r, 0);
-    left = l + row * p.cellStart / 255 + TwipsX(border);
-    right = wrapWidth_ - (l + row * (p.cellStart + p.cellWidth) / 255) + TwipsX(border);
-    right = std::max(right, 0);
+    // The text keeps off the cell's lines by its border spacing, at least 3 pixels.
+    int cellLeft, cellRight;
+    CellEdges(p, cellLeft, cellRight);
+    int inset = std::max(TwipsX(border), 3);
+    left = cellLeft + inset;
+    right = std::max(wrapWidth_ - cellRight + inset, 0);
     return;
   }
   left = TwipsX((firstLine ? p.firstIndent : p.leftIndent) + border) + ((p.flags & pfNotFirstCell) ? 0 : 1);
@@ -364,7 +456,7 @@ void TLayout::Wrap(size_t i, TParagraphLayout& out) {
     line.top = top;
     top += line.height;
   }
-  out.height = top;
+  out.height = out.contentHeight = out.rowHeight = top;
 }
 
 void TLayout::LineHeight(size_t i, const TParagraphLayout& pl, TDisplayLine& line, bool first,
@@ -490,17 +582,24 @@ int TLayout::XOf(size_t par, size_t lineIndex, size_t offset) {
 std::vector<TPageStart> TLayout::Paginate(int pageHeight) {
   std::vector<TPageStart> pages{TPageStart{}};
   int used = 0;
+  auto place = [&](size_t par, size_t li, int h) {
+    bool forced = li == 0 && (doc_.Par(par).flags & pfPageBreak) && (par > 0);
+    if (forced || (used + h > pageHeight && used > 0)) {
+      pages.push_back({par, li, forced});
+      used = 0;
+    }
+    used += h;
+  };
   for (size_t par = 0; par < doc_.Size(); ++par) {
     const TParagraphLayout& pl = Paragraph(par);
-    for (size_t li = 0; li < pl.lines.size(); ++li) {
-      int h = pl.lines[li].height;
-      bool forced = li == 0 && (doc_.Par(par).flags & pfPageBreak) && (par > 0);
-      if (forced || (used + h > pageHeight && used > 0)) {
-        pages.push_back({par, li, forced});
-        used = 0;
-      }
-      used += h;
+    size_t last = RowLast(par);
+    if (last != par || RowFirst(par) != par) {
+      // A table row goes on one page whole.
+      place(par, 0, pl.rowHeight);
+      par = last;
+      continue;
     }
+    for (size_t li = 0; li < pl.lines.size(); ++li) place(par, li, pl.lines[li].height);
   }
   return pages;
 }

@@ -39,7 +39,12 @@ struct TParagraphLayout {
   std::vector<int16_t> widths;   // measured width of each character
   std::vector<int16_t> heights;  // and its height and ascent
   std::vector<int16_t> ascents;
+  // What the paragraph adds to the document's height. The cells of a table
+  // row stand side by side: they all start at the row's top, the last cell
+  // carries the row's height and the others add nothing.
   int32_t height = 0;
+  int32_t contentHeight = 0;  // the height of the paragraph's own lines
+  int32_t rowHeight = 0;      // a table cell: the height of its row (its tallest cell)
   bool valid = false;
 };
 
@@ -88,6 +93,18 @@ class TLayout : public TDocumentListener {
   int Zoom() const { return zoom_; }
   // The left and right offsets of a paragraph's text, in pixels.
   void Offsets(const TParagraph& p, bool firstLine, int& left, int& right) const;
+  // A table cell's left and right edges from the text area's left edge.
+  void CellEdges(const TParagraph& p, int& left, int& right) const;
+  // The first and last paragraph of the table row that holds paragraph i
+  // (i itself for a paragraph outside a table).
+  size_t RowFirst(size_t i) const;
+  size_t RowLast(size_t i) const;
+  // The cell of the row holding paragraph i that stands at x (from the text
+  // area's left edge): the one whose edges hold x, else the nearest.
+  size_t CellAt(size_t i, int x);
+  // The line of a paragraph at y pixels below the paragraph's top (the last
+  // line below its end).
+  size_t LineAt(size_t par, int64_t y);
   // Where the text after the tab at k starts, for a tab met at x in `line`.
   int TabAdvance(const TParagraph& p, const TParagraphLayout& pl, size_t k, int x,
                  const TDisplayLine& line) const;
@@ -126,6 +143,8 @@ class TLayout : public TDocumentListener {
   FontCache& Font(const TAttr& a);
   int CharWidth(FontCache& f, const TFontSpec& fontSpec, TChar c);
   void Measure(size_t i, TParagraphLayout& out);
+  void LayOutRow(size_t first, size_t last);
+  void InvalidateRow(size_t i);
   void Wrap(size_t i, TParagraphLayout& out);
   void LineHeight(size_t i, const TParagraphLayout& pl, TDisplayLine& line, bool first, bool last);
   bool Hidden(const TAttr& a) const;

@@ -81,17 +81,57 @@ void TPainter::Paint(TSurface& s, int originX, int64_t originY, int clipTop, int
   if (options.showPageBreak && options.pageHeight > 0 && !s.IsPrinter()) {
     pages_ = layout_.Paginate(options.pageHeight);
   }
-  size_t par = layout_.ParagraphAt(std::max<int64_t>(0, clipTop - originY));
+  // Start a paragraph early: the row or bordered paragraph above may draw
+  // its bottom line on the first row to repaint. Cells of a row share its top.
+  size_t first = layout_.ParagraphAt(std::max<int64_t>(0, clipTop - originY));
+  first = layout_.RowFirst(first);
+  if (first > 0) first = layout_.RowFirst(first - 1);
+  size_t par = first;
   for (; par < doc_.Size(); ++par) {
     int64_t top = originY + layout_.ParagraphTop(par);
     if (top >= clipBottom) break;
+    const TParagraph& p = doc_.Par(par);
     const TParagraphLayout& pl = layout_.Paragraph(par);
+    if (p.IsTableCell()) PaintCell(s, par, originX, top, clipTop, clipBottom);
     for (size_t li = 0; li < pl.lines.size(); ++li) {
       int64_t lineTop = top + pl.lines[li].top;
       if (lineTop + pl.lines[li].height <= clipTop || lineTop >= clipBottom) continue;
       PaintLine(s, par, li, originX, int(lineTop));
     }
-    PaintBorders(s, par, originX, int(top));
+  }
+  // Borders go on top of the text of every cell, so that neighbours share their lines.
+  for (size_t k = first; k < par; ++k) {
+    PaintBorders(s, k, originX, int(originY + layout_.ParagraphTop(k)));
+  }
+}
+
+size_t TPainter::PaintRow(TSurface& s, size_t first, int originX, int top) {
+  size_t last = layout_.RowLast(first);
+  for (size_t k = first; k <= last; ++k) {
+    PaintCell(s, k, originX, top, top, top + layout_.Paragraph(k).rowHeight);
+    const TParagraphLayout& pl = layout_.Paragraph(k);
+    for (size_t li = 0; li < pl.lines.size(); ++li) PaintLine(s, k, li, originX, top + pl.lines[li].top);
+  }
+  for (size_t k = first; k <= last; ++k) PaintBorders(s, k, originX, top);
+  return last + 1;
+}
+
+void TPainter::PaintCell(TSurface& s, size_t par, int originX, int64_t top, int clipTop,
+                         int clipBottom) {
+  const TParagraph& p = doc_.Par(par);
+  const TParagraphLayout& pl = layout_.Paragraph(par);
+  int64_t bottom = top + pl.rowHeight;
+  if (bottom <= clipTop || top >= clipBottom) return;
+  // The cell's own shading fills all of it; below its text, the row's height.
+  uint32_t shading = Shading(p);
+  uint32_t paper = s.IsPrinter() ? 0xFFFFFF : options.paperColor;
+  int left, right;
+  layout_.CellEdges(p, left, right);
+  if (shading != kNone) {
+    s.FillRect(originX + left, int(top), right - left, pl.rowHeight, shading);
+  } else if (pl.rowHeight > pl.contentHeight) {
+    s.FillRect(originX + left, int(top + pl.contentHeight), right - left,
+               pl.rowHeight - pl.contentHeight, paper);
   }
 }
 
@@ -245,12 +285,6 @@ void TPainter::PaintBorders(TSurface& s, size_t par, int originX, int top) {
     width = std::max(1, MulDiv(p.borderWidth, layout_.Dpi(), 72));
   }
   TPenStyle style = (p.borderStyle & bsDotted) ? TPenStyle::Dot : TPenStyle::Solid;
-  int left, right, dummy;
-  layout_.Offsets(p, false, left, dummy);
-  right = layout_.WrapWidth() - dummy;
-  left += originX - 1;
-  right += originX;
-  int bottom = top + pl.height - 1;
   bool box = p.borderFlags & bfBox;
   bool twice = p.borderFlags & bfDouble;
   auto draw = [&](int x1, int y1, int x2, int y2, int dx, int dy) {
@@ -258,6 +292,26 @@ void TPainter::PaintBorders(TSurface& s, size_t par, int originX, int top) {
     if (twice) s.Line(x1 + dx, y1 + dy, x2 + dx, y2 + dy, color, width, style);
   };
   int d = 2 * width;
+  if (p.IsTableCell()) {
+    // A cell's lines frame the cell across its row's height; neighbours
+    // draw their common line on the same pixels.
+    int left, right;
+    layout_.CellEdges(p, left, right);
+    left += originX;
+    right += originX;
+    int bottom = top + pl.rowHeight;
+    if (box || (p.borderFlags & bfTop)) draw(left, top, right, top, 0, d);
+    if (box || (p.borderFlags & bfBottom)) draw(left, bottom, right, bottom, 0, -d);
+    if (box || (p.borderFlags & bfLeft)) draw(left, top, left, bottom, d, 0);
+    if (box || (p.borderFlags & bfRight)) draw(right, top, right, bottom, -d, 0);
+    return;
+  }
+  int left, right, dummy;
+  layout_.Offsets(p, false, left, dummy);
+  right = layout_.WrapWidth() - dummy;
+  left += originX - 1;
+  right += originX;
+  int bottom = top + pl.height - 1;
   // A block of bordered paragraphs has its top line on the first, its bottom on the last.
   bool firstOfBlock = par == 0 || !(doc_.Par(par - 1).borderFlags & bfBorder) ||
                       (doc_.Par(par - 1).borderFlags & bfBlockEnds);

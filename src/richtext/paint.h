@@ -46,6 +46,9 @@ class TPainter {
   void Paint(TSurface& surface, int originX, int64_t originY, int clipTop, int clipBottom);
   // Paints one display line whose top is at `top`.
   void PaintLine(TSurface& surface, size_t par, size_t lineIndex, int originX, int top);
+  // Paints a whole table row, its cells side by side, its top at `top`;
+  // `first` is the row's first cell. Gives the paragraph after the row.
+  size_t PaintRow(TSurface& surface, size_t first, int originX, int top);
 
   // The font and colours of a run; selection colours are the surface's.
   TRunLook Look(const TAttr& attr, bool printing, uint32_t shading) const;
@@ -59,6 +62,8 @@ class TPainter {
   // The shading colour of a paragraph, or none (0xFFFFFFFF).
   uint32_t Shading(const TParagraph& p) const;
   void PaintBorders(TSurface& s, size_t par, int originX, int top);
+  // A table cell's background over its row's height.
+  void PaintCell(TSurface& s, size_t par, int originX, int64_t top, int clipTop, int clipBottom);
 
   TRTFText& doc_;
   TLayout& layout_;

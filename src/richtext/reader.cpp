@@ -4,9 +4,6 @@
 #include <richtext/unicode.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <unordered_map>
 
@@ -18,25 +15,35 @@ TTextReader::TTextReader(TRTFText* doc, TReadOptions options)
     : doc_(doc ? *doc : throw EEngineError(kErrPlainReaderArgs)), options_(std::move(options)) {}
 
 TRTFText::ParagraphList TTextReader::Read(std::string_view bytes) {
-  if (size_t nul = bytes.find('\0'); nul != std::string_view::npos) bytes = bytes.substr(0, nul);
-  std::optional<TString> utf8 = FromUtf8(bytes);
-  TString text = utf8 ? std::move(*utf8) : FromCp1252(bytes);
-  if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);  // byte order mark
+  // A NUL byte is no text; it is left out and reading goes on.
+  std::string withoutNul;
+  if (bytes.find('\0') != std::string_view::npos) {
+    withoutNul.reserve(bytes.size());
+    for (char c : bytes) {
+      if (c != '\0') withoutNul.push_back(c);
+    }
+    bytes = withoutNul;
+  }
+  // The encoding is decided for the whole text; each paragraph is then
+  // decoded on its own, so that a long text is held once as bytes and once
+  // as characters, never twice as characters.
+  bool utf8 = IsUtf8(bytes);
+  size_t start = utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;  // byte order mark
 
   TRTFText::ParagraphList list;
   TAttr attr = doc_.insertionAttr;
   if (options_.markInserted) attr.flags |= afAutomatic;
   uint16_t ai = doc_.IsRich() ? doc_.Intern(attr) : 0;
-  doc_.progress.Start(int64_t(text.size()));
-  size_t start = 0;
-  for (size_t i = 0; i <= text.size(); ++i) {
-    bool end = i == text.size();
-    if (!end && text[i] != '\r' && text[i] != '\n') continue;
+  doc_.progress.Start(int64_t(bytes.size()));
+  for (size_t i = start; i <= bytes.size(); ++i) {
+    bool end = i == bytes.size();
+    if (!end && bytes[i] != '\r' && bytes[i] != '\n') continue;
     auto p = std::make_unique<TParagraph>();
-    p->text.assign(text, start, i - start);
+    std::string_view line = bytes.substr(start, i - start);
+    p->text = utf8 ? *FromUtf8(line) : FromCp1252(line);
     if (doc_.IsRich()) p->attrs.assign(p->text.size(), ai);
     list.push_back(std::move(p));
-    if (!end && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (!end && bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
     start = i + 1;
     doc_.progress.Update(int64_t(i));
   }
@@ -304,6 +311,8 @@ const KeywordTable& Keywords() {
   return table;
 }
 
+constexpr TChar kReplacement = 0xFFFD;
+
 int HexValue(uint8_t c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -353,11 +362,17 @@ class TRtfReader::Impl {
   void Byte(uint8_t c);
   void Char(TChar c);
   void Insert(TChar c);
+  void InsertTaggedObject();
+  void Grow(TParagraph& p);
+  // Objects and footnotes are numbered in 16 bits; a document that names more
+  // than fit keeps its text and leaves the rest out.
+  bool RoomForObject() const { return doc_.Objects().size() < 65000; }
   void PushGroup();
   void PopGroup();
   void Rebase();
 
   void EndParagraph();
+  void FinishRow();
   void ApplyState(TParagraph& p);
   void NewParagraphAfter();
   void SetFont(int rtfNumber);
@@ -422,10 +437,9 @@ class TRtfReader::Impl {
   // Tables.
   std::vector<CellDef> cells_;
   CellDef cellDef_;
-  int32_t largest_ = 0;
   int32_t rowLeft_ = 0;
   int cellNumber_ = 0;
-  int cellTotal_ = 0;
+  std::vector<std::pair<size_t, int32_t>> rowCells_;  // paragraph, boundary (-1: none)
   uint8_t cellSpacing_ = 0;
   bool cellBorder_ = false;  // border words describe a cell, not the paragraph
 
@@ -437,6 +451,8 @@ class TRtfReader::Impl {
   int picBits_ = 0, picPlanes_ = 1, picWidthBytes_ = 0, picScaleX_ = 100, picScaleY_ = 100;
   std::string picFile_;
   bool inQuotes_ = false;
+  std::unordered_map<std::string, TTextObject*> picFiles_;  // by lower-case name
+  bool hadObjects_ = !doc_.Objects().empty();
   uint16_t objTag_ = 0;
   int32_t objW_ = 0, objH_ = 0;
 
@@ -505,8 +521,7 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
         continue;
       }
       switch (c) {
-        case 0:
-          stop_ = true;
+        case 0:  // no text; skipped
           break;
         case '\t':
           // A raw tab byte is a tab, as the programs that write them mean it.
@@ -532,8 +547,12 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
             --deepSkip_;
             break;
           }
-          if (s_.dest == dPicture) PictureEnd();
-          if (s_.dest == dPictureFile) PictureFileEnd();
+          // The picture ends with the group that began it, not with a group
+          // inside it.
+          if (!stack_.empty() && stack_.back().dest != s_.dest) {
+            if (s_.dest == dPicture) PictureEnd();
+            if (s_.dest == dPictureFile) PictureFileEnd();
+          }
           PopGroup();
           break;
         default:
@@ -611,15 +630,22 @@ void TRtfReader::Impl::Symbol(uint8_t c) {
 }
 
 void TRtfReader::Impl::HexEscape() {
-  int hi = More() ? HexValue(Next()) : -1;
-  int lo = hi >= 0 && More() ? HexValue(Next()) : -1;
-  if (hi < 0 || lo < 0) {
-    // A broken escape ends the text, except in a part that is skipped anyway.
-    if (s_.dest != dSkip) stop_ = true;
+  // A broken escape (fewer than two hex digits) is skipped; what follows it
+  // is read as usual.
+  int hi = More() ? HexValue(uint8_t(data_[pos_])) : -1;
+  if (hi < 0) return;
+  ++pos_;
+  int lo = More() ? HexValue(uint8_t(data_[pos_])) : -1;
+  if (lo < 0) return;
+  ++pos_;
+  if (SkipFallback() || s_.dest == dSkip) return;
+  uint8_t b = uint8_t(hi << 4 | lo);
+  // \'01 is the object character that \wpobjtag describes.
+  if (b == kObjectByTag && s_.dest == dText && !decoder_.Pending()) {
+    InsertTaggedObject();
     return;
   }
-  if (SkipFallback() || s_.dest == dSkip) return;
-  Byte(uint8_t(hi << 4 | lo));
+  Byte(b);
 }
 
 void TRtfReader::Impl::Byte(uint8_t c) {
@@ -637,14 +663,20 @@ void TRtfReader::Impl::Byte(uint8_t c) {
 }
 
 void TRtfReader::Impl::Char(TChar c) {
-  // A pair of UTF-16 halves written as two \u words makes one character.
+  // A pair of UTF-16 halves written as two \u words makes one character; a
+  // half without its partner, like any value outside Unicode, is U+FFFD.
+  if (highSurrogate_ != 0 && !(c >= 0xDC00 && c <= 0xDFFF)) {
+    highSurrogate_ = 0;
+    Char(kReplacement);
+  }
   if (c >= 0xD800 && c <= 0xDBFF) {
     highSurrogate_ = c;
     return;
   }
   if (c >= 0xDC00 && c <= 0xDFFF) {
-    if (highSurrogate_ == 0) return;
-    c = 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (c - 0xDC00);
+    c = highSurrogate_ == 0 ? kReplacement : 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (c - 0xDC00);
+  } else if (c > 0x10FFFF) {
+    c = kReplacement;
   }
   highSurrogate_ = 0;
   switch (s_.dest) {
@@ -685,20 +717,25 @@ void TRtfReader::Impl::Char(TChar c) {
   }
 }
 
+void TRtfReader::Impl::InsertTaggedObject() {
+  if (!RoomForObject()) return;
+  TTextObject* o = doc_.FindObject(objTag_, 0);
+  if (!o) o = doc_.AddObject(nullptr, objTag_ == 0 ? -1 : objTag_);
+  o->width = objW_;
+  o->height = objH_;
+  o->tagged = true;
+  if (!o->picture && doc_.OnProvideObject) doc_.OnProvideObject(o->tag, *o);
+  InsertObject(o, kObjectByTag, o->tag);
+}
+
 void TRtfReader::Impl::Insert(TChar c) {
-  if (c == '\r' || c == '\n') return;
-  if (c == 1010) c = kLineBreak;
-  TParagraph& p = Cur();
-  if (c == kObjectByTag) {
-    TTextObject* o = doc_.FindObject(objTag_, 0);
-    if (!o) o = doc_.AddObject(nullptr, objTag_ == 0 ? -1 : objTag_);
-    o->width = objW_;
-    o->height = objH_;
-    o->tagged = true;
-    if (!o->picture && doc_.OnProvideObject) doc_.OnProvideObject(o->tag, *o);
-    InsertObject(o, kObjectByTag, o->tag);
-    return;
+  if (c == 1010) {
+    c = kLineBreak;
+  } else if (c <= 3 || c == '\r' || c == '\n') {
+    return;  // the object codes stand only for objects, written as \'01
   }
+  TParagraph& p = Cur();
+  if (p.text.size() == p.text.capacity() && p.text.size() >= 4096) Grow(p);
   p.text.push_back(c);
   unapplied_ = true;
   if (doc_.IsRich()) {
@@ -711,6 +748,19 @@ void TRtfReader::Impl::Insert(TChar c) {
     }
     p.attrs.push_back(attrIndex_);
   }
+}
+
+// A long paragraph grows to what the input can still hold of it (the bytes up
+// to the next \par), instead of doubling: a paragraph of 200 million
+// characters then needs room for about 200 million, not 256 million plus the
+// 128 million it is copied from.
+void TRtfReader::Impl::Grow(TParagraph& p) {
+  size_t size = p.text.size();
+  size_t end = data_.find("\\par", pos_);
+  size_t ahead = (end == std::string_view::npos ? data_.size() : end) - pos_;
+  size_t want = std::max(size + ahead + 16, size + size / 8);
+  p.text.reserve(want);
+  if (doc_.IsRich()) p.attrs.reserve(want);
 }
 
 void TRtfReader::Impl::InsertObject(TTextObject* o, TChar code, uint16_t id) {
@@ -778,7 +828,7 @@ void TRtfReader::Impl::Rebase() {
     // A closed border group ends the bordered block before this paragraph.
     if (rebaseHadBorder_ && !(s_.par.borderFlags & bfBorder) && list_.size() > 1) {
       TParagraph& prev = *list_[list_.size() - 2];
-      if (prev.borderFlags & bfBorder) prev.borderFlags |= bfBlockEnds;
+      if ((prev.borderFlags & bfBorder) && !prev.IsTableCell()) prev.borderFlags |= bfBlockEnds;
     }
   }
   rebaseHadBorder_ = false;
@@ -855,13 +905,17 @@ void TRtfReader::Impl::ApplyState(TParagraph& p) {
   p.borderStyle = st.borderStyle;
   p.borderWidth = st.borderWidth;
   p.borderSpaceColor = st.borderSpaceColor;
-  if (!p.IsTableCell()) p.tabSet = st.tabSet;
+  // A table cell has the tab stops stated in it: the writer states them for
+  // every cell that has any.
+  p.tabSet = !p.IsTableCell() || s_.tabStarted ? st.tabSet : 0;
 }
 
 void TRtfReader::Impl::NewParagraphAfter() {
   TParagraph& p = Cur();
-  if (p.text.capacity() > p.text.size() + 16) p.text.shrink_to_fit();
-  if (p.attrs.capacity() > p.attrs.size() + 16) p.attrs.shrink_to_fit();
+  // Little room to spare is left: giving it back would copy the paragraph.
+  auto slack = [](size_t capacity, size_t size) { return capacity > size + size / 8 + 16; };
+  if (slack(p.text.capacity(), p.text.size())) p.text.shrink_to_fit();
+  if (slack(p.attrs.capacity(), p.attrs.size())) p.attrs.shrink_to_fit();
   auto q = std::make_unique<TParagraph>();
   q->Props() = s_.par;
   q->flags = 0;
@@ -873,8 +927,42 @@ void TRtfReader::Impl::NewParagraphAfter() {
   highSurrogate_ = 0;
 }
 
+// Gives the cells of the row just ended their places as fractions of the
+// row, which spans up to its widest boundary. The fractions are rounded so
+// that the boundaries the writer computes from them give the same fractions
+// when read again, and the row's indents are the ones the writer uses.
+void TRtfReader::Impl::FinishRow() {
+  int32_t largest = 0;
+  for (auto [index, boundary] : rowCells_) largest = std::max(largest, boundary);
+  int32_t textWidth = h_.pageWidth - h_.marginLeft - h_.marginRight;
+  int32_t right = std::max(textWidth - largest - rowLeft_, 0);
+  int total = 0;
+  for (auto [index, boundary] : rowCells_) {
+    TParagraph& p = *list_[index];
+    int width = 10;
+    if (largest > 0) {
+      int end = boundary < 0 ? 255 : int((int64_t(510) * boundary / largest + 1) / 2);
+      width = std::max(end - total, 1);
+    }
+    p.cellStart = uint8_t(std::clamp(total, 0, 255));
+    p.cellWidth = uint8_t(std::clamp(width, 0, 255));
+    total += width;
+    p.rightIndent = right;
+    p.leftIndent = rowLeft_;
+  }
+  rowCells_.clear();
+  cellNumber_ = 0;
+}
+
 void TRtfReader::Impl::EndParagraph() {
   ApplyState(Cur());
+  // A paragraph outside the table ends a row that had no \row.
+  if (!Cur().IsTableCell() && cellNumber_ > 0) {
+    if (list_.size() > 1 && list_[list_.size() - 2]->IsTableCell()) {
+      list_[list_.size() - 2]->flags &= ~pfMoreCells;
+    }
+    FinishRow();
+  }
   NewParagraphAfter();
 }
 
@@ -910,6 +998,7 @@ void TRtfReader::Impl::PictureEnd() {
     }
   }
   s_.dest = dText;  // the object character goes into the text
+  if (!RoomForObject()) return;
   TTextObject* o = doc_.AddObject(pic, 0);
   int32_t w = picWGoal_, hgt = picHGoal_;
   if (w <= 0 || hgt <= 0) {
@@ -930,46 +1019,29 @@ void TRtfReader::Impl::PictureEnd() {
 
 void TRtfReader::Impl::PictureFileEnd() {
   s_.dest = dText;
-  TTextObject* o = doc_.FindObjectByFile(picFile_);
+  std::string key;
+  for (TChar ch : FromUtf8Lenient(picFile_)) AppendUtf8(key, ToLower(ch));
+  auto known = picFiles_.find(key);
+  TTextObject* o = known != picFiles_.end() ? known->second : nullptr;
+  if (!o && hadObjects_) o = doc_.FindObjectByFile(picFile_);
+  if (!o && !RoomForObject()) return;
   if (!o) o = doc_.AddObject(nullptr, -1);
+  picFiles_.emplace(std::move(key), o);
   o->fileName = picFile_;
   o->width = picWGoal_;
   o->height = picHGoal_;
   if (picScaleX_ > 0) o->width = MulDiv(o->width, picScaleX_, 100);
   if (picScaleY_ > 0) o->height = MulDiv(o->height, picScaleY_, 100);
-  if (!o->picture) {
-    namespace fs = std::filesystem;
-    std::string lower;
-    for (char ch : picFile_) lower.push_back(char(std::tolower(uint8_t(ch))));
-    auto load = [&](const fs::path& path) {
-      std::ifstream in(path, std::ios::binary);
-      std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      if (bytes.empty()) return;
-      auto pic = std::make_shared<TPicture>();
-      bool wmf = lower.find(".wmf") != std::string::npos;
-      pic->kind = wmf ? TPicture::Kind::Metafile : TPicture::Kind::Dib;
-      pic->data = std::move(bytes);
-      PictureSize(*pic, pic->width, pic->height);
-      o->picture = std::move(pic);
-    };
-    std::error_code ec;
-    if (doc_.OnProvideObject) {
-      doc_.OnProvideObject(o->tag, *o);
-    } else if (fs::exists(picFile_, ec) &&
-               (lower.find(".bmp") != std::string::npos || lower.find(".wmf") != std::string::npos)) {
-      load(picFile_);
-    } else if (!options_.baseDirectory.empty() &&
-               fs::exists(fs::path(options_.baseDirectory) / picFile_, ec) &&
-               lower.find(".bmp") != std::string::npos) {
-      load(fs::path(options_.baseDirectory) / picFile_);
-    }
-  }
+  // The picture is never loaded from the named file: a document must not make
+  // the program open files of the machine. The program may provide it.
+  if (!o->picture && doc_.OnProvideObject) doc_.OnProvideObject(o->tag, *o);
   InsertObject(o, kObjectByTag, o->tag);
 }
 
 void TRtfReader::Impl::Finish() {
   // Reading that stopped early leaves the last paragraph with the state in force.
   if (unapplied_) ApplyState(Cur());
+  if (!rowCells_.empty()) FinishRow();
   for (auto& p : list_) {
     p->firstIndent = h_.RoundToTabGrid(p->leftIndent + p->firstIndent);
     p->leftIndent = h_.RoundToTabGrid(p->leftIndent);
@@ -1037,8 +1109,10 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       if (s_.dest == dText && !Cur().text.empty()) EndParagraph();
       return;
     case K::Unicode: {
-      TChar u = TChar(uint16_t(int16_t(param)));
-      if (param > 0xFFFF || param < -32768) u = TChar(param);
+      // Negative values are UTF-16 units written as signed 16-bit numbers.
+      TChar u = param < -32768 || param > 0x10FFFF ? kReplacement
+                : param < 0                        ? TChar(param + 65536)
+                                                   : TChar(param);
       Char(u);
       ucSkip_ = s_.uc;
       return;
@@ -1088,6 +1162,10 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
         s_.dest = dSkip;
         return;
       }
+      if (doc_.Footnotes().size() >= 65000) {
+        s_.dest = dSkip;
+        return;
+      }
       TParagraph& p = Cur();
       TChar mark = p.text.empty() ? U'?' : p.text.back();
       TFootnote& f = doc_.AddFootnote(mark, 0, {});
@@ -1113,6 +1191,7 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
 
     case K::Plain:
       a = TAttr{};
+      a.size = 10;  // the default size, as the writer states it
       SetFont(defaultFont_);
       return;
     case K::Flag:
@@ -1186,8 +1265,9 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
 
     case K::Pard: {
       if (list_.size() > 1 && Cur().text.empty()) {
+        // A table cell's borders are the cell's own; they form no block.
         TParagraph& prev = *list_[list_.size() - 2];
-        if (prev.borderFlags & bfBorder) prev.borderFlags |= bfBlockEnds;
+        if ((prev.borderFlags & bfBorder) && !prev.IsTableCell()) prev.borderFlags |= bfBlockEnds;
       }
       st = TParagraphProps{};
       tabSet_ = 0;
@@ -1332,7 +1412,6 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
     case K::RowDef:
       cells_.clear();
       cellDef_ = CellDef{};
-      largest_ = 0;
       rowLeft_ = 0;
       cellBorder_ = false;
       s_.tableMode = true;
@@ -1340,7 +1419,6 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
     case K::CellX:
       if (cells_.size() < 50) {
         cellDef_.boundary = std::max(value - rowLeft_, 0);
-        largest_ = std::max(largest_, cellDef_.boundary);
         cells_.push_back(cellDef_);
       }
       cellDef_ = CellDef{};
@@ -1388,19 +1466,10 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       if (s_.dest != dText) return;
       TParagraph& p = Cur();
       size_t n = size_t(cellNumber_);
-      int width = 10;
-      if (n < cells_.size() && largest_ > 0) {
-        width = int(int64_t(255) * cells_[n].boundary / largest_) - cellTotal_;
-        width = std::max(width, 1);
-      }
-      p.cellStart = uint8_t(std::clamp(cellTotal_, 0, 255));
-      p.cellWidth = uint8_t(std::clamp(width, 0, 255));
-      cellTotal_ += width;
+      rowCells_.push_back({list_.size() - 1, n < cells_.size() ? cells_[n].boundary : -1});
       p.flags |= pfTableCell | pfMoreCells;
       if (cellNumber_ > 0) p.flags |= pfNotFirstCell;
       ++cellNumber_;
-      int32_t textWidth = h_.pageWidth - h_.marginLeft - h_.marginRight;
-      st.rightIndent = std::max(textWidth - largest_ - rowLeft_, 0);
       st.leftIndent = rowLeft_;
       EndParagraph();
       return;
@@ -1410,8 +1479,7 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
         TParagraph& last = *list_[list_.size() - 2];
         if (last.IsTableCell()) last.flags &= ~pfMoreCells;
       }
-      cellNumber_ = 0;
-      cellTotal_ = 0;
+      FinishRow();
       return;
     case K::NestCell:
       if (s_.dest == dText) Insert(kTab);

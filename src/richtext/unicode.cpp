@@ -92,9 +92,27 @@ size_t DecodeUtf8(std::string_view s, size_t i, TChar& c) {
 
 }  // namespace
 
+bool IsUtf8(std::string_view bytes) {
+  TChar c;
+  for (size_t i = 0; i < bytes.size();) {
+    if (uint8_t(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t n = DecodeUtf8(bytes, i, c);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
 std::optional<TString> FromUtf8(std::string_view bytes) {
+  // Every byte but a continuation byte starts a character: the text takes
+  // exactly the room it needs.
+  size_t count = 0;
+  for (char b : bytes) count += (uint8_t(b) & 0xC0) != 0x80;
   TString out;
-  out.reserve(bytes.size());
+  out.reserve(count);
   for (size_t i = 0; i < bytes.size();) {
     TChar c;
     size_t n = DecodeUtf8(bytes, i, c);

@@ -11,6 +11,8 @@ namespace richtext {
 
 std::string ToUtf8(std::u32string_view text);
 void AppendUtf8(std::string& out, TChar c);
+// Whether the bytes are valid UTF-8.
+bool IsUtf8(std::string_view bytes);
 // Decodes UTF-8; nothing when the bytes are not valid UTF-8.
 std::optional<TString> FromUtf8(std::string_view bytes);
 // Decodes UTF-8, taking each byte of an invalid sequence as Windows-1252.

@@ -1,5 +1,6 @@
 #include <richtext/writer.h>
 
+#include <richtext/codepage.h>
 #include <richtext/picture_codec.h>
 #include <richtext/unicode.h>
 
@@ -58,6 +59,7 @@ TIoResult TTextWriter::Body() {
     for (size_t k = From(i), e = To(i); k < e; ++k) {
       TChar c = p.text[k];
       if (c > 3) AppendUtf8(buffer_, c);  // object characters are no text
+      if (buffer_.size() > 65536 && !Flush()) return ioFailed;
     }
     if (i < last) Put("\r\n");
     if (buffer_.size() > 65536 && !Flush()) return ioFailed;
@@ -95,7 +97,7 @@ TIoResult TRTFWriter::Header() {
     Put("\\charset");
     PutNumber(f.charset);
     Put(' ');
-    EscapedText(FromUtf8Lenient(f.name), false);
+    EscapedText(FromUtf8Lenient(f.name), Escaping(f));
     Put(";}");
   };
   if (!doc_.IsRich()) {
@@ -129,7 +131,7 @@ TIoResult TRTFWriter::Header() {
   auto info = [&](const char* open, const std::string& value) {
     if (value.empty()) return;
     Put(open);
-    EscapedText(FromUtf8Lenient(value), false);
+    EscapedText(FromUtf8Lenient(value), EscapeOfFont(0));  // read in the default font
     Put('}');
   };
   info("{\\title ", h.title);
@@ -249,12 +251,17 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
       }
     }
     Put("\\cellx");
-    PutNumber(int64_t(textWidth - first.rightIndent) * (c.cellStart + c.cellWidth) / 255 +
-              first.leftIndent);
+    // The row spans the text width less both indents; rounded as the reader
+    // rounds the fraction, so that a boundary read back stays where it was.
+    int64_t row = std::max<int64_t>(int64_t(textWidth) - first.rightIndent - first.leftIndent, 0);
+    // A row whose cells add up to more than its width ends at its width.
+    int end = std::min(c.cellStart + c.cellWidth, 255);
+    PutNumber((row * end * 2 + 255) / 510 + first.leftIndent);
     if (c.IsLastCell()) break;
   }
   Put("\\intbl");
   Push(gkRow);
+  Top() = Saved{};  // \pard above reset the paragraph properties
   Top().tableCell = true;
   Top().cells = std::move(cells);
 }
@@ -268,7 +275,8 @@ void TRTFWriter::ParagraphStart(size_t par) {
     Put('{');
   }
   size_t depth = groups_.size();
-  if (((Top().border[0] & bfBorder) && !hasBorder) || (prev && (prev->borderFlags & bfBlockEnds)) ||
+  bool blockEnded = prev && !prev->IsTableCell() && (prev->borderFlags & bfBlockEnds);
+  if (((Top().border[0] & bfBorder) && !hasBorder) || blockEnded ||
       (groups_.back().kind != gkRow && p.IsTableCell())) {
     CloseDownTo(gkBorder);
   }
@@ -469,6 +477,10 @@ void TRTFWriter::AttributePrefix(const TAttr& a) {
   if (a.colors > 15) {
     Put("\\cb");
     PutNumber(a.BackColor());
+    if (options_.backgroundAsShading) {
+      Put("\\chcbpat");
+      PutNumber(a.BackColor());
+    }
   }
   const std::pair<uint32_t, const char*> words[] = {
       {afBold, "\\b"},         {afUnderline, "\\ul"}, {afDoubleUnderline, "\\uldb"},
@@ -499,17 +511,30 @@ void TRTFWriter::Text(const TString& text, size_t from, size_t to, const TAttr& 
       if (c >= 32 && c <= 126) {
         Put(char(c));
       } else {
-        EscapedText(std::u32string_view(&c, 1), false);
+        EscapedText(std::u32string_view(&c, 1), EscapeOfFont(a.font));
       }
     }
     return;
   }
-  const TTextHeader& h = doc_.Header();
-  bool symbol = a.font < TTextHeader::kFonts && h.fonts[a.font].charset == 2;
-  EscapedText(run, symbol);
+  EscapedText(run, EscapeOfFont(a.font));
 }
 
-void TRTFWriter::EscapedText(std::u32string_view text, bool symbolFont) {
+// Byte escapes are read through the font's code page: Windows-1252 (or the
+// document's page, which this writer leaves at Windows-1252) takes them as
+// they are written, a symbol font takes the byte itself; any other page needs
+// \uN.
+TRTFWriter::Escape TRTFWriter::Escaping(const TFontEntry& f) {
+  if (f.charset == 2) return TRTFWriter::Escape::Symbol;
+  int page = CharsetCodePage(int(f.charset));
+  return page == 0 || page == 1252 ? TRTFWriter::Escape::Cp1252 : TRTFWriter::Escape::UnicodeOnly;
+}
+
+TRTFWriter::Escape TRTFWriter::EscapeOfFont(size_t font) const {
+  const TTextHeader& h = doc_.Header();
+  return font < TTextHeader::kFonts ? Escaping(h.fonts[font]) : Escape::Cp1252;
+}
+
+void TRTFWriter::EscapedText(std::u32string_view text, Escape mode) {
   static const char hex[] = "0123456789abcdef";
   auto byteEscape = [&](unsigned b) {
     Put("\\'");
@@ -522,6 +547,8 @@ void TRTFWriter::EscapedText(std::u32string_view text, bool symbolFont) {
     Put('?');
   };
   for (TChar c : text) {
+    // A long run goes out in pieces rather than whole.
+    if (Pending() > 65536 && error_ == ioOk && !Flush()) error_ = ioFailed;
     if (c == '\\' || c == '{' || c == '}') {
       Put('\\');
       Put(char(c));
@@ -533,9 +560,9 @@ void TRTFWriter::EscapedText(std::u32string_view text, bool symbolFont) {
       Put(char(c));
     } else if (c <= 3) {
       // object characters are written by Object
-    } else if (symbolFont && c < 256) {
+    } else if (mode == Escape::Symbol && c < 256) {
       byteEscape(c);
-    } else if (int b = UnicodeToCp1252(c); b >= 0) {
+    } else if (int b = mode == Escape::Cp1252 ? UnicodeToCp1252(c) : -1; b >= 0) {
       byteEscape(unsigned(b));
     } else if (c >= 0x10000) {
       unicode(0xD800 + ((c - 0x10000) >> 10));
@@ -573,7 +600,7 @@ void TRTFWriter::Object(TChar c, const TAttr& a) {
   if (!o->fileName.empty()) {
     if (options_.pictureFileAsReference) {
       Put("\\{bmc ");
-      EscapedText(FromUtf8Lenient(o->fileName), false);
+      EscapedText(FromUtf8Lenient(o->fileName), EscapeOfFont(a.font));
       Put("\\}");
       return;
     }
@@ -581,7 +608,7 @@ void TRTFWriter::Object(TChar c, const TAttr& a) {
     if (pic) size();
     goal();
     Put(" \"");
-    EscapedText(FromUtf8Lenient(o->fileName), false);
+    EscapedText(FromUtf8Lenient(o->fileName), EscapeOfFont(a.font));
     Put("\"}");
     return;
   }
@@ -644,7 +671,8 @@ void TRTFWriter::Footnote(const TAttr& a) {
   if (!f) return;
   std::u32string_view mark(&f->mark, 1);
   Put("{\\cs16\\super ");
-  EscapedText(mark, false);
+  EscapedText(mark, EscapeOfFont(a.font));
+  Escape inside = EscapeOfFont(4);  // the footnote text is written in font 4
   if (f->number == 0 || f->flag) {
     Put("{\\*\\footnote \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super ");
   } else {
@@ -652,9 +680,9 @@ void TRTFWriter::Footnote(const TAttr& a) {
     PutNumber(f->number);
     Put(" \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super\t");
   }
-  EscapedText(mark, false);
+  EscapedText(mark, inside);
   Put("} ");
-  EscapedText(f->text, false);
+  EscapedText(f->text, inside);
   Put("}}");
 }
 

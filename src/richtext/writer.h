@@ -22,6 +22,9 @@ struct TWriteOptions {
   bool writeBitmapAsDib = false;   // bitmaps as device-independent bitmaps
   bool pictureFileAsReference = false;
   bool noProtectionWords = false;  // protected text without \shad
+  // A character background is also written as \chcbpat, the word other
+  // word processors read it from (copies for the clipboard; entries keep \cb alone).
+  bool backgroundAsShading = false;
 };
 
 // Walks the document; by itself it writes plain text: the characters of each
@@ -101,7 +104,13 @@ class TRTFWriter : public TTextWriter {
   void Text(const TString& text, size_t from, size_t to, const TAttr& a);
   void Object(TChar c, const TAttr& a);
   void Footnote(const TAttr& a);
-  void EscapedText(std::u32string_view text, bool symbolFont);
+  // How characters above 126 are written: a reader decodes \'xx through the
+  // code page of the font in force, so a byte escape is used only where that
+  // page is Windows-1252 (or the font is a symbol font), \uN everywhere else.
+  enum class Escape { Cp1252, Symbol, UnicodeOnly };
+  Escape EscapeOfFont(size_t font) const;
+  static Escape Escaping(const TFontEntry& f);
+  void EscapedText(std::u32string_view text, Escape mode);
   void Hex(std::string_view bytes);
 
   std::vector<Group> groups_;

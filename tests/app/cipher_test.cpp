@@ -147,12 +147,25 @@ TEST_F(FileCipherTest, SameStringForInputAndOutputIsRefusedAndTheFileKept) {
   EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(FileCipherTest, TwoSpellingsOfOneFileStillGiveTheRightBytes) {
-  // Only the strings are compared; the output is written apart and then
-  // renamed into place, so enciphering a file onto itself is still exact.
+TEST_F(FileCipherTest, OneFileUnderAnotherNameIsRefusedAndTheFileKept) {
+  // The files themselves are compared: another spelling, a hard link and a
+  // symbolic link all name the input file.
   auto file = dir.Write("entry.QXE", "Dear diary");
-  Run(file, dir.path() / "." / "entry.QXE", "abc", false);
-  EXPECT_EQ(ReadFile(file), EncipherBytes("Dear diary", "abc"));
+  std::filesystem::create_hard_link(file, dir / "hard.QXE");
+  std::filesystem::create_symlink("entry.QXE", dir / "soft.QXE");
+  for (auto out : {dir.path() / "." / "entry.QXE", dir / "hard.QXE", dir / "soft.QXE"}) {
+    messages.shown.clear();
+    Run(file, out, "abc", false);
+    EXPECT_EQ(messages.shown,
+              std::vector<std::string>{"InputFile and OutputFile must be different files."})
+        << out;
+    EXPECT_EQ(cipher.OutputFile(), "") << out;
+    EXPECT_EQ(ReadFile(file), "Dear diary") << out;
+  }
+  messages.shown.clear();
+  Run(file, dir / "other.QXE", "abc", false);
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(ReadFile(dir / "other.QXE"), EncipherBytes("Dear diary", "abc"));
 }
 
 TEST_F(FileCipherTest, AFailedWriteLeavesTheOldOutputIntact) {

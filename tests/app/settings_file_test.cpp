@@ -133,5 +133,60 @@ TEST(IniFile, ANewDirectoryThatCannotBeCreatedRaises) {
   EXPECT_THROW(ini.WriteBool("Opening Screen", "show", false), Error);
 }
 
+
+TEST(IniFile, RefusesWhatCouldNotBeReadBackAndKeepsTheFile) {
+  TempDir dir;
+  const std::string before = "[Security]\nPassword=\n";
+  auto path = dir.Write("QX.INI", before);
+  TIniFile ini(path);
+  struct Case {
+    const char *section, *key, *value;
+  } cases[] = {
+      {"Opening Screen", "Message", "hello\n[Security]\nPassword=abc"},  // would inject keys
+      {"Opening Screen", "Message", "carriage\rreturn"},
+      {"Icons", "a=b", "1"},  // could never be found again
+      {"Icons", "[Security]", "1"},
+      {"Icons", ";File", "1"},
+      {"Icons", "", "1"},
+      {"Icons", " File", "1"},
+      {"Icons", "Fi\nle", "1"},
+      {"Icons]", "File", "1"},
+      {"Ic\nons", "File", "1"},
+      {" Icons", "File", "1"},
+  };
+  for (const Case& c : cases) {
+    try {
+      ini.WriteString(c.section, c.key, c.value);
+      ADD_FAILURE() << "stored " << c.key << "=" << c.value;
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Unable to write to " + path.string() + ": ", 0), 0u)
+          << e.what();
+    }
+    EXPECT_EQ(ReadFile(path), before) << c.key << "=" << c.value;
+  }
+  EXPECT_EQ(ini.ReadString("Security", "Password", "x"), "");
+}
+
+TEST(IniFile, ReadsCarriageReturnOnlyFilesAndKeepsEveryUntouchedLineEnd) {
+  TempDir dir;
+  auto old = dir.Write("old.ini", "[Default Font]\rName=Courier\rSize=12\r");
+  TIniFile mac(old);
+  EXPECT_EQ(mac.ReadString("Default Font", "Name", "Arial"), "Courier");
+  EXPECT_EQ(mac.ReadInteger("Default Font", "Size", 10), 12);
+  mac.WriteBool("Default Font", "Bold", true);
+  EXPECT_EQ(ReadFile(old), "[Default Font]\rName=Courier\rSize=12\rBold=1\r");
+
+  // Mixed line ends, a blank line of its own kind, no line end at the end.
+  auto mixed = dir.Write("QX.INI", "; mine\n[Icons]\r\nTop=1\r\n\r[Other]\nx = y");
+  TIniFile ini(mixed);
+  ini.WriteInteger("Icons", "Top", 2);
+  ini.WriteInteger("Icons", "Left", 5);
+  EXPECT_EQ(ReadFile(mixed), "; mine\n[Icons]\r\nTop=2\r\nLeft=5\n\r[Other]\nx = y");
+  EXPECT_EQ(ini.ReadString("Other", "x", ""), "y");
+  ini.WriteString("Security", "Password", "");
+  EXPECT_EQ(ReadFile(mixed),
+            "; mine\n[Icons]\r\nTop=2\r\nLeft=5\n\r[Other]\nx = y\n[Security]\nPassword=\n");
+}
+
 }  // namespace
 }  // namespace quillet

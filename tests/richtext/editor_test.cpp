@@ -113,6 +113,43 @@ TEST(Editor, EnterPageBreakAndGroups) {
   EXPECT_FALSE(f.d.doc.Par(1).flags & pfPageBreak);
 }
 
+TEST(Editor, TheInsertionAttributeFollowsTheCaret) {
+  Fixture f;
+  TAttr bold = Doc::With(afBold), italic = Doc::With(afItalic), plain = Doc::Plain();
+  plain.size = 14;
+  f.d.Para(0, U"ab", bold);
+  f.d.Add(0, U"cd", italic);
+  f.d.Para(1, U"");
+  f.d.Para(2, U"ef", plain);
+  TAttr picture = Doc::With(afObject | afItalic);
+  picture.id = 7;
+  f.d.Add(2, U"\x02", picture);
+  struct Case {
+    TPosition at;
+    TAttr expected;
+  } cases[] = {
+      {{0, 0}, bold},    // a paragraph start: its first character
+      {{0, 2}, bold},    // the character before the caret
+      {{0, 3}, italic},
+      {{1, 0}, italic},  // an empty paragraph: the previous paragraph's end
+      {{2, 1}, plain},
+      {{2, 3}, Doc::With(afItalic)},  // after a picture: its look, not the picture
+  };
+  for (const Case& c : cases) {
+    f.ed.MoveTo({2, 1}, false);
+    f.d.doc.insertionAttr = Doc::With(afStrikeOut);
+    f.ed.MoveTo(c.at, false);
+    EXPECT_EQ(f.d.doc.insertionAttr, c.expected) << c.at.par << "," << c.at.offset;
+    f.ed.InsertText(U"x");
+    EXPECT_EQ(f.d.doc.CharAttr(f.d.doc.Par(c.at.par), c.at.offset), c.expected);
+    f.ed.Undo();
+  }
+  // Undo and word moves follow too.
+  f.ed.MoveTo({0, 4}, false);
+  f.ed.WordLeft(false);
+  EXPECT_EQ(f.d.doc.insertionAttr, bold);
+}
+
 TEST(Editor, ReadOnlyChangesNothing) {
   Fixture f;
   f.d.Para(0, U"keep");

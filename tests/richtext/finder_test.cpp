@@ -116,5 +116,91 @@ TEST(Finder, ReplaceAllCountsAndStopsOnEscape) {
   EXPECT_EQ(f.ReplaceAll(U"xyz", U"q"), 60);
 }
 
+
+TEST(Finder, AWordEndLetterEndsWordsAndEveryWalkMovesOn) {
+  // With a letter as the word end, the wildcard alone once matched nothing
+  // before that letter, and the walks stood still there.
+  Doc d;
+  d.Para(0, U"banana bread");
+  TTextFinder f(d.doc);
+  f.wildcard = '*';
+  f.wordEnd = 'a';
+  std::vector<TString> words;
+  f.ToStart();
+  for (int i = 0; i < 20 && f.FindNext(U"*"); ++i) words.push_back(f.FoundText());
+  EXPECT_EQ(words, (std::vector<TString>{U"b", U"n", U"n", U"bre", U"d"}));
+
+  int checks = 0;
+  f.escapePressed = [&] { return ++checks > 100; };  // stops a runaway loop
+  f.ToStart();
+  EXPECT_EQ(f.ReplaceAll(U"*", U"x"), 5);
+  EXPECT_EQ(Text(d.doc), "xaxaxa xax");
+
+  Doc back;
+  back.Para(0, U"banana bread");
+  TTextFinder b(back.doc);
+  b.wildcard = '*';
+  b.wordEnd = 'a';
+  words.clear();
+  b.ToEnd();
+  for (int i = 0; i < 20 && b.FindPrevious(U"*"); ++i) words.push_back(b.FoundText());
+  EXPECT_EQ(words, (std::vector<TString>{U"d", U"bre", U"n", U"n", U"b"}));
+}
+
+TEST(Finder, WildcardSearchesStayLinear) {
+  // A head on every character and no tail anywhere: each head used to send a
+  // scan to the paragraph end.
+  const size_t n = 40000;
+  Doc d;
+  d.Para(0, TString(n, U'a'));
+  d.Para(1, TString(n / 2, U'a') + U"z" + TString(n / 2, U'a'));
+  TTextFinder f(d.doc);
+  f.wildcard = '*';
+  f.ToStart();
+  EXPECT_FALSE(f.FindNext(U"a*q"));
+  EXPECT_LT(f.Comparisons(), 6 * n);
+
+  size_t before = f.Comparisons();
+  f.ToEnd();
+  ASSERT_TRUE(f.FindPrevious(U"a*z"));  // the head nearest the end with a tail after it
+  EXPECT_EQ(f.FoundPosition(), n + 1 + n / 2 - 1);
+  EXPECT_EQ(f.FoundLength(), 2u);
+  EXPECT_FALSE(f.FindPrevious(U"a*q"));
+  EXPECT_LT(f.Comparisons() - before, 12 * n);
+
+  // Walking every match of a long paragraph costs about one pass in each direction.
+  TString pairs;
+  for (size_t i = 0; i < n / 4; ++i) pairs += U"ab, ";
+  Doc p;
+  p.Para(0, pairs);
+  TTextFinder g(p.doc);
+  g.wildcard = '*';
+  EXPECT_EQ(FindAll(g, U"a*b").size(), n / 4);
+  EXPECT_EQ(FindAll(g, U"*").size(), n / 4);
+  size_t forward = g.Comparisons();
+  EXPECT_LT(forward, 4 * n);
+  size_t back = 0;
+  g.ToEnd();
+  while (g.FindPrevious(U"a*b")) ++back;
+  EXPECT_EQ(back, n / 4);
+  EXPECT_LT(g.Comparisons() - forward, 6 * n);
+}
+
+TEST(Finder, BackwardWildcardMatchesEndAtOrBeforeThePosition) {
+  Doc d;
+  d.Para(0, U"Dear diary, today was dry.");
+  TTextFinder f(d.doc);
+  f.wildcard = '*';
+  std::vector<Found> at;
+  f.ToEnd();
+  while (f.FindPrevious(U"d*y")) at.push_back({f.FoundPosition(), f.FoundLength()});
+  // "Dear diary" is not found: from before "diary" the nearest y lies ahead.
+  EXPECT_EQ(at, (std::vector<Found>{{22, 3}, {14, 3}, {5, 5}}));
+  at.clear();
+  f.ToEnd();
+  while (f.FindPrevious(U"*y")) at.push_back({f.FoundPosition(), f.FoundLength()});
+  EXPECT_EQ(at, (std::vector<Found>{{24, 1}, {16, 1}, {9, 1}}));
+}
+
 }  // namespace
 }  // namespace richtext

@@ -1,6 +1,7 @@
 // Line layout against fixed metrics: every character 10 pixels wide, a space
 // 5, ascent 12 and descent 4 at 10 points (scaled with the size), 96 dpi.
 #include "doc_builder.h"
+#include "table_rtf.h"
 
 #include <richtext/layout.h>
 
@@ -10,6 +11,7 @@ namespace richtext {
 namespace {
 
 using testing::Doc;
+using testing::Text;
 
 using testing::FixedMetrics;
 
@@ -165,5 +167,52 @@ TEST(Layout, AnEditLaysOutOnlyItsParagraph) {
   EXPECT_EQ(f.layout.TotalHeight(), total + 16 - 10 * 32);
 }
 
+TEST(Layout, TableRowsStandSideBySideAsTallAsTheirTallestCell) {
+  Fixture f;
+  f.layout.SetWrapWidth(600);
+  testing::LoadRtf(f.d.doc, testing::kLibreOfficeTable);
+  ASSERT_EQ(Text(f.d.doc), "Before the table.|Name|Place|Time|Anna|Lisbon\nPorto\nFaro|June|After the table.");
+  TLayout& l = f.layout;
+  // Each row's cells share its top and stand left to right.
+  for (size_t first : {size_t(1), size_t(4)}) {
+    EXPECT_EQ(l.RowFirst(first + 2), first);
+    EXPECT_EQ(l.RowLast(first), first + 2);
+    int previousLeft = -1;
+    for (size_t k = first; k < first + 3; ++k) {
+      EXPECT_EQ(l.ParagraphTop(k), l.ParagraphTop(first)) << k;
+      int left = l.Paragraph(k).lines[0].left;
+      if (previousLeft >= 0) EXPECT_GT(left, previousLeft + 150) << k;  // about a third of 600 pixels apart
+      previousLeft = left;
+    }
+  }
+  // The row is as tall as its tallest cell: three lines of 12 points.
+  int line = l.Paragraph(1).contentHeight;
+  EXPECT_EQ(l.Paragraph(5).contentHeight, 3 * line);
+  EXPECT_EQ(l.Paragraph(4).rowHeight, 3 * line);
+  EXPECT_EQ(l.ParagraphTop(4), l.ParagraphTop(1) + line);
+  EXPECT_EQ(l.ParagraphTop(7), l.ParagraphTop(4) + 3 * line);
+  EXPECT_EQ(l.TotalHeight(), l.ParagraphTop(7) + l.Paragraph(7).height);
+  // Hit tests find the cell under x; a row is never split between pages.
+  EXPECT_EQ(l.CellAt(4, 10), 4u);
+  EXPECT_EQ(l.CellAt(4, 300), 5u);
+  EXPECT_EQ(l.CellAt(4, 590), 6u);
+  EXPECT_EQ(l.ParagraphAt(l.ParagraphTop(4) + 2 * line), 6u);  // the row's last cell carries its height
+  std::vector<TPageStart> pages = l.Paginate(3 * line);
+  ASSERT_GE(pages.size(), 3u);
+  EXPECT_EQ(pages[1].par, 4u);
+  EXPECT_EQ(pages[1].line, 0u);
+  EXPECT_EQ(pages[2].par, 7u);
+
+  // Typing into a short cell leaves the row as tall; a fourth line in the tall one grows it.
+  f.d.doc.InsertTextAt(4, 4, U"\nx", nullptr);
+  f.d.doc.Touch(4);
+  EXPECT_EQ(l.Paragraph(6).rowHeight, 3 * line);
+  f.d.doc.InsertTextAt(5, 0, U"\n", nullptr);
+  f.d.doc.Touch(5);
+  EXPECT_GT(l.Paragraph(5).contentHeight, 3 * line);
+  EXPECT_EQ(l.ParagraphTop(7), l.ParagraphTop(4) + l.Paragraph(5).contentHeight);
+}
+
 }  // namespace
 }  // namespace richtext
+

@@ -1,5 +1,6 @@
 // Painting rules, recorded on a surface that notes every call.
 #include "doc_builder.h"
+#include "table_rtf.h"
 
 #include <richtext/paint.h>
 
@@ -200,5 +201,43 @@ TEST(Paint, AutomaticPageBreaksAreMarkedOnScreenOnly) {
   EXPECT_TRUE(f.surface.Of("line").empty());
 }
 
+TEST(Paint, TableCellsAreFramedAndShadedAcrossTheirRow) {
+  Fixture f(600);
+  testing::LoadRtf(f.d.doc, testing::kLibreOfficeTable);
+  f.Paint();
+  TLayout& l = f.layout;
+  int rowTop = int(l.ParagraphTop(4)), rowHeight = l.Paragraph(4).rowHeight;
+  ASSERT_GT(rowHeight, l.Paragraph(4).contentHeight);  // "Anna" is one line in a row of three
+  // Each cell of the tall row has its left line from the row's top to its bottom.
+  int verticals = 0, sharedBottoms = 0;
+  for (const Call& c : f.surface.Of("line")) {
+    if (c.x == c.x2 && c.y == rowTop && c.y2 == rowTop + rowHeight) ++verticals;
+    if (c.y == c.y2 && c.y == rowTop + rowHeight) ++sharedBottoms;
+  }
+  EXPECT_EQ(verticals, 4);      // three left lines and the last cell's right one
+  EXPECT_EQ(sharedBottoms, 3);  // one bottom line per cell, all on one row of pixels
+  // The heading cells are shaded yellow over their whole cell, not the text alone.
+  int shaded = 0;
+  for (const Call& c : f.surface.Of("fill")) {
+    if (c.color == 0x00FFFF && c.y == int(l.ParagraphTop(1)) && c.x2 - c.x >= 190) ++shaded;
+  }
+  EXPECT_EQ(shaded, 3);
+  // Text of the cells of one row stands on one baseline, left to right.
+  std::vector<Call> texts = f.surface.Of("text");
+  std::vector<int> rowY, rowX;
+  for (const Call& c : texts) {
+    if (c.text == U"Anna" || c.text == U"Lisbon\x20" || c.text == U"June") {
+      rowY.push_back(c.y);
+      rowX.push_back(c.x);
+    }
+  }
+  ASSERT_EQ(rowY.size(), 3u);
+  EXPECT_EQ(rowY[0], rowY[1]);
+  EXPECT_EQ(rowY[1], rowY[2]);
+  EXPECT_LT(rowX[0], rowX[1]);
+  EXPECT_LT(rowX[1], rowX[2]);
+}
+
 }  // namespace
 }  // namespace richtext
+

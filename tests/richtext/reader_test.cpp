@@ -26,9 +26,17 @@ TEST(Reader, TextAndStopConditions) {
   } cases[] = {
       {"{\\rtf1 a\\par b}after", "a|b"},             // nothing after the closing brace
       {"{\\rtf1 a\\'e9b}", "a\xC3\xA9" "b"},        // hex escape through Windows-1252
-      {"{\\rtf1 a\\'g9b}", "a"},                     // a broken escape stops reading
-      {"{\\rtf1 a}}b", "a"},                         // an unmatched brace too
-      {std::string("{\\rtf1 a\0b}", 11), "a"},
+      {"{\\rtf1 a\\'g9b\\'4}", "ag9b"},            // a broken escape is skipped
+      {"{\\rtf1 a\\'zz\\par b}", "azz|b"},
+      {"{\\rtf1 a}}b", "a"},                         // an unmatched brace stops reading
+      {std::string("{\\rtf1 a\0b\0}", 13), "ab"},   // a NUL is skipped
+      // Values outside Unicode and lone surrogate halves read as U+FFFD;
+      // control characters never become object characters.
+      {"{\\rtf1 \\u2147483647?a\\u99999999999?b\\u-40000?c}",
+       "\xEF\xBF\xBD" "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "c"},
+      {"{\\rtf1 \\u-10179?x\\u-8704?y}", "\xEF\xBF\xBDx\xEF\xBF\xBDy"},
+      {"{\\rtf1 a\\u1?\\u2?b\x01\x02\x03}", "ab"},
+      {"{\\rtf1 \\u128512?}", "\xF0\x9F\x98\x80"},
       {"{\\rtf1 a\tb\\tab c}", "a\tb\tc"},           // a raw tab is a tab
       {"{\\rtf1 a\r\nb}", "ab"},                     // raw line ends are nothing
       {"{\\rtf1 a\\\nb\\\rc}", "a|b|c"},             // backslash-newline ends a paragraph
@@ -49,6 +57,7 @@ TEST(Reader, TextAndStopConditions) {
   for (const Case& c : cases) {
     Read r(c.rtf, false);
     EXPECT_EQ(Text(r.doc), c.text) << c.rtf;
+    EXPECT_TRUE(r.doc.Objects().empty()) << c.rtf;
   }
 }
 
@@ -61,7 +70,7 @@ TEST(Reader, CharacterProperties) {
     uint8_t colors;
   } expect[] = {{0, afBold, 10, 0},  {1, 0, 10, 0},  {2, 0, 10, 0}, {3, 0, 10, 0},
                 {4, 0, 50, 0},       {5, 0, 50, 3},  {6, 0, 50, 3}, {7, afItalic, 50, 0x23},
-                {8, 0, 0, 0},        {9, afSuperscript, 0, 0}, {10, 0, 0, 0}};
+                {8, 0, 10, 0},       {9, afSuperscript, 10, 0}, {10, 0, 10, 0}};
   for (const Expect& e : expect) {
     TAttr a = r.At(0, e.i);
     EXPECT_EQ(a.flags, e.flags) << e.i;
@@ -182,8 +191,9 @@ TEST(Reader, TablesAndFootnotes) {
   EXPECT_EQ(Text(r.doc), "A|B|after1");
   EXPECT_EQ(r.P(0).flags, pfTableCell | pfMoreCells);
   EXPECT_EQ(r.P(1).flags, pfTableCell | pfNotFirstCell);
-  EXPECT_EQ(r.P(0).cellWidth, 127);
-  EXPECT_EQ(r.P(1).cellStart, 127);
+  EXPECT_EQ(r.P(0).cellWidth, 128);  // 255 / 2 rounded
+  EXPECT_EQ(r.P(1).cellStart, 128);
+  EXPECT_EQ(r.P(1).cellWidth, 127);
   ASSERT_EQ(r.doc.Footnotes().size(), 1u);
   EXPECT_EQ(ToUtf8(r.doc.Footnotes()[0].text), "Note text.");
   EXPECT_EQ(r.At(2, 5).flags & afFootnote, afFootnote);
@@ -215,7 +225,7 @@ TEST(PlainReader, LinesEncodingsAndStop) {
       {"a\r\nb\rc\nd", "a|b|c|d"},
       {"\xEF\xBB\xBFutf \xD0\x96", "utf \xD0\x96"},
       {"cp1252 \x80\xE9", "cp1252 \xE2\x82\xAC\xC3\xA9"},
-      {std::string("a\0b", 3), "a"},
+      {std::string("a\0b\0", 4), "ab"},  // a NUL is skipped
   };
   for (const Case& c : cases) {
     TRTFTextIo doc;

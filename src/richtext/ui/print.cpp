@@ -37,6 +37,12 @@ bool TRichText::PrintAll(QPrinter& printer) {
         li = 0;
         continue;
       }
+      if (li == 0 && layout.RowLast(par) > par) {  // a table row, its cells side by side
+        for (size_t k = par; k <= layout.RowLast(par); ++k) lineNumber += long(layout.Paragraph(k).lines.size());
+        y += pl.rowHeight;
+        par = paint.PaintRow(surface, par, left, y - pl.rowHeight);
+        continue;
+      }
       paint.PaintLine(surface, par, li, left, y);
       y += pl.lines[li].height;
       ++li;
@@ -69,6 +75,21 @@ long TRichText::PrintOnCanvas(QPainter& painter, int mode, long firstLine, const
   int y = rect.top();
   for (size_t par = 0; par < doc_.Size(); ++par) {
     const TParagraphLayout& pl = printLayout_->Paragraph(par);
+    if (printLayout_->RowLast(par) > par) {
+      // A table row is printed whole, its cells side by side; it counts
+      // the lines of all its cells.
+      size_t last = printLayout_->RowLast(par);
+      long lines = 0;
+      for (size_t k = par; k <= last; ++k) lines += long(printLayout_->Paragraph(k).lines.size());
+      if (number + lines > firstLine) {  // a row is not split
+        if (y + pl.rowHeight > rect.bottom() + 1 && y > rect.top()) return number;
+        if (mode == 1) paint.PaintRow(surface, par, rect.left(), y);
+        y += pl.rowHeight;
+      }
+      number += lines;
+      par = last;
+      continue;
+    }
     for (size_t li = 0; li < pl.lines.size(); ++li, ++number) {
       if (number < firstLine) continue;
       int h = pl.lines[li].height;

@@ -17,6 +17,8 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleHints>
+#include <QTimer>
 
 namespace richtext {
 namespace {
@@ -46,6 +48,18 @@ TRichText::TRichText(QWidget* parent) : QAbstractScrollArea(parent) {
   setAttribute(Qt::WA_InputMethodEnabled);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   editor_.OnChange = [this] { AfterEdit(); };
+  editor_.OnCaretMoved = [this] {
+    RestartBlink();
+    emit CaretMoved();
+  };
+  autoScroll_ = new QTimer(this);
+  autoScroll_->setInterval(40);
+  connect(autoScroll_, &QTimer::timeout, this, &TRichText::AutoScroll);
+  blink_ = new QTimer(this);
+  connect(blink_, &QTimer::timeout, this, [this] {
+    caretOn_ = !caretOn_;
+    viewport()->update(CaretRect().adjusted(-1, -1, 1, 1));
+  });
   Clear();
 }
 
@@ -164,11 +178,38 @@ QRect TRichText::CaretRect() {
   const TDisplayLine& line = layout_->Paragraph(c.par).lines[li];
   int x = layout_->XOf(c.par, li, c.offset) + Margin() - horizontalScrollBar()->value();
   int64_t y = layout_->ParagraphTop(c.par) + line.top + Margin() - verticalScrollBar()->value();
-  return QRect(x, int(y), 2, std::max(line.height, 1));
+  int width = 2;
+  if (!doc_.insertMode) {
+    // The block covers the character after the caret, or a space's width at a line's end.
+    const TParagraphLayout& pl = layout_->Paragraph(c.par);
+    bool atChar = c.offset < line.start + line.length && doc_.Par(c.par).text[c.offset] >= 32;
+    width = atChar ? pl.widths[c.offset] : std::max(4, line.height / 3);
+  }
+  return QRect(x, int(y), std::max(width, 2), std::max(line.height, 1));
+}
+
+void TRichText::RestartBlink() {
+  // The caret shows at once after every move, and blinks while the text has
+  // the focus; a flash time of 0 means the caret does not blink.
+  caretOn_ = true;
+  int flash = QGuiApplication::styleHints()->cursorFlashTime();
+  if (hasFocus() && flash > 0) {
+    blink_->start(flash / 2);
+  } else {
+    blink_->stop();
+  }
+  viewport()->update();
 }
 
 void TRichText::EnsureCaretVisible() {
   QRect r = CaretRect();
+  // On the document's first or last line the margin above or below shows too.
+  TPosition c = editor_.caret;
+  size_t li = layout_->LineOf(c.par, c.offset);
+  if (c.par == 0 && li == 0) r.setTop(r.top() - Margin());
+  if (c.par + 1 == doc_.Size() && li + 1 == layout_->Paragraph(c.par).lines.size()) {
+    r.setBottom(r.bottom() + Margin());
+  }
   QScrollBar* v = verticalScrollBar();
   if (r.top() < 0) v->setValue(v->value() + r.top());
   if (r.bottom() > viewport()->height()) v->setValue(v->value() + r.bottom() - viewport()->height() + 1);
@@ -181,30 +222,64 @@ TPosition TRichText::PositionAt(const QPoint& point) {
   int64_t y = int64_t(point.y()) + verticalScrollBar()->value() - Margin();
   int x = point.x() + horizontalScrollBar()->value() - Margin();
   if (y < 0) return {0, 0};
+  return PositionAtDocument(y, x);
+}
+
+TPosition TRichText::PositionAtDocument(int64_t y, int x) {
+  y = std::clamp<int64_t>(y, 0, std::max<int64_t>(0, layout_->TotalHeight() - 1));
   size_t par = layout_->ParagraphAt(y);
-  const TParagraphLayout& pl = layout_->Paragraph(par);
-  int64_t inPar = y - layout_->ParagraphTop(par);
-  size_t li = 0;
-  while (li + 1 < pl.lines.size() && pl.lines[li + 1].top <= inPar) ++li;
+  // The cells of a table row stand side by side: x picks the cell.
+  if (doc_.Par(par).IsTableCell()) par = layout_->CellAt(par, x);
+  size_t li = layout_->LineAt(par, y - layout_->ParagraphTop(par));
   return {par, layout_->OffsetAt(par, li, x)};
 }
 
-void TRichText::MoveVertically(int lines, bool extend) {
+void TRichText::MoveVertically(int direction, bool extend) {
   TPosition c = editor_.caret;
   size_t li = layout_->LineOf(c.par, c.offset);
-  if (preferredX_ < 0) preferredX_ = layout_->XOf(c.par, li, c.offset);
-  size_t par = c.par;
-  long line = long(li) + lines;
-  while (line < 0 && par > 0) {
-    --par;
-    line += long(layout_->Paragraph(par).lines.size());
+  const TParagraphLayout& pl = layout_->Paragraph(c.par);
+  const TDisplayLine& line = pl.lines[li];
+  if (preferredX_ < 0 || c != preferredFor_) preferredX_ = layout_->XOf(c.par, li, c.offset);
+  int64_t top = layout_->ParagraphTop(c.par);
+  int64_t y;
+  if (direction > 0) {
+    // Below the caret's line; from a cell's last line, below its row.
+    bool lastInCell = doc_.Par(c.par).IsTableCell() && li + 1 == pl.lines.size();
+    y = top + (lastInCell ? pl.rowHeight : line.top + line.height);
+    if (y >= layout_->TotalHeight()) return;
+  } else {
+    y = top + line.top - 1;
+    if (y < 0) return;
   }
-  while (par + 1 < doc_.Size() && line >= long(layout_->Paragraph(par).lines.size())) {
-    line -= long(layout_->Paragraph(par).lines.size());
-    ++par;
-  }
-  line = std::clamp<long>(line, 0, long(layout_->Paragraph(par).lines.size()) - 1);
-  editor_.MoveTo({par, layout_->OffsetAt(par, size_t(line), preferredX_)}, extend);
+  editor_.MoveTo(PositionAtDocument(y, preferredX_), extend);
+  preferredFor_ = editor_.caret;
+}
+
+void TRichText::MovePage(int direction, bool extend) {
+  // One screenful by the real heights of the lines: the line at the same
+  // place on the next (previous) screen gets the caret, in the same column,
+  // and the view scrolls with it.
+  TPosition c = editor_.caret;
+  size_t li = layout_->LineOf(c.par, c.offset);
+  if (preferredX_ < 0 || c != preferredFor_) preferredX_ = layout_->XOf(c.par, li, c.offset);
+  const TDisplayLine& line = layout_->Paragraph(c.par).lines[li];
+  int64_t before = layout_->ParagraphTop(c.par) + line.top;
+  int page = std::max(16, viewport()->height());
+  int64_t y = before + line.height / 2 + (direction > 0 ? page : -page);
+  editor_.MoveTo(PositionAtDocument(y, preferredX_), extend);
+  c = preferredFor_ = editor_.caret;
+  int64_t after = layout_->ParagraphTop(c.par) + layout_->Paragraph(c.par).lines[layout_->LineOf(c.par, c.offset)].top;
+  QScrollBar* v = verticalScrollBar();
+  v->setValue(int(v->value() + (after - before)));
+}
+
+void TRichText::MoveToCell(int direction) {
+  // Tab and Shift+Tab in a table: the next or previous cell, its text selected.
+  size_t par = editor_.caret.par;
+  if (direction > 0 && par + 1 >= doc_.Size()) return;
+  if (direction < 0 && (par == 0 || !doc_.Par(par - 1).IsTableCell())) return;
+  size_t to = direction > 0 ? par + 1 : par - 1;
+  editor_.Select({to, 0}, {to, doc_.Par(to).IsTableCell() ? doc_.Par(to).Length() : 0});
 }
 
 // ---------------------------------------------------------------- editing
@@ -229,6 +304,7 @@ QMimeData* TRichText::SelectionMimeData() {
   TWriteRange range{a.par, a.offset, b.par, b.offset};
   TWriteOptions options = doc_.writeOptions;
   options.writeBitmapAsDib = writeBitmapAsDib;
+  options.backgroundAsShading = true;  // for word processors that ignore \cb
   TStringStream rtf, text;
   TRTFWriter(doc_, range, options).Write(rtf);
   TTextWriter(doc_, range, options).Write(text);
@@ -236,7 +312,11 @@ QMimeData* TRichText::SelectionMimeData() {
   data->setData(QString::fromLatin1(kOwnRtf), rtfBytes);
   data->setData(QStringLiteral("text/rtf"), rtfBytes);
   data->setData(QStringLiteral("application/rtf"), rtfBytes);
-  data->setText(QString::fromUtf8(text.bytes.data(), qsizetype(text.bytes.size())));
+  // Plain text on this system ends its lines with LF alone.
+  QString plain = QString::fromUtf8(text.bytes.data(), qsizetype(text.bytes.size()));
+  plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  plain.replace(QChar('\r'), QChar('\n'));
+  data->setText(plain);
   return data;
 }
 
@@ -327,7 +407,12 @@ void TRichText::paintEvent(QPaintEvent* event) {
   int originX = Margin() - horizontalScrollBar()->value();
   int64_t originY = Margin() - int64_t(verticalScrollBar()->value());
   painter_->Paint(surface, originX, originY, event->rect().top(), event->rect().bottom() + 1);
-  if (hasFocus() && !editor_.HasSelection()) p.fillRect(CaretRect(), Qt::black);
+  if (CaretShown() && !editor_.HasSelection()) {
+    // A bar in insert mode; in overwrite mode a block over the character
+    // that typing replaces, which shows through it inverted.
+    if (!doc_.insertMode) p.setCompositionMode(QPainter::CompositionMode_Difference);
+    p.fillRect(CaretRect(), doc_.insertMode ? Qt::black : Qt::white);
+  }
 }
 
 void TRichText::resizeEvent(QResizeEvent* event) {
@@ -353,12 +438,14 @@ void TRichText::dropEvent(QDropEvent* event) {
 
 void TRichText::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
-  viewport()->update();
+  RestartBlink();
 }
 
 void TRichText::focusOutEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusOutEvent(event);
-  viewport()->update();
+  RestartBlink();  // stops it
+  autoScroll_->stop();
+  dragging_ = false;
 }
 
 bool TRichText::event(QEvent* event) {
@@ -380,9 +467,6 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
   bool shift = event->modifiers() & Qt::ShiftModifier;
   bool ctrl = event->modifiers() & Qt::ControlModifier;
   int key = event->key();
-  if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_PageUp && key != Qt::Key_PageDown) {
-    preferredX_ = -1;
-  }
   if (event->matches(QKeySequence::Undo)) return Undo();
   if (event->matches(QKeySequence::Redo) || (ctrl && key == Qt::Key_Y)) return Redo();
   if (event->matches(QKeySequence::Copy) || (ctrl && key == Qt::Key_Insert)) return CopyToClipboard();
@@ -408,11 +492,9 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
       MoveVertically(1, shift);
       return moved();
     case Qt::Key_PageUp:
-    case Qt::Key_PageDown: {
-      int lines = std::max(1, viewport()->height() / 16);
-      MoveVertically(key == Qt::Key_PageUp ? -lines : lines, shift);
+    case Qt::Key_PageDown:
+      MovePage(key == Qt::Key_PageUp ? -1 : 1, shift);
       return moved();
-    }
     case Qt::Key_Home:
     case Qt::Key_End: {
       TPosition c = editor_.caret;
@@ -434,6 +516,7 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
       return moved();
     case Qt::Key_Insert:
       doc_.insertMode = !doc_.insertMode;
+      RestartBlink();
       return;
     case Qt::Key_Backspace:
       return editor_.Backspace();
@@ -448,6 +531,9 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Backtab:
       if (ctrl) {
         emit CtrlTabPressed();
+      } else if (doc_.Par(editor_.caret.par).IsTableCell()) {
+        MoveToCell(shift || key == Qt::Key_Backtab ? -1 : 1);
+        return moved();
       } else if (shift || key == Qt::Key_Backtab) {
         emit ShiftTabPressed();
       } else {
@@ -490,6 +576,8 @@ void TRichText::mousePressEvent(QMouseEvent* event) {
     editor_.MoveTo(p, event->modifiers() & Qt::ShiftModifier);
   }
   preferredX_ = -1;
+  dragging_ = true;
+  dragPos_ = event->position().toPoint();
   viewport()->update();
 }
 
@@ -502,9 +590,39 @@ void TRichText::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TRichText::mouseMoveEvent(QMouseEvent* event) {
-  if (!(event->buttons() & Qt::LeftButton) || clickCount_ > 1) return;
-  editor_.MoveTo(PositionAt(event->position().toPoint()), true);
-  EnsureCaretVisible();
+  if (!(event->buttons() & Qt::LeftButton) || clickCount_ > 1 || !dragging_) return;
+  dragPos_ = event->position().toPoint();
+  editor_.MoveTo(PositionAt(dragPos_), true);
+  // Beyond the window the text keeps scrolling while the pointer is held still.
+  bool outside = dragPos_.y() < 0 || dragPos_.y() >= viewport()->height();
+  if (outside && !autoScroll_->isActive()) {
+    autoScroll_->start();
+  } else if (!outside) {
+    autoScroll_->stop();
+    EnsureCaretVisible();
+  }
+  viewport()->update();
+}
+
+void TRichText::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    dragging_ = false;
+    autoScroll_->stop();
+  }
+}
+
+void TRichText::AutoScroll() {
+  int y = dragPos_.y(), height = viewport()->height();
+  int distance = y < 0 ? y : y >= height ? y - height + 1 : 0;
+  if (!dragging_ || distance == 0) {
+    autoScroll_->stop();
+    return;
+  }
+  // The further the pointer is from the window, the faster the text goes by.
+  int step = (distance < 0 ? -1 : 1) * (4 + std::abs(distance) / 2);
+  QScrollBar* v = verticalScrollBar();
+  v->setValue(v->value() + step);
+  editor_.MoveTo(PositionAt(dragPos_), true);
   viewport()->update();
 }
 
@@ -519,8 +637,7 @@ TFragment TRichText::TextLike(const TString& text, TPosition at) {
 void TRichText::SelectFound(bool caretAtEnd) {
   TPosition a = editor_.FromAbsolute(finder_.FoundPosition());
   TPosition b = editor_.FromAbsolute(finder_.FoundPosition() + finder_.FoundLength());
-  editor_.anchor = caretAtEnd ? a : b;
-  editor_.caret = caretAtEnd ? b : a;
+  editor_.Select(caretAtEnd ? a : b, caretAtEnd ? b : a);
   EnsureCaretVisible();
   viewport()->update();
 }
@@ -623,8 +740,9 @@ void TRichText::MarkLength(size_t length) {
   if (*markStart_ == 0 && length == 0) {
     editor_.MoveTo(editor_.caret, false);
   } else {
-    editor_.anchor = editor_.FromAbsolute(*markStart_);
-    editor_.caret = editor_.FromAbsolute(*markStart_ + length);
+    TAttr insertion = doc_.insertionAttr;  // MarkStart chose it
+    editor_.Select(editor_.FromAbsolute(*markStart_), editor_.FromAbsolute(*markStart_ + length));
+    doc_.insertionAttr = insertion;
   }
   markStart_.reset();
   markLength_.reset();
@@ -658,8 +776,7 @@ QString TRichText::NextWord() {
 }
 
 void TRichText::SelectWord() {
-  editor_.anchor = wordStart_;
-  editor_.caret = wordEnd_;
+  editor_.Select(wordStart_, wordEnd_);
   EnsureCaretVisible();
   viewport()->update();
 }
@@ -676,12 +793,17 @@ void TRichText::ReplaceSelection(const QString& text) {
 
 // ---------------------------------------------------------------- attributes and paragraphs
 
+int TRichText::TextOriginX() const { return Margin() - horizontalScrollBar()->value(); }
+
 TAttr TRichText::GetInsertionAttribute() const {
-  TPosition c = editor_.caret;
-  const TParagraph& p = doc_.Par(c.par);
-  if (!doc_.IsRich() || p.Length() == 0) return doc_.insertionAttr;
-  if (editor_.HasSelection()) return doc_.CharAttr(p, std::min(editor_.SelStart().offset, p.Length() - 1));
-  return doc_.CharAttr(p, c.offset > 0 ? c.offset - 1 : 0);
+  // The insertion attribute follows the caret (TEditor::FollowCaret); with a
+  // selection, its first character speaks for it.
+  if (editor_.HasSelection() && doc_.IsRich()) {
+    TPosition s = editor_.SelStart();
+    const TParagraph& p = doc_.Par(s.par);
+    if (s.offset < p.Length()) return doc_.CharAttr(p, s.offset);
+  }
+  return doc_.insertionAttr;
 }
 
 void TRichText::SetInsertionAttribute(const TAttr& attr) {

@@ -19,6 +19,7 @@
 #include <QPointer>
 
 class QMimeData;
+class QTimer;
 class QPrinter;
 
 namespace richtext {
@@ -133,12 +134,22 @@ class TRichText : public QAbstractScrollArea {
   // did not fit, or 0 when the rest of the document did.
   long PrintOnCanvas(QPainter& painter, int mode, long firstLine, const QRect& rect);
 
-  // The document position nearest to a point of the viewport.
+  // Whether the blinking caret is in its shown phase (it blinks only while
+  // the widget has the focus; it is a block in overwrite mode).
+  bool CaretShown() const { return caretOn_ && hasFocus(); }
+  // The document position nearest to a point of the viewport, and to a
+  // point of the document (pixels from its top and its text area's left).
   TPosition PositionAt(const QPoint& point);
+  TPosition PositionAtDocument(int64_t y, int x);
+  // Where x = 0 of the text lies in the viewport: the margin less the scrolling.
+  int TextOriginX() const;
   QRect CaretRect();
 
  signals:
   void OnChange();
+  // The caret or the selection moved (keys, mouse, an edit, a search): what
+  // shows the attributes at the caret refreshes itself.
+  void CaretMoved();
   // Before pasting: clear doIt to refuse the paste.
   void OnBeforePasteEvent(bool& doIt);
   void OnBeforeCopyEvent(bool& doIt);
@@ -159,6 +170,7 @@ class TRichText : public QAbstractScrollArea {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
   void focusInEvent(QFocusEvent* event) override;
@@ -172,7 +184,11 @@ class TRichText : public QAbstractScrollArea {
   void Relayout();
   void UpdateScrollBars();
   void AfterEdit();
-  void MoveVertically(int lines, bool extend);
+  void MoveVertically(int direction, bool extend);
+  void MovePage(int direction, bool extend);
+  void MoveToCell(int direction);
+  void AutoScroll();
+  void RestartBlink();
   int Margin() const { return 4; }
   void DialogFind();
   void DialogReplace(bool all);
@@ -186,8 +202,16 @@ class TRichText : public QAbstractScrollArea {
   std::unique_ptr<TLayout> layout_;
   std::unique_ptr<TPainter> painter_;
   bool wordWrap_ = true;
-  int preferredX_ = -1;  // kept while moving up and down
+  // The column that Up, Down and the page keys keep, while the caret stays
+  // where they put it.
+  int preferredX_ = -1;
+  TPosition preferredFor_;
   qint64 lastClick_ = 0;
+  bool dragging_ = false;  // the left button went down on the text and is held
+  QPoint dragPos_;         // where the pointer was last seen while dragging
+  QTimer* autoScroll_;     // scrolls while the pointer is held beyond the window
+  QTimer* blink_;
+  bool caretOn_ = true;
   int clickCount_ = 0;
   TTextFinder finder_{doc_};
   TTextFinder wordFinder_{doc_};

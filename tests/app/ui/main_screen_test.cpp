@@ -1,19 +1,439 @@
+// The main window on a temporary diary, driven as a user would.
 #include <app/ui/main_screen.h>
+#include <app/ui/opening_message.h>
+#include <app/ui/startup.h>
 
-#include <app/dates.h>
+#include <app/cipher.h>
+#include <app/instance_lock.h>
+#include <app/settings_file.h>
+#include <base/safe_file.h>
+#include <richtext/ui/rich_text.h>
+#include <finding/ui/calendar_with_glyphs.h>
+#include <finding/ui/date_selector.h>
 
+#include "../../support/recording_messenger.h"
+#include "../../support/temp_dir.h"
+
+#include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLockFile>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace quillet {
 namespace {
 
-TEST(MainScreen, ShowsTodayUnderTheProgramName) {
-  TMainScreen window;
-  window.show();
-  EXPECT_EQ(window.windowTitle(), "Quillet");
-  EXPECT_EQ(window.DateLabel()->text().toStdString(), LongDate(Today()));
+using testing::ReadFile;
+using testing::RecordingMessenger;
+using testing::TempDir;
+
+// A diary directory whose settings keep the opening message away.
+struct Diary {
+  TempDir dir;
+  RecordingMessenger messages;
+  Diary() { dir.Write("QX.INI", "[Opening Screen]\nshow=0\n"); }
+  std::filesystem::path Entry(TDate d) const { return dir / "Entries" / (DayKey(d) + ".QXE"); }
+};
+
+// The window as the program shows it: created, shown and activated.
+std::unique_ptr<TMainScreen> Open(const std::filesystem::path& dir) {
+  auto w = std::make_unique<TMainScreen>(dir);
+  w->show();
+  w->FormActivate();
+  return w;
+}
+
+void Type(TMainScreen& w, const QString& text) {
+  w.RichText1()->setFocus();
+  QTest::keyClicks(w.RichText1(), text);
+}
+
+std::string Text(TMainScreen& w) {
+  std::string rtf = w.RichText1()->SaveToBytes();
+  // The plain text is enough to tell entries apart.
+  richtext::TRTFTextIo doc;
+  doc.LoadFromStream(rtf);
+  richtext::TStringStream out;
+  richtext::TTextWriter(doc).Write(out);
+  return out.bytes;
+}
+
+// Acts on the modal dialog of type T as soon as it is shown.
+template <class T>
+void WhenShown(std::function<void(T*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      act(dialog);
+    }
+  });
+  timer->start();
+}
+
+QPushButton* Button(TMainScreen& w, const char* name) {
+  return w.findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+TEST(MainScreen, StartsOnTodayWithAnEmptyPageAndCreatesEntries) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  EXPECT_EQ(w->windowTitle(), "Quillet");
+  EXPECT_EQ(w->DateLabel()->text().toStdString(), LongDate(Today()));
+  EXPECT_TRUE(std::filesystem::is_directory(d.dir / "Entries"));
+  EXPECT_TRUE(w->RichText1()->IsEmpty());
+  EXPECT_FALSE(w->Unsaved());
+  // New entries start in the default font, Arial 10.
+  richtext::TAttr a = w->RichText1()->GetInsertionAttribute();
+  EXPECT_EQ(a.size, 10);
+  EXPECT_EQ(w->RichText1()->Document().Header().fonts[a.font].name, "Arial");
+  // The first activation leaves a complete settings file behind.
+  TIniFile ini(d.dir / "QX.INI");
+  EXPECT_EQ(ini.ReadString("Default Font", "Name", "?"), "Arial");
+  EXPECT_EQ(ini.ReadInteger("Default Font", "Size", 0), 10);
+}
+
+TEST(MainScreen, WalksTheDayFlow) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  const TDate today = Today();
+
+  // Type: "&Save" and "&Cancel" appear.
+  Type(*w, "Hello");
+  EXPECT_TRUE(w->Unsaved());
+  EXPECT_FALSE(Button(*w, "CancelButton")->isHidden());
+
+  // Move on: saved without a question, the next calendar day shown, empty.
+  QTest::mouseClick(Button(*w, "Nextbutton"), Qt::LeftButton);
+  EXPECT_EQ(w->CurrentDate(), NextDay(today));
+  EXPECT_FALSE(w->Unsaved());
+  EXPECT_TRUE(w->RichText1()->IsEmpty());
+  EXPECT_TRUE(std::filesystem::exists(d.Entry(today)));
+  EXPECT_TRUE(d.messages.shown.empty());
+
+  // A day visited and left without typing leaves no file; coming back shows the text.
+  QTest::mouseClick(Button(*w, "PriorButton"), Qt::LeftButton);
+  EXPECT_FALSE(std::filesystem::exists(d.Entry(NextDay(today))));
+  EXPECT_EQ(Text(*w), "Hello");
+
+  // Cancel brings back what the file holds.
+  Type(*w, " world");
+  ASSERT_TRUE(w->Unsaved());
+  QTest::mouseClick(Button(*w, "CancelButton"), Qt::LeftButton);
+  EXPECT_EQ(Text(*w), "Hello");
+  EXPECT_FALSE(w->Unsaved());
+
+  // Delete, answered Yes, then Cancel: the entry comes back.
+  w->DeletebuttonClick();
+  EXPECT_EQ(d.messages.shown.back(), "Delete this entry?");
+  EXPECT_TRUE(w->RichText1()->IsEmpty());
+  EXPECT_TRUE(w->Unsaved());
+  w->CancelButtonClick();
+  EXPECT_EQ(Text(*w), "Hello");
+
+  // Answered No, nothing happens.
+  d.messages.answerYes = false;
+  w->DeletebuttonClick();
+  EXPECT_EQ(Text(*w), "Hello");
+  EXPECT_FALSE(w->Unsaved());
+
+  // Delete and move on: the file goes.
+  d.messages.answerYes = true;
+  w->DeletebuttonClick();
+  w->BitBtn1Click();
+  EXPECT_FALSE(std::filesystem::exists(d.Entry(today)));
+  EXPECT_FALSE(w->EntryExists());
+}
+
+TEST(MainScreen, NavigatesByButtonsAndKeys) {
+  Diary d;
+  const TDate past = MakeDate(2001, 5, 4), future = NextDay(NextDay(Today()));
+  d.dir.Write("Entries/20010504.QXE", "{\\rtf1 old}");
+  d.dir.Write("Entries/" + DayKey(future) + ".qxe", "{\\rtf1 later}");
+  d.dir.Write("Entries/notes.QXE", "not a day");
+  auto w = Open(d.dir.path());
+
+  w->FirstButtonClick();
+  EXPECT_EQ(w->CurrentDate(), past);
+  EXPECT_EQ(Text(*w), "old");
+  w->LastButtonClick();
+  EXPECT_EQ(w->CurrentDate(), future);
+  EXPECT_EQ(Text(*w), "later");  // found under a lower-case extension
+
+  // "&Prev" from 1 March 2024 shows 29 February 2024.
+  w->SetCurrentDate(MakeDate(2024, 3, 1));
+  w->PriorButtonClick();
+  EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 2, 29));
+  EXPECT_EQ(w->DateLabel()->text(), "Thursday, February 29, 2024");
+
+  // Ctrl+PageDown and Ctrl+PageUp from the editor.
+  w->RichText1()->setFocus();
+  QTest::keyClick(w->RichText1(), Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 3, 1));
+  QTest::keyClick(w->RichText1(), Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 2, 29));
+}
+
+TEST(MainScreen, CalendarMarksEntryDaysAndMovesToThePickedDay) {
+  Diary d;
+  d.dir.Write("Entries/20240203.QXE", "{\\rtf1 a}");
+  d.dir.Write("Entries/20240217.qxe", "{\\rtf1 b}");
+  d.dir.Write("Entries/20240301.QXE", "{\\rtf1 c}");
+  auto w = Open(d.dir.path());
+  w->SetCurrentDate(MakeDate(2024, 2, 10));
+  Type(*w, "saved first");
+  QStringList marked;
+  WhenShown<TDateSelector>([&](TDateSelector* s) {
+    marked = s->EntryDays();
+    s->Calendar()->SetSelectedDate(QDate(2024, 2, 17).startOfDay());
+    QTest::mouseClick(s->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  });
+  w->CalendarButtonClick();
+  // The day left was saved before the calendar opened, so it is marked too.
+  EXPECT_EQ(marked, QStringList({"3", "10", "17"}));
+  EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 2, 17));
+  EXPECT_EQ(Text(*w), "b");
+  EXPECT_TRUE(std::filesystem::exists(d.Entry(MakeDate(2024, 2, 10))));
+
+  // Cancel leaves the day as it is.
+  WhenShown<TDateSelector>([](TDateSelector* s) { s->reject(); });
+  w->CalendarButtonClick();
+  EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 2, 17));
+}
+
+TEST(MainScreen, CtrlSSavesAndCtrlASelectsAll) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  w->activateWindow();
+  QApplication::setActiveWindow(w.get());
+  Type(*w, "Words");
+  QTest::keyClick(w->RichText1(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_FALSE(w->Unsaved());
+  EXPECT_TRUE(std::filesystem::exists(d.Entry(Today())));
+  QTest::keyClick(w->RichText1(), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_GE(w->RichText1()->HasSelection(), 5u);
+  // Copy with a selection counts as a change; without one it changes nothing.
+  w->Copy1Click();
+  EXPECT_TRUE(w->Unsaved());
+  w->SaveButtonClick();
+  w->RichText1()->SetCaretToStart();
+  w->Copy1Click();
+  EXPECT_FALSE(w->Unsaved());
+}
+
+TEST(MainScreen, InsertsDateAndTogglesWordWrap) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  w->EnterDate1Click();
+  EXPECT_EQ(Text(*w), ShortDate(Today()) + " ");
+  EXPECT_TRUE(w->Unsaved());
+  EXPECT_TRUE(w->WrapAction()->isChecked());
+  EXPECT_EQ(w->DocWordWrapButton()->toolTip(), "Toggle word wrap off");
+  w->DocWordWrapButtonClick();
+  EXPECT_FALSE(w->RichText1()->WordWrap());
+  EXPECT_FALSE(w->WrapAction()->isChecked());
+  EXPECT_EQ(w->DocWordWrapButton()->toolTip(), "Toggle word wrap on");
+}
+
+TEST(MainScreen, KeepsTheTextWhenASaveFails) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  const TDate today = Today();
+  Type(*w, "Precious");
+  SetWriteFaultHook([](std::string_view step) { return step != "rename"; });
+  w->NextButtonClick();
+  SetWriteFaultHook({});
+  // Still on the day, the text in the editor, "&Save" still shown, and told why.
+  EXPECT_EQ(w->CurrentDate(), today);
+  EXPECT_EQ(Text(*w), "Precious");
+  EXPECT_TRUE(w->Unsaved());
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_NE(d.messages.shown[0].find("could not be saved"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(d.Entry(today)));
+  // Once the disk takes it, moving on saves it.
+  w->NextButtonClick();
+  EXPECT_EQ(w->CurrentDate(), NextDay(today));
+  EXPECT_TRUE(std::filesystem::exists(d.Entry(today)));
+}
+
+TEST(MainScreen, LeavesAnUnreadableEntryIntact) {
+  struct Case {
+    const char* name;
+    std::string password;
+    std::string bytes;
+  };
+  const std::string rtf = "{\\rtf1\\ansi Fine text\\par}";
+  const Case cases[] = {
+      {"binary bytes without a password", "", std::string("\x01\x02\x00\xff garbage", 12)},
+      {"a plain entry read with a password", "secret", rtf},
+      {"enciphered with another password", "secret", EncipherBytes(rtf, "other")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Diary d;
+    if (!c.password.empty()) {
+      TIniFile(d.dir / "QX.INI").WriteString("Security", "Password", EncryptString(c.password));
+    }
+    const TDate today = Today();
+    d.dir.Write("Entries/" + DayKey(today) + ".QXE", c.bytes);
+    auto w = Open(d.dir.path());
+    ASSERT_EQ(d.messages.shown.size(), 1u);
+    const std::string& m = d.messages.shown[0];
+    EXPECT_NE(m.find(LongDate(today)), std::string::npos) << m;
+    EXPECT_NE(m.find(d.Entry(today).string()), std::string::npos) << m;
+    EXPECT_TRUE(w->EntryUnreadable());
+    EXPECT_TRUE(w->RichText1()->ReadOnly());
+    Type(*w, "overwrite?");
+    w->DeletebuttonClick();
+    EXPECT_FALSE(w->Unsaved());
+    w->NextButtonClick();
+    w->close();
+    EXPECT_EQ(ReadFile(d.Entry(today)), c.bytes);
+  }
+}
+
+TEST(MainScreen, EnciphersEntriesWithThePassword) {
+  Diary d;
+  TIniFile(d.dir / "QX.INI").WriteString("Security", "Password", EncryptString("pw"));
+  {
+    auto w = Open(d.dir.path());
+    EXPECT_EQ(w->CurrentPassword(), "pw");
+    Type(*w, "Secret words");
+    w->NextButtonClick();
+    std::string stored = ReadFile(d.Entry(Today()));
+    EXPECT_EQ(stored.find("Secret"), std::string::npos);
+    EXPECT_EQ(DecipherBytes(stored, "pw").rfind("{\\rtf", 0), 0u);
+    w->PriorButtonClick();
+    EXPECT_EQ(Text(*w), "Secret words");
+  }
+  // No plaintext scratch file is ever left in the diary.
+  for (auto& e : std::filesystem::recursive_directory_iterator(d.dir.path())) {
+    EXPECT_EQ(ReadFile(e.path()).find("Secret"), std::string::npos) << e.path();
+  }
+}
+
+TEST(MainScreen, SavesOnCloseAndReopensWhereItWas) {
+  Diary d;
+  QRect placed;
+  {
+    auto w = Open(d.dir.path());
+    Type(*w, "Kept");
+    w->setGeometry(40, 50, 640, 300);
+    placed = w->geometry();
+    w->close();
+    EXPECT_TRUE(std::filesystem::exists(d.Entry(Today())));
+  }
+  auto w = Open(d.dir.path());
+  EXPECT_EQ(Text(*w), "Kept");
+  EXPECT_EQ(w->geometry(), placed);
+}
+
+TEST(MainScreen, FitsAStoredPlacementToTheScreen) {
+  Diary d;
+  QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  TIniFile ini(d.dir / "QX.INI");
+  const std::string section = PlacementSection(96);
+  ini.WriteInteger(section, "Left", screen.right() - 100);
+  ini.WriteInteger(section, "Top", -20);
+  ini.WriteInteger(section, "Right", screen.right() + 540);
+  ini.WriteInteger(section, "Bottom", 280);
+  auto w = Open(d.dir.path());
+  ASSERT_EQ(w->ScreenDensity(), 96);
+  EXPECT_EQ(w->geometry().right() + 1, screen.right() + 1);
+  EXPECT_EQ(w->geometry().width(), 640);
+  EXPECT_EQ(w->geometry().top(), 1);
+  // The fitted placement is written back at once.
+  EXPECT_EQ(ini.ReadInteger(section, "Right", 0), screen.right() + 1);
+}
+
+TEST(MainScreen, CentresOnTheScreenWithoutAStoredPlacement) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  QRect s = QGuiApplication::primaryScreen()->geometry();
+  // Before the first show the frame is not known yet: centred within its width.
+  const int frame = w->frameGeometry().width() - w->width();
+  EXPECT_NEAR(w->frameGeometry().left(), (s.width() - w->frameGeometry().width()) / 2, frame);
+  EXPECT_NEAR(w->frameGeometry().top(), (s.height() - w->frameGeometry().height()) / 2,
+              w->frameGeometry().height() - w->height());
+}
+
+TEST(MainScreen, OpeningMessageIsSuppressedByItsCheckBox) {
+  TempDir dir;
+  RecordingMessenger messages;
+  int shown = 0;
+  auto answer = [&](bool dontShow) {
+    WhenShown<TShowOpeningMessage>([&, dontShow](TShowOpeningMessage* m) {
+      ++shown;
+      EXPECT_EQ(m->windowTitle(), "Quillet!");
+      if (dontShow) m->DontShow()->setChecked(true);
+      QTest::mouseClick(m->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+    });
+  };
+  answer(false);
+  Open(dir.path())->close();
+  EXPECT_EQ(shown, 1);
+  answer(true);
+  Open(dir.path())->close();
+  EXPECT_EQ(shown, 2);
+  auto w = Open(dir.path());  // no timer armed: a shown message would block here
+  EXPECT_EQ(shown, 2);
+  EXPECT_FALSE(TIniFile(dir / "QX.INI").ReadBool("Opening Screen", "show", true));
+}
+
+TEST(Startup, RefusesASecondInstanceAndIgnoresAStaleLock) {
+  Diary d;
+  TStartOptions options;
+  options.diaryDir = d.dir.path();
+  TRunHooks hooks;
+  hooks.messenger = &d.messages;
+  {
+    TInstanceLock first(d.dir.path());
+    ASSERT_FALSE(first.AlreadyRunning());
+    EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);
+    EXPECT_EQ(d.messages.shown, std::vector<std::string>{"Quillet! is already running"});
+  }
+  // A lock left by a killed process.
+  pid_t child = fork();
+  if (child == 0) {
+    QLockFile lock(QString::fromStdString((d.dir / TInstanceLock::kFileName).string()));
+    lock.tryLock(0);
+    _exit(0);  // no unlock: as if killed
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(std::filesystem::exists(d.dir / TInstanceLock::kFileName));
+  d.messages.shown.clear();
+  bool started = false;
+  hooks.shown = [&](TMainScreen& w) {
+    started = true;
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+  };
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);
+  EXPECT_TRUE(started);
+  EXPECT_TRUE(d.messages.shown.empty());
+}
+
+TEST(Startup, DeletesAStaleScratchFile) {
+  Diary d;
+  d.dir.Write("ERASEME.RTF", "{\\rtf1 plain words}");
+  TStartOptions options;
+  options.diaryDir = d.dir.path();
+  TRunHooks hooks;
+  hooks.messenger = &d.messages;
+  hooks.shown = [](TMainScreen& w) { QTimer::singleShot(0, &w, [&w] { w.close(); }); };
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);
+  EXPECT_FALSE(std::filesystem::exists(d.dir / "ERASEME.RTF"));
 }
 
 }  // namespace

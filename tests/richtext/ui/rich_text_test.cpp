@@ -4,10 +4,14 @@
 #include <richtext/ui/rich_text.h>
 
 #include "../doc_builder.h"
+#include "../table_rtf.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QStyleHints>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -118,6 +122,300 @@ TEST(RichText, InputMethodsAndMouse) {
   // A click at the end of the text puts the caret there.
   QTest::mouseClick(w.edit.viewport(), Qt::LeftButton, {}, QPoint(390, caret.center().y()));
   EXPECT_EQ(w.edit.Editor().caret, (TPosition{0, 4}));
+}
+
+TEST(RichText, TypingContinuesTheFormattingAroundTheCaret) {
+  Widget w;
+  // Plain Times, a bold word, then a red Arial 12 pt run, as a word processor writes them.
+  w.edit.LoadFromStream(
+      "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1\\fswiss Arial;}}"
+      "{\\colortbl;\\red0\\green0\\blue0;\\red255\\green0\\blue0;}"
+      "\\pard\\plain\\f0\\fs20 one {\\b bold} two {\\f1\\fs24\\cf2 red}}");
+  TRTFText& doc = w.edit.Document();
+  ASSERT_EQ(Text(doc), "one bold two red");
+  auto typedAt = [&](size_t offset) { return doc.CharAttr(doc.Par(0), offset); };
+
+  for (int i = 0; i < 5; ++i) w.Key(Qt::Key_Right);  // inside "bold", after "b"
+  w.Type("X");
+  EXPECT_EQ(typedAt(5).flags & afBold, afBold);
+  EXPECT_EQ(typedAt(5).size, 10);
+
+  w.Key(Qt::Key_End);  // after "red"
+  w.Type("Y");
+  TAttr y = typedAt(17);
+  EXPECT_EQ(doc.Header().fonts[y.font].name, "Arial");
+  EXPECT_EQ(y.size, 12);
+  EXPECT_EQ(doc.Header().colors[size_t(y.TextColor())], 0x0000FFu);  // red
+  EXPECT_EQ(w.edit.GetInsertionAttribute(), y);
+
+  w.Key(Qt::Key_Home);  // at the paragraph start: its first character
+  w.Type("Z");
+  EXPECT_EQ(typedAt(0), typedAt(1));
+  EXPECT_EQ(typedAt(0).flags & afBold, 0u);
+
+  // A click into the bold word, then typing.
+  QRect caret = w.edit.CaretRect();
+  w.edit.Editor().MoveTo({0, 1}, false);
+  int x = w.edit.Layout().XOf(0, 0, 8) + 4;  // inside "bold"
+  QTest::mouseClick(w.edit.viewport(), Qt::LeftButton, {}, QPoint(x, caret.center().y()));
+  QTest::qWait(QApplication::doubleClickInterval() + 10);
+  TPosition at = w.edit.Editor().caret;
+  w.Type("W");
+  EXPECT_EQ(doc.CharAttr(doc.Par(0), at.offset).flags & afBold, afBold);
+
+  // The saved file holds the typed letters in the runs they joined.
+  std::string rtf = w.edit.SaveToBytes();
+  EXPECT_NE(rtf.find("bXo"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("redY"), std::string::npos) << rtf;
+}
+
+TEST(RichText, AnExplicitInsertionAttributeHoldsUntilTheCaretMoves) {
+  Widget w;
+  int moves = 0;
+  QObject::connect(&w.edit, &TRichText::CaretMoved, [&] { ++moves; });
+  w.Type("ab");
+  EXPECT_GT(moves, 0);
+  TAttr bold = w.edit.GetInsertionAttribute();
+  bold.flags |= afBold;
+  w.edit.SetInsertionAttribute(bold);
+  EXPECT_EQ(w.edit.GetInsertionAttribute().flags & afBold, afBold);
+  w.Type("c");  // bold typing, and it goes on being bold
+  w.Type("d");
+  TRTFText& doc = w.edit.Document();
+  EXPECT_EQ(doc.CharAttr(doc.Par(0), 2).flags & afBold, afBold);
+  EXPECT_EQ(doc.CharAttr(doc.Par(0), 3).flags & afBold, afBold);
+
+  TAttr italic = w.edit.GetInsertionAttribute();
+  italic.flags = afItalic;
+  w.edit.SetInsertionAttribute(italic);
+  w.Key(Qt::Key_Left);  // the caret moves: the attribute follows it again
+  w.Key(Qt::Key_Right);
+  w.Type("e");
+  EXPECT_EQ(doc.CharAttr(doc.Par(0), 4).flags, uint32_t(afBold));
+}
+
+TEST(RichText, TablesAreGridsTheCaretWalksThrough) {
+  Widget w;
+  w.edit.resize(640, 400);
+  QApplication::processEvents();
+  w.edit.LoadFromStream(testing::kLibreOfficeTable);
+  std::string stored = w.edit.SaveToBytes();
+  TEditor& ed = w.edit.Editor();
+  auto at = [&](size_t par, size_t offset) {
+    ed.MoveTo({par, offset}, false);
+    return w.edit.CaretRect();
+  };
+  // The cells of a row stand side by side on one line of the screen.
+  QRect name = at(1, 0), place = at(2, 0), time = at(3, 0), anna = at(4, 0);
+  EXPECT_EQ(name.top(), place.top());
+  EXPECT_EQ(place.top(), time.top());
+  EXPECT_LT(name.left(), place.left());
+  EXPECT_LT(place.left(), time.left());
+  EXPECT_GT(anna.top(), name.top());
+  EXPECT_EQ(anna.left(), name.left());
+
+  struct Step {
+    TPosition from;
+    Qt::Key key;
+    Qt::KeyboardModifiers mods;
+    size_t par;  // where the caret goes
+  } steps[] = {
+      {{1, 2}, Qt::Key_Down, {}, 4},       // down a column
+      {{4, 2}, Qt::Key_Up, {}, 1},
+      {{0, 0}, Qt::Key_Down, {}, 1},       // into the table under the column
+      {{4, 2}, Qt::Key_Down, {}, 7},       // a cell's last line: below its row
+      {{5, 0}, Qt::Key_Down, {}, 5},       // the tall cell's next line
+      {{7, 8}, Qt::Key_Up, {}, 4},         // from below: the cell above in the row
+      {{1, 4}, Qt::Key_Right, {}, 2},      // past a cell's end: the next cell
+      {{1, 1}, Qt::Key_Tab, {}, 2},        // Tab: the next cell
+      {{3, 1}, Qt::Key_Tab, {}, 4},        // the next row
+      {{6, 0}, Qt::Key_Tab, {}, 7},        // out of the table
+      {{5, 3}, Qt::Key_Backtab, Qt::ShiftModifier, 4},
+  };
+  for (const Step& s : steps) {
+    ed.MoveTo(s.from, false);
+    w.Key(s.key, s.mods);
+    EXPECT_EQ(ed.caret.par, s.par) << s.from.par << "," << s.from.offset << " key " << s.key;
+  }
+  ed.MoveTo({1, 0}, false);
+  w.Key(Qt::Key_Tab);
+  EXPECT_EQ(ed.SelStart(), (TPosition{2, 0}));  // the next cell's text is selected
+  EXPECT_EQ(ed.SelEnd(), (TPosition{2, 5}));
+  // The tall cell's second line keeps its column when going down.
+  ed.MoveTo({5, 1}, false);
+  w.Key(Qt::Key_Down);
+  EXPECT_EQ(ed.caret, (TPosition{5, 8}));  // "P" of "Porto", after "Lisbon\n"
+  w.Key(Qt::Key_Down);
+  w.Key(Qt::Key_Down);
+  EXPECT_EQ(ed.caret.par, 7u);  // past "Faro": below the table
+
+  // A click on the third cell of the second row, below its text.
+  QRect june = at(6, 0);
+  QTest::mouseClick(w.edit.viewport(), Qt::LeftButton, {}, QPoint(june.left() + 60, june.top() + 2 * june.height()));
+  EXPECT_EQ(ed.caret.par, 6u);
+  EXPECT_EQ(w.edit.SaveToBytes(), stored);  // the grid is drawn, not stored
+}
+
+// A widget holding `count` equal paragraphs in a 28 pt font.
+void FillLargeLines(Widget& w, int count) {
+  TRTFText& doc = w.edit.Document();
+  TAttr big = doc.insertionAttr;
+  big.size = 28;
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) doc.NewParagraph(doc.Size() - 1);
+    doc.SetParagraphText(doc.Size() - 1, U"abcdefghij", &big);
+  }
+  w.edit.ReformatAll();
+}
+
+TEST(RichText, PageKeysMoveAScreenfulOfRealLinesKeepingTheColumn) {
+  Widget w;
+  FillLargeLines(w, 60);
+  TEditor& ed = w.edit.Editor();
+  ed.MoveTo({0, 3}, false);
+  int lineHeight = w.edit.Layout().Paragraph(0).height;
+  int visible = w.edit.viewport()->height() / lineHeight;  // lines wholly on the screen
+  ASSERT_GE(visible, 3);
+  QRect before = w.edit.CaretRect();
+  w.Key(Qt::Key_PageDown);
+  // The caret lands on the line the screen ended with, not beyond it.
+  EXPECT_GE(ed.caret.par, size_t(visible));
+  EXPECT_LE(ed.caret.par, size_t(visible + 1));
+  EXPECT_EQ(ed.caret.offset, 3u);
+  EXPECT_EQ(w.edit.CaretRect().top(), before.top());  // the view moved with it
+  size_t first = ed.caret.par;
+  w.Key(Qt::Key_PageDown);
+  EXPECT_EQ(ed.caret.par, 2 * first);
+  w.Key(Qt::Key_PageUp, Qt::ShiftModifier);
+  EXPECT_EQ(ed.caret, (TPosition{first, 3}));
+  EXPECT_EQ(ed.anchor, (TPosition{2 * first, 3}));
+  w.Key(Qt::Key_PageUp);
+  w.Key(Qt::Key_PageUp);
+  EXPECT_EQ(ed.caret, (TPosition{0, 3}));
+}
+
+TEST(RichText, ShiftAloneKeepsTheColumnOfUpAndDown) {
+  Widget w;
+  w.Type("abcdefghij");
+  w.Key(Qt::Key_Return);
+  w.Type("ab");
+  w.Key(Qt::Key_Return);
+  w.Type("abcdefghij");
+  w.edit.Editor().MoveTo({0, 8}, false);
+  w.Key(Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(w.edit.Editor().caret, (TPosition{1, 2}));
+  QTest::keyClick(&w.edit, Qt::Key_Shift, Qt::ShiftModifier);  // the hand lets go of Shift and takes it again
+  w.Key(Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(w.edit.Editor().caret, (TPosition{2, 8}));
+  EXPECT_EQ(w.edit.Editor().anchor, (TPosition{0, 8}));
+  w.Key(Qt::Key_End);  // any other move forgets it
+  w.Key(Qt::Key_Up);
+  EXPECT_EQ(w.edit.Editor().caret, (TPosition{1, 2}));
+}
+
+TEST(RichText, CtrlHomeAndCtrlEndShowTheMargins) {
+  Widget w;
+  FillLargeLines(w, 40);
+  QScrollBar* v = w.edit.verticalScrollBar();
+  w.Key(Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(v->value(), v->maximum());
+  w.Key(Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(v->value(), 0);
+}
+
+TEST(RichText, DraggingBeyondTheWindowKeepsScrollingFasterFurtherAway) {
+  // The steps the view takes while the pointer is held still at a distance.
+  auto stepsAt = [](int below) {
+    Widget w;
+    FillLargeLines(w, 80);
+    QWidget* view = w.edit.viewport();
+    std::vector<int> steps;
+    int last = 0;
+    QObject::connect(w.edit.verticalScrollBar(), &QScrollBar::valueChanged, [&](int v) {
+      steps.push_back(v - last);
+      last = v;
+    });
+    QPoint start(20, 10), held(20, view->height() + below);
+    QTest::mousePress(view, Qt::LeftButton, {}, start);
+    QMouseEvent move(QEvent::MouseMove, held, view->mapToGlobal(held), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(view, &move);
+    // No further mouse events: the scrolling goes on by itself.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return steps.size() >= 3; }, 5000));
+    EXPECT_GT(w.edit.Editor().caret.par, w.edit.Editor().anchor.par);  // the selection grew with it
+    QTest::mouseRelease(view, Qt::LeftButton, {}, held);
+    size_t stopped = steps.size();
+    QTest::qWait(150);
+    EXPECT_EQ(steps.size(), stopped);  // letting go stops it
+    return steps.empty() ? 0 : steps[1];
+  };
+  int near = stepsAt(5), far = stepsAt(150);
+  EXPECT_GT(near, 0);
+  EXPECT_GT(far, 2 * near);
+}
+
+TEST(RichText, TheCaretBlinksWhileFocusedAndIsABlockWhenOverwriting) {
+  Widget w;
+  w.Type("Ink");
+  ASSERT_TRUE(w.edit.hasFocus());
+  EXPECT_TRUE(w.edit.CaretShown());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.edit.CaretShown(); }, 3000));  // it goes off
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.edit.CaretShown(); }, 3000));   // and on again
+  w.Key(Qt::Key_Left);
+  EXPECT_TRUE(w.edit.CaretShown());  // a move shows it at once
+  EXPECT_EQ(w.edit.CaretRect().width(), 2);
+
+  // Overwrite mode: a block as wide as the character it replaces, painted inverted.
+  w.Key(Qt::Key_Insert);
+  QRect block = w.edit.CaretRect();
+  EXPECT_EQ(block.width(), w.edit.Layout().Paragraph(0).widths[2]);
+  EXPECT_GT(block.width(), 2);
+  QImage image = w.edit.viewport()->grab().toImage();
+  int dark = 0, light = 0;
+  for (int y = block.top(); y <= block.bottom(); ++y) {
+    for (int x = block.left(); x <= block.right(); ++x) (qGray(image.pixel(x, y)) < 128 ? dark : light)++;
+  }
+  EXPECT_GT(dark, light);  // white paper turned black, the letter white
+  EXPECT_GT(light, 0);
+
+  // Without the focus the caret neither shows nor blinks.
+  QLineEdit other;
+  other.show();
+  other.setFocus();
+  QApplication::processEvents();
+  ASSERT_FALSE(w.edit.hasFocus());
+  EXPECT_FALSE(w.edit.CaretShown());
+  QTest::qWait(QGuiApplication::styleHints()->cursorFlashTime());
+  other.close();
+  w.edit.activateWindow();
+  w.edit.setFocus();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.edit.hasFocus(); }, 2000));
+  EXPECT_TRUE(w.edit.CaretShown());
+}
+
+TEST(RichText, CopiesPlainTextWithLineFeedsAndTheBackgroundForOtherPrograms) {
+  Widget w;
+  w.Type("high");
+  w.Key(Qt::Key_Return);
+  w.Type("light");
+  w.Key(Qt::Key_Return, Qt::ShiftModifier);
+  w.Type("end");
+  w.edit.Editor().Select({0, 0}, {1, 5});
+  w.edit.Editor().ChangeAttributes([](TAttr& a) { a.SetBackColor(11); });  // yellow
+  w.edit.SelectAll();
+  w.Key(Qt::Key_C, Qt::ControlModifier);
+  const QMimeData* data = QApplication::clipboard()->mimeData();
+  EXPECT_EQ(data->text(), "high\nlight\nend");
+  std::string rtf = data->data("text/rtf").toStdString();
+  EXPECT_NE(rtf.find("\\cb11\\chcbpat11"), std::string::npos) << rtf;
+  // The stored entry keeps \cb alone.
+  std::string stored = w.edit.SaveToBytes();
+  EXPECT_NE(stored.find("\\cb11"), std::string::npos);
+  EXPECT_EQ(stored.find("chcbpat"), std::string::npos);
+  // Pasted back, the background is the same colour.
+  w.Key(Qt::Key_End, Qt::ControlModifier);
+  w.Key(Qt::Key_V, Qt::ControlModifier);
+  TRTFText& doc = w.edit.Document();
+  EXPECT_EQ(doc.CharAttr(doc.Par(2), 0).BackColor(), 11);
 }
 
 TEST(RichText, ClearTakesTheWidgetsFontAndColours) {

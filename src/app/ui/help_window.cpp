@@ -1,0 +1,61 @@
+#include <app/ui/help_window.h>
+
+#include <app/ui/main_screen.h>
+
+#include <QDesktopServices>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace quillet {
+namespace {
+
+QPointer<THelpWindow> theHelpWindow;
+
+QUrl PageOf(int topic) {
+  if (topic == THelpWindow::kContents) return QUrl(QStringLiteral("qrc:/quillet/help/contents.html"));
+  return QUrl(QStringLiteral("qrc:/quillet/help/%1.html").arg(topic));
+}
+
+}  // namespace
+
+THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("HelpWindow"));
+  setWindowTitle(QStringLiteral("Quillet! Help"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  auto* column = new QVBoxLayout(this);
+  browser_ = new QTextBrowser(this);
+  browser_->setOpenLinks(true);
+  browser_->setOpenExternalLinks(false);
+  connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
+    if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) {
+      if (TMainScreen* main = MainScreen()) main->openUrl(url);
+      browser_->backward();
+    }
+  });
+  column->addWidget(browser_);
+  auto* contents = new QPushButton(QStringLiteral("Contents"), this);
+  connect(contents, &QPushButton::clicked, this, [this] { GoToTopic(kContents); });
+  column->addWidget(contents, 0, Qt::AlignLeft);
+  resize(560, 480);
+}
+
+void THelpWindow::GoToTopic(int topic) {
+  QUrl page = PageOf(topic);
+  browser_->setSource(page);
+  if (browser_->toPlainText().isEmpty()) browser_->setSource(PageOf(kContents));
+}
+
+THelpWindow* THelpWindow::ShowTopic(int topic, QWidget* parent) {
+  if (!theHelpWindow) {
+    theHelpWindow = new THelpWindow(parent);
+    CenterForm(theHelpWindow);
+  }
+  theHelpWindow->GoToTopic(topic);
+  theHelpWindow->show();
+  theHelpWindow->raise();
+  return theHelpWindow;
+}
+
+}  // namespace quillet

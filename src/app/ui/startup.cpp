@@ -1,0 +1,105 @@
+#include <app/ui/startup.h>
+
+#include <app/ui/main_screen.h>
+#include <app/ui/qt_messenger.h>
+
+#include <app/cipher.h>
+#include <app/instance_lock.h>
+#include <app/messages.h>
+#include <app/paths.h>
+#include <app/printer_list.h>
+#include <app/settings_file.h>
+#include <app/start_options.h>
+
+#include <QApplication>
+#include <QPrinterInfo>
+
+#include <cstdio>
+
+#ifndef QUILLET_VERSION
+#define QUILLET_VERSION "0"
+#endif
+
+namespace quillet {
+
+std::function<bool(const std::filesystem::path& diaryDir)> CheckOpeningPassword;
+
+namespace {
+
+const char* const kUsage = "Usage: quillet [--diary-dir DIR]\n";
+
+void LoadPrinters() {
+  std::vector<std::string> names;
+  for (const QString& n : QPrinterInfo::availablePrinterNames()) names.push_back(n.toStdString());
+  ProgramPrinters() = DropRenderingPrinter(std::move(names));
+}
+
+bool NoPasswordStored(const std::filesystem::path& diaryDir) {
+  TIniFile ini(SettingsFileName(diaryDir));
+  return ini.ReadString("Security", "Password", "").empty();
+}
+
+}  // namespace
+
+int StartOptionsOutcome(const TStartOptions& options) {
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "quillet: %s\n%s", options.error.c_str(), kUsage);
+    return 2;
+  }
+  if (options.help) {
+    std::printf("%s\nA diary: one rich-text entry for every day.\n\n"
+                "  --diary-dir DIR  keep the diary (Entries/, QX.INI) in DIR\n"
+                "  --help           show this help\n  --version        show the version\n",
+                kUsage);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("quillet %s\n", QUILLET_VERSION);
+    return 0;
+  }
+  return -1;
+}
+
+int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks& hooks) {
+  TQtMessenger qtMessenger;
+  TMessenger* messenger = hooks.messenger ? hooks.messenger : &qtMessenger;
+  SetMessenger(messenger);
+  struct Restore {
+    ~Restore() { SetMessenger(nullptr); }
+  } restore;
+
+  try {
+    LoadPrinters();
+  } catch (...) {
+    // A printer list that cannot be had leaves the program without printers.
+  }
+
+  const std::filesystem::path diaryDir = DiaryDirectory(options.diaryDir);
+  std::error_code ec;
+  std::filesystem::create_directories(diaryDir, ec);
+  if (ec) {
+    Messenger().ShowMessage("Unable to create the diary directory " + diaryDir.string() + ": " +
+                            ec.message());
+    return 1;
+  }
+  TInstanceLock lock(diaryDir);
+  if (lock.AlreadyRunning()) {
+    Messenger().InfoBox("Quillet! is already running");
+    return 0;
+  }
+  QCoreApplication::processEvents();
+
+  // With no stored password the diary opens; otherwise the check decides.
+  if (!NoPasswordStored(diaryDir) && CheckOpeningPassword && !CheckOpeningPassword(diaryDir)) {
+    return 0;
+  }
+
+  TEntryStore(diaryDir).DeleteStaleScratch();
+  TMainScreen window(diaryDir);
+  if (window.Terminated()) return 0;
+  window.show();
+  if (hooks.shown) hooks.shown(window);
+  return app.exec();
+}
+
+}  // namespace quillet

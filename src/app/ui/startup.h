@@ -1,0 +1,34 @@
+/** The program's start: command line, printers, the one-copy lock, the opening password, the main window. */
+#pragma once
+
+#include <app/start_options.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QApplication;
+
+namespace quillet {
+
+class TMainScreen;
+class TMessenger;
+
+// The opening password check: true lets the program start. Unset, the diary
+// opens when no password is stored.
+extern std::function<bool(const std::filesystem::path& diaryDir)> CheckOpeningPassword;
+
+// --help, --version and wrong usage are answered before any window exists:
+// gives the exit status then, or -1 when the program is to run.
+int StartOptionsOutcome(const TStartOptions& options);
+
+struct TRunHooks {
+  TMessenger* messenger = nullptr;             // the message boxes; unset, real ones
+  std::function<void(TMainScreen&)> shown;     // called once the main window is shown
+};
+
+// Runs the program and gives its exit status.
+int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks& hooks = {});
+
+}  // namespace quillet

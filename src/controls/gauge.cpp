@@ -1,0 +1,155 @@
+#include <controls/gauge.h>
+
+#include <QApplication>
+#include <QPainter>
+#include <QPalette>
+
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+
+namespace quillet {
+
+void TBltBitmap::MakeLike(const QImage& graphic) { MakeLike(graphic.size()); }
+
+void TBltBitmap::MakeLike(const QSize& size) {
+  *static_cast<QImage*>(this) = QImage(size, QImage::Format_RGB32);
+  fill(QApplication::palette().color(QPalette::WindowText));
+}
+
+TGauge::TGauge(QWidget* parent) : QWidget(parent) { resize(100, 100); }
+
+void TGauge::SetKind(TGaugeKind kind) {
+  kind_ = kind;
+  update();
+}
+void TGauge::SetShowText(bool on) {
+  showText_ = on;
+  update();
+}
+void TGauge::SetBorderStyle(TGaugeBorder border) {
+  border_ = border;
+  update();
+}
+void TGauge::SetForeColor(const QColor& color) {
+  foreColor_ = color;
+  update();
+}
+void TGauge::SetBackColor(const QColor& color) {
+  backColor_ = color;
+  update();
+}
+
+static std::out_of_range Between(long low, long high) {
+  return std::out_of_range("Value must be between " + std::to_string(low) + " and " +
+                           std::to_string(high));
+}
+
+void TGauge::SetMinValue(long value) {
+  if (value == min_) return;
+  if (value > max_) throw Between(LONG_MIN, max_);
+  min_ = value;
+  progress_ = std::clamp(progress_, min_, max_);
+  update();
+}
+
+void TGauge::SetMaxValue(long value) {
+  if (value == max_) return;
+  if (value < min_) throw Between(min_, LONG_MAX);
+  max_ = value;
+  progress_ = std::clamp(progress_, min_, max_);
+  update();
+}
+
+void TGauge::SetProgress(long value) {
+  const int before = PercentDone();
+  progress_ = std::clamp(value, min_, max_);
+  if (PercentDone() != before) update();
+}
+
+int TGauge::PercentDone() const {
+  const double range = double(max_) - double(min_);
+  if (range <= 0) return 0;
+  return int(std::trunc(100.0 * (double(progress_) - double(min_)) / range));
+}
+
+QImage TGauge::Render() const {
+  const QSize size = this->size();
+  TBltBitmap picture;
+  picture.MakeLike(size);
+  picture.fill(Qt::black);
+  const QRect area = border_ == TGaugeBorder::Single ? QRect(QPoint(0, 0), size).adjusted(1, 1, -1, -1)
+                                                     : QRect(QPoint(0, 0), size);
+  if (area.width() <= 0 || area.height() <= 0) return picture;
+  const int percent = PercentDone();
+
+  // Each layer is drawn on black and combined by exclusive-or, so the text
+  // stays readable over both the bar and the background.
+  auto combine = [&](const QImage& layer) {
+    QPainter p(&picture);
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.drawImage(0, 0, layer);
+  };
+
+  TBltBitmap kind;
+  kind.MakeLike(size);
+  kind.fill(Qt::black);
+  {
+    QPainter p(&kind);
+    p.fillRect(area, backColor_);
+    switch (kind_) {
+      case TGaugeKind::TextOnly:
+        break;
+      case TGaugeKind::HorizontalBar:
+        p.fillRect(QRect(area.left(), area.top(), int(percent * 0.01 * area.width()), area.height()),
+                   foreColor_);
+        break;
+      case TGaugeKind::VerticalBar: {
+        const int h = int(percent * 0.01 * area.height());
+        p.fillRect(QRect(area.left(), area.bottom() + 1 - h, area.width(), h), foreColor_);
+        break;
+      }
+      case TGaugeKind::Pie:
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(foreColor_);
+        // Clockwise from twelve o'clock.
+        p.drawPie(area, 90 * 16, -int(percent * 3.6 * 16));
+        break;
+      case TGaugeKind::Needle: {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(foreColor_, 2));
+        const QPointF centre(area.center().x() + 0.5, area.bottom());
+        const double angle = std::numbers::pi * (1.0 - percent / 100.0);
+        const double radius = std::min(area.width() / 2.0, double(area.height())) - 2;
+        p.drawLine(centre, centre + QPointF(radius * std::cos(angle), -radius * std::sin(angle)));
+        break;
+      }
+    }
+  }
+  combine(kind);
+
+  if (showText_) {
+    TBltBitmap text;
+    text.MakeLike(size);
+    text.fill(Qt::black);
+    {
+      QPainter p(&text);
+      // Solid white text, so that exclusive-or inverts exactly what lies under it.
+      QFont crisp = font();
+      crisp.setStyleStrategy(QFont::NoAntialias);
+      p.setFont(crisp);
+      p.setPen(Qt::white);
+      p.drawText(area, Qt::AlignCenter, QString::asprintf("%d%%", percent));
+    }
+    combine(text);
+  }
+  return picture;
+}
+
+void TGauge::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.drawImage(0, 0, Render());
+}
+
+}  // namespace quillet

@@ -1,0 +1,69 @@
+/** TGauge: the progress gauge of the progress windows, and TBltBitmap. */
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+namespace quillet {
+
+// An off-screen image with one extra step: MakeLike takes another picture's
+// size and fills itself with the window-frame colour.
+class TBltBitmap : public QImage {
+ public:
+  TBltBitmap() = default;
+  void MakeLike(const QImage& graphic);
+  void MakeLike(const QSize& size);
+};
+
+enum class TGaugeKind { TextOnly, HorizontalBar, VerticalBar, Pie, Needle };
+enum class TGaugeBorder { None, Single };
+
+// Shows Progress between MinValue and MaxValue as a bar (or pie, needle, or
+// text only) with the percentage drawn so that it reads over both colours.
+class TGauge : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TGauge(QWidget* parent = nullptr);
+
+  TGaugeKind Kind() const { return kind_; }
+  void SetKind(TGaugeKind kind);
+  bool ShowText() const { return showText_; }
+  void SetShowText(bool on);
+  TGaugeBorder BorderStyle() const { return border_; }
+  void SetBorderStyle(TGaugeBorder border);
+  QColor ForeColor() const { return foreColor_; }
+  void SetForeColor(const QColor& color);
+  QColor BackColor() const { return backColor_; }
+  void SetBackColor(const QColor& color);
+
+  long MinValue() const { return min_; }
+  long MaxValue() const { return max_; }
+  long Progress() const { return progress_; }
+  // Throws std::out_of_range when the new bound passes the other one.
+  void SetMinValue(long value);
+  void SetMaxValue(long value);
+  // Clamped into [MinValue, MaxValue]; repaints only when the percentage changes.
+  void SetProgress(long value);
+  void AddProgress(long value) { SetProgress(progress_ + value); }
+
+  // Whole percent done; 0 when the range is empty.
+  int PercentDone() const;
+  // The picture as painted, at the widget's logical size.
+  QImage Render() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  TGaugeKind kind_ = TGaugeKind::HorizontalBar;
+  bool showText_ = true;
+  TGaugeBorder border_ = TGaugeBorder::Single;
+  QColor foreColor_ = Qt::black;
+  QColor backColor_ = Qt::white;
+  long min_ = 0;
+  long max_ = 100;
+  long progress_ = 0;
+};
+
+}  // namespace quillet

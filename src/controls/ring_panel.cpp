@@ -1,0 +1,97 @@
+#include <controls/ring_panel.h>
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace quillet {
+
+namespace {
+constexpr int kRingHeight = 11;
+constexpr int kRingSpacing = 50;   // from one binder position to the next
+constexpr int kFirstRing = 20;
+constexpr int kBottomClear = 40;   // no ring starts closer than this to the bottom
+constexpr int kDoubleOffset = 15;  // the second ring of a double pair
+}  // namespace
+
+TRingPanel::TRingPanel(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TRingPanel::SetDoubleRing(bool on) {
+  if (doubleRing_ == on) return;
+  doubleRing_ = on;
+  update();
+}
+
+void TRingPanel::SetSmallRing(bool on) {
+  if (smallRing_ == on) return;
+  smallRing_ = on;
+  update();
+}
+
+void TRingPanel::SetShape(int shape) {
+  shape_ = shape;
+  update();
+}
+
+// A metal ring seen from the side: it comes from the left, over the page's
+// edge, and goes down into a punched hole on the page.
+QPixmap TRingPanel::RingPicture(bool small, qreal dpr) {
+  const int width = small ? 31 : 43;
+  QPixmap picture(QSize(width, kRingHeight) * dpr);
+  picture.setDevicePixelRatio(dpr);
+  picture.fill(Qt::transparent);
+  QPainter p(&picture);
+  p.setRenderHint(QPainter::Antialiasing);
+
+  const qreal holeD = 7;
+  const QRectF hole(width - holeD - 2, (kRingHeight - holeD) / 2, holeD, holeD);
+  p.setPen(QPen(QColor(60, 60, 60), 0.8));
+  p.setBrush(QColor(20, 20, 20));
+  p.drawEllipse(hole);
+
+  // The ring's body: a rounded bar ending in the hole.
+  QRectF bar(0.5, 2, hole.center().x() - 0.5, kRingHeight - 4);
+  QLinearGradient metal(0, bar.top(), 0, bar.bottom());
+  metal.setColorAt(0.0, QColor(250, 250, 250));
+  metal.setColorAt(0.45, QColor(190, 190, 195));
+  metal.setColorAt(1.0, QColor(95, 95, 100));
+  QPainterPath path;
+  path.addRoundedRect(bar, bar.height() / 2, bar.height() / 2);
+  p.setPen(QPen(QColor(50, 50, 55), 0.8));
+  p.setBrush(metal);
+  p.drawPath(path);
+  // A highlight along the top of the metal.
+  p.setPen(QPen(QColor(255, 255, 255, 200), 1.0));
+  p.drawLine(QPointF(bar.left() + 3, bar.top() + 1.5), QPointF(bar.right() - 4, bar.top() + 1.5));
+  return picture;
+}
+
+void TRingPanel::paintEvent(QPaintEvent*) {
+  const qreal dpr = devicePixelRatioF();
+  if (ring_.isNull() || ring_.devicePixelRatio() != dpr ||
+      ring_.width() != qRound((smallRing_ ? 31 : 43) * dpr)) {
+    ring_ = RingPicture(smallRing_, dpr);
+  }
+  leftEdge_ = smallRing_ ? 31 : 43;
+  const int e = smallRing_ ? 15 : 22;
+  rightEdge_ = e;
+
+  QPainter p(this);
+  p.fillRect(rect(), QColor(128, 128, 128));
+
+  // The page: from (e, 5) to (width - e, height - 5), corners of 25 x 25.
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(Qt::white);
+  const QRectF page(e + 0.5, 5.5, width() - 2 * e - 1, height() - 10 - 1);
+  p.drawRoundedRect(page, 12.5, 12.5);
+
+  for (int y = kFirstRing; y <= height() - kBottomClear; y += kRingSpacing) {
+    p.drawPixmap(0, y, ring_);
+    if (doubleRing_) p.drawPixmap(0, y + kDoubleOffset, ring_);
+  }
+}
+
+}  // namespace quillet

@@ -1,0 +1,71 @@
+// mkdict on the command line: building, dumping, checking, suggesting, adding.
+#include "../support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/wait.h>
+
+namespace quillet {
+namespace {
+
+using testing::TempDir;
+
+struct Result {
+  int status;
+  std::string out;
+};
+
+Result RunMkdict(const std::string& args, const std::string& input = "") {
+  TempDir tmp;
+  auto in = tmp.Write("in", input);
+  std::string command = std::string(MKDICT) + " " + args + " < " + in.string() + " 2>/dev/null";
+  Result r{0, {}};
+  FILE* p = ::popen(command.c_str(), "r");
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int raw = ::pclose(p);
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return r;
+}
+
+TEST(Mkdict, UsageAndHelp) {
+  EXPECT_EQ(RunMkdict("").status, 2);
+  EXPECT_EQ(RunMkdict("frobnicate").status, 2);
+  EXPECT_EQ(RunMkdict("suggest x.dct teh").status, 2);  // no "--"
+  Result help = RunMkdict("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: mkdict build", 0), 0u);
+  EXPECT_EQ(RunMkdict("dump /nonexistent/x.dct").status, 1);
+}
+
+TEST(Mkdict, BuildsChecksSuggestsAndAdds) {
+  TempDir dir;
+  auto list = dir.Write("words", "cat\ncat's\ncar\ndog\ndog's\nx\nŁódź\ncafé\nthe\nthen\n");
+  auto main = (dir / "main.dct").string();
+  ASSERT_EQ(RunMkdict("build " + main + " " + list.string()).status, 0);
+  // One-letter words, possessives of listed words and what the alphabet cannot hold are left out.
+  EXPECT_EQ(RunMkdict("dump " + main).out, "CAFÉ\nCAR\nCAT\nDOG\nTHE\nTHEN\n");
+
+  auto user = (dir / "user.dct").string();
+  Result check = RunMkdict("check " + main + " " + user, "dgo");
+  EXPECT_EQ(check.status, 1);  // the user dictionary does not exist yet
+  EXPECT_EQ(RunMkdict("add " + user + " Quillet sat").status, 0);
+  check = RunMkdict("check " + main + " " + user, "The cat’s dgo sat, the dgo. Quillet Łódź café");
+  EXPECT_EQ(check.status, 0);
+  EXPECT_EQ(check.out, "dgo\n");  // once; words the dictionaries cannot hold are not reported
+  EXPECT_EQ(RunMkdict("dump " + user).out, "SAT\nQUILLET\nA\n");
+
+  Result s = RunMkdict("suggest " + main + " -- Teh dgo Łódź");
+  EXPECT_EQ(s.status, 0);
+  EXPECT_EQ(s.out.substr(0, s.out.find('\n')), "The\tThen");
+  EXPECT_NE(s.out.find("\ndog"), std::string::npos);
+  EXPECT_EQ(s.out.substr(s.out.size() - 2), "\n\n");  // nothing for a word that cannot be stored
+
+  EXPECT_EQ(RunMkdict("add " + user + " " + std::string(26, 'q')).status, 1);
+  EXPECT_EQ(RunMkdict("add " + main + " word").status, 1);
+}
+
+}  // namespace
+}  // namespace quillet

@@ -1,0 +1,170 @@
+#include <decoration/dictionary_builder.h>
+#include <decoration/program_data.h>
+#include <decoration/spell_engine.h>
+
+#include <base/safe_file.h>
+
+#include "../support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace quillet {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+const std::vector<std::string> kWords = {
+    "BOOK", "BOOKS", "THE", "THEN", "THEY", "THERE", "THIS", "TEA", "TEN", "TEE", "TOE", "TEXT",
+    "RECEIVE", "RECEIVED", "DOG", "HOUSE", "HORSE", "WORD", "WORDS", "ABOUT", "ABOVE", "ART",
+    "CAT", "CAR", "CART", "SPELL", "SPELLING", "CHECK", "CHECKER", "YET", "RETURN", "RAT"};
+
+class SpellEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    main_ = dir_.Write("quillet.dct", BuildMainDictionary(kWords, "test", 40).bytes);
+    ASSERT_TRUE(engine_.OpenDictionary(main_));
+    user_ = engine_.CreateUserDictionary(dir_ / "quilletu.dct", {});
+    ASSERT_GE(user_, 2);
+  }
+  TempDir dir_;
+  fs::path main_;
+  TSpellEngine engine_;
+  int user_ = -1;
+};
+
+TEST_F(SpellEngineTest, LooksWordsUpInEverySegmentAndTheUserDictionary) {
+  EXPECT_TRUE(engine_.MainDictionaryOpen());
+  EXPECT_EQ(engine_.DictionaryName, main_.string());
+  EXPECT_FALSE(engine_.OpenDictionary(main_));  // one main dictionary at a time
+  for (const char* w : {"book", "Spelling", "RETURN", "cat", "x", "", "dog's", "Words's"}) {
+    EXPECT_TRUE(engine_.IsWordCorrect(w)) << w;
+  }
+  for (const char* w : {"boook", "dogs", "catt", "catt's"}) EXPECT_FALSE(engine_.IsWordCorrect(w)) << w;
+}
+
+TEST_F(SpellEngineTest, AddedWordsAreFoundAndKeptInTheFile) {
+  EXPECT_FALSE(engine_.IsWordCorrect("quillet"));
+  EXPECT_TRUE(engine_.AddWord("Quillet", user_));
+  EXPECT_TRUE(engine_.IsWordCorrect("QUILLET"));
+  EXPECT_TRUE(engine_.IsWordCorrect("quillet's"));
+
+  TSpellEngine other;  // a second engine sees the file, and the first sees its additions
+  ASSERT_TRUE(other.OpenDictionary(main_));
+  int index = other.OpenUserDictionary(dir_ / "quilletu.dct");
+  EXPECT_EQ(index, 2);
+  EXPECT_TRUE(other.IsWordCorrect("quillet"));
+  EXPECT_TRUE(other.AddWord("diary", index));
+  EXPECT_TRUE(engine_.IsWordCorrect("diary"));
+}
+
+TEST_F(SpellEngineTest, AWordThatCannotBeAddedSaysWhy) {
+  std::string before = ReadFile(dir_ / "quilletu.dct");
+  EXPECT_FALSE(engine_.AddWord("abcdefghijklmnopqrstuvwxyz", user_));  // 26 letters
+  EXPECT_EQ(engine_.LastError(),
+            "\"abcdefghijklmnopqrstuvwxyz\" is longer than 25 letters and cannot be added to the dictionary.");
+  EXPECT_FALSE(engine_.AddWord("word", -1));
+  EXPECT_FALSE(engine_.AddWord("word", user_ + 1));
+  SetWriteFaultHook([](std::string_view step) { return step != "write"; });
+  EXPECT_FALSE(engine_.AddWord("quillet", user_));
+  SetWriteFaultHook({});
+  EXPECT_EQ(engine_.LastError(), "Unable to write to " + (dir_ / "quilletu.dct").string());
+  EXPECT_FALSE(engine_.IsWordCorrect("quillet"));
+  EXPECT_EQ(ReadFile(dir_ / "quilletu.dct"), before);
+}
+
+TEST_F(SpellEngineTest, UserDictionariesGetIndexesFromTwoOn) {
+  EXPECT_EQ(user_, 2);
+  auto copy = dir_.Write("second.dct", ReadFile(dir_ / "quilletu.dct"));
+  EXPECT_EQ(engine_.OpenUserDictionary(copy), 3);
+  EXPECT_EQ(engine_.OpenUserDictionary(main_), 0);  // a main dictionary is not taken
+  EXPECT_EQ(engine_.OpenUserDictionary(dir_ / "missing.dct"), -1);
+  EXPECT_EQ(engine_.CreateUserDictionary(dir_ / "no" / "such" / "dir.dct", {}), -1);
+  auto damaged = dir_.Write("damaged.dct", "USER DICTIONARY");
+  EXPECT_EQ(engine_.OpenUserDictionary(damaged), -1);
+  EXPECT_NE(engine_.LastError().find("is damaged"), std::string::npos);
+  int index = engine_.CreateUserDictionary(dir_ / "listed.dct", {"zebra", "apple"});
+  EXPECT_EQ(index, 4);
+  EXPECT_TRUE(engine_.IsWordCorrect("zebra"));
+}
+
+TEST_F(SpellEngineTest, SuggestionsAreRankedCasedAndEachListedOnce) {
+  auto& s = engine_.GetSuggestions("teh");
+  ASSERT_FALSE(s.empty());
+  EXPECT_LE(s.size(), 10u);
+  EXPECT_EQ(std::set<std::string>(s.begin(), s.end()).size(), s.size());
+  EXPECT_NE(std::find(s.begin(), s.end(), "the"), s.end());
+  EXPECT_EQ(engine_.GetSuggestions("Teh").front()[0], engine_.GetSuggestions("teh").front()[0] - 32);
+  EXPECT_EQ(engine_.GetSuggestions("recieve").front(), "receive");
+  EXPECT_EQ(engine_.GetSuggestions("Recieve").front(), "Receive");
+  EXPECT_EQ(engine_.GetSuggestions("RECIEVE").front(), "RECEIVE");
+  engine_.SetMaxSuggestions(3);
+  EXPECT_EQ(engine_.GetSuggestions("teh").size(), 3u);
+  engine_.SetMaxSuggestions(250);
+  EXPECT_EQ(engine_.MaxSuggestions(), 220);
+}
+
+TEST_F(SpellEngineTest, RunTogetherWordsAreSplit) {
+  auto has = [&](const char* word, const char* split) {
+    auto& s = engine_.GetSuggestions(word);
+    return std::find(s.begin(), s.end(), split) != s.end();
+  };
+  EXPECT_TRUE(has("abook", "a book"));  // begins with A: the first part may be one letter
+  EXPECT_TRUE(has("ABOOK", "A BOOK"));
+  EXPECT_TRUE(has("thedog", "the dog"));
+  EXPECT_FALSE(has("bbook", "b book"));
+}
+
+TEST_F(SpellEngineTest, FirstLettersTriedForAWordBeginningWithT) {
+  // Y, R and T are tried: "yet", "ret..." and "t..." candidates come back.
+  auto& s = engine_.GetSuggestions("tet");
+  EXPECT_NE(std::find(s.begin(), s.end(), "yet"), s.end());
+  EXPECT_NE(std::find(s.begin(), s.end(), "rat"), s.end());
+}
+
+TEST_F(SpellEngineTest, TheUserDictionarysAIsOfferedOnce) {
+  // Words of the first group score 0 and are met in every pass; listed once.
+  auto& s = engine_.GetSuggestions("zzz");
+  EXPECT_EQ(std::count(s.begin(), s.end(), "a"), 1);
+}
+
+TEST(SpellEngine, WithoutAMainDictionaryOnlyTheUserDictionaryIsSearched) {
+  TempDir dir;
+  TSpellEngine engine;
+  engine.DictionaryName = (dir / "missing.dct").string();
+  int user = engine.CreateUserDictionary(dir / "quilletu.dct", {"hello"});
+  EXPECT_TRUE(engine.IsWordCorrect("hello"));
+  EXPECT_FALSE(engine.IsWordCorrect("world"));
+  EXPECT_FALSE(engine.MainDictionaryOpen());
+  EXPECT_NE(engine.LastError().find("missing.dct"), std::string::npos);
+  // Once it is there, the next lookup opens it.
+  dir.Write("missing.dct", BuildMainDictionary({"WORLD"}, "x").bytes);
+  EXPECT_TRUE(engine.IsWordCorrect("world"));
+  EXPECT_TRUE(engine.AddWord("again", user));
+}
+
+TEST(SpellEngine, TheShippedDictionaryKnowsEverydayEnglish) {
+  TSpellEngine engine;
+  ASSERT_TRUE(engine.OpenDictionary(QUILLET_MAIN_DICTIONARY)) << engine.LastError();
+  for (const char* w : {"diary", "Yesterday", "wasn't", "friend's", "beautiful", "caf\xE9"}) {
+    EXPECT_TRUE(engine.IsWordCorrect(w)) << w;
+  }
+  EXPECT_FALSE(engine.IsWordCorrect("recieve"));
+  auto& s = engine.GetSuggestions("recieve");
+  ASSERT_FALSE(s.empty());
+  EXPECT_EQ(s.front(), "receive");
+}
+
+TEST(ProgramData, TheDiaryDirectoryComesFirstThenTheBuildTree) {
+  TempDir dir;
+  EXPECT_EQ(MainDictionaryPath(dir.path()), fs::path(QUILLET_MAIN_DICTIONARY));
+  auto own = dir.Write("Quillet.DCT", "own");
+  EXPECT_EQ(MainDictionaryPath(dir.path()), own);
+  EXPECT_EQ(UserDictionaryPath(dir.path()), dir / "quilletu.dct");
+  EXPECT_EQ(FindProgramData(dir.path(), "nowhere.dat"), dir / "nowhere.dat");
+}
+
+}  // namespace
+}  // namespace quillet

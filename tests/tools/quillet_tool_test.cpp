@@ -1,0 +1,120 @@
+// quillet-tool on a diary written by the main window.
+#include <app/ui/main_screen.h>
+
+#include <app/cipher.h>
+#include <app/settings_file.h>
+#include <richtext/ui/rich_text.h>
+
+#include "../support/recording_messenger.h"
+#include "../support/temp_dir.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+struct ToolRun {
+  int status;
+  std::string out, err;
+};
+
+ToolRun Tool(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(QUILLET_TOOL), args);
+  p.waitForFinished(20000);
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+          p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+}
+
+// A diary with a password and two entries, written through the main window.
+class QuilletTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.Write("QX.INI", "[Opening Screen]\nshow=0\n");
+    TIniFile(dir / "QX.INI").WriteString("Security", "Password", EncryptString("pw"));
+    TMainScreen w(dir.path());
+    w.show();
+    w.FormActivate();
+    auto write = [&](TDate day, const QString& text) {
+      w.SetCurrentDate(day);
+      w.FindDateRecord();
+      w.LoadRichText();
+      w.RichText1()->InsertText(text);
+      w.SaveButtonClick();
+    };
+    write(MakeDate(2026, 12, 7), QString::fromUtf8("Snow at dawn"));
+    write(MakeDate(2024, 2, 29), QString::fromUtf8("Leap day, caf\u00e9"));
+    w.RichText1()->setFocus();
+    QTest::keyClick(w.RichText1(), Qt::Key_Return);
+    QTest::keyClicks(w.RichText1(), "second line");
+    w.close();  // saves the shown day
+  }
+
+  QStringList With(QStringList args) { return args << "--diary-dir" << QString::fromStdString(dir.path().string()); }
+
+  TempDir dir;
+  testing::RecordingMessenger messages;
+};
+
+TEST_F(QuilletTool, ListsTheEntriesInDateOrder) {
+  ToolRun r = Tool(With({"list"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "20240229\n20261207\n");
+}
+
+TEST_F(QuilletTool, PrintsAnEntryAsTextOrRtf) {
+  ToolRun text = Tool(With({"cat", "20240229"}));
+  EXPECT_EQ(text.status, 0) << text.err;
+  EXPECT_EQ(text.out, "Leap day, caf\xc3\xa9\nsecond line\n");
+  ToolRun rtf = Tool(With({"cat", "20261207", "--rtf"}));
+  EXPECT_EQ(rtf.status, 0);
+  EXPECT_EQ(rtf.out, DecipherBytes(ReadFile(dir / "Entries" / "20261207.QXE"), "pw"));
+}
+
+TEST_F(QuilletTool, EnciphersAndDeciphersFilesByteForByte) {
+  const std::string entry = (dir / "Entries" / "20261207.QXE").string();
+  const std::string plain = (dir / "plain.rtf").string(), again = (dir / "again.qxe").string();
+  ToolRun d = Tool({"decipher", "--password", "pw", QString::fromStdString(entry), QString::fromStdString(plain)});
+  EXPECT_EQ(d.status, 0) << d.err;
+  EXPECT_EQ(ReadFile(plain).rfind("{\\rtf", 0), 0u);
+  ToolRun e = Tool({"encipher", "--password", "pw", QString::fromStdString(plain), QString::fromStdString(again)});
+  EXPECT_EQ(e.status, 0) << e.err;
+  EXPECT_EQ(ReadFile(again), ReadFile(entry));
+}
+
+TEST_F(QuilletTool, FailsWithAMessageAndTheRightStatus) {
+  struct Case {
+    QStringList args;
+    int status;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"cat", "20250101"}, 1, "no entry for 20250101"},
+      {{"cat", "2025"}, 2, "Usage: quillet-tool cat"},
+      {{"cat"}, 2, "missing operand"},
+      {{"list", "--colour"}, 2, "unknown option"},
+      {{"frobnicate"}, 2, "unknown command"},
+      {{"decipher", "--password", "pw", "/nonexistent/in", "/tmp/out"}, 1, "/nonexistent/in"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    ToolRun r = Tool(With(c.args));
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty());
+  }
+  // An entry enciphered with another password is reported, not printed.
+  TIniFile(dir / "QX.INI").WriteString("Security", "Password", EncryptString("wrong"));
+  ToolRun r = Tool(With({"cat", "20261207"}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("20261207.QXE"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace quillet

@@ -1,0 +1,77 @@
+// list and cat: the entries of a diary, by day key.
+#include "tool.h"
+
+#include <richtext/io.h>
+#include <richtext/stream.h>
+#include <richtext/writer.h>
+
+#include <cstdio>
+
+namespace quillet::tool {
+namespace {
+
+void Put(std::string_view bytes) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+    throw Failure("cannot write to standard output");
+  }
+}
+
+int List(TArgs& args) {
+  args.Operands(0);
+  TEntryStore store = OpenDiary(args.DiaryDir());
+  std::string out;
+  for (TDate d : store.EntryDates()) out += DayKey(d) + "\n";
+  Put(out);
+  return 0;
+}
+
+// The entry's text, one line per paragraph, as UTF-8.
+std::string PlainText(richtext::TRTFTextIo& doc) {
+  richtext::TStringStream text;
+  if (richtext::TTextWriter(doc).Write(text) != richtext::ioOk) throw Failure("cannot convert the entry");
+  std::string out;
+  out.reserve(text.bytes.size() + 1);
+  for (size_t i = 0; i < text.bytes.size(); ++i) {
+    if (text.bytes[i] == '\r' && i + 1 < text.bytes.size() && text.bytes[i + 1] == '\n') continue;
+    out.push_back(text.bytes[i]);
+  }
+  if (!out.empty() && out.back() != '\n') out.push_back('\n');
+  return out;
+}
+
+int Cat(TArgs& args) {
+  const bool rtf = args.TakeFlag("--rtf");
+  const std::string key = args.Operands(1)[0];
+  std::optional<TDate> date = key.size() == 8 ? ParseDayKey(key) : std::nullopt;
+  if (!date) throw UsageError("'" + key + "' is not a day key (yyyymmdd)");
+  TEntryStore store = OpenDiary(args.DiaryDir());
+  TEntryRead read = store.Read(*date);
+  if (read.status == TEntryRead::kNone) throw Failure("no entry for " + key);
+  if (read.status == TEntryRead::kUnreadable) throw Failure(read.problem);
+  richtext::TRTFTextIo doc;
+  if (doc.LoadFromStream(read.bytes) != richtext::ioOk) {
+    throw Failure("the entry of " + key + " cannot be read");
+  }
+  if (!rtf) {
+    Put(PlainText(doc));
+  } else if (richtext::TRTFTextIo::DetectFormat(read.bytes) == richtext::FormatRTF) {
+    Put(read.bytes);  // as stored, byte for byte
+  } else {
+    // An old entry kept as plain text is given as RTF all the same.
+    doc.saveFormat = richtext::FormatRTF;
+    richtext::TStringStream out;
+    doc.SaveToStream(out, true);
+    Put(out.bytes);
+  }
+  return 0;
+}
+
+}  // namespace
+
+void AddEntryCommands(std::vector<TCommand>& commands) {
+  commands.push_back({"list", "", "the day keys of all entries, one per line, in date order", List});
+  commands.push_back(
+      {"cat", "DAYKEY [--rtf]", "an entry as plain text, or its RTF with --rtf", Cat});
+}
+
+}  // namespace quillet::tool

@@ -1,0 +1,152 @@
+// quillet-tool: a diary on the command line, for backups, recovery and scripts.
+//
+//   quillet-tool list [--diary-dir DIR]
+//   quillet-tool cat DAYKEY [--rtf] [--diary-dir DIR]
+//   quillet-tool encipher --password P IN OUT
+//   quillet-tool decipher --password P IN OUT
+#include "tool.h"
+
+#include <app/paths.h>
+#include <app/settings_file.h>
+#include <app/cipher.h>
+#include <app/start_options.h>
+
+#include <cstdio>
+
+#ifndef QUILLET_VERSION
+#define QUILLET_VERSION "0"
+#endif
+
+namespace quillet::tool {
+
+TArgs::TArgs(std::vector<std::string> args) : args_(std::move(args)) {
+  std::optional<std::string> dir = TakeOption("--diary-dir");
+  diaryDir_ = DiaryDirectory(dir ? std::optional<std::filesystem::path>(*dir) : std::nullopt);
+}
+
+std::optional<std::string> TArgs::TakeOption(const std::string& name) {
+  std::optional<std::string> value;
+  for (size_t i = 0; i < args_.size();) {
+    if (args_[i] == name) {
+      if (i + 1 >= args_.size()) throw UsageError(name + " needs a value");
+      value = args_[i + 1];
+      args_.erase(args_.begin() + long(i), args_.begin() + long(i) + 2);
+    } else if (args_[i].rfind(name + "=", 0) == 0) {
+      value = args_[i].substr(name.size() + 1);
+      args_.erase(args_.begin() + long(i));
+    } else {
+      ++i;
+    }
+  }
+  return value;
+}
+
+bool TArgs::TakeFlag(const std::string& name) {
+  bool found = false;
+  for (size_t i = 0; i < args_.size();) {
+    if (args_[i] == name) {
+      found = true;
+      args_.erase(args_.begin() + long(i));
+    } else {
+      ++i;
+    }
+  }
+  return found;
+}
+
+std::vector<std::string> TArgs::Operands(size_t count) {
+  for (const std::string& a : args_) {
+    if (a.size() > 1 && a[0] == '-') throw UsageError("unknown option '" + a + "'");
+  }
+  if (args_.size() != count) {
+    throw UsageError(args_.size() < count ? "missing operand" : "too many operands");
+  }
+  return args_;
+}
+
+std::string StoredPassword(const std::filesystem::path& diaryDir) {
+  std::string stored = TIniFile(SettingsFileName(diaryDir)).ReadString("Security", "Password", "");
+  return stored.empty() ? stored : Decryptstring(stored);
+}
+
+TEntryStore OpenDiary(const std::filesystem::path& diaryDir) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(diaryDir, ec)) {
+    throw Failure("no diary in " + diaryDir.string());
+  }
+  TEntryStore store(diaryDir);
+  store.SetPassword(StoredPassword(diaryDir));
+  return store;
+}
+
+namespace {
+
+std::vector<TCommand> Commands() {
+  std::vector<TCommand> commands;
+  AddEntryCommands(commands);
+  AddCipherCommands(commands);
+  return commands;
+}
+
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to, "Usage: quillet-tool COMMAND [ARGS] [--diary-dir DIR]\n");
+}
+
+void PrintHelp() {
+  PrintUsage(stdout);
+  std::printf("\nWorks on a Quillet diary without its window. The diary is the one the program\n"
+              "would open (see --diary-dir); entries are read with the password in its QX.INI.\n\n"
+              "Commands:\n");
+  for (const TCommand& c : Commands()) {
+    std::string line = std::string(c.name) + " " + c.usage;
+    std::printf("  %-38s %s\n", line.c_str(), c.summary);
+  }
+  std::printf("\n  --help     show this help\n  --version  show the version\n"
+              "\nExit status: 0 done, 1 failed, 2 wrong usage.\n");
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    PrintUsage(stderr);
+    return 2;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    PrintHelp();
+    return 0;
+  }
+  if (args[0] == "--version") {
+    std::printf("quillet-tool %s\n", QUILLET_VERSION);
+    return 0;
+  }
+  for (const TCommand& c : Commands()) {
+    if (args[0] != c.name) continue;
+    try {
+      std::vector<std::string> rest(args.begin() + 1, args.end());
+      for (const std::string& a : rest) {
+        if (a == "--help" || a == "-h") {
+          std::printf("Usage: quillet-tool %s %s\n%s\n", c.name, c.usage, c.summary);
+          return 0;
+        }
+      }
+      TArgs commandArgs(std::move(rest));
+      return c.run(commandArgs);
+    } catch (const UsageError& e) {
+      std::fprintf(stderr, "quillet-tool %s: %s\nUsage: quillet-tool %s %s\n", c.name, e.what(),
+                   c.name, c.usage);
+      return 2;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "quillet-tool %s: %s\n", c.name, e.what());
+      return 1;
+    }
+  }
+  std::fprintf(stderr, "quillet-tool: unknown command '%s'\n", args[0].c_str());
+  PrintUsage(stderr);
+  return 2;
+}
+
+}  // namespace quillet::tool
+
+int main(int argc, char** argv) { return quillet::tool::Main(argc, argv); }

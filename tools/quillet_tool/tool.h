@@ -1,0 +1,59 @@
+/** quillet-tool: what the subcommands share — their arguments, the diary, and how they fail. */
+#pragma once
+
+#include <app/entry_store.h>
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quillet::tool {
+
+// Wrong usage: the message, then the usage line; exit status 2.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+// The work failed: the message; exit status 1.
+struct Failure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// A subcommand's arguments after its name. Options may stand anywhere;
+// "--diary-dir DIR" is taken by every subcommand.
+class TArgs {
+ public:
+  explicit TArgs(std::vector<std::string> args);
+
+  // Takes "--name VALUE" (or "--name=VALUE") out of the arguments.
+  std::optional<std::string> TakeOption(const std::string& name);
+  // Takes a flag "--name" out of the arguments.
+  bool TakeFlag(const std::string& name);
+  // The operands that are left; any option left is wrong usage.
+  std::vector<std::string> Operands(size_t count);
+
+  std::filesystem::path DiaryDir() const { return diaryDir_; }
+
+ private:
+  std::vector<std::string> args_;
+  std::filesystem::path diaryDir_;
+};
+
+// The entry store of the diary, keyed with the password stored in its QX.INI.
+TEntryStore OpenDiary(const std::filesystem::path& diaryDir);
+// The password QX.INI holds, unscrambled; empty when none.
+std::string StoredPassword(const std::filesystem::path& diaryDir);
+
+struct TCommand {
+  const char* name;
+  const char* usage;    // the arguments after the name
+  const char* summary;  // one line for --help
+  int (*run)(TArgs& args);
+};
+
+// The subcommands, one group per file.
+void AddEntryCommands(std::vector<TCommand>& commands);   // list, cat
+void AddCipherCommands(std::vector<TCommand>& commands);  // encipher, decipher
+
+}  // namespace quillet::tool
