@@ -41,6 +41,8 @@ struct DepthCase {
   uint32_t wantLeft, wantRight;  // decoded colours
 };
 
+void PrintTo(const DepthCase& c, std::ostream* os) { *os << c.name; }
+
 class ImageDepth : public ::testing::TestWithParam<DepthCase> {};
 
 // An 8x4 image: left half one value, right half another, the bottom-right
@@ -133,6 +135,8 @@ struct KindCase {
   int count;
 };
 
+void PrintTo(const KindCase& c, std::ostream* os) { *os << c.name; }
+
 class FileKinds : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(FileKinds, CountsIconsInOrderAndPicksTheSystemSize) {
@@ -192,6 +196,8 @@ struct DamageCase {
   std::function<std::string()> make;
   int count;
 };
+
+void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.name; }
 
 class Damaged : public ::testing::TestWithParam<DamageCase> {};
 
