@@ -6,6 +6,7 @@
 #include <decoration/ui/icon_list_box.h>
 #include <decoration/icon_writer.h>
 
+#include <app/preferences.h>
 #include <app/settings_file.h>
 #include <richtext/ui/rich_text.h>
 
@@ -229,33 +230,48 @@ TEST(IconListBox, FileNameRules) {
   EXPECT_EQ(list.width(), TIconListBox::ColumnWidth() * 5 + 2);
 }
 
-TEST(IconPalette, SettingsAreReadWrittenAndApplied) {
+// The section "Icons" of the settings file, through the diary's preferences.
+TEST(IconPalette, PreferencesAreAppliedAndStored) {
   PaletteFixture f;
   f.Create();
   TFloatingPalette& p = *f.palette;
   TIniFile ini(f.diary / "QX.INI");
-  const QRect main(100, 50, 800, 600);
-  const TIconSettings defaults = ReadIconSettings(ini, main, Q(kIconSets / "misc1.icl"));
-  EXPECT_EQ(defaults.file, Q(kIconSets / "misc1.icl"));
-  EXPECT_FALSE(defaults.visible);
-  EXPECT_EQ(defaults.top, 150);
-  EXPECT_EQ(defaults.left, 700);
-
-  // A setting naming a missing file: the set stays, the check follows the name.
-  ApplyIconSettings(p, {Q(f.diary / "gone/misc2.icl"), false, 10, 20});
-  EXPECT_EQ(p.IconListBox->FileName(), Q(kIconSets / "activity.icl"));
-  EXPECT_EQ(Checked(p), std::vector<QString>{"Miscellaneous #2"});
+  const TRect main{100, 50, 900, 650};
+  TPreferences prefs;
+  prefs.Load(ini, f.diary.path(), main);
+  EXPECT_EQ(prefs.iconsTop, 150);
+  EXPECT_EQ(prefs.iconsLeft, 700);
+  // The default names the diary directory's icons/misc1.icl: the program's set.
+  ApplyIconPreferences(p, prefs);
+  EXPECT_EQ(p.IconListBox->FileName(), Q(kIconSets / "misc1.icl"));
+  EXPECT_EQ(Checked(p), std::vector<QString>{"Miscellaneous #1"});
   EXPECT_FALSE(p.isVisible());
 
-  ApplyIconSettings(p, {Q(kIconSets / "events.icl"), true, 30, 40});
+  // A setting naming a missing file elsewhere: the set stays, the check follows the name.
+  p.mnuActivitiesICL->trigger();
+  prefs.iconsFile = (f.diary / "gone/misc2.icl").string();
+  ApplyIconPreferences(p, prefs);
+  EXPECT_EQ(p.IconListBox->FileName(), Q(kIconSets / "activity.icl"));
+  EXPECT_EQ(Checked(p), std::vector<QString>{"Miscellaneous #2"});
+
+  prefs.iconsFile = (kIconSets / "events.icl").string();
+  prefs.iconsVisible = true;
+  prefs.iconsTop = 30;
+  prefs.iconsLeft = 40;
+  ApplyIconPreferences(p, prefs);
   EXPECT_TRUE(p.isVisible());
-  EXPECT_EQ(p.IconListBox->FileName(), Q(kIconSets / "events.icl"));
-  WriteIconSettings(ini, p);
-  const TIconSettings back = ReadIconSettings(ini, main, QString());
-  EXPECT_EQ(back.file, Q(kIconSets / "events.icl"));
-  EXPECT_TRUE(back.visible);
-  EXPECT_EQ(back.top, p.y());
-  EXPECT_EQ(back.left, p.x());
+  EXPECT_EQ(Checked(p), std::vector<QString>{"Events"});
+
+  TPreferences stored;
+  StoreIconPreferences(p, stored);
+  stored.Save(ini);
+  TPreferences back;
+  back.Load(ini, f.diary.path(), main);
+  EXPECT_EQ(back.iconsFile, (kIconSets / "events.icl").string());
+  EXPECT_TRUE(back.iconsVisible);
+  EXPECT_EQ(back.iconsTop, p.y());
+  EXPECT_EQ(back.iconsLeft, p.x());
+  EXPECT_NE(testing::ReadFile(f.diary / "QX.INI").find("[Icons]"), std::string::npos);
 
   QSignalSpy hidden(&p, &TFloatingPalette::OnHide);
   p.hide();
