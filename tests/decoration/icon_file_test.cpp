@@ -2,6 +2,8 @@
 // kinds, and damaged files of each kind.
 #include "icon_builders.h"
 
+#include "../support/temp_dir.h"
+
 #include <decoration/icon_file.h>
 #include <decoration/icon_image.h>
 #include <decoration/icon_writer.h>
@@ -30,6 +32,8 @@ std::vector<TIconImages> ThreeIcons() {
   icons.back().push_back(icons::EncodePng(big));
   return icons;
 }
+
+std::string Ico2();
 
 // ---- images of every depth -------------------------------------------------
 
@@ -187,6 +191,15 @@ TEST(IconFile, FilesWithoutIconsHoldNone) {
     EXPECT_EQ(TIconFile::FromBytes(bytes).Count(), 0);
   }
   EXPECT_EQ(TIconFile::FromFile("/nonexistent/file.icl").Count(), 0);
+  EXPECT_EQ(TIconFile::FromFile("/").Count(), 0) << "a directory";
+
+  // A file past the size limit is not read at all (a sparse file costs no disk).
+  testing::TempDir dir;
+  const fs::path big = dir.Write("huge.ico", Ico2());
+  fs::resize_file(big, TIconFile::kMaxFileSize + 1);
+  EXPECT_EQ(TIconFile::FromFile(big).Count(), 0);
+  fs::resize_file(big, Ico2().size());
+  EXPECT_EQ(TIconFile::FromFile(big).Count(), 1);
 }
 
 // ---- damaged files -----------------------------------------------------------
