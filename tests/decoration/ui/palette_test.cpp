@@ -195,6 +195,35 @@ TEST(IconPalette, OtherKeepsAskingWhileTheFileHoldsNoIcons) {
   EXPECT_EQ(p.IconListBox->FileName(), Q(ico));
 }
 
+// On a screen of twice the density each cell shows the icon's largest image
+// pixel for pixel, not the 32x32 one enlarged.
+TEST(IconListBox, DenseScreensDrawTheLargestImage) {
+  TIconListBox list;
+  list.SetFileName(Q(kIconSets / "misc1.icl"));
+  list.resize(200, 120);
+  list.show();
+  QImage shot(list.viewport()->size() * 2, QImage::Format_ARGB32);
+  shot.setDevicePixelRatio(2);
+  shot.fill(Qt::white);
+  list.viewport()->render(&shot);
+  const TIconPicture* icon = list.GetIcon(1);  // below the selected first cell
+  ASSERT_TRUE(icon);
+  ASSERT_EQ(icon->largest.width, 64);
+  const QRect cell = list.visualItemRect(list.item(1));
+  const QPoint origin = (cell.topLeft() + QPoint((cell.width() - 32) / 2, (cell.height() - 32) / 2)) * 2;
+  int differing = 0;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const QColor want = QColor::fromRgba(icon->largest.At(x, y));
+      const QColor got = shot.pixelColor(origin + QPoint(x, y));
+      const auto onWhite = [](int c, int a) { return (c * a + 255 * (255 - a)) / 255; };
+      if (std::abs(onWhite(want.red(), want.alpha()) - got.red()) > 3 ||
+          std::abs(onWhite(want.green(), want.alpha()) - got.green()) > 3)
+        ++differing;
+    }
+  EXPECT_LT(differing, 64) << "of 4096 device pixels";
+}
+
 TEST(IconListBox, FileNameRules) {
   TempDir dir;
   TIconListBox list;
