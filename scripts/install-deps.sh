@@ -11,7 +11,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev fonts-liberation2 poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3-dbfread
+  python3-dbfread imagemagick netpbm
+  fonts-wine libfontconfig-dev
 )
 for extra in "$@"; do
   case "$extra" in
