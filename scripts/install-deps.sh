@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev libgl-dev fonts-liberation2 poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   python3-dbfread imagemagick netpbm
-  fonts-wine libfontconfig-dev
+  fonts-wine libfontconfig-dev qt6-image-formats-plugins
 )
 for extra in "$@"; do
   case "$extra" in
