@@ -11,7 +11,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev fonts-liberation2 poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
+  # tests compare our table and picture readers with these programs' results
   python3-dbfread imagemagick netpbm
+  # symbol fonts (Wingdings, Webdings, Marlett), fontconfig to find them, Targa pictures
   fonts-wine libfontconfig-dev qt6-image-formats-plugins
 )
 for extra in "$@"; do
