@@ -2,6 +2,7 @@
 
 #include "../support/temp_dir.h"
 
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +10,7 @@
 namespace quillet {
 namespace {
 
-std::string Be(uint32_t v, int n) {
+std::string Be(uint64_t v, int n) {
   std::string s;
   for (int i = n - 1; i >= 0; --i) s += char(v >> (8 * i) & 0xFF);
   return s;
@@ -78,6 +79,14 @@ TEST(SymbolFonts, FindsWingdingsAndLeavesOutTextFonts) {
   }));
   for (const TFontFace& f : fonts) EXPECT_TRUE(FileHasSymbolCharacterMap(f.file, f.index));
 }
+
+// fontconfig keeps its configuration until it is told to let go; a program
+// without Qt (which does so itself) lets go at the end.
+class FontconfigEnvironment : public ::testing::Environment {
+ public:
+  void TearDown() override { FcFini(); }
+};
+const auto* const kFontconfig = ::testing::AddGlobalTestEnvironment(new FontconfigEnvironment);
 
 }  // namespace
 }  // namespace quillet
