@@ -32,7 +32,7 @@ fuzz:
 	@bash scripts/install-deps.sh fuzz
 	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DQUILLET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build-fuzz -j $(JOBS)
-	mkdir -p build-fuzz/corpus/rtf build-fuzz/corpus/plain build-fuzz/corpus/dictionary build-fuzz/corpus/legacy
+	mkdir -p build-fuzz/corpus/rtf build-fuzz/corpus/plain build-fuzz/corpus/dictionary build-fuzz/corpus/legacy build-fuzz/corpus/pcx
 	build-fuzz/bin/rtf_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -dict=fuzz/rtf.dict \
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/rtf tests/fixtures/rtf
 	build-fuzz/bin/plain_reader_fuzz -max_total_time=$(FUZZ_SECONDS) \
@@ -47,6 +47,8 @@ fuzz:
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/icons build-fuzz/corpus/icons-seed
 	build-fuzz/bin/legacy_table_fuzz -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/legacy fuzz/seeds/legacy
+	build-fuzz/bin/pcx_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 \
+	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/pcx fuzz/seeds/pcx
 
 # The whole test suite under the address and undefined-behaviour sanitizers.
 test-sanitize: deps

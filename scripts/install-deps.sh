@@ -12,9 +12,13 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev fonts-liberation2 poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
-  wamerican
-  fonts-noto-color-emoji icoutils
-  python3-dbfread
+  # the main dictionary's word list, the icon sets' glyphs, icon tools to compare with
+  wamerican fonts-noto-color-emoji icoutils
+  # tests compare our table and picture readers with these programs' results
+  python3-dbfread imagemagick netpbm
+  # symbol fonts (Wingdings, Webdings, Marlett), fontconfig to find them, Targa pictures
+  fonts-wine libfontconfig-dev qt6-image-formats-plugins
+  # the icon rendered at its sizes; desktop entry and metadata checkers
   librsvg2-bin desktop-file-utils appstream
 )
 for extra in "$@"; do
