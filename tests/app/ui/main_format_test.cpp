@@ -19,7 +19,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
+#include <set>
 
 namespace quillet {
 namespace {
@@ -317,6 +319,46 @@ TEST(MainFormat, AnEntryShownReadOnlyIsNotSpellChecked) {
   Settle();
   EXPECT_TRUE(d.messages.shown.empty());
   EXPECT_FALSE(w->Unsaved());
+}
+
+}  // namespace
+}  // namespace quillet
+
+namespace quillet {
+namespace {
+
+// The window as the README shows it: an entry with formatted text, the caret
+// in a bold word of an indented paragraph with a tab stop.
+// QUILLET_SCREENSHOT=FILE.png keeps the picture.
+TEST(MainFormat, PaintsToolbarAndRulerOverAFormattedEntry) {
+  Diary d;
+  d.dir.Write("Entries/" + DayKey(Today()) + ".QXE",
+              "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Liberation Serif;}}"
+              "{\\colortbl;\\red0\\green0\\blue0;\\red128\\green0\\blue128;\\red0\\green0\\blue255;}"
+              "\\pard\\qc\\f0\\fs32\\b\\cf2 A walk by the river\\b0\\par"
+              "\\pard\\fs20\\cf1 We left early and took the \\i long way\\i0  round, past the "
+              "\\ul old mill\\ul0  and the lock.\\par"
+              "\\pard\\li720\\fi-360\\tx1080\\f1\\fs22 -\\tab \\b Saw:\\b0  two herons, a kingfisher\\par"
+              "\\pard\\li720\\fi-360\\tx1080 -\\tab \\b Found:\\b0  \\cf3 a blue \\strike pebble\\strike0  feather\\par"
+              "\\pard\\f0\\fs20\\cf1 Home by noon, tired and happy.\\par}");
+  auto w = Open(d.dir.path());
+  w->RichText1()->setFocus();
+  for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Home, Qt::Key_Right, Qt::Key_Right, Qt::Key_Right})
+    QTest::keyClick(w->RichText1(), key);
+  Settle();
+  EXPECT_TRUE(w->RichToolBar2()->Button("Bold")->isChecked());
+  EXPECT_TRUE(w->RichToolBar2()->Button("Left")->isChecked());
+  EXPECT_EQ(w->RichToolBar2()->FontSizeList()->currentText(), "11");
+  EXPECT_GT(w->RichRuler1()->MarkerX(richtext::TRichRuler::mkLeft),
+            w->RichRuler1()->MarkerX(richtext::TRichRuler::mkFirst));
+
+  const QImage shot = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  // The ruler is drawn: more than one colour along its middle.
+  const QRect ruler(w->RichRuler1()->mapTo(w.get(), QPoint()), w->RichRuler1()->size());
+  std::set<QRgb> colours;
+  for (int x = ruler.left(); x <= ruler.right(); ++x) colours.insert(shot.pixel(x, ruler.center().y()));
+  EXPECT_GT(colours.size(), 1u);
+  if (const char* path = std::getenv("QUILLET_SCREENSHOT")) EXPECT_TRUE(shot.save(QString::fromLocal8Bit(path)));
 }
 
 }  // namespace
