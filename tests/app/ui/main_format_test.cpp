@@ -82,7 +82,16 @@ TEST(MainFormat, ToolbarAndRulerStandAboveThePageWithTheWindowsButtons) {
   EXPECT_EQ(ruler->height(), 15);
   EXPECT_EQ(rulerBox.top(), barBox.bottom() + 1);
   EXPECT_EQ(pageBox.top(), rulerBox.bottom() + 1);
-  // At the designed width the toolbar takes two rows.
+  // At the designed width the toolbar takes two rows; in a wide window one,
+  // and the ruler and the page follow it up.
+  EXPECT_EQ(bar->height(), 52);
+  w->resize(1100, w->height());
+  Settle();
+  EXPECT_EQ(bar->height(), 26);
+  EXPECT_EQ(ruler->mapTo(w.get(), QPoint()).y(), bar->mapTo(w.get(), QPoint()).y() + 26);
+  EXPECT_EQ(w->RingPanel1()->mapTo(w.get(), QPoint()).y(), ruler->mapTo(w.get(), QPoint()).y() + 15);
+  w->resize(barBox.width(), w->height());
+  Settle();
   EXPECT_EQ(bar->height(), 52);
 
   // The window's buttons, with pictures and hints, each followed by a blank 3-pixel spacer.
