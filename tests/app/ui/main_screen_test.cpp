@@ -14,9 +14,7 @@
 #include <finding/ui/calendar_with_glyphs.h>
 #include <finding/ui/date_selector.h>
 
-#include "../../support/modal.h"
-#include "../../support/recording_messenger.h"
-#include "../../support/temp_dir.h"
+#include "main_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,26 +38,12 @@
 namespace quillet {
 namespace {
 
+using testing::Diary;
+using testing::Open;
 using testing::ReadFile;
 using testing::RecordingMessenger;
 using testing::TempDir;
 using testing::WhenShown;
-
-// A diary directory whose settings keep the opening message away.
-struct Diary {
-  TempDir dir;
-  RecordingMessenger messages;
-  Diary() { dir.Write("QX.INI", "[Opening Screen]\nshow=0\n"); }
-  std::filesystem::path Entry(TDate d) const { return dir / "Entries" / (DayKey(d) + ".QXE"); }
-};
-
-// The window as the program shows it: created, shown and activated.
-std::unique_ptr<TMainScreen> Open(const std::filesystem::path& dir) {
-  auto w = std::make_unique<TMainScreen>(dir);
-  w->show();
-  w->FormActivate();
-  return w;
-}
 
 void Type(TMainScreen& w, const QString& text) {
   w.RichText1()->setFocus();
