@@ -4,7 +4,7 @@
 #include <finding/day_walk.h>
 #include <richtext/io.h>
 #include <richtext/layout.h>
-include <richtext/paint.h>
+#include <richtext/paint.h>
 #include <richtext/unicode.h>
 #include <richtext/ui/qt_platform.h>
 
