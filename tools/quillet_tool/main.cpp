@@ -4,6 +4,9 @@
 //   quillet-tool cat DAYKEY [--rtf] [--diary-dir DIR]
 //   quillet-tool encipher --password P IN OUT
 //   quillet-tool decipher --password P IN OUT
+//   quillet-tool search TEXT [--from DAYKEY] [--to DAYKEY]
+//   quillet-tool export [--from DAYKEY] [--to DAYKEY] DIR
+//   quillet-tool print [--from DAYKEY] [--to DAYKEY] [--merged] --pdf FILE
 #include "tool.h"
 
 #include <app/paths.h>
@@ -85,6 +88,7 @@ std::vector<TCommand> Commands() {
   std::vector<TCommand> commands;
   AddEntryCommands(commands);
   AddCipherCommands(commands);
+  AddWholeDiaryCommands(commands);
   return commands;
 }
 

@@ -55,5 +55,6 @@ struct TCommand {
 // The subcommands, one group per file.
 void AddEntryCommands(std::vector<TCommand>& commands);   // list, cat
 void AddCipherCommands(std::vector<TCommand>& commands);  // encipher, decipher
+void AddWholeDiaryCommands(std::vector<TCommand>& commands);  // search, export, print
 
 }  // namespace quillet::tool
