@@ -189,6 +189,11 @@ void TPrintJob::PrintMerged(TDate day, std::string_view bytes) {
   doc.InsertParagraphWith(0, heading);
   doc.RemoveParagraphs(0, 1);  // the empty paragraph a cleared document starts with
   doc.FastAppendText(loader);
+  // Blank paragraphs at the end of an entry would only push it onto a page of
+  // its own; the gap to the next entry is the quarter inch.
+  size_t keep = doc.Size();
+  while (keep > 1 && doc.Par(keep - 1).text.empty() && !(doc.Par(keep - 1).flags & (pfPageBreak | pfTableCell))) --keep;
+  if (keep < doc.Size()) doc.RemoveParagraphs(keep, doc.Size() - keep);
 
   if (newPageNeeded_) {
     if (!NewPage()) throw Error("the printer refused a new page");
