@@ -4,6 +4,8 @@
 #include <finding/day_walk.h>
 
 #include <filesystem>
+#include <functional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,11 @@ std::filesystem::path ExportFileName(const std::filesystem::path& directory, TDa
 TExportResult ExportEntries(const TEntryStore& store, TDate first, TDate last,
                             const std::filesystem::path& directory,
                             const TDayProgress& progress = {});
+
+// Test seam: asked before each step of writing an export file ("create",
+// "write", "flush", "rename"); false makes that step fail as a full disk would.
+// An empty function removes it.
+void SetExportFaultHook(std::function<bool(std::string_view step)> hook);
 
 // "Saved N file(s) as Rich Text Format (RTF)\rto directory: DIR", followed by
 // the failed days when there are any.

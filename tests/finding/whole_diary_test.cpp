@@ -128,9 +128,9 @@ TEST(Export, CountsOnlyWrittenFilesAndNamesTheFailures) {
   TempDir out;
   // The second file fails at its rename, as on a full disk.
   int renames = 0;
-  SetWriteFaultHook([&](std::string_view step) { return !(step == "rename" && ++renames == 2); });
+  SetExportFaultHook([&](std::string_view step) { return !(step == "rename" && ++renames == 2); });
   TExportResult r = ExportEntries(diary.store, a, c, out.path());
-  SetWriteFaultHook({});
+  SetExportFaultHook({});
   EXPECT_EQ(r.written, 1);
   EXPECT_EQ(r.failedDays, (std::vector<TDate>{b, c}));
   EXPECT_EQ(ReadFile(out / (DayKey(a) + ".RTF")), Rtf("one"));

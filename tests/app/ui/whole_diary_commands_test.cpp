@@ -6,6 +6,7 @@
 #include <app/cipher.h>
 #include <app/settings_file.h>
 #include <base/safe_file.h>
+#include <finding/export.h>
 #include <finding/ui/look_for_all.h>
 #include <finding/ui/save_options.h>
 #include <richtext/ui/rich_text.h>
@@ -199,14 +200,14 @@ TEST(ExportToRtf, ACurrentDayWithoutEntrySavesNoneAndAFailedFileIsNamed) {
 
   // A disk that refuses every new file.
   d.messages.shown.clear();
-  SetWriteFaultHook([](std::string_view step) { return step != "create"; });
+  SetExportFaultHook([](std::string_view step) { return step != "create"; });
   WhenShown<TSaveOptions>([&](TSaveOptions* o) {
     o->SetDirectory(QString::fromStdString(out.path().string()));
     Click(o->PrintAllButton());
     Click(o->OKButton());
   });
   d.commands->Export1Click();
-  SetWriteFaultHook({});
+  SetExportFaultHook({});
   EXPECT_TRUE(std::filesystem::is_empty(out.path()));
   ASSERT_EQ(d.messages.shown.size(), 1u);
   EXPECT_EQ(d.messages.shown[0].rfind("Saved 0 file(s)", 0), 0u) << d.messages.shown[0];
