@@ -34,7 +34,7 @@ struct TPending {
 // the files renamed over their targets. A crash at any moment leaves each
 // target either as it was or complete, and costs one flush per batch instead
 // of one per file.
-constexpr size_t kBatch = 256;
+constexpr size_t kBatch = 1024;
 
 class TBatchWriter {
  public:
