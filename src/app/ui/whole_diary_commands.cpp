@@ -15,7 +15,8 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
-#include <QToolBar>
+#include <QBoxLayout>
+#include <QToolButton>
 
 namespace quillet {
 namespace {
@@ -183,7 +184,7 @@ void TWholeDiaryCommands::Export1Click() {
 }
 
 TWholeDiaryCommands* InstallWholeDiaryCommands(TMainScreen& window, QMenu* fileMenu,
-                                               QAction* before, QMenu* findMenu, QToolBar* toolBar) {
+                                               QAction* before, QMenu* findMenu, QWidget* toolRow) {
   auto* commands = new TWholeDiaryCommands(window);
   if (fileMenu) {
     fileMenu->insertAction(before, commands->PrintSetup1);
@@ -196,11 +197,19 @@ TWholeDiaryCommands* InstallWholeDiaryCommands(TMainScreen& window, QMenu* fileM
     findMenu->addAction(commands->mnuFindentrycontaining);
     findMenu->addAction(commands->mnuFindNextBig);
   }
-  if (toolBar) {
-    QAction* button = toolBar->addAction("Print");
+  if (toolRow) {
+    auto* button = new QToolButton(toolRow);
     button->setObjectName("Printbutton");
+    button->setText("Print");
     button->setToolTip("Print diary entries");
-    QObject::connect(button, &QAction::triggered, commands, [commands] { commands->PrintNowClick(); });
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(button, &QToolButton::clicked, commands, [commands] { commands->PrintNowClick(); });
+    if (auto* row = qobject_cast<QBoxLayout*>(toolRow->layout())) {
+      int at = row->count();
+      if (at > 0 && row->itemAt(at - 1)->spacerItem()) --at;
+      row->insertWidget(at, button);
+    }
   }
   // Without menus (tests) the shortcuts still reach the window.
   for (QAction* a : {commands->mnuFindentrycontaining, commands->mnuFindNextBig, commands->PrintNow}) {

@@ -6,7 +6,7 @@
 
 class QAction;
 class QMenu;
-class QToolBar;
+class QWidget;
 
 namespace quillet {
 
@@ -48,8 +48,9 @@ class TWholeDiaryCommands : public QObject {
 
 // Creates the commands and adds their items: Print Setup, Print and Export to
 // the File menu (before `before`, when given), the two searches to the Find
-// menu, and the print button to the toolbar (when given).
+// menu, and the print button to the row of tool buttons (before its closing
+// stretch), each when given.
 TWholeDiaryCommands* InstallWholeDiaryCommands(TMainScreen& window, QMenu* fileMenu,
-                                               QAction* before, QMenu* findMenu, QToolBar* toolBar);
+                                               QAction* before, QMenu* findMenu, QWidget* toolRow);
 
 }  // namespace quillet
