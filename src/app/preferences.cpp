@@ -12,6 +12,20 @@ constexpr const char* kFont = "Default Font";
 constexpr const char* kOpening = "Opening Screen";
 constexpr const char* kIcons = "Icons";
 
+// Every write replaces the file and waits for the disk, so a key that already
+// holds its value is left alone: a start-up without changes writes nothing.
+void Put(TIniFile& ini, std::string_view section, std::string_view key, const std::string& value) {
+  // A value that is stored differs from any default of more than the longest value.
+  static const std::string kMissing(TIniFile::kMaxValueLength + 1, '?');
+  if (ini.ReadString(section, key, kMissing) != value) ini.WriteString(section, key, value);
+}
+void Put(TIniFile& ini, std::string_view section, std::string_view key, int value) {
+  Put(ini, section, key, std::to_string(value));
+}
+void Put(TIniFile& ini, std::string_view section, std::string_view key, bool value) {
+  Put(ini, section, key, std::string(value ? "1" : "0"));
+}
+
 }  // namespace
 
 void TPreferences::Load(const TIniFile& ini, const std::filesystem::path& diaryDir,
@@ -32,19 +46,19 @@ void TPreferences::Load(const TIniFile& ini, const std::filesystem::path& diaryD
 }
 
 void TPreferences::Save(TIniFile& ini) const {
-  ini.WriteString(kSecurity, "Password",
-                  currentPassword.empty() ? std::string() : EncryptString(currentPassword));
-  ini.WriteString(kFont, "Name", defaultFontName);
-  ini.WriteInteger(kFont, "Size", defaultFontSize);
-  ini.WriteBool(kFont, "Bold", defaultFontBold);
-  ini.WriteBool(kFont, "Italic", defaultFontItalic);
-  ini.WriteBool(kFont, "Underline", defaultFontUnderline);
-  ini.WriteInteger(kFont, "Color", defaultFontColor);
-  ini.WriteBool(kOpening, "show", showOpeningMessage);
-  ini.WriteBool(kIcons, "Visible", iconsVisible);
-  ini.WriteString(kIcons, "File", iconsFile);
-  ini.WriteInteger(kIcons, "Top", iconsTop);
-  ini.WriteInteger(kIcons, "Left", iconsLeft);
+  Put(ini, kSecurity, "Password",
+      currentPassword.empty() ? std::string() : EncryptString(currentPassword));
+  Put(ini, kFont, "Name", defaultFontName);
+  Put(ini, kFont, "Size", defaultFontSize);
+  Put(ini, kFont, "Bold", defaultFontBold);
+  Put(ini, kFont, "Italic", defaultFontItalic);
+  Put(ini, kFont, "Underline", defaultFontUnderline);
+  Put(ini, kFont, "Color", defaultFontColor);
+  Put(ini, kOpening, "show", showOpeningMessage);
+  Put(ini, kIcons, "Visible", iconsVisible);
+  Put(ini, kIcons, "File", iconsFile);
+  Put(ini, kIcons, "Top", iconsTop);
+  Put(ini, kIcons, "Left", iconsLeft);
 }
 
 std::string PlacementSection(int dotsPerInch) {
@@ -67,11 +81,11 @@ std::optional<TPlacement> ReadPlacement(const TIniFile& ini, int dotsPerInch) {
 
 void WritePlacement(TIniFile& ini, int dotsPerInch, const TPlacement& p) {
   const std::string section = PlacementSection(dotsPerInch);
-  ini.WriteInteger(section, "Left", p.normal.left);
-  ini.WriteInteger(section, "Top", p.normal.top);
-  ini.WriteInteger(section, "Right", p.normal.right);
-  ini.WriteInteger(section, "Bottom", p.normal.bottom);
-  ini.WriteBool(section, "Maximized", p.maximized);
+  Put(ini, section, "Left", p.normal.left);
+  Put(ini, section, "Top", p.normal.top);
+  Put(ini, section, "Right", p.normal.right);
+  Put(ini, section, "Bottom", p.normal.bottom);
+  Put(ini, section, "Maximized", p.maximized);
 }
 
 TRect FitToScreens(TRect r, const std::vector<TRect>& screens) {

@@ -72,7 +72,7 @@ TEST(EntryStore, ReportsUnreadableEntriesByDayAndFile) {
     std::string bytes;
   };
   const Case cases[] = {
-      {"control bytes", "", std::string("ab\0\x01cd", 6)},
+      {"control bytes", "", std::string("ab\0\x01" "cd", 6)},
       {"another password", "mine", EncipherBytes(kRtf, "theirs")},
       {"enciphered, read without password", "", EncipherBytes(kRtf, "theirs")},
   };

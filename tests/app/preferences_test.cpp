@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace quillet {
 namespace {
 
@@ -63,6 +65,25 @@ TEST(Preferences, SavesEveryKeyAndReadsItBack) {
   EXPECT_TRUE(q.iconsVisible);
   EXPECT_EQ(q.iconsTop, 12);
   EXPECT_EQ(q.iconsLeft, -3);
+}
+
+TEST(Preferences, SavingUnchangedValuesLeavesTheFileAlone) {
+  TempDir dir;
+  TIniFile ini(dir / "QX.INI");
+  TPreferences p;
+  p.Save(ini);
+  WritePlacement(ini, 96, {{1, 2, 3, 4}, false});
+  struct stat before {}, after {};
+  ASSERT_EQ(::stat((dir / "QX.INI").c_str(), &before), 0);
+  p.Save(ini);
+  WritePlacement(ini, 96, {{1, 2, 3, 4}, false});
+  ASSERT_EQ(::stat((dir / "QX.INI").c_str(), &after), 0);
+  EXPECT_EQ(before.st_ino, after.st_ino);  // every write replaces the file
+  const std::string text = testing::ReadFile(dir / "QX.INI");
+  p.defaultFontSize = 11;
+  p.Save(ini);
+  EXPECT_NE(testing::ReadFile(dir / "QX.INI"), text);
+  EXPECT_EQ(ini.ReadInteger("Default Font", "Size", 0), 11);
 }
 
 TEST(Preferences, ReadsAHexadecimalSize) {
@@ -128,6 +149,19 @@ TEST(Printers, DropsALoneRenderingPrinter) {
   EXPECT_EQ(DropRenderingPrinter({"PDF Rendering Helper"}), V{});
   EXPECT_EQ(DropRenderingPrinter({"rendering"}), V{"rendering"});
   EXPECT_EQ(DropRenderingPrinter({"Rendering", "Laser"}), (V{"Rendering", "Laser"}));
+  // The print system is asked once, when a printer is first needed.
+  int asked = 0;
+  SetPrinterSource([&] {
+    ++asked;
+    return V{"Rendering Helper"};
+  });
+  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(ProgramPrinters(), V{});
+  EXPECT_EQ(ProgramPrinters(), V{});
+  EXPECT_EQ(asked, 1);
+  SetPrinterSource([]() -> V { throw std::runtime_error("no print system"); });
+  EXPECT_EQ(ProgramPrinters(), V{});
+  SetPrinterSource({});
 }
 
 TEST(InstanceLock, OneHolderPerDiary) {

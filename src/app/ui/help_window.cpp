@@ -8,6 +8,10 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+// The help pages live in a resource of this static library; they must be
+// registered by name, or the linker drops them.
+static void InitHelpResources() { Q_INIT_RESOURCE(quillet); }
+
 namespace quillet {
 namespace {
 
@@ -21,6 +25,7 @@ QUrl PageOf(int topic) {
 }  // namespace
 
 THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent) {
+  InitHelpResources();
   setObjectName(QStringLiteral("HelpWindow"));
   setWindowTitle(QStringLiteral("Quillet! Help"));
   setAttribute(Qt::WA_DeleteOnClose);

@@ -116,15 +116,12 @@ void TMainScreen::mnuWrapTexttofitScreenClick() {
   if (sender() != mnuWrap_) mnuWrap_->setChecked(!mnuWrap_->isChecked());
   richText1_->SetWordWrap(mnuWrap_->isChecked());
   richText1_->Invalidate();
-}
-
-void TMainScreen::DocWordWrapButtonClick() {
-  mnuWrap_->setChecked(!mnuWrap_->isChecked());
-  richText1_->SetWordWrap(mnuWrap_->isChecked());
-  richText1_->Invalidate();
+  // The button's hint tells what a click does, whichever of the two toggled it.
   wordWrapButton_->setToolTip(mnuWrap_->isChecked() ? QStringLiteral("Toggle word wrap off")
                                                     : QStringLiteral("Toggle word wrap on"));
 }
+
+void TMainScreen::DocWordWrapButtonClick() { mnuWrapTexttofitScreenClick(); }
 
 void TMainScreen::DocPageBreakButtonClick() {
   richText1_->InsertPageBreak();

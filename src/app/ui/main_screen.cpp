@@ -22,7 +22,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -83,23 +83,22 @@ TMainScreen::~TMainScreen() {
 // ------------------------------------------------------------------ layout
 
 void TMainScreen::BuildToolBar() {
-  // The tool buttons of the page; the formatting toolbar joins them later.
-  toolBar_ = addToolBar(QStringLiteral("Tools"));
+  // The tool buttons above the page; the formatting toolbar joins them later.
+  // A plain row: it needs no tool bar's handle or overflow menu.
+  toolBar_ = new QWidget(this);
   toolBar_->setObjectName(QStringLiteral("RichToolBar2"));
-  toolBar_->setMovable(false);
-  toolBar_->setFloatable(false);
-  toolBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  auto* row = new QHBoxLayout(toolBar_);
+  row->setContentsMargins(4, 2, 4, 2);
+  row->setSpacing(3);  // the blank spacer between tool buttons
   auto addTool = [&](const char* name, const QString& text, const QString& hint, auto slot) {
     auto* b = new QToolButton(toolBar_);
     b->setObjectName(QString::fromLatin1(name));
     b->setText(text);
     b->setToolTip(hint);
     b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
     connect(b, &QToolButton::clicked, this, slot);
-    toolBar_->addWidget(b);
-    auto* spacer = new QWidget(toolBar_);
-    spacer->setFixedWidth(3);
-    toolBar_->addWidget(spacer);
+    row->addWidget(b);
     return b;
   };
   addTool("Deletebutton", tr("Delete"), QStringLiteral("Delete current entry"),
@@ -108,6 +107,7 @@ void TMainScreen::BuildToolBar() {
           &TMainScreen::DocPageBreakButtonClick);
   wordWrapButton_ = addTool("DocWordWrapButton", tr("Wrap"), QString(),
                             &TMainScreen::DocWordWrapButtonClick);
+  row->addStretch(1);
 }
 
 void TMainScreen::BuildPage() {
@@ -116,6 +116,7 @@ void TMainScreen::BuildPage() {
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
 
+  column->addWidget(toolBar_);
   ringPanel_ = new TRingPanel(central);
   ringPanel_->setObjectName(QStringLiteral("RingPanel1"));
   ringPanel_->SetDoubleRing(true);
@@ -278,6 +279,12 @@ void TMainScreen::ShowOpeningMessage() {
 
 bool TMainScreen::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) FormActivate();
+  // A window manager may never activate a window that starts minimized or
+  // behind another: the first showing does the same work once the events of
+  // the show are through.
+  if (event->type() == QEvent::Show && startingUp_) {
+    QTimer::singleShot(0, this, &TMainScreen::FormActivate);
+  }
   return QMainWindow::event(event);
 }
 

@@ -18,7 +18,6 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
-class QToolBar;
 class QToolButton;
 class QUrl;
 
@@ -175,7 +174,7 @@ class TMainScreen : public QMainWindow {
   QWidget* actionPanel_ = nullptr;
   QPushButton* saveButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
-  QToolBar* toolBar_ = nullptr;
+  QWidget* toolBar_ = nullptr;
   QToolButton* wordWrapButton_ = nullptr;
   QAction* mnuWrap_ = nullptr;
   QFontDialog* fontDialog_ = nullptr;

@@ -28,10 +28,10 @@ namespace {
 
 const char* const kUsage = "Usage: quillet [--diary-dir DIR]\n";
 
-void LoadPrinters() {
+std::vector<std::string> InstalledPrinters() {
   std::vector<std::string> names;
   for (const QString& n : QPrinterInfo::availablePrinterNames()) names.push_back(n.toStdString());
-  ProgramPrinters() = DropRenderingPrinter(std::move(names));
+  return names;
 }
 
 bool NoPasswordStored(const std::filesystem::path& diaryDir) {
@@ -68,11 +68,7 @@ int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks&
     ~Restore() { SetMessenger(nullptr); }
   } restore;
 
-  try {
-    LoadPrinters();
-  } catch (...) {
-    // A printer list that cannot be had leaves the program without printers.
-  }
+  SetPrinterSource(InstalledPrinters);
 
   const std::filesystem::path diaryDir = DiaryDirectory(options.diaryDir);
   std::error_code ec;

@@ -1,7 +1,10 @@
 // The main window on a temporary diary, driven as a user would.
 #include <app/ui/main_screen.h>
+#include <app/ui/about_box.h>
+#include <app/ui/help_window.h>
 #include <app/ui/opening_message.h>
 #include <app/ui/startup.h>
+#include <controls/ring_panel.h>
 
 #include <app/cipher.h>
 #include <app/instance_lock.h>
@@ -16,6 +19,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
+#include <QFontDialog>
+#include <QFrame>
+#include <QTextBrowser>
 #include <QLabel>
 #include <QLockFile>
 #include <QPushButton>
@@ -104,6 +111,22 @@ TEST(MainScreen, StartsOnTodayWithAnEmptyPageAndCreatesEntries) {
   EXPECT_EQ(ini.ReadInteger("Default Font", "Size", 0), 10);
 }
 
+TEST(MainScreen, LaysThePageOutFromTheRingPanelsEdges) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  for (QSize size : {QSize(700, 480), QSize(900, 640)}) {
+    w->resize(size);
+    QApplication::processEvents();
+    TRingPanel* page = w->RingPanel1();
+    const int L = 31, R = 15, W = page->width(), H = page->height();
+    EXPECT_EQ(w->DateLabel()->geometry(), QRect(L + 15, 8, W - L - R - 20, 20));
+    EXPECT_EQ(w->RichText1()->geometry(), QRect(L + 15, 35, W - L - R - 20, H - 35 - 22));
+    auto* bottom = w->findChild<QFrame*>("Bottomline");
+    EXPECT_EQ(bottom->geometry().top(), H - 20);
+    EXPECT_EQ(w->findChild<QWidget*>("ActionPanel")->height(), 39);
+  }
+}
+
 TEST(MainScreen, WalksTheDayFlow) {
   Diary d;
   auto w = Open(d.dir.path());
@@ -170,6 +193,13 @@ TEST(MainScreen, NavigatesByButtonsAndKeys) {
   w->LastButtonClick();
   EXPECT_EQ(w->CurrentDate(), future);
   EXPECT_EQ(Text(*w), "later");  // found under a lower-case extension
+
+  // The hidden editor loads a day for background work; the page stays as it is.
+  w->SetCurrentDate(past);
+  w->LoadRichTextAllPurp();
+  EXPECT_EQ(w->RichTextAllPurpose()->Document().Par(0).text.size(), 3u);
+  EXPECT_EQ(Text(*w), "later");
+  EXPECT_FALSE(w->RichTextAllPurpose()->isVisible());
 
   // "&Prev" from 1 March 2024 shows 29 February 2024.
   w->SetCurrentDate(MakeDate(2024, 3, 1));
@@ -244,6 +274,10 @@ TEST(MainScreen, InsertsDateAndTogglesWordWrap) {
   EXPECT_FALSE(w->RichText1()->WordWrap());
   EXPECT_FALSE(w->WrapAction()->isChecked());
   EXPECT_EQ(w->DocWordWrapButton()->toolTip(), "Toggle word wrap on");
+  w->WrapAction()->trigger();  // the menu item
+  EXPECT_TRUE(w->RichText1()->WordWrap());
+  EXPECT_TRUE(w->WrapAction()->isChecked());
+  EXPECT_EQ(w->DocWordWrapButton()->toolTip(), "Toggle word wrap off");
 }
 
 TEST(MainScreen, KeepsTheTextWhenASaveFails) {
@@ -261,6 +295,13 @@ TEST(MainScreen, KeepsTheTextWhenASaveFails) {
   ASSERT_EQ(d.messages.shown.size(), 1u);
   EXPECT_NE(d.messages.shown[0].find("could not be saved"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(d.Entry(today)));
+  // Closing would lose it: the user is asked, and No keeps the window open.
+  SetWriteFaultHook([](std::string_view step) { return step != "rename"; });
+  d.messages.answerYes = false;
+  EXPECT_FALSE(w->close());
+  SetWriteFaultHook({});
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_NE(d.messages.shown.back().find("Close Quillet anyway"), std::string::npos);
   // Once the disk takes it, moving on saves it.
   w->NextButtonClick();
   EXPECT_EQ(w->CurrentDate(), NextDay(today));
@@ -391,6 +432,67 @@ TEST(MainScreen, OpeningMessageIsSuppressedByItsCheckBox) {
   EXPECT_FALSE(TIniFile(dir / "QX.INI").ReadBool("Opening Screen", "show", true));
 }
 
+TEST(MainScreen, ChangesTheDefaultFontForNewEntries) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  Type(*w, "today keeps its font");
+  WhenShown<QFontDialog>([](QFontDialog* f) {
+    QFont font(QStringLiteral("Liberation Serif"));
+    font.setPointSize(14);
+    font.setBold(true);
+    f->setCurrentFont(font);
+    f->accept();
+  });
+  w->mnuDefaultFontClick();
+  TIniFile ini(d.dir / "QX.INI");
+  EXPECT_EQ(ini.ReadString("Default Font", "Name", ""), "Liberation Serif");
+  EXPECT_EQ(ini.ReadInteger("Default Font", "Size", 0), 14);
+  EXPECT_TRUE(ini.ReadBool("Default Font", "Bold", false));
+  w->NextButtonClick();
+  richtext::TAttr a = w->RichText1()->GetInsertionAttribute();
+  EXPECT_EQ(a.size, 14);
+  EXPECT_TRUE(a.flags & richtext::afBold);
+  EXPECT_EQ(w->RichText1()->Document().Header().fonts[a.font].name, "Liberation Serif");
+}
+
+TEST(MainScreen, ADefaultColourOutsideTheTableGivesItsFirstEntry) {
+  Diary d;
+  TIniFile(d.dir / "QX.INI").WriteInteger("Default Font", "Color", 0x123456);
+  auto w = Open(d.dir.path());
+  EXPECT_EQ(w->RichText1()->GetInsertionAttribute().TextColor(), 0);
+}
+
+TEST(MainScreen, HelpAboutAndOnline) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  QUrl opened;
+  w->openUrl = [&](const QUrl& url) { opened = url; };
+  w->VisitOurInternetWebsite1Click();
+  EXPECT_EQ(opened, QUrl(TMainScreen::kHomePage));
+
+  w->Contents1Click();
+  auto* help = QApplication::topLevelWidgets().isEmpty() ? nullptr : w->findChild<THelpWindow*>();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->Browser()->source().fileName(), "contents.html");
+  // Every page the contents lead to exists and leads back.
+  const QStringList links = help->Browser()->toHtml().split("href=\"").mid(1);
+  EXPECT_GE(links.size(), 9);
+  for (const QString& link : links) {
+    const QString page = link.left(link.indexOf('"'));
+    QFile file(":/quillet/help/" + page);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
+    EXPECT_TRUE(file.readAll().contains("contents.html")) << page.toStdString();
+  }
+  help->close();
+
+  WhenShown<TAboutBox>([](TAboutBox* about) {
+    EXPECT_EQ(about->windowTitle(), "About Quillet!");
+    QTest::mouseClick(about->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  });
+  w->About1Click();
+}
+
 TEST(Startup, RefusesASecondInstanceAndIgnoresAStaleLock) {
   Diary d;
   TStartOptions options;
@@ -422,6 +524,50 @@ TEST(Startup, RefusesASecondInstanceAndIgnoresAStaleLock) {
   EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);
   EXPECT_TRUE(started);
   EXPECT_TRUE(d.messages.shown.empty());
+}
+
+TEST(Startup, ADeclinedConversionEndsTheProgramBeforeEntriesExist) {
+  Diary d;
+  d.dir.Write("QUILLET.DBF", "table");
+  d.dir.Write("quillet.fpt", "memos");
+  int offered = 0;
+  TMainScreen::PerformConversion = [&](TMainScreen&) {
+    ++offered;
+    return false;
+  };
+  TMainScreen w(d.dir.path());
+  TMainScreen::PerformConversion = nullptr;
+  EXPECT_EQ(offered, 1);
+  EXPECT_TRUE(w.Terminated());
+  EXPECT_EQ(d.messages.shown, std::vector<std::string>{"Terminating Quillet!"});
+  EXPECT_FALSE(std::filesystem::exists(d.dir / "Entries"));
+}
+
+TEST(Startup, AsksForThePasswordOnlyWhenOneIsStored) {
+  Diary d;
+  TStartOptions options;
+  options.diaryDir = d.dir.path();
+  TRunHooks hooks;
+  hooks.messenger = &d.messages;
+  bool started = false;
+  hooks.shown = [&](TMainScreen& w) {
+    started = true;
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+  };
+  int asked = 0;
+  CheckOpeningPassword = [&](const std::filesystem::path&) {
+    ++asked;
+    return false;
+  };
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);  // no password: opens unasked
+  EXPECT_TRUE(started);
+  EXPECT_EQ(asked, 0);
+  TIniFile(d.dir / "QX.INI").WriteString("Security", "Password", EncryptString("pw"));
+  started = false;
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);  // refused: no window
+  CheckOpeningPassword = nullptr;
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(started);
 }
 
 TEST(Startup, DeletesAStaleScratchFile) {

@@ -1,0 +1,98 @@
+// Start-up to the first painted main window, on a diary of 5,000 entries,
+// against the smallest Qt window program, in one run: both are started in
+// turn, as whole processes, and the medians compared.
+//
+//   startup_bench [RUNS]     (default 15 runs of each)
+#include "diary_fixture.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Times {
+  double wall, cpu;  // milliseconds
+};
+
+// Runs a program to its end: wall-clock time, and the processor time it used
+// (which a busy machine disturbs far less).
+Times Run(std::vector<std::string> argv) {
+  std::vector<char*> args;
+  for (auto& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  auto start = Clock::now();
+  pid_t pid = 0;
+  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
+    std::fprintf(stderr, "startup_bench: cannot start %s\n", args[0]);
+    std::exit(1);
+  }
+  int status = 0;
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  auto tv = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+  double cpu = tv(usage.ru_utime) + tv(usage.ru_stime);
+  posix_spawn_file_actions_destroy(&actions);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "startup_bench: %s failed\n", args[0]);
+    std::exit(1);
+  }
+  return {ms, cpu};
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+  if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY")) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  char templ[] = "/tmp/quillet-startup-XXXXXX";
+  const std::string dir = ::mkdtemp(templ);
+  // 5,000 entries ending today, so the window opens on a day with an entry.
+  quillet::TDate first = quillet::Today();
+  for (int i = 1; i < 5000; ++i) first = quillet::PreviousDay(first);
+  quillet::bench::MakeDiary(dir, first, 5000);
+
+  std::vector<double> qWall, qCpu, mWall, mCpu;
+  Run({QUILLET_PROBE, "--diary-dir", dir});  // warm the caches for both
+  Run({MINIMAL_PROBE});
+  for (int i = 0; i < runs; ++i) {
+    Times q = Run({QUILLET_PROBE, "--diary-dir", dir});
+    Times m = Run({MINIMAL_PROBE});
+    qWall.push_back(q.wall);
+    qCpu.push_back(q.cpu);
+    mWall.push_back(m.wall);
+    mCpu.push_back(m.cpu);
+  }
+  std::filesystem::remove_all(dir);
+  std::printf("start-up to first paint, median of %d runs (5,000 entries):\n", runs);
+  std::printf("                   wall-clock   processor\n");
+  std::printf("  quillet          %7.1f ms  %7.1f ms\n", Median(qWall), Median(qCpu));
+  std::printf("  minimal window   %7.1f ms  %7.1f ms\n", Median(mWall), Median(mCpu));
+  std::printf("  ratio            %7.2f     %7.2f     (target <= 1.50)\n",
+              Median(qWall) / Median(mWall), Median(qCpu) / Median(mCpu));
+  return 0;
+}
