@@ -16,6 +16,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <sys/resource.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -92,6 +93,12 @@ GeneratedDiary& Diary() {
   return diary;
 }
 
+double CpuSeconds(int who) {
+  rusage u;
+  getrusage(who, &u);
+  return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
 }
@@ -100,14 +107,18 @@ double Seconds(Clock::time_point since) {
 void BM_SearchVsGrep(benchmark::State& state) {
   GeneratedDiary& d = Diary();
   const std::string grep = "grep -ril " + std::string(kNeedle) + " " + d.plain.string() + " > /dev/null";
-  double searchTotal = 0, grepTotal = 0;
+  double searchTotal = 0, grepTotal = 0, searchCpu = 0, grepCpu = 0;
   for (auto _ : state) {
     auto t0 = Clock::now();
+    double c0 = CpuSeconds(RUSAGE_SELF);
     TSearchResult r = SearchEntries(d.store, d.first, d.last, kNeedle);
+    searchCpu += CpuSeconds(RUSAGE_SELF) - c0;
     double search = Seconds(t0);
     if (r.found != d.last) state.SkipWithError("the search did not find the last entry");
     t0 = Clock::now();
+    c0 = CpuSeconds(RUSAGE_CHILDREN);
     if (std::system(grep.c_str()) != 0) state.SkipWithError("grep failed");
+    grepCpu += CpuSeconds(RUSAGE_CHILDREN) - c0;
     double g = Seconds(t0);
     state.SetIterationTime(search);
     searchTotal += search;
@@ -117,7 +128,8 @@ void BM_SearchVsGrep(benchmark::State& state) {
   state.counters["MB"] = double(d.bytes) / 1e6;
   state.counters["search_s"] = searchTotal / double(state.iterations());
   state.counters["grep_s"] = grepTotal / double(state.iterations());
-  state.counters["x_grep"] = searchTotal / grepTotal;
+  state.counters["x_grep"] = searchTotal / grepTotal;  // wall clock
+  state.counters["x_grep_cpu"] = searchCpu / grepCpu;  // processor time, less hurt by a busy machine
 }
 BENCHMARK(BM_SearchVsGrep)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
@@ -148,7 +160,7 @@ void BM_PrintMergedPdf(benchmark::State& state) {
   state.counters["pages"] = double(pages) / double(state.iterations());
   state.counters["pages_per_s"] = benchmark::Counter(double(pages), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_PrintMergedPdf)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintMergedPdf)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quillet

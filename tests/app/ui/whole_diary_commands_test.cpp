@@ -24,6 +24,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -212,6 +213,44 @@ TEST(ExportToRtf, ACurrentDayWithoutEntrySavesNoneAndAFailedFileIsNamed) {
   ASSERT_EQ(d.messages.shown.size(), 1u);
   EXPECT_EQ(d.messages.shown[0].rfind("Saved 0 file(s)", 0), 0u) << d.messages.shown[0];
   EXPECT_NE(d.messages.shown[0].find(ShortDate(Today() - std::chrono::days(2))), std::string::npos);
+}
+
+TEST(WholeDiaryCommands, AreInTheMainWindowsMenusWithTheirShortcuts) {
+  Diary d("");
+  d.Open();
+  ASSERT_NE(TWholeDiaryCommands::Of(*d.window), nullptr);
+  struct {
+    const char* name;
+    const char* text;
+    QKeySequence keys;
+  } items[] = {
+      {"mnuFindentrycontaining", "Find Any Entry Containing...", QKeySequence(Qt::CTRL | Qt::Key_F4)},
+      {"mnuFindNextBig", "Find Next Entry Containing...", QKeySequence(Qt::CTRL | Qt::Key_F5)},
+      {"PrintSetup1", "Print Setup", QKeySequence()},
+      {"PrintNow", "Print", QKeySequence(Qt::CTRL | Qt::Key_P)},
+      {"Export1", "Export to RTF (Rich Text Format)", QKeySequence()},
+  };
+  for (auto& item : items) {
+    auto* action = d.window->findChild<QAction*>(item.name);
+    ASSERT_NE(action, nullptr) << item.name;
+    EXPECT_EQ(action->text(), item.text);
+    EXPECT_EQ(action->shortcut(), item.keys) << item.name;
+    EXPECT_FALSE(action->associatedObjects().isEmpty()) << item.name << " is in no menu";
+  }
+  EXPECT_FALSE(d.window->findChild<QAction*>("mnuFindNextBig")->isEnabled());
+  auto* button = d.window->findChild<QToolButton*>("Printbutton");
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->toolTip(), "Print diary entries");
+  // Ctrl+F4 opens the search dialog.
+  bool opened = false;
+  WhenShown<TLookForAll>([&](TLookForAll* dialog) {
+    opened = true;
+    dialog->reject();
+  });
+  QApplication::setActiveWindow(d.window.get());
+  d.window->RichText1()->setFocus();
+  QTest::keyClick(d.window->RichText1(), Qt::Key_F4, Qt::ControlModifier);
+  EXPECT_TRUE(opened);
 }
 
 }  // namespace
