@@ -34,8 +34,10 @@ bool EntryHoldsText(std::string_view entryBytes, std::string_view text) {
   return TEntryMatcher(text).Holds(entryBytes).value_or(false);
 }
 
-TSearchResult SearchEntries(const TEntryStore& store, TDate first, TDate last,
-                            std::string_view text, const TDayProgress& progress) {
+namespace {
+
+TSearchResult Scan(const TEntryStore& store, TDate first, TDate last, std::string_view text,
+                   const TDayProgress& progress, const std::function<bool(TDate)>& match) {
   TSearchResult result;
   TEntryMatcher matcher(text);
   for (TDate day : EntryDaysIn(store, first, last)) {
@@ -56,10 +58,22 @@ TSearchResult SearchEntries(const TEntryStore& store, TDate first, TDate last,
     }
     if (*holds) {
       result.found = day;
-      break;
+      if (!match(day)) break;
     }
   }
   return result;
+}
+
+}  // namespace
+
+TSearchResult SearchEntries(const TEntryStore& store, TDate first, TDate last,
+                            std::string_view text, const TDayProgress& progress) {
+  return Scan(store, first, last, text, progress, [](TDate) { return false; });
+}
+
+TSearchResult SearchAllEntries(const TEntryStore& store, TDate first, TDate last,
+                               std::string_view text, const std::function<bool(TDate day)>& match) {
+  return Scan(store, first, last, text, {}, match);
 }
 
 std::string SkippedDaysMessage(const TSearchResult& result) {

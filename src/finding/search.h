@@ -25,6 +25,12 @@ struct TSearchResult {
 TSearchResult SearchEntries(const TEntryStore& store, TDate first, TDate last,
                             std::string_view text, const TDayProgress& progress = {});
 
+// Every entry of the range that holds the text, in date order, from one
+// listing of Entries/; `match` is called for each and gives false to stop.
+// The result's `found` is the last match; skipped entries are named as above.
+TSearchResult SearchAllEntries(const TEntryStore& store, TDate first, TDate last,
+                               std::string_view text, const std::function<bool(TDate day)>& match);
+
 // Whether an entry's bytes (RTF or plain text) hold the text by that rule.
 bool EntryHoldsText(std::string_view entryBytes, std::string_view text);
 

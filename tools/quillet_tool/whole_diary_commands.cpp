@@ -48,16 +48,11 @@ int Search(TArgs& args) {
   TRange range = RangeOptions(args, store);
   const std::string text = args.Operands(1)[0];
   if (text.empty()) throw UsageError("the text to look for is empty");
-  std::vector<std::string> problems;
-  TDate from = range.first;
-  while (from <= range.last) {
-    TSearchResult r = SearchEntries(store, from, range.last, text);
-    problems.insert(problems.end(), r.problems.begin(), r.problems.end());
-    if (!r.found) break;
-    std::printf("%s\n", DayKey(*r.found).c_str());
-    if (*r.found == LastDate()) break;
-    from = NextDay(*r.found);
-  }
+  TSearchResult r = SearchAllEntries(store, range.first, range.last, text, [](TDate day) {
+    std::printf("%s\n", DayKey(day).c_str());
+    return true;
+  });
+  const std::vector<std::string>& problems = r.problems;
   std::fflush(stdout);
   if (problems.empty()) return 0;
   Complain(problems);
