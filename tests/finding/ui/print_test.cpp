@@ -1,5 +1,6 @@
 // Printing to PDF, read back with pdftotext: the job's layouts, the options
 // dialog and the status window driven as a user would.
+#include <finding/ui/date_selector.h>
 #include <finding/ui/print_job.h>
 #include <finding/ui/print_options.h>
 #include <finding/ui/print_status.h>
@@ -330,6 +331,103 @@ TEST(PrintCommand, CancelStopsAfterTheDayAndKeepsNoPdf) {
   PrintCommand(request);
   EXPECT_FALSE(std::filesystem::exists(pdf));
   EXPECT_TRUE(std::filesystem::is_empty(out.path()));
+}
+
+TEST(PrintCommand, PrintsCurrentRangeOrAllInEitherLayout) {
+  RecordingMessenger messages;
+  Diary d;
+  const TDate today = Today();
+  struct Day {
+    TDate date;
+    std::string text;
+  };
+  std::vector<Day> days;
+  for (int back : {60, 30, 29, 2}) {
+    TDate date = today - std::chrono::days(back);
+    std::string text = "Words of day minus " + std::to_string(back) + ".";
+    d.store.Write(date, Rtf(text + "\\par"));
+    days.push_back({date, text});
+  }
+  enum Which { kCurrent, kRange, kAll };
+  struct Case {
+    Which which;
+    bool merged;
+    std::vector<size_t> printed;  // indexes into days
+  } cases[] = {
+      {kCurrent, false, {1}}, {kCurrent, true, {1}},       {kRange, false, {1, 2}},
+      {kRange, true, {1, 2}}, {kAll, false, {0, 1, 2, 3}}, {kAll, true, {0, 1, 2, 3}},
+  };
+  TempDir out;
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::filesystem::path pdf = out / ("case" + std::to_string(n++) + ".pdf");
+    ChosenPrinter() = kSaveAsPdf;
+    AskPdfFileName() = [&](QWidget*) { return QString::fromStdString(pdf.string()); };
+    WhenShown<TPrintOptions>([&](TPrintOptions* o) {
+      if (c.which == kAll) Click(o->PrintAllButton());
+      if (c.which == kRange) {
+        Click(o->PrintRangeOfDates());
+        o->DateEditFrom()->setText(QString::fromStdString(ShortDate(days[1].date)));
+        o->DateEditTo()->setText(QString::fromStdString(ShortDate(days[2].date)));
+      }
+      if (c.merged) Click(o->MergePages());
+      Click(o->OKButton());
+      WhenShown<TPrintStatusForm>([](TPrintStatusForm* s) {
+        auto* poll = new QTimer(s);
+        QObject::connect(poll, &QTimer::timeout, s, [s] {
+          if (!s->Running() && s->CancelButton()->text() == "OK") {
+            EXPECT_EQ(s->printerstatus()->text(), "Completed");
+            Click(s->CancelButton());
+          }
+        });
+        poll->start(5);
+      });
+    });
+    TPrintRequest request;
+    request.store = &d.store;
+    request.currentDate = days[1].date;
+    PrintCommand(request);
+    std::vector<std::string> pages = Pages(pdf);
+    std::string all;
+    for (const std::string& p : pages) all += p;
+    // Separate: one page per entry, its date in the header; merged: all on one page.
+    EXPECT_EQ(pages.size(), c.merged ? 1u : c.printed.size()) << n;
+    size_t at = 0;
+    for (size_t i = 0; i < days.size(); ++i) {
+      bool wanted = std::find(c.printed.begin(), c.printed.end(), i) != c.printed.end();
+      size_t found = all.find(days[i].text);
+      EXPECT_EQ(found != std::string::npos, wanted) << n << " " << days[i].text;
+      if (wanted && found != std::string::npos) {
+        EXPECT_GE(found, at) << "days out of order in case " << n;
+        at = found;
+        size_t heading = all.rfind(LongDate(days[i].date), found);
+        EXPECT_NE(heading, std::string::npos) << n << " " << days[i].text;
+      }
+    }
+  }
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(PrintOptions, TheCalendarButtonsPickADateWithTheDateSelector) {
+  TPrintOptions options;
+  options.startDate = MakeDate(2024, 3, 4);
+  int placed = 0;
+  std::vector<int> asked;
+  options.placeDialog = [&](QWidget*) { ++placed; };
+  options.OnNeedEntryDays = [&](QStringList& days, int year, int month) {
+    asked.push_back(year * 100 + month);
+    days = QStringList{"7"};
+  };
+  options.show();
+  Click(options.PrintRangeOfDates());
+  WhenShown<TDateSelector>([](TDateSelector* s) {
+    EXPECT_EQ(s->InitialDate().date(), QDate(2024, 3, 4));  // the box's date
+    s->accept();
+  });
+  Click(options.CalendarFrom());
+  EXPECT_EQ(placed, 1);
+  EXPECT_EQ(asked, std::vector<int>{202403});
+  EXPECT_EQ(options.DateEditFrom()->text(), "03/04/2024");
 }
 
 }  // namespace
