@@ -111,7 +111,26 @@ TEST(SearchAcrossEntries, FindsTheOlderEntryFirstThenTheNextAndStopsAtTheLast) {
   EXPECT_FALSE(d.commands->mnuFindNextBig->isEnabled());
 
   LookFor("blue HERON");  // another letter case
+  // While the scan runs: the status window is up and the main window is held off.
+  QString what, status;
+  bool windowEnabled = true;
+  QTimer watch;
+  watch.setInterval(0);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (auto* notify = qobject_cast<TConvertNotify*>(top); notify && notify->isVisible()) {
+        what = notify->WhatAmIdoing()->text();
+        status = notify->Status()->text();
+        windowEnabled = d.window->isEnabled();
+      }
+    }
+  });
+  watch.start();
   d.commands->mnuFindentrycontainingClick();
+  watch.stop();
+  EXPECT_EQ(what, "Searching...");
+  EXPECT_EQ(status.toStdString().rfind("Processing entry for ", 0), 0u) << status.toStdString();
+  EXPECT_FALSE(windowEnabled);
   EXPECT_EQ(d.window->CurrentDate(), older);
   EXPECT_EQ(d.Selected(), "Blue Heron");
   EXPECT_TRUE(d.commands->mnuFindNextBig->isEnabled());
