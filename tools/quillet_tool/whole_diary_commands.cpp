@@ -92,8 +92,7 @@ int Print(TArgs& args) {
       std::fprintf(stderr, "quillet-tool print: %s\n", text.toLocal8Bit().constData());
     }
   });
-  static QGuiApplication* app = new QGuiApplication(argc, argv);
-  (void)app;
+  QGuiApplication app(argc, argv);
 
   // The PDF is written beside its target and renamed over it once complete.
   const std::filesystem::path target = *pdf;
