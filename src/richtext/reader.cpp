@@ -313,6 +313,10 @@ const KeywordTable& Keywords() {
 
 constexpr TChar kReplacement = 0xFFFD;
 
+// Numbers are clamped where they are read, to what any page can measure
+// (about 2,900 inches in twips), so that sums of them never overflow.
+constexpr int32_t kMaxLength = 1 << 22;
+
 int HexValue(uint8_t c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -1012,8 +1016,8 @@ void TRtfReader::Impl::PictureEnd() {
   }
   if (picScaleX_ > 0) w = MulDiv(w, picScaleX_, 100);
   if (picScaleY_ > 0) hgt = MulDiv(hgt, picScaleY_, 100);
-  o->width = w;
-  o->height = hgt;
+  o->width = std::clamp(w, -kMaxLength, kMaxLength);
+  o->height = std::clamp(hgt, -kMaxLength, kMaxLength);
   InsertObject(o, kObjectById, o->id);
 }
 
@@ -1030,8 +1034,8 @@ void TRtfReader::Impl::PictureFileEnd() {
   o->fileName = picFile_;
   o->width = picWGoal_;
   o->height = picHGoal_;
-  if (picScaleX_ > 0) o->width = MulDiv(o->width, picScaleX_, 100);
-  if (picScaleY_ > 0) o->height = MulDiv(o->height, picScaleY_, 100);
+  if (picScaleX_ > 0) o->width = std::clamp(MulDiv(o->width, picScaleX_, 100), -kMaxLength, kMaxLength);
+  if (picScaleY_ > 0) o->height = std::clamp(MulDiv(o->height, picScaleY_, 100), -kMaxLength, kMaxLength);
   // The picture is never loaded from the named file: a document must not make
   // the program open files of the machine. The program may provide it.
   if (!o->picture && doc_.OnProvideObject) doc_.OnProvideObject(o->tag, *o);
@@ -1060,7 +1064,7 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
   }
   optional_ = false;
   const Keyword& kw = it->second;
-  int32_t value = (kw.useDefault || !hasParam) ? kw.value : param;
+  int32_t value = std::clamp((kw.useDefault || !hasParam) ? kw.value : param, -kMaxLength, kMaxLength);
   bool on = !hasParam || param != 0;
 
   if (kw.kind == K::Bin) {
@@ -1248,10 +1252,10 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       objTag_ = uint16_t(param);
       return;
     case K::ObjWidth:
-      objW_ = param;
+      objW_ = value;
       return;
     case K::ObjHeight:
-      objH_ = param;
+      objH_ = value;
       return;
     case K::FootnoteNumber:
       if (TFootnote* f = doc_.FindFootnote(footnoteId_)) f->number = param;
@@ -1329,7 +1333,9 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       (cellBorder_ ? cell.border[1] : st.borderStyle) |= uint8_t(value);
       return;
     case K::BorderWidth:
-      (cellBorder_ ? cell.border[2] : st.borderWidth) = uint8_t(std::clamp(value / 20, 0, 255));
+      // Whole points, rounded; a thin line stays a line of one point.
+      (cellBorder_ ? cell.border[2] : st.borderWidth) =
+          uint8_t(value <= 0 ? 0 : std::clamp((value + 10) / 20, 1, 255));
       return;
     case K::BorderSpace: {
       uint8_t& b = cellBorder_ ? cell.border[3] : st.borderSpaceColor;
@@ -1510,10 +1516,10 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       picWidthBytes_ = value;
       return;
     case K::PicScaleX:
-      picScaleX_ = value;
+      picScaleX_ = std::clamp(value, 0, 10000);
       return;
     case K::PicScaleY:
-      picScaleY_ = value;
+      picScaleY_ = std::clamp(value, 0, 10000);
       return;
     default:
       return;
