@@ -341,6 +341,7 @@ class TRtfReader::Impl {
   struct CellDef {
     uint8_t border[4] = {0, 0, 0, 0};
     uint8_t shadeColors = 0, shading = 0;
+    uint8_t shadeColorsHigh = 0, borderColorHigh = 0;
     int32_t boundary = 0;
   };
   struct State {
@@ -561,8 +562,13 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
           break;
         default:
           if (s_.dest == dColorTable && c == ';') {
+            // Every colour the table names is kept; the table is written
+            // back with all of them when they are more than the standard 15.
             ++colorIndex_;
-            if (colorIndex_ < 15 && !options_.keepHeader) h_.colors[size_t(colorIndex_)] = 0;
+            if (colorIndex_ < TTextHeader::kColors && !options_.keepHeader) {
+              h_.colors[size_t(colorIndex_)] = 0;
+              h_.colorTableSize = std::max(h_.colorTableSize, colorIndex_);
+            }
           } else if (s_.dest != dSkip) {
             Byte(c);
           }
@@ -904,6 +910,8 @@ void TRtfReader::Impl::ApplyState(TParagraph& p) {
   p.spaceAfter = st.spaceAfter;
   p.lineSpacing = st.lineSpacing;
   p.shadeColors = st.shadeColors;
+  p.shadeColorsHigh = st.shadeColorsHigh;
+  p.borderColorHigh = st.borderColorHigh;
   p.shading = st.shading;
   p.borderFlags = uint8_t((p.borderFlags & bfBlockEnds) | (st.borderFlags & ~bfBlockEnds));
   p.borderStyle = st.borderStyle;
@@ -1226,11 +1234,11 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       return;
     }
     case K::TextColor:
-      if (param >= 0 && param <= 15) a.SetTextColor(param);
+      if (param >= 0 && param < TTextHeader::kColors) a.SetTextColor(param);
       return;
     case K::BackColor:
     case K::Highlight:
-      if (param >= 0 && param <= 15) a.SetBackColor(param);
+      if (param >= 0 && param < TTextHeader::kColors) a.SetBackColor(param);
       return;
     case K::InsPoint:
       a.flags = (a.flags | afInsertPoint) & ~afAutomatic;
@@ -1343,20 +1351,22 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       return;
     }
     case K::BorderColor: {
+      int c = std::clamp(value, 0, TTextHeader::kColors - 1);
       uint8_t& b = cellBorder_ ? cell.border[3] : st.borderSpaceColor;
-      b = uint8_t((b & 0xF0) | (value & 15));
+      b = uint8_t((b & 0xF0) | (c & 15));
+      (cellBorder_ ? cell.borderColorHigh : st.borderColorHigh) = uint8_t(c >> 4);
       return;
     }
     case K::Shading:
       s_.shadingGroup = true;
       st.shading = uint8_t(std::clamp(value / 100, 0, 100));
-      st.shadeColors = 0;
+      st.shadeColors = st.shadeColorsHigh = 0;
       return;
     case K::PatternColor:
-      st.shadeColors = uint8_t((st.shadeColors & 0xF0) | (value & 15));
+      st.SetPatternColor(std::clamp(value, 0, TTextHeader::kColors - 1));
       return;
     case K::ShadeBack:
-      st.shadeColors = uint8_t((st.shadeColors & 0x0F) | ((value * 16) & 0xF0));
+      st.SetShadeBackColor(std::clamp(value, 0, TTextHeader::kColors - 1));
       return;
 
     case K::Paper:
@@ -1407,7 +1417,7 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
     case K::Red:
     case K::Green:
     case K::Blue:
-      if (s_.dest != dColorTable || colorIndex_ >= 15 || options_.keepHeader) return;
+      if (s_.dest != dColorTable || colorIndex_ >= TTextHeader::kColors || options_.keepHeader) return;
       {
         int shift = kw.kind == K::Red ? 0 : kw.kind == K::Green ? 8 : 16;
         uint32_t& c = h_.colors[size_t(colorIndex_)];
@@ -1445,11 +1455,18 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       cell.border[0] |= uint8_t(value == 1 ? 0x05 : value == 2 ? 0x11 : value == 3 ? 0x09 : 0x21);
       return;
     case K::CellPattern:
-      cell.shadeColors = uint8_t((cell.shadeColors & 0xF0) | (value & 15));
+    case K::CellBack: {
+      // Kept as paragraph shading colours, so the cell's colours are set
+      // through a paragraph record.
+      TParagraphProps shade;
+      shade.shadeColors = cell.shadeColors;
+      shade.shadeColorsHigh = cell.shadeColorsHigh;
+      int c = std::clamp(value, 0, TTextHeader::kColors - 1);
+      kw.kind == K::CellPattern ? shade.SetPatternColor(c) : shade.SetShadeBackColor(c);
+      cell.shadeColors = shade.shadeColors;
+      cell.shadeColorsHigh = shade.shadeColorsHigh;
       return;
-    case K::CellBack:
-      cell.shadeColors = uint8_t((cell.shadeColors & 0x0F) | ((value & 15) << 4));
-      return;
+    }
     case K::CellMerge:
       return;
     case K::InTable: {
@@ -1463,7 +1480,9 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
         st.borderStyle = c.border[1];
         st.borderWidth = c.border[2];
         st.borderSpaceColor = uint8_t((c.border[3] & 0x0F) | (cellSpacing_ << 4));
+        st.borderColorHigh = c.borderColorHigh;
         st.shadeColors = c.shadeColors;
+        st.shadeColorsHigh = c.shadeColorsHigh;
       }
       s_.tableMode = true;
       return;
