@@ -78,7 +78,7 @@ enum class K : uint8_t {
   FontTable, ColorTable, Pict, PicFile, Title, Subject, Comment, Footnote, Transparent,
   SkipDest, Upr,
   // character properties
-  Plain, Flag, Super, NoSuperSub, UlNone, Font, FontSize, TextColor, BackColor, Highlight,
+  Plain, CharClass, AssocFont, AssocSize, Flag, Super, NoSuperSub, UlNone, Font, FontSize, TextColor, BackColor, Highlight,
   InsPoint, InAuto, RtfCode, ObjTag, ObjWidth, ObjHeight, FootnoteNumber, FootnoteMark,
   // paragraph properties
   Pard, LeftIndent, FirstIndent, RightIndent, SpaceBefore, SpaceAfter, LineSpacing, Align,
@@ -169,6 +169,11 @@ const KeywordTable& Keywords() {
     add("upr", K::Upr);
     // Character properties.
     add("plain", K::Plain);
+    add("loch", K::CharClass, 0, true);
+    add("hich", K::CharClass, 1, true);
+    add("dbch", K::CharClass, 2, true);
+    add("af", K::AssocFont);
+    add("afs", K::AssocSize);
     add("b", K::Flag, afBold);
     add("i", K::Flag, afItalic);
     add("ul", K::Flag, afUnderline);
@@ -317,6 +322,15 @@ constexpr TChar kReplacement = 0xFFFD;
 // (about 2,900 inches in twips), so that sums of them never overflow.
 constexpr int32_t kMaxLength = 1 << 22;
 
+// Characters of the scripts that RTF writers give double-byte properties:
+// Hangul, CJK ideographs and punctuation, kana, full-width forms.
+bool IsDoubleByte(TChar c) {
+  return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0x9FFF) ||
+         (c >= 0xA000 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+         (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
+}
+
 int HexValue(uint8_t c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -354,6 +368,12 @@ class TRtfReader::Impl {
     int rtfFont = -1;
     size_t paragraph = 0;  // the paragraph being read when the group opened
     bool shadingGroup = false;  // the group gives one paragraph its shading
+    // Associated properties: which characters the words that follow are for
+    // (0 low ANSI, 1 high ANSI, 2 double-byte), and the font (header number)
+    // and size given for double-byte text.
+    uint8_t charClass = 0;
+    int dbchFont = -1;
+    uint8_t dbchSize = 0;
   };
 
   // Input.
@@ -749,16 +769,24 @@ void TRtfReader::Impl::Insert(TChar c) {
   p.text.push_back(c);
   unapplied_ = true;
   if (doc_.IsRich()) {
-    if (!attrValid_ || !(attrCached_ == s_.attr)) {
-      TAttr a = s_.attr;
+    // East Asian characters take the font and size given for double-byte
+    // text (\dbch with \af and \afs) where the document gives them.
+    TAttr attr = s_.attr;
+    if ((s_.dbchFont >= 0 || s_.dbchSize != 0) && c >= 0x1100 && IsDoubleByte(c)) {
+      if (s_.dbchFont >= 0) attr.font = uint8_t(s_.dbchFont);
+      if (s_.dbchSize != 0) attr.size = s_.dbchSize;
+    }
+    if (!attrValid_ || !(attrCached_ == attr)) {
+      TAttr a = attr;
       if (options_.markInserted) a.flags |= afAutomatic;
       attrIndex_ = doc_.Intern(a);
-      attrCached_ = s_.attr;
+      attrCached_ = attr;
       attrValid_ = true;
     }
     p.attrs.push_back(attrIndex_);
   }
 }
+
 
 // A long paragraph grows to what the input can still hold of it (the bytes up
 // to the next \par), instead of doubling: a paragraph of 200 million
@@ -1205,6 +1233,24 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
       a = TAttr{};
       a.size = 10;  // the default size, as the writer states it
       SetFont(defaultFont_);
+      s_.charClass = 0;
+      s_.dbchFont = -1;
+      s_.dbchSize = 0;
+      return;
+    case K::CharClass:
+      s_.charClass = uint8_t(value);
+      return;
+    case K::AssocFont:
+      if (s_.charClass == 2 && s_.dest == dText) {
+        auto it = fonts_.find(param);
+        s_.dbchFont = it != fonts_.end() ? it->second.header : -1;
+      }
+      return;
+    case K::AssocSize:
+      if (s_.charClass == 2 && s_.dest == dText) {
+        int size = value / 2;
+        s_.dbchSize = uint8_t(std::clamp(size == 0 ? 10 : size, 1, 255));
+      }
       return;
     case K::Flag:
       setFlag(uint32_t(kw.value), on);

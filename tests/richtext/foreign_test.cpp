@@ -1,0 +1,100 @@
+// RTF from other programs keeps its look: every colour of its table, colours
+// and fonts of pasted text, sizes of East Asian text.
+#include "doc_builder.h"
+
+#include <gtest/gtest.h>
+
+namespace richtext {
+namespace {
+
+using testing::Doc;
+using testing::LoadRtf;
+using testing::Text;
+
+std::string Save(TRTFTextIo& doc) {
+  TStringStream out;
+  doc.saveFormat = FormatRTF;
+  doc.SaveToStream(out, true);
+  return out.bytes;
+}
+
+size_t ColourEntries(const std::string& rtf) {
+  size_t from = rtf.find("{\\colortbl"), to = rtf.find('}', from);
+  return size_t(std::count(rtf.begin() + long(from), rtf.begin() + long(to), ';'));
+}
+
+std::string TwentyColours() {
+  std::string table = "{\\colortbl;";
+  for (int i = 1; i < 20; ++i) table += "\\red" + std::to_string(i) + "\\green7\\blue9;";
+  return table + "}";
+}
+
+TEST(Foreign, EveryColourOfTheTableIsKeptAndSaved) {
+  TRTFTextIo doc;
+  LoadRtf(doc, "{\\rtf1 " + TwentyColours() + "\\cf17\\cb19 text\\par"
+               "{\\box\\brdrs\\brdrcf16\\cbpat18 boxed\\par}"
+               "\\trowd\\clcbpat18\\cellx3000\\pard\\intbl cell\\cell\\row}");
+  TAttr a = doc.CharAttr(doc.Par(0), 0);
+  EXPECT_EQ(a.TextColor(), 17);
+  EXPECT_EQ(a.BackColor(), 19);
+  EXPECT_EQ(doc.Par(1).BorderColor(), 16);
+  EXPECT_EQ(doc.Par(1).ShadeBackColor(), 18);
+  EXPECT_EQ(doc.Par(2).ShadeBackColor(), 18);
+  std::string rtf = Save(doc);
+  EXPECT_EQ(ColourEntries(rtf), 20u);
+  for (const char* word : {"\\cf17", "\\cb19", "\\brdrcf16", "\\cbpat18", "\\clcbpat18"}) {
+    EXPECT_NE(rtf.find(word), std::string::npos) << word;
+  }
+  TRTFTextIo back;
+  LoadRtf(back, rtf);
+  EXPECT_EQ(back.Header().colors, doc.Header().colors);
+  EXPECT_EQ(back.CharAttr(back.Par(0), 0), a);
+  EXPECT_EQ(Save(back), rtf);
+  // Our own entries keep the table of 15 entries that they are written with.
+  Doc own;
+  own.Para(0, U"x");
+  EXPECT_EQ(ColourEntries(own.Rtf()), 15u);
+}
+
+TEST(Foreign, InsertedRtfBringsItsColoursAndFontsIntoOurTables) {
+  Doc d;
+  d.Para(0, U"ours");
+  TRTFTextIo& doc = d.doc;
+  TRTFText::ParagraphList list = doc.ReadRtfForInsertion(
+      "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f3\\fmodern\\fcharset128 MS Gothic;}}"
+      "{\\colortbl;\\red0\\green0\\blue255;\\red255\\green255\\blue0;\\red1\\green2\\blue3;}"
+      "\\cf1 blue {\\highlight2 yellow} {\\f3\\cf3 odd}}");
+  ASSERT_EQ(list.size(), 1u);
+  const TParagraph& p = *list[0];
+  auto at = [&](size_t i) { return doc.AttrOf(p.attrs[i]); };
+  const TTextHeader& h = doc.Header();
+  EXPECT_EQ(h.colors[size_t(at(0).TextColor())], 0xFF0000u);   // blue
+  EXPECT_EQ(h.colors[size_t(at(5).BackColor())], 0x00FFFFu);   // yellow
+  EXPECT_EQ(h.colors[size_t(at(12).TextColor())], 0x030201u);  // a colour we lacked, added
+  EXPECT_EQ(h.fonts[at(12).font].name, "MS Gothic");
+  EXPECT_EQ(h.fonts[at(12).font].charset, 128u);
+  EXPECT_EQ(h.fonts[at(0).font].name, "Arial");
+  EXPECT_EQ(Text(doc), "ours");  // nothing is inserted yet
+}
+
+TEST(Foreign, EastAsianTextTakesItsDoubleByteSize) {
+  TRTFTextIo doc;
+  LoadRtf(doc, "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Noto Sans CJK JP;}}"
+               "\\dbch\\af1\\afs32\\loch\\f0\\fs20 ab\\u26085?\\u26412? {\\hich\\afs40 c\\u35486?}"
+               "\\plain d\\u26085?}");
+  const TParagraph& p = doc.Par(0);
+  struct Expect {
+    size_t i;
+    uint8_t size;
+    const char* font;
+  } expect[] = {{0, 10, "Arial"}, {2, 16, "Noto Sans CJK JP"}, {3, 16, "Noto Sans CJK JP"},
+                {5, 10, "Arial"}, {6, 16, "Noto Sans CJK JP"}, {7, 10, "Arial"}, {8, 10, "Arial"}};
+  for (const Expect& e : expect) {
+    TAttr a = doc.CharAttr(p, e.i);
+    EXPECT_EQ(a.size, e.size) << e.i;
+    EXPECT_EQ(doc.Header().fonts[a.font].name, e.font) << e.i;
+  }
+}
+
+}  // namespace
+}  // namespace richtext
