@@ -107,6 +107,15 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
         if (c >= 32) Insert(TChar(c));
         continue;
       }
+      // Plain text, the bulk of most files, goes in as a run at a time.
+      if (IsPlainByte(c) && s_.dest == dText && ucSkip_ == 0 && highSurrogate_ == 0 &&
+          !decoder_.Pending()) {
+        size_t end = pos_;
+        while (end < data_.size() && IsPlainByte(uint8_t(data_[end]))) ++end;
+        InsertRun(data_.substr(pos_ - 1, end - pos_ + 1));
+        pos_ = end;
+        continue;
+      }
       switch (c) {
         case 0:  // no text; skipped
           break;

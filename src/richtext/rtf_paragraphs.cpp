@@ -35,6 +35,26 @@ void TRtfReader::Impl::Insert(TChar c) {
   }
 }
 
+void TRtfReader::Impl::InsertRun(std::string_view run) {
+  TParagraph& p = Cur();
+  size_t size = p.text.size(), n = run.size();
+  if (size + n > p.text.capacity() && size >= 4096) Grow(p);
+  p.text.resize(size + n);
+  TChar* out = p.text.data() + size;
+  for (size_t i = 0; i < n; ++i) out[i] = uint8_t(run[i]);
+  unapplied_ = true;
+  if (doc_.IsRich()) {
+    if (!attrValid_ || !(attrCached_ == s_.attr)) {
+      TAttr a = s_.attr;
+      if (options_.markInserted) a.flags |= afAutomatic;
+      attrIndex_ = doc_.Intern(a);
+      attrCached_ = s_.attr;
+      attrValid_ = true;
+    }
+    p.attrs.insert(p.attrs.end(), n, attrIndex_);
+  }
+}
+
 // A long paragraph grows to what the input can still hold of it (the bytes up
 // to the next \par), instead of doubling: a paragraph of 200 million
 // characters then needs room for about 200 million, not 256 million plus the
@@ -155,6 +175,11 @@ void TRtfReader::Impl::Finish() {
     p->firstIndent = h_.RoundToTabGrid(p->leftIndent + p->firstIndent);
     p->leftIndent = h_.RoundToTabGrid(p->leftIndent);
     p->layoutFlags |= lfReformat | lfRepaint;
+    // A box or a side border has spacing, as reading its words gives it; a
+    // cell's borders that end up on an ordinary paragraph get it too.
+    if (!p->IsTableCell() && (p->borderFlags & (bfBox | bfLeft | bfRight)) && (p->borderSpaceColor >> 4) == 0) {
+      p->borderSpaceColor |= 0x10;
+    }
   }
 }
 

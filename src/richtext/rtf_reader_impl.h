@@ -72,6 +72,10 @@ inline bool IsDoubleByte(TChar c) {
          (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
 }
 
+// A byte that stands for itself in text: printable ASCII but for the three
+// bytes that RTF gives a meaning.
+inline bool IsPlainByte(uint8_t c) { return c >= 0x20 && c < 0x80 && c != '\\' && c != '{' && c != '}'; }
+
 inline int HexValue(uint8_t c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -137,6 +141,8 @@ class TRtfReader::Impl {
   void Insert(TChar c);
   void InsertTaggedObject();
   void Grow(TParagraph& p);
+  // Inserts bytes that IsPlainByte accepts, all in the current attribute.
+  void InsertRun(std::string_view run);
   // Objects and footnotes are numbered in 16 bits; a document that names more
   // than fit keeps its text and leaves the rest out.
   bool RoomForObject() const { return doc_.Objects().size() < 65000; }

@@ -57,8 +57,9 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       // A row with a cell more than its definition, another without \\row.
       "{\\rtf1 \\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell b\\cell c\\cell\\row"
       "\\trowd\\clbrdrb\\brdrs\\cellx4000\\pard\\intbl x\\cell}\\pard y\\par}",
-      // The text ends inside a cell, before its \\cell.
+      // The text ends inside a cell, before its \\cell; one with side borders.
       "{\\rtf1 \\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell\\intbl b",
+      "{\\rtf1 \\trowd\\clbrdrl\\brdrs\\cellx1000\\pard\\intbl b",
       // Text after \\plain in the default size beside text stated at that size.
       "{\\rtf1 \\plain a{\\fs20 b}c\\par}",
       // Picture data in a group of its own inside the picture.
