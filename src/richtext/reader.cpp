@@ -287,8 +287,8 @@ void TRtfReader::Impl::Char(TChar c) {
     case dFontTable:
       if (c == ';') {
         EndFontEntry();
-      } else if (!(c == ' ' && fontName_.empty())) {
-        AppendUtf8(fontName_, c);
+      } else if (c >= ' ' && !(c == ' ' && fontName_.empty())) {
+        AppendUtf8(fontName_, c);  // control characters are no part of a name
       }
       return;
     case dPictureFile:

@@ -40,7 +40,9 @@ void TRtfReader::Impl::UpdateDecoder() {
 void TRtfReader::Impl::EndFontEntry() {
   if (fontNumber_ >= 0) {
     FontDef def;
-    std::string name = fontName_;
+    // Names are kept to 31 characters; a space that the cut leaves at the
+    // end goes too, as when the name is read again.
+    std::string name = Utf8Prefix(fontName_, TTextHeader::kFontNameLength);
     while (!name.empty() && name.back() == ' ') name.pop_back();
     if (name.empty()) name = "Arial";
     def.header = h_.FontNumber(name);

@@ -13,7 +13,7 @@ void TRtfReader::Impl::Insert(TChar c) {
     return;  // the object codes stand only for objects, written as \'01
   }
   TParagraph& p = Cur();
-  if (p.text.size() == p.text.capacity() && p.text.size() >= 4096) Grow(p);
+  if (p.text.size() == p.text.capacity()) Grow(p, 1);
   p.text.push_back(c);
   unapplied_ = true;
   if (doc_.IsRich()) {
@@ -38,7 +38,7 @@ void TRtfReader::Impl::Insert(TChar c) {
 void TRtfReader::Impl::InsertRun(std::string_view run) {
   TParagraph& p = Cur();
   size_t size = p.text.size(), n = run.size();
-  if (size + n > p.text.capacity() && size >= 4096) Grow(p);
+  if (size + n > p.text.capacity()) Grow(p, n);
   p.text.resize(size + n);
   TChar* out = p.text.data() + size;
   for (size_t i = 0; i < n; ++i) out[i] = uint8_t(run[i]);
@@ -55,15 +55,19 @@ void TRtfReader::Impl::InsertRun(std::string_view run) {
   }
 }
 
-// A long paragraph grows to what the input can still hold of it (the bytes up
-// to the next \par), instead of doubling: a paragraph of 200 million
-// characters then needs room for about 200 million, not 256 million plus the
-// 128 million it is copied from.
-void TRtfReader::Impl::Grow(TParagraph& p) {
+// A paragraph grows to what the input can still hold of it (the bytes up to
+// the next \par): a short one is then allocated once instead of doubling
+// ten times, and a paragraph of 200 million characters needs room for about
+// 200 million, not 256 million plus the 128 million it is copied from. Short
+// paragraphs look no further than 4096 characters ahead, so that a picture
+// before the \par does not make a one-word paragraph take its size.
+void TRtfReader::Impl::Grow(TParagraph& p, size_t needed) {
   size_t size = p.text.size();
   size_t end = data_.find("\\par", pos_);
-  size_t ahead = (end == std::string_view::npos ? data_.size() : end) - pos_;
-  size_t want = std::max(size + ahead + 16, size + size / 8);
+  size_t ahead = (end == std::string_view::npos ? data_.size() : end) - pos_ + needed + 16;
+  size_t want = size < 4096 ? std::max(size * 2, std::min(size + ahead, size_t(4096)))
+                            : std::max(size + ahead, size + size / 8);
+  want = std::max(want, size + needed);
   p.text.reserve(want);
   if (doc_.IsRich()) p.attrs.reserve(want);
 }

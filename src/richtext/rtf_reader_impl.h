@@ -140,7 +140,8 @@ class TRtfReader::Impl {
   void Char(TChar c);
   void Insert(TChar c);
   void InsertTaggedObject();
-  void Grow(TParagraph& p);
+  // Makes room for at least `needed` more characters.
+  void Grow(TParagraph& p, size_t needed);
   // Inserts bytes that IsPlainByte accepts, all in the current attribute.
   void InsertRun(std::string_view run);
   // Objects and footnotes are numbered in 16 bits; a document that names more
