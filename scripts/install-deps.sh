@@ -15,9 +15,9 @@ packages=(
 for extra in "$@"; do
   case "$extra" in
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
-    # unrtf to race; pandoc and a long text (the fortune files) to make a large RTF from;
+    # unrtf to race; pandoc to make a large RTF (of the GPL-3 text that base-files ships);
     # time for whole-process figures
-    bench) packages+=(unrtf pandoc fortunes time) ;;
+    bench) packages+=(unrtf pandoc time) ;;
     *) echo "install-deps.sh: unknown group '$extra'" >&2; exit 2 ;;
   esac
 done

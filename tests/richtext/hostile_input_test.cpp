@@ -60,6 +60,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       // The text ends inside a cell, before its \\cell; one with side borders.
       "{\\rtf1 \\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell\\intbl b",
       "{\\rtf1 \\trowd\\clbrdrl\\brdrs\\cellx1000\\pard\\intbl b",
+      // A first line that starts left of the margin, off the tab grid.
+      "{\\rtf1 \\fi-428\\li72 a\\par}",
       // A font name ending in a space and a control character.
       "{\\rtf1 {\\fonttbl{\\f0 Arial;}{\\f1 Four \\'01;}{\\f2 A name of thirty-one letters a b;}}"
       "\\f1 x\\f2 y}",
