@@ -63,7 +63,7 @@ TRTFText::ParagraphList TRtfReader::Read(std::string_view bytes) {
 
 TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
   data_ = bytes;
-  s_.attr.size = 10;
+  s_.attr.size = kDefaultSize;
   list_.push_back(std::make_unique<TParagraph>());
   doc_.progress.Start(int64_t(bytes.size()));
   try {

@@ -121,7 +121,7 @@ void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int3
       return;
     case K::Plain:
       a = TAttr{};
-      a.size = 10;  // the default size, as the writer states it
+      a.size = kDefaultSize;
       SetFont(defaultFont_);
       s_.charClass = 0;
       s_.dbchFont = -1;

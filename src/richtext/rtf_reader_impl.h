@@ -59,6 +59,10 @@ const KeywordTable& Keywords();
 
 constexpr TChar kReplacement = 0xFFFD;
 
+// The size of text for which a file states none, RTF's own default (\fs24),
+// as every word processor shows it. The writer states a size for every run.
+constexpr uint8_t kDefaultSize = 12;
+
 // Numbers are clamped where they are read, to what any page can measure
 // (about 2,900 inches in twips), so that sums of them never overflow.
 constexpr int32_t kMaxLength = 1 << 22;

@@ -88,7 +88,7 @@ TEST(Foreign, EastAsianTextTakesItsDoubleByteSize) {
     uint8_t size;
     const char* font;
   } expect[] = {{0, 10, "Arial"}, {2, 16, "Noto Sans CJK JP"}, {3, 16, "Noto Sans CJK JP"},
-                {5, 10, "Arial"}, {6, 16, "Noto Sans CJK JP"}, {7, 10, "Arial"}, {8, 10, "Arial"}};
+                {5, 10, "Arial"}, {6, 16, "Noto Sans CJK JP"}, {7, 12, "Arial"}, {8, 12, "Arial"}};
   for (const Expect& e : expect) {
     TAttr a = doc.CharAttr(p, e.i);
     EXPECT_EQ(a.size, e.size) << e.i;

@@ -68,9 +68,10 @@ TEST(Reader, CharacterProperties) {
     uint32_t flags;
     uint8_t size;
     int colors;  // text colour, background colour << 8
-  } expect[] = {{0, afBold, 10, 0},  {1, 0, 10, 0},  {2, 0, 10, 0}, {3, 0, 10, 0},
+  // Text without a size is at RTF's default of 12 points, after \plain too.
+  } expect[] = {{0, afBold, 12, 0},  {1, 0, 12, 0},  {2, 0, 10, 0}, {3, 0, 10, 0},
                 {4, 0, 50, 0},       {5, 0, 50, 3},  {6, 0, 50, 16}, {7, afItalic, 50, 0x210},
-                {8, 0, 10, 0},       {9, afSuperscript, 10, 0}, {10, 0, 10, 0}};
+                {8, 0, 12, 0},       {9, afSuperscript, 12, 0}, {10, 0, 12, 0}};
   for (const Expect& e : expect) {
     TAttr a = r.At(0, e.i);
     EXPECT_EQ(a.flags, e.flags) << e.i;
