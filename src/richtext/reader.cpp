@@ -323,6 +323,10 @@ void TRtfReader::Impl::PushGroup() {
   s_.paragraph = list_.size() - 1;
   stack_.push_back(s_);
   s_.shadingGroup = false;
+  if (s_.dest == dStyleSheet) {
+    s_.dest = dStyleEntry;
+    styleEntry_ = Style{};
+  }
   ucSkip_ = 0;
   if (skipNextGroup_) {
     s_.dest = dSkip;
@@ -345,6 +349,10 @@ void TRtfReader::Impl::PopGroup() {
   bool shadingGroup = s_.shadingGroup;
   int oldFont = s_.rtfFont;
   bool fontTable = s_.dest == dFontTable;
+  if (s_.dest == dStyleEntry && stack_.back().dest == dStyleSheet && styleEntry_.kind < 2) {
+    styles_[styleEntry_.kind][styleEntry_.number] = std::move(styleEntry_);
+    styleEntry_ = Style{};
+  }
   s_ = std::move(stack_.back());
   stack_.pop_back();
   // Text before any \f is in the default font, known once the font table is read.
@@ -390,6 +398,18 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
   if (kw.kind >= K::Pard && kw.kind <= K::ShadeBack && s_.dest == dText) {
     unapplied_ = true;
     ownProperties_ = true;
+  }
+  if (s_.dest == dStyleEntry) {
+    // A style's character words are kept for where the style is used.
+    if (kw.kind == K::Style) {
+      styleEntry_.kind = kw.value;
+      styleEntry_.number = param;
+    } else if (kw.kind == K::StyleBasedOn) {
+      styleEntry_.basedOn = param;
+    } else if (kw.kind >= K::Plain && kw.kind <= K::Highlight) {
+      styleEntry_.words.push_back({&kw, param, value, on});
+    }
+    return;
   }
   if (kw.kind >= K::Pard && kw.kind <= K::NestCell) return ParagraphWord(kw, value);
   if (kw.kind >= K::Pict) return PictureWord(kw, param, value);

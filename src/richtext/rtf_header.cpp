@@ -64,6 +64,14 @@ void TRtfReader::Impl::EndFontEntry() {
   UpdateDecoder();
 }
 
+void TRtfReader::Impl::ApplyStyle(int kind, int number, int depth) {
+  auto it = styles_[kind].find(number);
+  if (it == styles_[kind].end() || depth > 20) return;
+  const Style& style = it->second;
+  if (style.basedOn >= 0 && style.basedOn != number) ApplyStyle(kind, style.basedOn, depth + 1);
+  for (const StyleWord& w : style.words) HeaderWord(*w.kw, {}, w.param, w.value, w.on);
+}
+
 void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int32_t param, int32_t value,
                                   bool on) {
   auto& a = s_.attr;
@@ -126,6 +134,14 @@ void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int3
       s_.charClass = 0;
       s_.dbchFont = -1;
       s_.dbchSize = 0;
+      return;
+    case K::StyleSheet:
+      s_.dest = dStyleSheet;
+      return;
+    case K::Style:
+      if (s_.dest == dText && kw.value < 2) ApplyStyle(kw.value, param);
+      return;
+    case K::StyleBasedOn:
       return;
     case K::CharClass:
       s_.charClass = uint8_t(value);

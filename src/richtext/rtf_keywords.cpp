@@ -51,7 +51,7 @@ const KeywordTable& Keywords() {
     for (const char* w :
          {"author", "buptim", "creatim", "doccomm", "footer", "footerf", "footerl", "footerr",
           "ftncn", "ftnsep", "ftnsepc", "header", "headerf", "headerl", "headerr", "info",
-          "keywords", "operator", "printim", "private1", "revtim", "rxe", "stylesheet", "tc",
+          "keywords", "operator", "printim", "private1", "revtim", "rxe", "tc",
           "delphicontrol",
           // Word and other writers: tables and data that are no body text.
           "fldinst", "listtable", "listoverridetable", "pgdsctbl", "xe", "txe", "nonshppict",
@@ -67,6 +67,12 @@ const KeywordTable& Keywords() {
     }
     add("upr", K::Upr);
     // Character properties.
+    add("stylesheet", K::StyleSheet);
+    add("s", K::Style, 0, true);
+    add("cs", K::Style, 1, true);
+    add("ds", K::Style, 2, true);
+    add("ts", K::Style, 2, true);
+    add("sbasedon", K::StyleBasedOn);
     add("plain", K::Plain);
     add("loch", K::CharClass, 0, true);
     add("hich", K::CharClass, 1, true);

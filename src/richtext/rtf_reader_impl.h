@@ -24,6 +24,8 @@ enum Dest : uint8_t {
   dComment = 7,
   dSubject = 8,
   dFootnote = 9,
+  dStyleSheet = 10,  // between the style entries
+  dStyleEntry = 11,  // one style: its character words are kept
 };
 
 enum class K : uint8_t {
@@ -31,6 +33,7 @@ enum class K : uint8_t {
   Char, Par, Sect, Bin, Unicode, UnicodeSkip,
   // destinations, header tables, document and character properties
   FontTable, ColorTable, Title, Subject, Comment, Footnote, Transparent, SkipDest, Upr,
+  StyleSheet, Style, StyleBasedOn,
   Plain, CharClass, AssocFont, AssocSize, Flag, Super, NoSuperSub, UlNone, Font, FontSize,
   TextColor, BackColor, Highlight, InsPoint, InAuto, RtfCode, FootnoteNumber, FootnoteMark,
   Paper, Margin, Facing, Landscape, Ignore, DefaultFont, AnsiCodePage, CodePageWord,
@@ -146,6 +149,9 @@ class TRtfReader::Impl {
   void InsertTaggedObject();
   // Makes room for at least `needed` more characters.
   void Grow(TParagraph& p, size_t needed);
+  // Applies the character words of a paragraph (kind 0) or character
+  // (kind 1) style, those of the styles it is based on first.
+  void ApplyStyle(int kind, int number, int depth = 0);
   // Inserts bytes that IsPlainByte accepts, all in the current attribute.
   void InsertRun(std::string_view run);
   // Objects and footnotes are numbered in 16 bits; a document that names more
@@ -239,6 +245,21 @@ class TRtfReader::Impl {
   bool hadObjects_ = !doc_.Objects().empty();
   uint16_t objTag_ = 0;
   int32_t objW_ = 0, objH_ = 0;
+
+  // Styles: the character words of each, replayed where a style is used.
+  struct StyleWord {
+    const Keyword* kw;
+    int32_t param, value;
+    bool on;
+  };
+  struct Style {
+    int kind = 0;  // 0 paragraph, 1 character, 2 other
+    int number = 0;
+    int basedOn = -1;
+    std::vector<StyleWord> words;
+  };
+  Style styleEntry_;
+  std::unordered_map<int, Style> styles_[2];  // paragraph styles, character styles
 
   // RTF code.
   bool rtfCode_ = false;

@@ -96,5 +96,44 @@ TEST(Foreign, EastAsianTextTakesItsDoubleByteSize) {
   }
 }
 
+// Character formatting given through the style sheet applies where a style
+// is used, under the formatting the text gives itself.
+TEST(Foreign, StylesGiveTheirCharacterFormatting) {
+  TRTFTextIo doc;
+  LoadRtf(doc, "{\\rtf1{\\fonttbl{\\f0 Times;}{\\f1 Calibri Light;}}"
+               "{\\colortbl;\\red47\\green84\\blue150;\\red255\\green0\\blue0;}"
+               "{\\stylesheet{\\s0\\fs24 Normal;}"
+               "{\\s1\\sbasedon0\\snext0\\f1\\fs32\\cf1 heading 1;}"
+               "{\\s2\\sbasedon1\\snext0\\i\\fs26 heading 2;}"
+               "{\\*\\cs10\\additive\\b\\cf2 Strong;}}"
+               "\\pard\\plain\\s1 Title\\par"
+               "\\pard\\plain\\s2 Sub\\par"
+               "\\pard\\plain\\s2\\fs20 small\\par"
+               "\\pard\\plain body {\\cs10 strong}\\par}");
+  auto at = [&](size_t par, size_t i) { return doc.CharAttr(doc.Par(par), i); };
+  const TTextHeader& h = doc.Header();
+  TAttr title = at(0, 0);
+  EXPECT_EQ(title.size, 16);
+  EXPECT_EQ(h.colors[size_t(title.TextColor())], 0x96542Fu);
+  EXPECT_EQ(h.fonts[title.font].name, "Calibri Light");
+  TAttr sub = at(1, 0);  // based on heading 1: its font and colour, its own size
+  EXPECT_EQ(sub.size, 13);
+  EXPECT_EQ(sub.flags & afItalic, afItalic);
+  EXPECT_EQ(h.fonts[sub.font].name, "Calibri Light");
+  EXPECT_EQ(h.colors[size_t(sub.TextColor())], 0x96542Fu);
+  EXPECT_EQ(at(2, 0).size, 10);  // the text's own size wins
+  TAttr body = at(3, 0), strong = at(3, 5);
+  EXPECT_EQ(body.size, 12);  // no size anywhere: RTF's default
+  EXPECT_EQ(body.flags & afBold, 0u);
+  EXPECT_EQ(strong.flags & afBold, afBold);
+  EXPECT_EQ(h.colors[size_t(strong.TextColor())], 0x0000FFu);
+  EXPECT_EQ(at(3, 11).flags & afBold, 0u);  // after the character style's group
+  // Nothing of the style sheet is written back: the effect is plain formatting.
+  TStringStream out;
+  TRTFWriter(doc).Write(out);
+  EXPECT_EQ(out.bytes.find("stylesheet"), std::string::npos);
+  EXPECT_NE(out.bytes.find("\\fs32\\cf"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace richtext
