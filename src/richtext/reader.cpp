@@ -309,7 +309,8 @@ void TRtfReader::Impl::Char(TChar c) {
       return;
     case dFootnote:
       if (TFootnote* f = doc_.FindFootnote(footnoteId_)) {
-        if (f->text.empty() && (c == ' ' || c == f->mark)) return;
+        if (c == 1010) c = kLineBreak;
+        if (c <= 3 || (f->text.empty() && (c == ' ' || c == f->mark))) return;  // object codes are no text
         f->text.push_back(c);
       }
       return;

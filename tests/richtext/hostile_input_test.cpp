@@ -62,6 +62,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 \\trowd\\clbrdrl\\brdrs\\cellx1000\\pard\\intbl b",
       // A first line that starts left of the margin, off the tab grid.
       "{\\rtf1 \\fi-428\\li72 a\\par}",
+      // A footnote whose text begins with an object code and a space.
+      "{\\rtf1 a{\\footnote \\u1?\\u2? note\\line two}b}",
       // A font name ending in a space and a control character.
       "{\\rtf1 {\\fonttbl{\\f0 Arial;}{\\f1 Four \\'01;}{\\f2 A name of thirty-one letters a b;}}"
       "\\f1 x\\f2 y}",
