@@ -17,14 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::LoadRtf;
+using testing::SaveRtf;
 using testing::Text;
-
-std::string Save(TRTFTextIo& doc) {
-  TStringStream out;
-  doc.saveFormat = FormatRTF;
-  doc.SaveToStream(out, true);
-  return out.bytes;
-}
 
 TEST(Corpus, EverySaveOfASavedFileWritesTheSameBytes) {
   fs::path dir = fs::path(QUILLET_SHARED) / "corpus" / "rtf" / "files";
@@ -39,10 +33,10 @@ TEST(Corpus, EverySaveOfASavedFileWritesTheSameBytes) {
     SCOPED_TRACE(file.filename().string());
     TRTFTextIo first, second;
     LoadRtf(first, quillet::ReadWholeFile(file));
-    std::string save = Save(first);
+    std::string save = SaveRtf(first);
     LoadRtf(second, save);
     EXPECT_EQ(Text(second), Text(first));
-    EXPECT_EQ(Save(second), save);
+    EXPECT_EQ(SaveRtf(second), save);
   }
 }
 

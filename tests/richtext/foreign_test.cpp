@@ -9,14 +9,8 @@ namespace {
 
 using testing::Doc;
 using testing::LoadRtf;
+using testing::SaveRtf;
 using testing::Text;
-
-std::string Save(TRTFTextIo& doc) {
-  TStringStream out;
-  doc.saveFormat = FormatRTF;
-  doc.SaveToStream(out, true);
-  return out.bytes;
-}
 
 size_t ColourEntries(const std::string& rtf) {
   size_t from = rtf.find("{\\colortbl"), to = rtf.find('}', from);
@@ -40,7 +34,7 @@ TEST(Foreign, EveryColourOfTheTableIsKeptAndSaved) {
   EXPECT_EQ(doc.Par(1).BorderColor(), 16);
   EXPECT_EQ(doc.Par(1).ShadeBackColor(), 18);
   EXPECT_EQ(doc.Par(2).ShadeBackColor(), 18);
-  std::string rtf = Save(doc);
+  std::string rtf = SaveRtf(doc);
   EXPECT_EQ(ColourEntries(rtf), 20u);
   for (const char* word : {"\\cf17", "\\cb19", "\\brdrcf16", "\\cbpat18", "\\clcbpat18"}) {
     EXPECT_NE(rtf.find(word), std::string::npos) << word;
@@ -49,7 +43,7 @@ TEST(Foreign, EveryColourOfTheTableIsKeptAndSaved) {
   LoadRtf(back, rtf);
   EXPECT_EQ(back.Header().colors, doc.Header().colors);
   EXPECT_EQ(back.CharAttr(back.Par(0), 0), a);
-  EXPECT_EQ(Save(back), rtf);
+  EXPECT_EQ(SaveRtf(back), rtf);
   // Our own entries keep the table of 15 entries that they are written with.
   Doc own;
   own.Para(0, U"x");

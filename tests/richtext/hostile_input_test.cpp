@@ -14,14 +14,8 @@ namespace {
 
 using testing::Doc;
 using testing::LoadRtf;
+using testing::SaveRtf;
 using testing::Text;
-
-std::string Save(TRTFTextIo& doc) {
-  TStringStream out;
-  doc.saveFormat = FormatRTF;
-  doc.SaveToStream(out, true);
-  return out.bytes;
-}
 
 // Loads, saves, loads the save and saves again.
 struct TwoSaves {
@@ -30,10 +24,10 @@ struct TwoSaves {
     TRTFTextIo a, b;
     LoadRtf(a, rtf);
     text = Text(a);
-    first = Save(a);
+    first = SaveRtf(a);
     LoadRtf(b, first);
     textAgain = Text(b);
-    second = Save(b);
+    second = SaveRtf(b);
   }
 };
 
