@@ -162,6 +162,7 @@ TIoResult TRTFWriter::Body() {
 }
 
 TIoResult TRTFWriter::Trailer() {
+  EndRtfCode();
   while (!groups_.empty()) Pop();
   Put(kCrLf);
   Put('}');
@@ -265,6 +266,14 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
   Top() = Saved{};  // \pard above reset the paragraph properties
   Top().tableCell = true;
   Top().cells = std::move(cells);
+}
+
+// RTF code ends before the words that end a paragraph or a group: inside it
+// a reader takes every byte as text up to \wprtf0.
+void TRTFWriter::EndRtfCode() {
+  if (!rtfCode_) return;
+  Put("\\wprtf0");
+  rtfCode_ = false;
 }
 
 void TRTFWriter::ParagraphStart(size_t par) {
@@ -412,6 +421,7 @@ void TRTFWriter::ParagraphStart(size_t par) {
 
 void TRTFWriter::ParagraphEnd(size_t par, bool last) {
   const TParagraph& p = doc_.Par(par);
+  EndRtfCode();
   if (p.IsTableCell()) {
     Put("\\cell");
     if (p.IsLastCell()) Put("\\row");
