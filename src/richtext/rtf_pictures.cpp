@@ -67,7 +67,10 @@ void TRtfReader::Impl::PictureEnd() {
   }
   s_.dest = dText;  // the object character goes into the text
   if (!RoomForObject()) return;
-  TTextObject* o = doc_.AddObject(pic, 0);
+  // A picture without a graphic is a placeholder: a tagged object, as it is
+  // written and read back.
+  TTextObject* o = doc_.AddObject(pic, pic ? 0 : -1);
+  o->tagged = !pic;
   int32_t w = picWGoal_, hgt = picHGoal_;
   if (w <= 0 || hgt <= 0) {
     if (picKind_ == Kind::Metafile || picKind_ == Kind::Emf) {
@@ -82,7 +85,11 @@ void TRtfReader::Impl::PictureEnd() {
   if (picScaleY_ > 0) hgt = MulDiv(hgt, picScaleY_, 100);
   o->width = std::clamp(w, -kMaxLength, kMaxLength);
   o->height = std::clamp(hgt, -kMaxLength, kMaxLength);
-  InsertObject(o, kObjectById, o->id);
+  if (pic) {
+    InsertObject(o, kObjectById, o->id);
+  } else {
+    InsertObject(o, kObjectByTag, o->tag);
+  }
 }
 
 void TRtfReader::Impl::PictureFileEnd() {

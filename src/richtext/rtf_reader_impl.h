@@ -13,6 +13,8 @@
 
 namespace richtext {
 namespace rtf {
+
+// Where the characters read go.
 enum Dest : uint8_t {
   dText = 0,
   dSkip = 1,
@@ -92,6 +94,7 @@ inline int HexValue(uint8_t c) {
 
 }  // namespace rtf
 
+// The reader's parts all work with the names above.
 using namespace rtf;
 
 class TRtfReader::Impl {

@@ -60,6 +60,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 a{\\footnote \\u1?\\u2? note\\line two}b}",
       // RTF code that runs to the end of its paragraph and of the text.
       "{\\rtf1 a\\wprtf1 {x}\\par b\\par\\wprtf0 c\\par\\wprtf1 d}",
+      // A picture without data: its placeholder stays one.
+      "{\\rtf1 a{\\pict\\pngblip\\picwgoal300\\pichgoal200}b}",
       // A font name ending in a space and a control character.
       "{\\rtf1 {\\fonttbl{\\f0 Arial;}{\\f1 Four \\'01;}{\\f2 A name of thirty-one letters a b;}}"
       "\\f1 x\\f2 y}",
