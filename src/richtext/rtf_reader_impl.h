@@ -221,6 +221,10 @@ class TRtfReader::Impl {
   int fontFamily_ = 0, fontCharset_ = -1, fontCodePage_ = 0;  // charset -1: not given
 
   int colorIndex_ = 0;
+  bool colorTableRead_ = false;
+  // Whether colour numbers name colours: the file has a table, or is read
+  // into a document whose table it uses.
+  bool HasColors() const { return colorTableRead_ || options_.keepHeader; }
 
   // Paragraph bookkeeping.
   int32_t pendingFirst_ = 0;

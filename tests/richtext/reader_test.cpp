@@ -62,7 +62,7 @@ TEST(Reader, TextAndStopConditions) {
 }
 
 TEST(Reader, CharacterProperties) {
-  Read r("\\b a\\b0 b\\fs21 c\\fs0 d\\fs e\\cf3 f\\cf16 g\\cb2\\i h\\plain i\\super j\\nosupersub k");
+  Read r("{\\colortbl;}\\b a\\b0 b\\fs21 c\\fs0 d\\fs e\\cf3 f\\cf16 g\\cb2\\i h\\plain i\\super j\\nosupersub k");
   struct Expect {
     size_t i;
     uint32_t flags;
@@ -78,6 +78,9 @@ TEST(Reader, CharacterProperties) {
     EXPECT_EQ(a.size, e.size) << e.i;
     EXPECT_EQ(a.TextColor() | a.BackColor() << 8, e.colors) << e.i;
   }
+  // Without a colour table of its own, a file's colour numbers name nothing.
+  Read none("\\cf3\\cb2 x");
+  EXPECT_EQ(none.At(0, 0).colors, 0);
 }
 
 TEST(Reader, FontsColoursAndCodePages) {
