@@ -138,9 +138,13 @@ void TRtfReader::Impl::FinishRow() {
   int32_t textWidth = h_.pageWidth - h_.marginLeft - h_.marginRight;
   int32_t right = std::max(textWidth - largest - rowLeft_, 0);
   int total = 0;
+  size_t n = 0;
   for (auto [index, boundary] : rowCells_) {
     TParagraph& p = *list_[index];
-    int width = 10;
+    // Without boundaries the cells share the row equally, the last taking
+    // what the division leaves, so that the row ends at its width as one
+    // read back from its boundaries does.
+    int width = ++n < rowCells_.size() ? int(255 / rowCells_.size()) : std::max(255 - total, 1);
     if (largest > 0) {
       int end = boundary < 0 ? 255 : int((int64_t(510) * boundary / largest + 1) / 2);
       width = std::max(end - total, 1);

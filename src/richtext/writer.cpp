@@ -255,7 +255,9 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
     Put("\\cellx");
     // The row spans the text width less both indents; rounded as the reader
     // rounds the fraction, so that a boundary read back stays where it was.
-    int64_t row = std::max<int64_t>(int64_t(textWidth) - first.rightIndent - first.leftIndent, 0);
+    // A row narrower than 256 twips is written 256 wide: fractions of 1/255
+    // come back from boundaries only when a step is at least a twip.
+    int64_t row = std::max<int64_t>(int64_t(textWidth) - first.rightIndent - first.leftIndent, 256);
     // A row whose cells add up to more than its width ends at its width.
     int end = std::min(c.cellStart + c.cellWidth, 255);
     PutNumber((row * end * 2 + 255) / 510 + first.leftIndent);

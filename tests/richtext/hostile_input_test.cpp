@@ -62,6 +62,10 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 a\\wprtf1 {x}\\par b\\par\\wprtf0 c\\par\\wprtf1 d}",
       // A picture without data: its placeholder stays one.
       "{\\rtf1 a{\\pict\\pngblip\\picwgoal300\\pichgoal200}b}",
+      // Rows without boundaries, and rows on a page with no room for them.
+      "{\\rtf1 \\trowd\\pard\\intbl a\\cell b\\cell c\\cell\\row}",
+      "{\\rtf1 \\paperw2000\\margl1000\\margr1000\\trowd\\cellx500\\cellx900\\pard\\intbl a\\cell b"
+      "\\cell\\row\\trowd\\cellx0\\cellx0\\pard\\intbl c\\cell d\\cell\\row}",
       // A font name ending in a space and a control character.
       "{\\rtf1 {\\fonttbl{\\f0 Arial;}{\\f1 Four \\'01;}{\\f2 A name of thirty-one letters a b;}}"
       "\\f1 x\\f2 y}",
