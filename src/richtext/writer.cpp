@@ -188,10 +188,18 @@ void TRTFWriter::CloseDownTo(GroupKind kind) {
 }
 
 void TRTFWriter::WriteTabs(uint64_t set) {
+  // By position, not by their places in the tab table: a reader may number
+  // them otherwise, and the same tab stops must give the same bytes.
   const TTextHeader& h = doc_.Header();
+  std::vector<const TTabStop*> stops;
   for (int k = 0; k < TTextHeader::kTabs; ++k) {
-    if (!(set >> k & 1)) continue;
-    const TTabStop& t = h.tabs[size_t(k)];
+    if (set >> k & 1) stops.push_back(&h.tabs[size_t(k)]);
+  }
+  std::sort(stops.begin(), stops.end(), [](const TTabStop* a, const TTabStop* b) {
+    return a->position != b->position ? a->position < b->position : a->kind < b->kind;
+  });
+  for (const TTabStop* stop : stops) {
+    const TTabStop& t = *stop;
     if (t.kind == tkRight) Put("\\tqr");
     if (t.kind == tkCenter) Put("\\tqc");
     if (t.kind == tkDecimal) Put("\\tqdec");

@@ -66,6 +66,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 \\trowd\\pard\\intbl a\\cell b\\cell c\\cell\\row}",
       "{\\rtf1 \\paperw2000\\margl1000\\margr1000\\trowd\\cellx500\\cellx900\\pard\\intbl a\\cell b"
       "\\cell\\row\\trowd\\cellx0\\cellx0\\pard\\intbl c\\cell d\\cell\\row}",
+      // Tab stops that an earlier paragraph numbered first.
+      "{\\rtf1 \\tx900 a\\par\\pard\\tx300\\tx600\\tx900 b\\par}",
       // A font name ending in a space and a control character.
       "{\\rtf1 {\\fonttbl{\\f0 Arial;}{\\f1 Four \\'01;}{\\f2 A name of thirty-one letters a b;}}"
       "\\f1 x\\f2 y}",
