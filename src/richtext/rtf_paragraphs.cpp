@@ -7,7 +7,7 @@
 namespace richtext {
 
 void TRtfReader::Impl::Insert(TChar c) {
-  if (c == 1010) {
+  if (c == kLineWord) {
     c = kLineBreak;
   } else if (c <= 3 || c == '\r' || c == '\n') {
     return;  // the object codes stand only for objects, written as \'01

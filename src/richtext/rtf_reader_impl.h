@@ -64,6 +64,10 @@ const KeywordTable& Keywords();
 
 constexpr TChar kReplacement = 0xFFFD;
 
+// What \line stands for until it is inserted as a line break: no Unicode
+// character, so that none read from the text can be taken for it.
+constexpr TChar kLineWord = 0x110001;
+
 // The size of text for which a file states none, RTF's own default (\fs24),
 // as every word processor shows it. The writer states a size for every run.
 constexpr uint8_t kDefaultSize = 12;

@@ -37,6 +37,7 @@ TEST(Reader, TextAndStopConditions) {
       {"{\\rtf1 \\u-10179?x\\u-8704?y}", "\xEF\xBF\xBDx\xEF\xBF\xBDy"},
       {"{\\rtf1 a\\u1?\\u2?b\x01\x02\x03}", "ab"},
       {"{\\rtf1 \\u128512?}", "\xF0\x9F\x98\x80"},
+      {"{\\rtf1 a\\u1010?b\\line c}", "a\xCF\xB2" "b\nc"},  // U+03F2 is a letter, not \\line
       {"{\\rtf1 a\tb\\tab c}", "a\tb\tc"},           // a raw tab is a tab
       {"{\\rtf1 a\r\nb}", "ab"},                     // raw line ends are nothing
       {"{\\rtf1 a\\\nb\\\rc}", "a|b|c"},             // backslash-newline ends a paragraph
