@@ -159,8 +159,15 @@ void TRtfReader::Impl::FinishRow() {
   cellNumber_ = 0;
 }
 
+void TRtfReader::Impl::DropUnfinishedCell() {
+  if (Cur().IsTableCell() && (rowCells_.empty() || rowCells_.back().first != list_.size() - 1)) {
+    Cur().flags &= ~(pfTableCell | pfMoreCells | pfNotFirstCell);
+  }
+}
+
 void TRtfReader::Impl::EndParagraph() {
   ApplyState(Cur());
+  DropUnfinishedCell();
   // A paragraph outside the table ends a row that had no \row.
   if (!Cur().IsTableCell() && cellNumber_ > 0) {
     if (list_.size() > 1 && list_[list_.size() - 2]->IsTableCell()) {
@@ -174,10 +181,7 @@ void TRtfReader::Impl::EndParagraph() {
 void TRtfReader::Impl::Finish() {
   // Reading that stopped early leaves the last paragraph with the state in force.
   if (unapplied_) ApplyState(Cur());
-  // A cell that the text ends in before its \cell is an ordinary paragraph.
-  if (Cur().IsTableCell() && (rowCells_.empty() || rowCells_.back().first != list_.size() - 1)) {
-    Cur().flags &= ~(pfTableCell | pfMoreCells | pfNotFirstCell);
-  }
+  DropUnfinishedCell();
   FinishRow();
   for (auto& p : list_) {
     p->firstIndent = h_.RoundToTabGrid(p->leftIndent + p->firstIndent);

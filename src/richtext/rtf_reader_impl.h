@@ -170,6 +170,9 @@ class TRtfReader::Impl {
 
   void EndParagraph();
   void FinishRow();
+  // A paragraph marked as a cell that ends (or the text ends in) before its
+  // \cell is an ordinary paragraph.
+  void DropUnfinishedCell();
   void ApplyState(TParagraph& p);
   void NewParagraphAfter();
   void SetFont(int rtfNumber);

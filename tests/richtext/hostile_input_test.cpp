@@ -70,6 +70,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 \\tx900 a\\par\\pard\\tx300\\tx600\\tx900 b\\par}",
       // U+03F2 is a letter like any other, \\line a line break.
       "{\\rtf1 a\\u1010?b\\line c{\\footnote x\\u1010?y}}",
+      // A paragraph marked as a cell that ends without \\cell.
+      "{\\rtf1 \\trowd\\cellx1000\\pard{\\intbl a}\\par b\\par}",
       // A font name ending in a space and a control character.
       "{\\rtf1 {\\fonttbl{\\f0 Arial;}{\\f1 Four \\'01;}{\\f2 A name of thirty-one letters a b;}}"
       "\\f1 x\\f2 y}",
