@@ -11,6 +11,7 @@
 #include <finding/ui/save_options.h>
 #include <richtext/ui/rich_text.h>
 
+#include "../../support/modal.h"
 #include "../../support/recording_messenger.h"
 #include "../../support/temp_dir.h"
 
@@ -36,6 +37,7 @@ namespace {
 using testing::ReadFile;
 using testing::RecordingMessenger;
 using testing::TempDir;
+using testing::WhenShown;
 
 std::string Rtf(const std::string& text) {
   return "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 " + text + "\\par}";
@@ -75,20 +77,6 @@ struct Diary {
 
 void Click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
 
-// Acts on the modal dialog of type T as soon as it is shown.
-template <class T>
-void WhenShown(std::function<void(T*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      act(dialog);
-    }
-  });
-  timer->start();
-}
 
 void LookFor(const QString& text) {
   WhenShown<TLookForAll>([text](TLookForAll* d) {

@@ -9,6 +9,7 @@
 #include <app/cipher.h>
 #include <app/messages.h>
 
+#include "../../support/modal.h"
 #include "../../support/recording_messenger.h"
 #include "../../support/temp_dir.h"
 
@@ -34,6 +35,7 @@ namespace {
 
 using testing::RecordingMessenger;
 using testing::TempDir;
+using testing::WhenShown;
 
 std::string Rtf(const std::string& body) {
   return "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 " + body + "}";
@@ -185,20 +187,6 @@ TEST(PrintJob, ARangeWithoutEntriesAndAnUnreadableEntry) {
 // Clicks a radio button or button where a user would: on its indicator and caption.
 void Click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
 
-// Acts on the modal dialog of type T as soon as it is shown.
-template <class T>
-void WhenShown(std::function<void(T*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      act(dialog);
-    }
-  });
-  timer->start();
-}
 
 TEST(PrintOptions, ShowsItsControlsAndEnablesThemByTheChoice) {
   TPrintOptions options;
