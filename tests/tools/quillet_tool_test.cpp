@@ -158,6 +158,66 @@ TEST_F(QuilletTool, PasswdRefusesChangingNothing) {
   }
   EXPECT_EQ(ReadFile(dir / "Entries" / "20261207.QXE"), before);
   EXPECT_EQ(ReadStoredPassword(dir.path()), "pw");
+TEST_F(QuilletTool, SearchesEveryEntryWithoutRegardToCase) {
+  ToolRun r = Tool(With({"search", "CAF\u00e9"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "20240229\n");
+  r = Tool(With({"search", "a"}));
+  EXPECT_EQ(r.out, "20240229\n20261207\n");
+  r = Tool(With({"search", "a", "--from", "20240301"}));
+  EXPECT_EQ(r.out, "20261207\n");
+  r = Tool(With({"search", "nowhere"}));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  // An entry enciphered under another password is named, and the rest still searched.
+  EncipherToFile("{\\rtf1 a}", dir / "Entries" / "20250101.QXE", "another");
+  r = Tool(With({"search", "a"}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "20240229\n20261207\n");
+  EXPECT_NE(r.err.find("20250101.QXE"), std::string::npos) << r.err;
+  r = Tool(With({"search"}));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("Usage: quillet-tool search"), std::string::npos) << r.err;
+}
+
+TEST_F(QuilletTool, ExportsARangeAsPlainRtfFiles) {
+  TempDir out;
+  ToolRun r = Tool(With({"export", "--to", "20251231", QString::fromStdString(out.path().string())}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "1\n");
+  EXPECT_EQ(ReadFile(out / "20240229.RTF"), DecipherBytes(ReadFile(dir / "Entries" / "20240229.QXE"), "pw"));
+  EXPECT_FALSE(std::filesystem::exists(out / "20261207.RTF"));
+  r = Tool(With({"export", QString::fromStdString((out / "missing").string())}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("no such directory"), std::string::npos) << r.err;
+  r = Tool(With({"export", "--from", "2024-01-01", QString::fromStdString(out.path().string())}));
+  EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(QuilletTool, PrintsToAPdfInBothLayouts) {
+  TempDir out;
+  for (bool merged : {false, true}) {
+    std::filesystem::path pdf = out / (merged ? "m.pdf" : "s.pdf");
+    QStringList args{"print", "--pdf", QString::fromStdString(pdf.string())};
+    if (merged) args << "--merged";
+    ToolRun r = Tool(With(args));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, merged ? "1\n" : "2\n");
+    QProcess text;
+    text.start("pdftotext", {QString::fromStdString(pdf.string()), "-"});
+    text.waitForFinished(20000);
+    std::string pages = text.readAllStandardOutput().toStdString();
+    size_t leap = pages.find("Leap day"), snow = pages.find("Snow at dawn");
+    EXPECT_NE(leap, std::string::npos) << pages;
+    EXPECT_LT(leap, snow) << pages;
+    EXPECT_NE(pages.find(LongDate(MakeDate(2024, 2, 29))), std::string::npos) << pages;
+  }
+  ToolRun r = Tool(With({"print", "--from", "20250101", "--to", "20250102", "--pdf",
+                         QString::fromStdString((out / "none.pdf").string())}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(std::filesystem::exists(out / "none.pdf"));
+  r = Tool(With({"print"}));
+  EXPECT_EQ(r.status, 2);
 }
 
 }  // namespace

@@ -6,6 +6,9 @@
 //   quillet-tool decipher --password P IN OUT
 //   quillet-tool paths [--diary-dir DIR]
 //   quillet-tool passwd --old P --new Q
+//   quillet-tool search TEXT [--from DAYKEY] [--to DAYKEY]
+//   quillet-tool export [--from DAYKEY] [--to DAYKEY] DIR
+//   quillet-tool print [--from DAYKEY] [--to DAYKEY] [--merged] --pdf FILE
 #include "tool.h"
 
 #include <app/passwords.h>
@@ -83,6 +86,7 @@ std::vector<TCommand> Commands() {
   AddCipherCommands(commands);
   AddPathsCommand(commands);
   AddPasswordCommands(commands);
+  AddWholeDiaryCommands(commands);
   return commands;
 }
 

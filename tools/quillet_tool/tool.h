@@ -55,5 +55,6 @@ void AddEntryCommands(std::vector<TCommand>& commands);   // list, cat
 void AddCipherCommands(std::vector<TCommand>& commands);  // encipher, decipher
 void AddPathsCommand(std::vector<TCommand>& commands);    // paths
 void AddPasswordCommands(std::vector<TCommand>& commands);  // passwd
+void AddWholeDiaryCommands(std::vector<TCommand>& commands);  // search, export, print
 
 }  // namespace quillet::tool
