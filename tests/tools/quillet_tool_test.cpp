@@ -158,6 +158,8 @@ TEST_F(QuilletTool, PasswdRefusesChangingNothing) {
   }
   EXPECT_EQ(ReadFile(dir / "Entries" / "20261207.QXE"), before);
   EXPECT_EQ(ReadStoredPassword(dir.path()), "pw");
+}
+
 TEST_F(QuilletTool, SearchesEveryEntryWithoutRegardToCase) {
   ToolRun r = Tool(With({"search", "CAF\u00e9"}));
   EXPECT_EQ(r.status, 0) << r.err;
