@@ -9,7 +9,10 @@
 
 #include <richtext/ui/rich_text.h>
 
+#include <controls/painted_icon.h>
+
 #include <QApplication>
+#include <QPainter>
 #include <QDate>
 #include <QDateTime>
 #include <QMenuBar>
@@ -18,6 +21,29 @@
 #include <QUrl>
 
 namespace quillet {
+
+namespace {
+
+// A printer with a written sheet coming out of it, in the 16 x 16 style of the other tool buttons.
+QIcon PrinterIcon() {
+  return PaintedIcon([](QPainter& p, const QRectF& box, QIcon::Mode mode) {
+    p.translate(box.topLeft());
+    p.scale(box.width() / 16.0, box.height() / 16.0);
+    const QColor ink = mode == QIcon::Disabled ? QColor(150, 150, 150) : QColor(30, 30, 30);
+    p.setPen(QPen(ink, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4.5, 0.5, 7, 6));  // the sheet going in
+    p.setBrush(mode == QIcon::Disabled ? QColor(210, 210, 210) : QColor(170, 175, 185));
+    p.drawRoundedRect(QRectF(0.5, 5.5, 15, 6), 1.5, 1.5);  // the body
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(3.5, 9.5, 9, 6));  // the printed sheet
+    p.setPen(QPen(QColor(130, 130, 130), 0.8));
+    p.drawLine(QPointF(5, 12), QPointF(11, 12));
+    p.drawLine(QPointF(5, 14), QPointF(9, 14));
+  });
+}
+
+}  // namespace
 
 void TMainScreen::BuildMenus() {
   QMenuBar* bar = menuBar();
@@ -66,7 +92,10 @@ void TMainScreen::BuildMenus() {
   item(find, "Replace1", QStringLiteral("&Replace in Current Entry"), &TMainScreen::Replace1Click,
        QKeySequence(Qt::CTRL | Qt::Key_R));
 
-  InstallWholeDiaryCommands(*this, file, exit, find, toolBar_);  // search, print, export
+  // Search, print, export; the print button joins the window's tool buttons after the wrap button.
+  TWholeDiaryCommands* whole = InstallWholeDiaryCommands(*this, file, exit, find, nullptr);
+  AddToolButton("Printbutton", PrinterIcon(), tr("Print"), QStringLiteral("Print diary entries"),
+                [whole] { whole->PrintNowClick(); });
 
   QMenu* online = bar->addMenu(QStringLiteral("Online"));
   item(online, "VisitOurInternetWebsite1", QStringLiteral("Visit Our Internet Website"),
