@@ -50,7 +50,8 @@ bool OfferLegacyConversion(TMainScreen& window) {
   if (!report.completed) {
     Messenger().ShowMessage("The old diary was not converted: " + report.failure +
                             "\nNothing was written; the conversion is offered again at the next "
-                            "start.");
+                            "start. To start without converting, move QUILLET.DBF out of " +
+                            window.DiaryDir().string() + ".");
     return false;
   }
   const std::vector<std::string> lines = report.Lines();

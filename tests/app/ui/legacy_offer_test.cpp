@@ -203,7 +203,8 @@ TEST(LegacyOffer, AFailurePartWayLeavesNoEntriesAndTheOfferReturns) {
   EXPECT_EQ(s.messages[1],
             "The old diary was not converted: The old diary table QUILLET.DBF is damaged: the "
             "memo of record 2 runs past the end of its memo file.\nNothing was written; the "
-            "conversion is offered again at the next start.");
+            "conversion is offered again at the next start. To start without converting, move "
+            "QUILLET.DBF out of " + d.dir.path().string() + ".");
   EXPECT_EQ(s.messages[2], kTerminating);
   EXPECT_EQ(DirectoryNames(d.dir.path()), before) << "no Entries, no half-made staging directory";
 
