@@ -9,6 +9,7 @@
 //   quillet-tool search TEXT [--from DAYKEY] [--to DAYKEY]
 //   quillet-tool export [--from DAYKEY] [--to DAYKEY] DIR
 //   quillet-tool print [--from DAYKEY] [--to DAYKEY] [--merged] --pdf FILE
+//   quillet-tool convert-legacy [--diary-dir DIR]
 #include "tool.h"
 
 #include <app/passwords.h>
@@ -87,6 +88,7 @@ std::vector<TCommand> Commands() {
   AddPathsCommand(commands);
   AddPasswordCommands(commands);
   AddWholeDiaryCommands(commands);
+  AddLegacyCommand(commands);
   return commands;
 }
 

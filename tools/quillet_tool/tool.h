@@ -56,5 +56,6 @@ void AddCipherCommands(std::vector<TCommand>& commands);  // encipher, decipher
 void AddPathsCommand(std::vector<TCommand>& commands);    // paths
 void AddPasswordCommands(std::vector<TCommand>& commands);  // passwd
 void AddWholeDiaryCommands(std::vector<TCommand>& commands);  // search, export, print
+void AddLegacyCommand(std::vector<TCommand>& commands);  // convert-legacy
 
 }  // namespace quillet::tool

@@ -1,5 +1,6 @@
 #include <app/ui/startup.h>
 
+#include <app/ui/legacy_offer.h>
 #include <app/ui/main_screen.h>
 #include <app/ui/password_dialogs.h>
 #include <app/ui/qt_messenger.h>
@@ -97,6 +98,7 @@ int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks&
   }
 
   TEntryStore(diaryDir).DeleteStaleScratch();
+  if (!TMainScreen::PerformConversion) TMainScreen::PerformConversion = OfferLegacyConversion;
   TMainScreen window(diaryDir);
   if (window.Terminated()) return 0;
   window.show();
