@@ -98,6 +98,7 @@ TEST(MainFormat, ToolbarAndRulerStandAboveThePageWithTheWindowsButtons) {
   const std::pair<const char*, const char*> buttons[] = {
       {"Deletebutton", "Delete current entry"},
       {"DocPageBreakButton", "Insert Page Break"},
+      {"ParagraphSetupButton", "Paragraph properties"},
       {"DocWordWrapButton", "Toggle word wrap off"},
   };
   int left = -1;
