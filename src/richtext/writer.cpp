@@ -94,7 +94,7 @@ TIoResult TRTFWriter::Header() {
     Put("{\\f");
     PutNumber(number);
     Put(FamilyWord(f.family));
-    Put("\\charset");
+    Put("\\fcharset");  // the keyword other programs know; the reader also takes the older \charset
     PutNumber(f.charset);
     Put(' ');
     EscapedText(FromUtf8Lenient(f.name), Escaping(f));

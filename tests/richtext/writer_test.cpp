@@ -15,7 +15,7 @@ using testing::Doc;
 // The header of a cleared document: Arial as font 0, the 15 written colours
 // of the initial colour table, and the initial page.
 const std::string kHeader =
-    "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil\\charset0 Arial;}}"
+    "{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}"
     "{\\colortbl\\red0\\green0\\blue0;\\red255\\green0\\blue0;\\red0\\green128\\blue0;"
     "\\red0\\green0\\blue255;\\red255\\green255\\blue0;\\red255\\green0\\blue255;"
     "\\red128\\green0\\blue128;\\red128\\green0\\blue0;\\red0\\green255\\blue0;"
@@ -182,7 +182,7 @@ TEST(Writer, HeaderFontsInfoAndPlainMode) {
   h.title = "Day {1}";
   h.subject = "s";
   std::string rtf = d.Rtf();
-  EXPECT_NE(rtf.find("{\\f0\\fnil\\charset0 Arial;}{\\f1\\fmodern\\charset0 Courier New;}}"),
+  EXPECT_NE(rtf.find("{\\f0\\fnil\\fcharset0 Arial;}{\\f1\\fmodern\\fcharset0 Courier New;}}"),
             std::string::npos);
   EXPECT_NE(rtf.find("\\margb1440{\\title Day \\{1\\}}{\\subject\ts}{"), std::string::npos);
 
@@ -190,7 +190,7 @@ TEST(Writer, HeaderFontsInfoAndPlainMode) {
   d.doc.insertionAttr.font = uint8_t(courier);
   d.doc.SetMemoryFormat(false);
   rtf = d.Rtf();
-  EXPECT_NE(rtf.find("{\\fonttbl{\\f0\\fmodern\\charset0 Courier New;}}"), std::string::npos);
+  EXPECT_NE(rtf.find("{\\fonttbl{\\f0\\fmodern\\fcharset0 Courier New;}}"), std::string::npos);
 }
 
 TEST(Writer, SymbolFontKeepsItsBytes) {
@@ -199,8 +199,31 @@ TEST(Writer, SymbolFontKeepsItsBytes) {
   d.doc.Header().fonts[size_t(n)].charset = 2;
   d.Para(0, U"\x00B7\x0080", Attr(0, 10, 0, uint8_t(n)));
   std::string rtf = d.Rtf();
-  EXPECT_NE(rtf.find("{\\f1\\fnil\\charset2 Symbol;}"), std::string::npos);
+  EXPECT_NE(rtf.find("{\\f1\\fnil\\fcharset2 Symbol;}"), std::string::npos);
   EXPECT_NE(rtf.find("{\\plain\\f1\\fs20\\cf0 \\'b7\\'80}"), std::string::npos);
+}
+
+// Entries written before the font table said \fcharset (with \charset) read
+// the same as those written now, and a symbol font's codes survive both.
+TEST(Writer, SymbolFontEntriesOfBothSpellingsReadBackTheSame) {
+  const std::string older =
+      "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\charset0 Arial;}{\\f1\\fnil\\charset2 Wingdings;}}"
+      "\\pard\\plain\\f0\\fs20 A{\\plain\\f1\\fs20 J\\'fc}\\par}";
+  Doc first;
+  testing::LoadRtf(first.doc, older);
+  const std::string now = first.Rtf();
+  EXPECT_NE(now.find("{\\f1\\fnil\\fcharset2 Wingdings;}"), std::string::npos) << now;
+  EXPECT_EQ(now.find("\\charset"), std::string::npos) << now;
+  Doc second;
+  testing::LoadRtf(second.doc, now);
+  for (Doc* d : {&first, &second}) {
+    const TParagraph& par = d->doc.Par(0);
+    ASSERT_EQ(par.text, U"AJ\u00FC");
+    const TAttr a = d->doc.CharAttr(par, 1);
+    EXPECT_EQ(d->doc.Header().fonts[a.font].name, "Wingdings");
+    EXPECT_EQ(d->doc.Header().fonts[a.font].charset, 2u);
+  }
+  EXPECT_EQ(second.Rtf(), now);
 }
 
 TEST(Writer, ObjectsAndFootnotes) {

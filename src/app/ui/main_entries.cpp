@@ -6,6 +6,7 @@
 #include <app/paths.h>
 #include <app/settings_file.h>
 #include <base/error.h>
+#include <decoration/ui/floating_palette.h>
 #include <richtext/ui/qt_platform.h>
 #include <richtext/ui/rich_text.h>
 
@@ -149,6 +150,8 @@ void TMainScreen::SavePreferences() {
     prefs_.defaultFontItalic = f.italic();
     prefs_.defaultFontUnderline = f.underline();
   }
+  // Until the first activation has placed the palette, the settings hold its state.
+  if (palette_ && !startingUp_) StoreIconPreferences(*palette_, prefs_);
   try {
     TIniFile ini(SettingsFileName(diaryDir_));
     prefs_.Save(ini);

@@ -156,8 +156,10 @@ void TMainScreen::BuildToolBar() {
                 [this] { DeletebuttonClick(); });
   AddToolButton("DocPageBreakButton", PageBreakIcon(), tr("Page Break"),
                 QStringLiteral("Insert Page Break"), [this] { DocPageBreakButtonClick(); });
+  AddParagraphSetupButton();
   wordWrapButton_ = AddToolButton("DocWordWrapButton", WordWrapIcon(), tr("Wrap"), QString(),
                                   [this] { DocWordWrapButtonClick(); });
+  AddDecorationButtons();
 }
 
 QToolButton* TMainScreen::AddToolButton(const char* name, const QIcon& icon, const QString& text,

@@ -72,6 +72,7 @@ TMainScreen::TMainScreen(const std::filesystem::path& diaryDir, QWidget* parent)
   BuildPage();
   BuildMenus();
   BuildFormatting();
+  BuildDecoration();
   resize(QSize(kDesignedWidth, kDesignedHeight + menuBar()->sizeHint().height())
              .expandedTo(minimumSizeHint()));
   FormCreate();
@@ -269,7 +270,7 @@ void TMainScreen::FormActivate() {
     raise();
     activateWindow();
   }
-  // The icon palette is placed and shown here once it exists.
+  ActivateIconPalette();
   SetButtons();
   SavePreferences();
   if (!hookInstalled_) {
@@ -376,6 +377,7 @@ void TMainScreen::CancelButtonClick() {
 void TMainScreen::SetButtons() {
   richText1_->SetReadOnly(unreadable_);
   ShowEditButtons(false);
+  SetIconToolCaption();
 }
 
 void TMainScreen::SetDateCaption() {

@@ -30,6 +30,7 @@ class TRichRuler;
 
 namespace quillet {
 
+class TFloatingPalette;
 class TRingPanel;
 
 class TMainScreen : public QMainWindow {
@@ -132,6 +133,14 @@ class TMainScreen : public QMainWindow {
   QToolButton* AddToolButton(const char* name, const QIcon& icon, const QString& text,
                              const QString& hint, std::function<void()> click);
 
+  // ---- decoration: icon palette, symbols, pictures, paragraphs (main_decoration.cpp) ----
+  void ShowHideIconToolClick();
+  void SymbolSelectorButtonClick();
+  void PasteGraphicButtonClick();
+  void ParagraphSetupButtonClick();
+  TFloatingPalette* IconPalette() const { return palette_; }
+  QToolButton* ShowHideIconTool() const { return showHideIconTool_; }
+
   // ---- components ----
   richtext::TRichText* RichText1() const { return richText1_; }
   richtext::TRichText* RichTextAllPurpose() const { return richTextAllPurpose_; }
@@ -160,6 +169,11 @@ class TMainScreen : public QMainWindow {
   void BuildToolBar();
   void BuildMenus();
   void BuildFormatting();  // links toolbar and ruler to the editor; the Format menu
+  void AddParagraphSetupButton();
+  void AddDecorationButtons();
+  void BuildDecoration();  // the icon palette, the drop of icons, the menu items
+  void ActivateIconPalette();
+  void SetIconToolCaption();
   void FormCreate();
   bool FormCloseQuery();
   void ShowEditButtons(bool on);
@@ -196,6 +210,8 @@ class TMainScreen : public QMainWindow {
   richtext::TRichRuler* richRuler1_ = nullptr;
   QAction* mnuWrap_ = nullptr;
   QFontDialog* fontDialog_ = nullptr;
+  TFloatingPalette* palette_ = nullptr;
+  QToolButton* showHideIconTool_ = nullptr;
 };
 
 // Places a dialog before it is shown: over the main window, or on the screen

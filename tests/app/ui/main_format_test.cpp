@@ -98,6 +98,7 @@ TEST(MainFormat, ToolbarAndRulerStandAboveThePageWithTheWindowsButtons) {
   const std::pair<const char*, const char*> buttons[] = {
       {"Deletebutton", "Delete current entry"},
       {"DocPageBreakButton", "Insert Page Break"},
+      {"ParagraphSetupButton", "Paragraph properties"},
       {"DocWordWrapButton", "Toggle word wrap off"},
   };
   int left = -1;
@@ -243,7 +244,8 @@ TEST(MainFormat, FormatMenuPutsEveryToolbarCommandOnTheKeyboard) {
   EXPECT_TRUE(owner[QKeySequence(Qt::CTRL | Qt::Key_R)].startsWith("Replace1"));
   for (const char* name : {"mnuNormal", "mnuStrikeOut", "mnuAlignRight", "mnuFontName", "mnuFontSize",
                            "mnuTextColor", "mnuBackgroundColor", "InsertPageBreak1", "SpellCheck1",
-                           "DeleteEntry1"}) {
+                           "DeleteEntry1", "mnuInsertSymbol", "mnuInsertPicture", "mnuShowHideIconTool",
+                           "mnuParagraphSetup"}) {
     auto* a = w->findChild<QAction*>(name);
     ASSERT_TRUE(a) << name;
     EXPECT_FALSE(a->shortcut().isEmpty()) << name;
