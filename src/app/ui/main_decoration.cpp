@@ -120,6 +120,7 @@ void TMainScreen::AddDecorationButtons() {
 }
 
 void TMainScreen::BuildDecoration() {
+  AddDecorationButtons();
   palette_ = new TFloatingPalette(diaryDir_, IconSetsDir(diaryDir_), this);
   // However the palette was hidden, the button tells what a click does.
   connect(palette_, &TFloatingPalette::OnHide, this, &TMainScreen::SetIconToolCaption);

@@ -159,7 +159,8 @@ void TMainScreen::BuildToolBar() {
   AddParagraphSetupButton();
   wordWrapButton_ = AddToolButton("DocWordWrapButton", WordWrapIcon(), tr("Wrap"), QString(),
                                   [this] { DocWordWrapButtonClick(); });
-  AddDecorationButtons();
+  // The print button (with the whole-diary commands) and the picture, symbol
+  // and icon palette buttons (with the decoration) follow, in that order.
 }
 
 QToolButton* TMainScreen::AddToolButton(const char* name, const QIcon& icon, const QString& text,

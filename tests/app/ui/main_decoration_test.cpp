@@ -65,11 +65,12 @@ TEST(MainDecoration, ButtonsMenuItemsAndHints) {
   Diary d;
   auto w = Open(d.dir.path());
   Settle();
-  // In the toolbar's order: ... page break, paragraph, word wrap, ... picture, symbol, icon tool.
+  // In the toolbar's order: ... page break, paragraph, word wrap, print, picture, symbol, icon tool.
   const std::pair<const char*, const char*> buttons[] = {
       {"DocPageBreakButton", "Insert Page Break"},
       {"ParagraphSetupButton", "Paragraph properties"},
       {"DocWordWrapButton", "Toggle word wrap off"},
+      {"Printbutton", "Print diary entries"},
       {"PasteGraphicButton", "Paste an image into the text"},
       {"SymbolSelectorButton", "Paste a symbol into the text"},
       {"ShowHideIconTool", "Show/hide the icon palette"},
