@@ -177,10 +177,16 @@ void TMainScreen::SetDefaultFontNow() {
   if (prefs_.defaultFontBold) a.flags |= richtext::afBold;
   if (prefs_.defaultFontItalic) a.flags |= richtext::afItalic;
   if (prefs_.defaultFontUnderline) a.flags |= richtext::afUnderline;
+  // The first entry of the standard table with that colour: an entry file
+  // writes the table's first 15 entries, so the 16th (black again) must not
+  // be named.
   int colour = 0;
   const auto& colors = richText1_->Document().Header().colors;
-  for (int i = 0; i < 16 && i < int(colors.size()); ++i) {
-    if (colors[size_t(i)] == uint32_t(prefs_.defaultFontColor)) colour = i;
+  for (int i = 0; i < 15; ++i) {
+    if (colors[size_t(i)] == uint32_t(prefs_.defaultFontColor)) {
+      colour = i;
+      break;
+    }
   }
   a.SetTextColor(colour);
   // Set directly: giving an empty day its font is not a change of the entry.

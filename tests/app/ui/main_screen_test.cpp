@@ -76,6 +76,8 @@ TEST(MainScreen, StartsOnTodayWithAnEmptyPageAndCreatesEntries) {
   richtext::TAttr a = w->RichText1()->GetInsertionAttribute();
   EXPECT_EQ(a.size, 10);
   EXPECT_EQ(w->RichText1()->Document().Header().fonts[a.font].name, "Arial");
+  // In black from the part of the colour table that entry files hold.
+  EXPECT_EQ(a.TextColor(), 0);
   // The first activation leaves a complete settings file behind.
   TIniFile ini(d.dir / "QX.INI");
   EXPECT_EQ(ini.ReadString("Default Font", "Name", "?"), "Arial");
