@@ -275,6 +275,40 @@ TEST(Layout, TableRowsStandSideBySideAsTallAsTheirTallestCell) {
   EXPECT_EQ(l.ParagraphTop(7), l.ParagraphTop(4) + l.Paragraph(5).contentHeight);
 }
 
+// The same as LibreOffice Writer 7.4 saved it from a table of ours: three
+// rows of three columns of 4, 8 and 5 cm, a cell of two paragraphs.
+TEST(Layout, ALibreOfficeMadeTableIsAGrid) {
+  Fixture f;
+  f.layout.SetWrapWidth(680);
+  testing::LoadRtf(f.d.doc, testing::RtfFixture("lo-table.rtf"));
+  ASSERT_EQ(Text(f.d.doc),
+            "Walks this week.|Day|Route|Weather|Monday|Along the river\nback by the mill|Rain|"
+            "Tuesday|Hill path|Sun|Legs are tired.|");  // the closing \par leaves an empty paragraph
+  TLayout& l = f.layout;
+  int line = l.Paragraph(0).contentHeight;
+  for (size_t first : {size_t(1), size_t(4), size_t(7)}) {
+    EXPECT_EQ(l.RowFirst(first + 2), first);
+    EXPECT_EQ(l.RowLast(first), first + 2);
+    for (size_t c = 0; c < 3; ++c) {
+      size_t k = first + c;
+      EXPECT_EQ(l.ParagraphTop(k), l.ParagraphTop(first)) << k;
+      // The columns stand at 0, 4 and 12 of 17 cm, the same in every row.
+      int left = l.Paragraph(k).lines[0].left, expect[] = {0, 160, 480};
+      EXPECT_NEAR(left, expect[c], 6) << k;
+    }
+  }
+  EXPECT_EQ(l.Paragraph(5).contentHeight, 2 * line);  // the two paragraphs of one cell
+  EXPECT_EQ(l.Paragraph(4).rowHeight, 2 * line);
+  EXPECT_EQ(l.Paragraph(7).rowHeight, line);
+  EXPECT_EQ(l.ParagraphTop(1), l.ParagraphTop(0) + line);
+  EXPECT_EQ(l.ParagraphTop(4), l.ParagraphTop(1) + line);
+  EXPECT_EQ(l.ParagraphTop(7), l.ParagraphTop(4) + 2 * line);
+  EXPECT_EQ(l.ParagraphTop(10), l.ParagraphTop(7) + line);
+  EXPECT_EQ(l.CellAt(4, 100), 4u);
+  EXPECT_EQ(l.CellAt(4, 300), 5u);
+  EXPECT_EQ(l.CellAt(4, 600), 6u);
+}
+
 }  // namespace
 }  // namespace richtext
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace richtext {
 namespace {
 
@@ -255,6 +257,64 @@ TEST(Paint, TableCellsAreFramedAndShadedAcrossTheirRow) {
   EXPECT_EQ(rowY[1], rowY[2]);
   EXPECT_LT(rowX[0], rowX[1]);
   EXPECT_LT(rowX[1], rowX[2]);
+}
+
+// Files LibreOffice Writer 7.4 made from documents of ours: each word in its
+// own colour, from a colour table of 36 entries; backgrounds as \chcbpat.
+TEST(Paint, ALibreOfficeColourfulFileKeepsEveryColourShownAndSaved) {
+  struct Word {
+    const char* text;
+    uint32_t rgb;  // as written in the source document
+    bool back;     // a background rather than a text colour
+  } words[] = {
+      {"red", 0xc0392b, false},     {"orange", 0xe67e22, false}, {"mustard", 0xb7950b, false},
+      {"green", 0x27ae60, false},   {"teal", 0x16a085, false},   {"blue", 0x2980b9, false},
+      {"violet", 0x8e44ad, false},  {"ink", 0x2c3e50, false},    {"rust", 0xd35400, false},
+      {"grey", 0x7f8c8d, false},    {"brick", 0xa93226, false},  {"mint", 0x1abc9c, false},
+      {"cream", 0xfff2cc, true},    {"sage", 0xd9ead3, true},    {"sky", 0xcfe2f3, true},
+      {"blush", 0xf4cccc, true},    {"rose", 0xead1dc, true},    {"yellow", 0xffff00, true},
+      {"cyan", 0x00ffff, true},     {"butter", 0xffe599, true},  {"white on plum", 0x5b2c6f, true},
+      {"white on plum", 0xffffff, false},
+  };
+  auto bgr = [](uint32_t rgb) { return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | (rgb >> 16); };
+  std::string saved;
+  for (int pass = 0; pass < 2; ++pass) {  // the file, then what we saved of it
+    Fixture f;
+    testing::LoadRtf(f.d.doc, pass == 0 ? testing::RtfFixture("lo-colourful.rtf") : saved);
+    f.Paint();
+    std::vector<Call> texts = f.surface.Of("text"), fills = f.surface.Of("fill");
+    for (const Word& w : words) {
+      auto it = std::find_if(texts.begin(), texts.end(),
+                             [&](const Call& c) { return ToUtf8(c.text) == w.text; });
+      ASSERT_NE(it, texts.end()) << w.text;
+      if (!w.back) {
+        EXPECT_EQ(it->color, bgr(w.rgb)) << pass << " " << w.text;
+        continue;
+      }
+      bool behind = std::any_of(fills.begin(), fills.end(), [&](const Call& c) {
+        return c.color == bgr(w.rgb) && c.x <= it->x && c.x2 > it->x && c.y < it->y && c.y2 >= it->y;
+      });
+      EXPECT_TRUE(behind) << pass << " " << w.text;
+    }
+    saved = testing::SaveRtf(f.d.doc);
+  }
+}
+
+TEST(Paint, ALibreOfficeTableShadesItsHeadingCellsInColourSeventeen) {
+  Fixture f(680);
+  testing::LoadRtf(f.d.doc, testing::RtfFixture("lo-table.rtf"));
+  ASSERT_EQ(f.d.doc.Header().colors[17], 0x66D9FFu);
+  f.Paint();
+  // Each heading cell is shaded edge to edge (4, 8 and 5 of 17 cm), not its words alone.
+  int top = int(f.layout.ParagraphTop(1));
+  std::set<std::pair<int, int>> shaded;
+  for (const Call& c : f.surface.Of("fill")) {
+    if (c.color == 0x66D9FFu && c.y == top) shaded.insert({c.x, c.x2});
+  }
+  for (std::pair<int, int> cell : {std::pair(0, 160), std::pair(160, 480), std::pair(480, 680)}) {
+    EXPECT_TRUE(shaded.count(cell)) << cell.first;
+  }
+  for (const Call& c : f.surface.Of("text")) EXPECT_EQ(c.color, 0u) << ToUtf8(c.text);  // black on yellow
 }
 
 }  // namespace

@@ -1,7 +1,17 @@
-/** A small table in the form a word processor (LibreOffice Writer 7) writes it. */
+/** Tables and colours as LibreOffice Writer writes them: a small table typed in its
+    form, and the files it made from our own documents (tests/fixtures/rtf/lo-*.rtf). */
 #pragma once
 
+#include "../support/temp_dir.h"
+
+#include <string>
+
 namespace richtext::testing {
+
+// The bytes of a file of tests/fixtures/rtf, e.g. "lo-table.rtf".
+inline std::string RtfFixture(const std::string& name) {
+  return quillet::testing::ReadFile(std::string(QUILLET_FIXTURES) + "/rtf/" + name);
+}
 
 // Two rows of three cells: bordered cells, a shaded heading row, a middle
 // cell of three lines, and a paragraph after the table.
