@@ -355,8 +355,18 @@ void TRtfReader::Impl::PopGroup() {
     styles_[styleEntry_.kind][styleEntry_.number] = std::move(styleEntry_);
     styleEntry_ = Style{};
   }
+  bool styleSheet = s_.dest == dStyleSheet;
+  if (s_.dest != dText) plainCache_.clear();  // a table may have changed
   s_ = std::move(stack_.back());
   stack_.pop_back();
+  // Text before any \pard or \s is in style 0, which the style sheet now gives.
+  if (styleSheet && s_.dest == dText) {
+    int style = s_.parStyle;
+    s_.parStyle = -1;  // no style: the formatting the text had before the sheet
+    bool plain = IsPlainFormatting();
+    s_.parStyle = style;
+    if (plain) PlainFormatting();
+  }
   // Text before any \f is in the default font, known once the font table is read.
   if (oldFont != s_.rtfFont || (fontTable && s_.dest != dFontTable)) SetFont(s_.rtfFont);
   // A paragraph begun inside the group but still empty stands after it: it

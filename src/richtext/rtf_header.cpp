@@ -68,8 +68,47 @@ void TRtfReader::Impl::ApplyStyle(int kind, int number, int depth) {
   auto it = styles_[kind].find(number);
   if (it == styles_[kind].end() || depth > 20) return;
   const Style& style = it->second;
+  // Which characters associated words are for (\loch, \dbch) holds inside
+  // the style's words only, not for the words of the text after it.
+  uint8_t charClass = s_.charClass;
   if (style.basedOn >= 0 && style.basedOn != number) ApplyStyle(kind, style.basedOn, depth + 1);
   for (const StyleWord& w : style.words) HeaderWord(*w.kw, {}, w.param, w.value, w.on);
+  s_.charClass = charClass;
+}
+
+const TRtfReader::Impl::PlainState& TRtfReader::Impl::Plain(int style) {
+  // Kept per style, since \plain comes often and a style's words can be many.
+  auto it = plainCache_.find(style);
+  if (it != plainCache_.end()) return it->second;
+  State now = s_;
+  s_.attr = TAttr{};
+  s_.attr.size = kDefaultSize;
+  SetFont(defaultFont_);
+  s_.charClass = 0;
+  s_.dbchFont = -1;
+  s_.dbchSize = 0;
+  if (style >= 0) ApplyStyle(0, style);
+  PlainState plain{s_.attr, s_.rtfFont, s_.dbchFont, s_.dbchSize};
+  s_ = std::move(now);
+  UpdateDecoder();
+  if (plainCache_.size() > 1000) plainCache_.clear();
+  return plainCache_[style] = plain;
+}
+
+void TRtfReader::Impl::PlainFormatting() {
+  PlainState plain = Plain(s_.dest == dText ? s_.parStyle : -1);
+  s_.attr = plain.attr;
+  s_.rtfFont = plain.rtfFont;
+  s_.charClass = 0;
+  s_.dbchFont = plain.dbchFont;
+  s_.dbchSize = plain.dbchSize;
+  UpdateDecoder();
+}
+
+bool TRtfReader::Impl::IsPlainFormatting() {
+  const PlainState& plain = Plain(s_.dest == dText ? s_.parStyle : -1);
+  return s_.attr == plain.attr && s_.charClass == 0 && s_.dbchFont == plain.dbchFont &&
+         s_.dbchSize == plain.dbchSize;
 }
 
 void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int32_t param, int32_t value,
@@ -129,18 +168,21 @@ void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int3
       skipNextGroup_ = true;
       return;
     case K::Plain:
-      a = TAttr{};
-      a.size = kDefaultSize;
-      SetFont(defaultFont_);
-      s_.charClass = 0;
-      s_.dbchFont = -1;
-      s_.dbchSize = 0;
+      PlainFormatting();
       return;
     case K::StyleSheet:
       s_.dest = dStyleSheet;
       return;
     case K::Style:
-      if (s_.dest == dText && kw.value < 2) ApplyStyle(kw.value, param);
+      if (s_.dest != dText || kw.value >= 2) return;
+      if (kw.value == 0) {
+        // A paragraph style takes the place of the one before it: where the
+        // formatting is still that style's own, none of it stays.
+        bool plain = IsPlainFormatting();
+        s_.parStyle = param;
+        if (plain) return PlainFormatting();
+      }
+      ApplyStyle(kw.value, param);
       return;
     case K::StyleBasedOn:
       return;

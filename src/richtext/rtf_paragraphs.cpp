@@ -214,6 +214,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
         if ((prev.borderFlags & bfBorder) && !prev.IsTableCell()) prev.borderFlags |= bfBlockEnds;
       }
       st = TParagraphProps{};
+      s_.parStyle = 0;
       tabSet_ = 0;
       s_.tabStarted = false;
       s_.tableMode = false;

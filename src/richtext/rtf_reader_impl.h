@@ -135,6 +135,7 @@ class TRtfReader::Impl {
     uint8_t charClass = 0;
     int dbchFont = -1;
     uint8_t dbchSize = 0;
+    int parStyle = 0;  // the paragraph style in force (\pard: style 0)
   };
 
   // Input.
@@ -159,6 +160,20 @@ class TRtfReader::Impl {
   // Applies the character words of a paragraph (kind 0) or character
   // (kind 1) style, those of the styles it is based on first.
   void ApplyStyle(int kind, int number, int depth = 0);
+  // \plain: the character formatting of the paragraph style in force, or
+  // RTF's defaults where the style gives none.
+  void PlainFormatting();
+  // Whether the character formatting is what \plain would give.
+  bool IsPlainFormatting();
+  struct PlainState {
+    TAttr attr;
+    int rtfFont, dbchFont;
+    uint8_t dbchSize;
+  };
+  // What \plain gives under a paragraph style (-1: none); the tables it
+  // depends on are read again only in the header, which empties the cache.
+  const PlainState& Plain(int style);
+  std::unordered_map<int, PlainState> plainCache_;
   // Inserts bytes that IsPlainByte accepts, all in the current attribute.
   void InsertRun(std::string_view run);
   // Objects and footnotes are numbered in 16 bits; a document that names more

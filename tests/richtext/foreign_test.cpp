@@ -129,5 +129,46 @@ TEST(Foreign, StylesGiveTheirCharacterFormatting) {
   EXPECT_NE(out.bytes.find("\\fs32\\cf"), std::string::npos);
 }
 
+// A paragraph without \s is in style 0, and \plain takes the character
+// formatting back to that of the paragraph style in force, not past it.
+TEST(Foreign, PlainFallsBackToTheParagraphStyle) {
+  TRTFTextIo doc;
+  LoadRtf(doc, "{\\rtf1{\\fonttbl{\\f0 Times;}{\\f1 Arial;}}"
+               "{\\stylesheet{\\fs20\\b Normal;}{\\s1\\f1\\fs32 heading;}{\\s2\\sbasedon0\\i quote;}}"
+               "before\\par"
+               "\\pard\\plain\\s1 title {\\i\\fs18 own}\\plain back\\par"
+               "\\pard\\plain plain\\par"
+               "\\pard\\s2 quoted\\plain\\ul under\\par"
+               "\\pard\\plain\\s1\\fs20 small\\plain\\s2 styled\\par}");
+  struct Expect {
+    size_t par, at;
+    uint8_t size;
+    uint32_t flags;
+    const char* font;
+  } expect[] = {
+      {0, 0, 10, afBold, "Times"},                  // style 0 before any \pard
+      {1, 0, 16, 0, "Arial"},                       // heading, not based on Normal
+      {1, 6, 9, afItalic, "Arial"},                 // the text's own words
+      {1, 10, 16, 0, "Arial"},                      // \plain: back to the heading
+      {2, 0, 10, afBold, "Times"},                  // \pard: style 0 again
+      {3, 0, 10, afBold | afItalic, "Times"},       // based on Normal
+      {3, 6, 10, afBold | afItalic | afUnderline, "Times"},  // \plain: back to the quote
+      {4, 0, 10, 0, "Arial"},                       // heading with its own size
+      {4, 5, 10, afBold | afItalic, "Times"},       // \plain\s2: nothing of the heading stays
+  };
+  for (const Expect& e : expect) {
+    TAttr a = doc.CharAttr(doc.Par(e.par), e.at);
+    EXPECT_EQ(a.size, e.size) << e.par << ":" << e.at;
+    EXPECT_EQ(a.flags & (afBold | afItalic | afUnderline), e.flags) << e.par << ":" << e.at;
+    EXPECT_EQ(doc.Header().fonts[a.font].name, e.font) << e.par << ":" << e.at;
+  }
+  // Which characters a style's associated words are for ends with them: the
+  // size the text then gives after \rtlch is not taken for East Asian text.
+  TRTFTextIo east;
+  LoadRtf(east, "{\\rtf1{\\fonttbl{\\f0 Times;}{\\f1 MS Mincho;}}{\\stylesheet{\\loch\\f0\\dbch\\af1 Normal;}}"
+                "\\pard\\plain\\rtlch\\afs40\\ltrch\\fs20 a\\u26085?\\par}");
+  EXPECT_EQ(east.CharAttr(east.Par(0), 1).size, 10);
+}
+
 }  // namespace
 }  // namespace richtext
