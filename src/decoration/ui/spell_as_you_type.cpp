@@ -231,7 +231,8 @@ void TSpellAsYouType::ShowMarks(size_t index) {
     size_t c = ed.caret.offset;
     std::erase_if(ranges, [&](const TMarkRange& r) {
       bool atCaret = r.start <= c && c <= r.end;
-      bool edited = r.start <= lastEdit_->end && lastEdit_->start <= r.end;
+      // The edit put its characters into the word (or took some out of it).
+      bool edited = r.start <= lastEdit_->start && lastEdit_->end <= r.end;
       if (atCaret && edited) held_ = Edit{index, r.start, r.end};
       return atCaret && edited;
     });
@@ -346,8 +347,8 @@ void TSpellAsYouType::ContextMenu(QMenu* menu, TPosition at) {
     return a;
   };
   const TPosition from{at.par, mark->start}, to{at.par, mark->end};
-  std::vector<std::string> suggestions = MenuEngine().GetSuggestions(*word);
-  if (suggestions.size() > size_t(kMenuSuggestions)) suggestions.resize(size_t(kMenuSuggestions));
+  // The engine's list as it ranks it: at most MaxSuggestions, best first.
+  const std::vector<std::string> suggestions = MenuEngine().GetSuggestions(*word);
   for (const std::string& s : suggestions) {
     QAction* a = insert(FromWord(s));
     QFont bold = a->font();

@@ -59,8 +59,6 @@ class TSpellAsYouType : public QObject, private richtext::TDocumentListener {
   // Checks again every paragraph that has marks, keeping them until the
   // check is done: after words were added to the user dictionary elsewhere.
   void Recheck();
-  // How many suggestions a right click offers at most.
-  static constexpr int kMenuSuggestions = 5;
 
  signals:
   // The text was changed from the context menu (a suggestion was chosen).
