@@ -71,6 +71,7 @@ TMainScreen::TMainScreen(const std::filesystem::path& diaryDir, QWidget* parent)
   BuildToolBar();
   BuildPage();
   BuildMenus();
+  BuildFormatting();
   resize(QSize(kDesignedWidth, kDesignedHeight + menuBar()->sizeHint().height())
              .expandedTo(minimumSizeHint()));
   FormCreate();
@@ -81,34 +82,6 @@ TMainScreen::~TMainScreen() {
 }
 
 // ------------------------------------------------------------------ layout
-
-void TMainScreen::BuildToolBar() {
-  // The tool buttons above the page; the formatting toolbar joins them later.
-  // A plain row: it needs no tool bar's handle or overflow menu.
-  toolBar_ = new QWidget(this);
-  toolBar_->setObjectName(QStringLiteral("RichToolBar2"));
-  auto* row = new QHBoxLayout(toolBar_);
-  row->setContentsMargins(4, 2, 4, 2);
-  row->setSpacing(3);  // the blank spacer between tool buttons
-  auto addTool = [&](const char* name, const QString& text, const QString& hint, auto slot) {
-    auto* b = new QToolButton(toolBar_);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setText(text);
-    b->setToolTip(hint);
-    b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
-    connect(b, &QToolButton::clicked, this, slot);
-    row->addWidget(b);
-    return b;
-  };
-  addTool("Deletebutton", tr("Delete"), QStringLiteral("Delete current entry"),
-          &TMainScreen::DeletebuttonClick);
-  addTool("DocPageBreakButton", tr("Page Break"), QStringLiteral("Insert Page Break"),
-          &TMainScreen::DocPageBreakButtonClick);
-  wordWrapButton_ = addTool("DocWordWrapButton", tr("Wrap"), QString(),
-                            &TMainScreen::DocWordWrapButtonClick);
-  row->addStretch(1);
-}
 
 void TMainScreen::BuildPage() {
   auto* central = new QWidget(this);

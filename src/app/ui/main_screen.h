@@ -15,6 +15,7 @@
 class QAction;
 class QFontDialog;
 class QFrame;
+class QIcon;
 class QLabel;
 class QPushButton;
 
@@ -23,6 +24,8 @@ class QUrl;
 
 namespace richtext {
 class TRichText;
+class TRichToolBar;
+class TRichRuler;
 }
 
 namespace quillet {
@@ -119,6 +122,14 @@ class TMainScreen : public QMainWindow {
   void FormResize();
   void FormActivate();
 
+  // ---- formatting toolbar, ruler and spell check (main_format.cpp) ----
+  void SpellCheck1Click();
+  // The toolbar's Spell Check button runs the window's spell check.
+  void RichToolBar2IconSelection(int& typ, int group, int num);
+  // Adds a 24 x 24 tool button after the toolbar's own groups, followed by a 3-pixel spacer.
+  QToolButton* AddToolButton(const char* name, const QIcon& icon, const QString& text,
+                             const QString& hint, std::function<void()> click);
+
   // ---- components ----
   richtext::TRichText* RichText1() const { return richText1_; }
   richtext::TRichText* RichTextAllPurpose() const { return richTextAllPurpose_; }
@@ -127,6 +138,8 @@ class TMainScreen : public QMainWindow {
   QPushButton* CancelButton() const { return cancelButton_; }
   QAction* WrapAction() const { return mnuWrap_; }
   QToolButton* DocWordWrapButton() const { return wordWrapButton_; }
+  richtext::TRichToolBar* RichToolBar2() const { return richToolBar2_; }
+  richtext::TRichRuler* RichRuler1() const { return richRuler1_; }
   TRingPanel* RingPanel1() const { return ringPanel_; }
   QFontDialog* DefaultFontdialog();
 
@@ -144,6 +157,7 @@ class TMainScreen : public QMainWindow {
   void BuildActionPanel();
   void BuildToolBar();
   void BuildMenus();
+  void BuildFormatting();  // links toolbar and ruler to the editor; the Format menu
   void FormCreate();
   bool FormCloseQuery();
   void ShowEditButtons(bool on);
@@ -176,6 +190,8 @@ class TMainScreen : public QMainWindow {
   QPushButton* cancelButton_ = nullptr;
   QWidget* toolBar_ = nullptr;
   QToolButton* wordWrapButton_ = nullptr;
+  richtext::TRichToolBar* richToolBar2_ = nullptr;
+  richtext::TRichRuler* richRuler1_ = nullptr;
   QAction* mnuWrap_ = nullptr;
   QFontDialog* fontDialog_ = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <richtext/ui/metafile.h>
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPalette>
 #include <QScreen>
@@ -153,8 +154,17 @@ void TQtSurface::DrawText(const TFontSpec& font, int x, int baseline, std::u32st
       run.setRawFont(raw_);
       run.setGlyphIndexes(glyphs);
       run.setPositions(positions);
-      run.setStrikeOut(font.strikeOut);
       painter_.drawGlyphRun(QPointF(0, 0), run);
+      // Qt draws a glyph run's strike-out line with the painter's
+      // translation applied twice, so the line is drawn here.
+      if (font.strikeOut) {
+        const QFontMetricsF m(qfont_, painter_.device());
+        const qreal y = baseline - m.strikeOutPos();
+        painter_.save();
+        painter_.setPen(QPen(ToQColor(color), std::max<qreal>(1, m.lineWidth())));
+        painter_.drawLine(QPointF(x, y), QPointF(px, y));
+        painter_.restore();
+      }
       return;
     }
   }

@@ -14,8 +14,7 @@
 #include <finding/ui/calendar_with_glyphs.h>
 #include <finding/ui/date_selector.h>
 
-#include "../../support/recording_messenger.h"
-#include "../../support/temp_dir.h"
+#include "main_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -39,25 +38,12 @@
 namespace quillet {
 namespace {
 
+using testing::Diary;
+using testing::Open;
 using testing::ReadFile;
 using testing::RecordingMessenger;
 using testing::TempDir;
-
-// A diary directory whose settings keep the opening message away.
-struct Diary {
-  TempDir dir;
-  RecordingMessenger messages;
-  Diary() { dir.Write("QX.INI", "[Opening Screen]\nshow=0\n"); }
-  std::filesystem::path Entry(TDate d) const { return dir / "Entries" / (DayKey(d) + ".QXE"); }
-};
-
-// The window as the program shows it: created, shown and activated.
-std::unique_ptr<TMainScreen> Open(const std::filesystem::path& dir) {
-  auto w = std::make_unique<TMainScreen>(dir);
-  w->show();
-  w->FormActivate();
-  return w;
-}
+using testing::WhenShown;
 
 void Type(TMainScreen& w, const QString& text) {
   w.RichText1()->setFocus();
@@ -72,21 +58,6 @@ std::string Text(TMainScreen& w) {
   richtext::TStringStream out;
   richtext::TTextWriter(doc).Write(out);
   return out.bytes;
-}
-
-// Acts on the modal dialog of type T as soon as it is shown.
-template <class T>
-void WhenShown(std::function<void(T*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      act(dialog);
-    }
-  });
-  timer->start();
 }
 
 QPushButton* Button(TMainScreen& w, const char* name) {

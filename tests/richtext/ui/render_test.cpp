@@ -59,6 +59,35 @@ TEST(Render, SuperscriptIsSmallerAndRaised) {
   EXPECT_LT(super.bottom(), normal.bottom() - normal.height() / 6);  // raised off the baseline
 }
 
+TEST(Render, StrikeOutCrossesItsOwnLetters) {
+  Rendered r;
+  TAttr a = Doc::Plain();
+  a.size = 24;
+  a.flags = afStrikeOut;
+  r.d.Para(0, U"ooo", a);
+  // Painted where a widget paints it: through a painter moved from the device's origin.
+  r.layout.SetWrapWidth(390);
+  r.image.fill(Qt::white);
+  {
+    QPainter p(&r.image);
+    p.translate(0, 20);
+    TQtSurface surface(p, false);
+    r.painter.Paint(surface, 5, -15, 0, r.image.height());
+  }
+  const int width = r.layout.Paragraph(0).widths[0] * 3;
+  const QRect letters = r.Bounds(Dark);
+  ASSERT_FALSE(letters.isEmpty());
+  // Nothing drawn beyond the line, and one row dark from the first letter to the last.
+  EXPECT_LE(letters.bottom(), 5 + r.layout.Paragraph(0).lines[0].height) << letters.bottom();
+  int longest = 0;
+  for (int y = letters.top(); y <= letters.bottom(); ++y) {
+    int run = 0;
+    for (int x = 5; x < 5 + width; ++x) run += Dark(r.image.pixel(x, y)) ? 1 : 0;
+    longest = std::max(longest, run);
+  }
+  EXPECT_GT(longest, width * 8 / 10);
+}
+
 TEST(Render, SelectionInHighlightColoursAndTheZigzag) {
   Rendered r;
   r.d.Para(0, U"selected ");

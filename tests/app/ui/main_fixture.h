@@ -1,0 +1,50 @@
+/** The main window on a temporary diary, for the window's tests. */
+#pragma once
+
+#include <app/ui/main_screen.h>
+
+#include <app/dates.h>
+
+#include "../../support/recording_messenger.h"
+#include "../../support/temp_dir.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace quillet::testing {
+
+// A diary directory whose settings keep the opening message away.
+struct Diary {
+  TempDir dir;
+  RecordingMessenger messages;
+  Diary() { dir.Write("QX.INI", "[Opening Screen]\nshow=0\n"); }
+  std::filesystem::path Entry(TDate d) const { return dir / "Entries" / (DayKey(d) + ".QXE"); }
+};
+
+// The window as the program shows it: created, shown and activated.
+inline std::unique_ptr<TMainScreen> Open(const std::filesystem::path& dir) {
+  auto w = std::make_unique<TMainScreen>(dir);
+  w->show();
+  w->FormActivate();
+  return w;
+}
+
+// Acts on the modal dialog of type T as soon as it is shown.
+template <class T>
+void WhenShown(std::function<void(T*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      act(dialog);
+    }
+  });
+  timer->start();
+}
+
+}  // namespace quillet::testing
