@@ -68,7 +68,11 @@ TSpellAsYouType::TSpellAsYouType(richtext::TRichText* editor, const std::filesys
   connect(flush_, &QTimer::timeout, this, &TSpellAsYouType::Flush);
   connect(editor_, &richtext::TRichText::CaretMoved, this, &TSpellAsYouType::CaretMoved);
   connect(editor_, &richtext::TRichText::ContextMenu, this, &TSpellAsYouType::ContextMenu);
-  connect(editor_, &QObject::destroyed, this, [this] { editorGone_ = true; });
+  connect(editor_, &QObject::destroyed, this, [this] {
+    editorGone_ = true;
+    enabled_ = false;  // results still on their way find nothing to mark
+    flush_->stop();
+  });
   editor_->Document().AddListener(this);
   DirtyAll();
 }
