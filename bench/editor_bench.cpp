@@ -245,6 +245,62 @@ void BM_TypeInOneLongParagraph_Quillet(benchmark::State& state) {
 }
 BENCHMARK(BM_TypeInOneLongParagraph_Quillet)->Unit(benchmark::kMillisecond)->Iterations(200);
 
+// Typing in the one long paragraph with spelling checked as you type, a turn
+// of the event loop after each key, against the same without the check. The
+// keys come faster than the pause after which a paragraph this long is
+// checked again, so the time is the keystrokes' alone.
+void TypeInOneLongParagraphWithEventLoop(benchmark::State& state, bool checkSpelling) {
+  ScratchDiary diary;
+  richtext::TRichText edit;
+  edit.resize(800, 600);
+  edit.show();
+  QString text = LongParagraph();
+  edit.LoadFromStream(text.toStdString());
+  std::unique_ptr<quillet::TSpellAsYouType> checker;
+  if (checkSpelling) {
+    checker = std::make_unique<quillet::TSpellAsYouType>(&edit, diary.path);
+    while (checker->Busy()) {
+      QApplication::processEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+  edit.Editor().MoveTo({0, size_t(text.size() / 2)}, false);
+  edit.EnsureCaretVisible();
+  QApplication::processEvents();
+  Render(edit.viewport(), image);
+  std::vector<double> ms;
+  const QString keys = QStringLiteral("qzx ");
+  for (auto _ : state) {
+    QString key = keys[qsizetype(ms.size() % 4)];
+    auto t0 = Clock::now();
+    edit.InsertText(key);
+    QApplication::processEvents();
+    Render(edit.viewport(), image);
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+  }
+  state.counters["median_ms"] = Median(ms);
+  if (checker) {
+    auto start = Clock::now();
+    while (checker->Busy()) {
+      QApplication::processEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    state.counters["marked_after_pause_ms"] = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    state.counters["marks_after"] = double(edit.Marks(0).size());
+  }
+}
+
+void BM_TypeInOneLongParagraph_Quillet_EventLoop(benchmark::State& state) {
+  TypeInOneLongParagraphWithEventLoop(state, false);
+}
+BENCHMARK(BM_TypeInOneLongParagraph_Quillet_EventLoop)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_TypeInOneLongParagraph_Quillet_SpellAsYouType(benchmark::State& state) {
+  TypeInOneLongParagraphWithEventLoop(state, true);
+}
+BENCHMARK(BM_TypeInOneLongParagraph_Quillet_SpellAsYouType)->Unit(benchmark::kMillisecond)->Iterations(200);
+
 void BM_TypeInOneLongParagraph_QTextEdit(benchmark::State& state) {
   QString text = LongParagraph();
   TypeInTheMiddleOfQTextEdit(state, text, int(text.size() / 2));

@@ -32,13 +32,26 @@ QString FromWord(const std::string& cp1252) {
 // characters; hidden text and objects (blanked when the text is copied) end a word.
 bool IsWordChar(char32_t c) { return c > 3 && c != U' ' && !richtext::TTextFinder::IsSeparator(c); }
 
+// A paragraph this long (a text pasted without line breaks) is handed over
+// only once typing pauses: copying it at every keystroke would be felt.
+constexpr size_t kLongParagraph = 20'000;
+constexpr int kPauseMs = 300;
+
 // The paragraph's text as the checking thread gets it: hidden characters,
 // objects and control codes become spaces, so that offsets stay the same.
 std::u32string CheckedText(const richtext::TRTFText& doc, size_t par) {
   const richtext::TParagraph& p = doc.Par(par);
   std::u32string text(p.text.begin(), p.text.end());
+  const bool rich = doc.IsRich() && p.attrs.size() == p.text.size();
+  std::vector<int8_t> skip;  // by attribute index: -1 not yet known, else whether it hides
   for (size_t k = 0; k < text.size(); ++k) {
-    bool hidden = doc.IsRich() && (doc.CharAttr(p, k).flags & (richtext::afHidden | richtext::afObject));
+    bool hidden = false;
+    if (rich) {
+      uint16_t a = p.attrs[k];
+      if (a >= skip.size()) skip.resize(size_t(a) + 1, -1);
+      if (skip[a] < 0) skip[a] = (doc.AttrOf(a).flags & (richtext::afHidden | richtext::afObject)) ? 1 : 0;
+      hidden = skip[a] == 1;
+    }
     if (hidden || text[k] <= 3) text[k] = U' ';
   }
   return text;
@@ -64,7 +77,6 @@ TSpellAsYouType::TSpellAsYouType(richtext::TRichText* editor, const std::filesys
     : QObject(parent), editor_(editor), diaryDir_(diaryDir) {
   flush_ = new QTimer(this);
   flush_->setSingleShot(true);
-  flush_->setInterval(0);
   connect(flush_, &QTimer::timeout, this, &TSpellAsYouType::Flush);
   connect(editor_, &richtext::TRichText::CaretMoved, this, &TSpellAsYouType::CaretMoved);
   connect(editor_, &richtext::TRichText::ContextMenu, this, &TSpellAsYouType::ContextMenu);
@@ -130,7 +142,13 @@ void TSpellAsYouType::Dirty(size_t index) {
   }
   s.dirty = true;
   s.serial = nextSerial_++;
-  flush_->start();
+  const richtext::TRTFText& doc = editor_->Document();
+  bool long_ = index < doc.Size() && doc.Par(index).Length() > kLongParagraph;
+  if (long_) {
+    flush_->start(kPauseMs);  // again at every keystroke: the copy waits for a pause
+  } else if (!flush_->isActive() || flush_->interval() != 0) {
+    flush_->start(0);
+  }
 }
 
 void TSpellAsYouType::DirtyAll() {
@@ -142,7 +160,7 @@ void TSpellAsYouType::DirtyAll() {
   for (Slot& s : slots_) s.serial = nextSerial_++;
   lastEdit_.reset();
   held_.reset();
-  flush_->start();
+  flush_->start(0);
 }
 
 void TSpellAsYouType::ParagraphChanged(size_t index) { Dirty(index); }
@@ -162,7 +180,7 @@ void TSpellAsYouType::ParagraphsInserted(size_t index, size_t count) {
   for (auto* e : {&lastEdit_, &held_}) {
     if (*e && (*e)->par >= index) (*e)->par += count;
   }
-  flush_->start();
+  flush_->start(0);
 }
 
 void TSpellAsYouType::ParagraphsRemoved(size_t index, size_t count) {
