@@ -164,6 +164,21 @@ TEST(SpellAsYouType, ChecksALoadedEntryAndOnlyWhatChanges) {
   EXPECT_EQ(c.edit.Marks(3), (Ranges{{9, 13}}));
 }
 
+TEST(SpellAsYouType, AVeryLongParagraphIsCheckedOnceTypingPauses) {
+  Checked c;
+  std::string rtf = "{\\rtf1\\ansi ";
+  for (int i = 0; i < 5000; ++i) rtf += "word ";
+  c.Load(rtf + "}");
+  const size_t end = c.edit.Document().Par(0).Length();
+  ASSERT_GT(end, 20000u);
+  EXPECT_EQ(c.edit.Marks(0), Ranges{});
+  c.edit.Editor().MoveTo({0, end}, false);
+  QTest::keyClicks(&c.edit, "qzx ");
+  EXPECT_TRUE(c.checker->Busy());  // waiting for the pause
+  c.Settle();
+  EXPECT_EQ(c.edit.Marks(0), (Ranges{{end, end + 3}}));
+}
+
 TEST(SpellAsYouType, ASuggestionReplacesTheWordAsOneStepToUndo) {
   Checked c;
   c.Load("{\\rtf1\\ansi I wrote teh letter.}");
