@@ -90,6 +90,9 @@ TSpellAsYouType::TSpellAsYouType(richtext::TRichText* editor, const std::filesys
 }
 
 TSpellAsYouType::~TSpellAsYouType() {
+  for (Slot& s : slots_) {
+    if (s.job) *s.job = true;  // the word being checked ends the check
+  }
   {
     std::lock_guard lock(mutex_);
     quit_ = true;
@@ -333,6 +336,11 @@ void TSpellAsYouType::Work() {
         i = e;
       }
     }
+    if (*job.stale) {
+      // Its paragraph has changed since: only the count of what is under way goes down.
+      QMetaObject::invokeMethod(this, [this] { --outstanding_; }, Qt::QueuedConnection);
+      continue;
+    }
     QMetaObject::invokeMethod(
         this, [this, serial = job.serial, hint = job.parHint, words = std::move(words)]() mutable {
           Apply(serial, hint, std::move(words));
@@ -370,7 +378,9 @@ void TSpellAsYouType::ContextMenu(QMenu* menu, TPosition at) {
   };
   const TPosition from{at.par, mark->start}, to{at.par, mark->end};
   // The engine's list as it ranks it: at most MaxSuggestions, best first.
-  const std::vector<std::string> suggestions = MenuEngine().GetSuggestions(*word);
+  // A text shown read-only is not changed: it gets none.
+  std::vector<std::string> suggestions;
+  if (!editor_->ReadOnly()) suggestions = MenuEngine().GetSuggestions(*word);
   for (const std::string& s : suggestions) {
     QAction* a = insert(FromWord(s));
     QFont bold = a->font();
@@ -384,7 +394,7 @@ void TSpellAsYouType::ContextMenu(QMenu* menu, TPosition at) {
       emit changed();
     });
   }
-  if (suggestions.empty()) insert(QStringLiteral("(no suggestions)"))->setEnabled(false);
+  if (suggestions.empty() && !editor_->ReadOnly()) insert(QStringLiteral("(no suggestions)"))->setEnabled(false);
   QAction* add = insert(QStringLiteral("Add to Dictionary"));
   connect(add, &QAction::triggered, this, [this, w = *word] { AddToDictionary(w); });
   menu->insertSeparator(before);
