@@ -1,9 +1,9 @@
-# Quillet: make run | make test | make bench | make fuzz | make test-sanitize
+# Quillet: make run | make test | make bench | make fuzz | make test-sanitize | make install | make deb
 BUILD ?= build
 SAN_BUILD ?= build-sanitize
 JOBS ?= 2
 
-.PHONY: deps configure build run test bench fuzz test-sanitize clean
+.PHONY: deps configure build run test bench fuzz test-sanitize install deb clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -32,7 +32,7 @@ fuzz:
 	@bash scripts/install-deps.sh fuzz
 	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DQUILLET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build-fuzz -j $(JOBS)
-	mkdir -p build-fuzz/corpus/rtf build-fuzz/corpus/plain build-fuzz/corpus/dictionary build-fuzz/corpus/legacy
+	mkdir -p build-fuzz/corpus/rtf build-fuzz/corpus/plain build-fuzz/corpus/dictionary build-fuzz/corpus/legacy build-fuzz/corpus/pcx
 	build-fuzz/bin/rtf_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -dict=fuzz/rtf.dict \
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/rtf tests/fixtures/rtf
 	build-fuzz/bin/plain_reader_fuzz -max_total_time=$(FUZZ_SECONDS) \
@@ -47,6 +47,8 @@ fuzz:
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/icons build-fuzz/corpus/icons-seed
 	build-fuzz/bin/legacy_table_fuzz -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/legacy fuzz/seeds/legacy
+	build-fuzz/bin/pcx_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 \
+	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/pcx fuzz/seeds/pcx
 
 # The whole test suite under the address and undefined-behaviour sanitizers.
 test-sanitize: deps
@@ -54,5 +56,26 @@ test-sanitize: deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Installs under PREFIX (default /usr/local), staged under DESTDIR when given.
+PREFIX ?= /usr/local
+install: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(BUILD) -j $(JOBS)
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD)
+
+# The Debian package, from a build of the program alone in build-deb/ with
+# Debian's optimisation and hardening flags, checked with lintian.
+DEB_BUILD ?= build-deb
+deb: deps
+	@bash scripts/install-deps.sh deb
+	cmake -S . -B $(DEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DQUILLET_TESTS=OFF -DQUILLET_BENCH=OFF $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache) \
+	  -DCMAKE_CXX_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS) $$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(DEB_BUILD) -j $(JOBS)
+	cd $(DEB_BUILD) && cpack -G DEB
+	lintian --fail-on error $(DEB_BUILD)/quillet_*.deb
+	@ls -l $(DEB_BUILD)/quillet_*.deb
+
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(DEB_BUILD)

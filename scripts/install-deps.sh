@@ -5,15 +5,21 @@
 #   install-deps.sh          what building, running and testing need
 #   install-deps.sh fuzz     and clang with its fuzzing runtime
 #   install-deps.sh bench    and what the benchmarks compare against
+#   install-deps.sh deb      and what building and checking the Debian package needs
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev fonts-liberation2 poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
-  wamerican
-  fonts-noto-color-emoji icoutils
-  python3-dbfread
+  # the main dictionary's word list, the icon sets' glyphs, icon tools to compare with
+  wamerican fonts-noto-color-emoji icoutils
+  # tests compare our table and picture readers with these programs' results
+  python3-dbfread imagemagick netpbm
+  # symbol fonts (Wingdings, Webdings, Marlett), fontconfig to find them, Targa pictures
+  fonts-wine libfontconfig-dev qt6-image-formats-plugins
+  # the icon rendered at its sizes; desktop entry and metadata checkers
+  librsvg2-bin desktop-file-utils appstream
 )
 for extra in "$@"; do
   case "$extra" in
@@ -23,6 +29,8 @@ for extra in "$@"; do
     # codespell's list of common misspellings, and hunspell with its American English
     # dictionary, to race the spell checker's suggestions against
     bench) packages+=(unrtf pandoc fortunes time codespell hunspell hunspell-en-us) ;;
+    # dpkg-shlibdeps computes the package's dependencies; lintian checks it
+    deb) packages+=(dpkg-dev lintian) ;;
     *) echo "install-deps.sh: unknown group '$extra'" >&2; exit 2 ;;
   esac
 done

@@ -2,6 +2,7 @@
 #include <app/ui/startup.h>
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv) {
   const quillet::TStartOptions options =
@@ -9,5 +10,8 @@ int main(int argc, char** argv) {
   if (int status = quillet::StartOptionsOutcome(options); status >= 0) return status;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillet"));
+  // The installed desktop entry and icon, so desktops show the window as Quillet.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quillet"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quillet")));
   return quillet::RunQuillet(app, options);
 }

@@ -6,6 +6,7 @@
 //   mkicl build SOURCE OUT.icl        an NE icon library from the glyphs SOURCE lists
 #include <decoration/icon_file.h>
 #include <decoration/icon_image.h>
+#include <decoration/icon_qimage.h>
 #include <decoration/icon_writer.h>
 
 #include <base/error.h>
@@ -134,19 +135,6 @@ Source ReadSource(const char* path) {
   return source;
 }
 
-TIconImage ToIconImage(const QImage& source) {
-  const QImage q = source.convertToFormat(QImage::Format_ARGB32);
-  TIconImage image;
-  image.width = q.width();
-  image.height = q.height();
-  image.bitCount = 32;
-  for (int y = 0; y < q.height(); ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(q.constScanLine(y));
-    image.pixels.insert(image.pixels.end(), row, row + q.width());
-  }
-  return image;
-}
-
 // The glyph drawn large, cut to its inked area, then fitted centred into a
 // square of each size with a one-pixel margin per 32 pixels.
 std::vector<std::string> RenderIcon(const QFont& font, const Glyph& glyph) {
@@ -182,7 +170,7 @@ std::vector<std::string> RenderIcon(const QFont& font, const Glyph& glyph) {
     QPainter painter(&square);
     painter.drawImage((size - fitted.width()) / 2, (size - fitted.height()) / 2, fitted);
     painter.end();
-    const TIconImage image = ToIconImage(square);
+    const TIconImage image = quillet::FromQImage(square);
     // Small sizes as bitmaps any reader knows, the large one PNG-compressed.
     images.push_back(size < 64 ? quillet::icons::EncodeDib(image) : quillet::icons::EncodePng(image));
   }

@@ -2,20 +2,38 @@
 // plain text and writes it as RTF or as plain UTF-8 text.
 //
 //   rtfconv [--from auto|rtf|text] [--to rtf|text] IN [OUT]
+//   rtfconv --help | --version
 #include <richtext/io.h>
 #include <richtext/unicode.h>
 
 #include <base/safe_file.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
+
+#ifndef QUILLET_VERSION
+#define QUILLET_VERSION "0"
+#endif
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr, "usage: rtfconv [--from auto|rtf|text] [--to rtf|text] IN [OUT]\n");
+const char* const kUsage = "Usage: rtfconv [--from auto|rtf|text] [--to rtf|text] IN [OUT]\n";
+
+// Wrong usage: the reason, the usage line, exit status 2.
+int Usage(const std::string& reason) {
+  std::fprintf(stderr, "rtfconv: %s\n%s", reason.c_str(), kUsage);
   return 2;
+}
+
+void PrintHelp() {
+  std::printf("%s\nReads IN, an RTF or a plain text file, and writes it to OUT (or to standard\n"
+              "output) as RTF or as plain UTF-8 text with one line per paragraph.\n\n"
+              "  --from auto|rtf|text  what IN is; auto (the default) looks at its content\n"
+              "  --to rtf|text         what to write; rtf is the default\n"
+              "  --help                show this help\n"
+              "  --version             show the version\n"
+              "\nExit status: 0 done, 1 failed, 2 wrong usage.\n",
+              kUsage);
 }
 
 // Plain text gathered in pieces and handed to a sink, so that a large
@@ -52,21 +70,40 @@ int main(int argc, char** argv) {
   const char* in = nullptr;
   const char* outPath = nullptr;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--from") == 0 && i + 1 < argc) {
-      from = argv[++i];
-    } else if (std::strcmp(argv[i], "--to") == 0 && i + 1 < argc) {
-      to = argv[++i];
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      PrintHelp();
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("rtfconv %s\n", QUILLET_VERSION);
+      return 0;
+    }
+  }
+  bool operandsOnly = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (!operandsOnly && (a == "--from" || a == "--to")) {
+      if (i + 1 >= argc) return Usage(a + " needs a value");
+      (a == "--from" ? from : to) = argv[++i];
+    } else if (!operandsOnly && (a.rfind("--from=", 0) == 0 || a.rfind("--to=", 0) == 0)) {
+      const size_t eq = a.find('=');
+      (a.compare(0, eq, "--from") == 0 ? from : to) = a.substr(eq + 1);
+    } else if (!operandsOnly && a == "--") {
+      operandsOnly = true;
+    } else if (!operandsOnly && a.size() > 1 && a[0] == '-') {
+      return Usage("unknown option '" + a + "'");
     } else if (!in) {
       in = argv[i];
     } else if (!outPath) {
       outPath = argv[i];
     } else {
-      return Usage();
+      return Usage("too many operands");
     }
   }
-  if (!in || (from != "auto" && from != "rtf" && from != "text") || (to != "rtf" && to != "text")) {
-    return Usage();
-  }
+  if (from != "auto" && from != "rtf" && from != "text") return Usage("--from takes auto, rtf or text");
+  if (to != "rtf" && to != "text") return Usage("--to takes rtf or text");
+  if (!in) return Usage("missing operand IN");
 
   std::string bytes;
   try {

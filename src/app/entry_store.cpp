@@ -83,13 +83,10 @@ void TEntryStore::Remove(TDate date) const {
 
 template <class F>
 void TEntryStore::ForEachEntryName(F each) const {
-  std::error_code ec;
-  for (fs::directory_iterator it(EntriesDirectory(), ec), end; !ec && it != end;
-       it.increment(ec)) {
-    std::string name = it->path().filename().string();
-    if (!IsEntryFileName(name)) continue;
+  ForEachEntryItem(diaryDir_, [&](const fs::directory_entry& item) {
+    std::string name = item.path().filename().string();
     each(std::string_view(name).substr(0, name.find('.')));
-  }
+  });
 }
 
 TDate TEntryStore::FirstDiaryRecord() const {

@@ -3,6 +3,7 @@
 #include <app/cipher.h>
 #include <app/legacy_table.h>
 #include <app/paths.h>
+#include <app/staging_dir.h>
 #include <base/error.h>
 #include <base/safe_file.h>
 #include <richtext/io.h>
@@ -12,11 +13,11 @@
 namespace quillet {
 namespace {
 
-// The entry file of `day` inside the staging directory, under the name the
-// entry store gives it. While "Entries" does not exist EntryFileName looks
-// into no directory of entries, so this stays cheap for thousands of days.
-fs::path StagedEntryFile(const fs::path& staging, const fs::path& diaryDir, TDate day) {
-  return staging / EntryFileName(diaryDir, day).filename();
+// The name the entry store gives the entry file of `day`. While "Entries"
+// does not exist EntryFileName looks into no directory of entries, so this
+// stays cheap for thousands of days.
+std::string EntryName(const fs::path& diaryDir, TDate day) {
+  return EntryFileName(diaryDir, day).filename().string();
 }
 
 // The later entry appended to the earlier one as new paragraphs, through the
@@ -93,18 +94,15 @@ std::vector<std::string> TConversionReport::Lines() const {
 TConversionReport PerformConversion(const fs::path& diaryDir, std::string_view password,
                                     const TConversionProgress& progress) {
   TConversionReport report;
-  fs::path staging = ConversionStagingDir(diaryDir);
   std::error_code ec;
   try {
     if (fs::exists(EntriesDir(diaryDir), ec)) {
       throw Error("The directory " + EntriesDir(diaryDir).string() + " already exists.");
     }
-    TLegacyTable table = TLegacyTable::Open(LegacyTableFileName(diaryDir), LegacyMemoFileName(diaryDir));
+    TLegacyTable table =
+        TLegacyTable::Open(LegacyTableFileName(diaryDir), LegacyMemoFileName(diaryDir));
     // A staging directory left by an interrupted conversion holds nothing worth keeping.
-    fs::remove_all(staging, ec);
-    if (ec) throw Error("Cannot remove " + staging.string() + ". " + ec.message());
-    fs::create_directories(staging, ec);
-    if (ec) throw Error("Cannot create " + staging.string() + ". " + ec.message());
+    TStagingDir staging(ConversionStagingDir(diaryDir));
 
     // Each day written so far: the record that wrote it, and its place in
     // report.merged once a second record shares it.
@@ -124,7 +122,7 @@ TConversionReport PerformConversion(const fs::path& diaryDir, std::string_view p
       }
       if (progress) progress(*day, TConversionPhase::Processing);
       std::string text = table.EntryBytes();
-      fs::path target = StagedEntryFile(staging, diaryDir, *day);
+      std::string name = EntryName(diaryDir, *day);
       auto [it, first] = written.try_emplace(key, Written{table.RecordNumber()});
       if (!first) {
         if (it->second.merged == kAlone) {
@@ -132,24 +130,23 @@ TConversionReport PerformConversion(const fs::path& diaryDir, std::string_view p
           report.merged.push_back({*day, {it->second.firstRecord}});
         }
         report.merged[it->second.merged].records.push_back(table.RecordNumber());
-        std::string earlier = password.empty() ? ReadWholeFile(target)
-                                                : DecipherFile(target, password);
+        fs::path staged = staging.Path() / name;
+        std::string earlier = password.empty() ? ReadWholeFile(staged)
+                                                : DecipherFile(staged, password);
         text = JoinEntries(earlier, text);
       }
       if (!password.empty()) {
         if (progress) progress(*day, TConversionPhase::Encrypting);
         text = EncipherBytes(std::move(text), password);
       }
-      WriteFileSafely(target, text);
+      staging.Write(name, text);
       if (first) ++report.entriesWritten;
     }
-    fs::rename(staging, diaryDir / "Entries", ec);
-    if (ec) throw Error("Cannot rename " + staging.string() + " to Entries. " + ec.message());
+    staging.Commit(EntriesDir(diaryDir));
     report.completed = true;
   } catch (const std::exception& e) {
     report.failure = e.what();
     report.completed = false;
-    fs::remove_all(staging, ec);
   }
   return report;
 }

@@ -36,14 +36,10 @@ void WriteStoredPassword(const fs::path& diaryDir, std::string_view password) {
 
 std::vector<fs::path> ListEntryFiles(const fs::path& diaryDir) {
   std::vector<fs::path> files;
-  std::error_code ec;
-  for (fs::directory_iterator it(EntriesDir(diaryDir), ec), end; !ec && it != end;
-       it.increment(ec)) {
+  ForEachEntryItem(diaryDir, [&](const fs::directory_entry& item) {
     std::error_code typeError;
-    if (IsEntryFileName(it->path().filename().string()) && it->is_regular_file(typeError)) {
-      files.push_back(it->path());
-    }
-  }
+    if (item.is_regular_file(typeError)) files.push_back(item.path());
+  });
   std::sort(files.begin(), files.end());
   return files;
 }

@@ -22,6 +22,15 @@ bool IsEntryFileName(std::string_view name) {
 
 fs::path EntriesDir(const fs::path& diaryDir) { return FindNoCase(diaryDir, "Entries"); }
 
+void ForEachEntryItem(const fs::path& diaryDir,
+                      const std::function<void(const fs::directory_entry& item)>& each) {
+  std::error_code ec;
+  for (fs::directory_iterator it(EntriesDir(diaryDir), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (IsEntryFileName(it->path().filename().string())) each(*it);
+  }
+}
+
 fs::path EntryFileName(const fs::path& diaryDir, TDate date) {
   return FindNoCase(EntriesDir(diaryDir), DayKey(date) + ".QXE");
 }

@@ -4,6 +4,7 @@
 #include <app/dates.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -19,6 +20,10 @@ fs::path FindNoCase(const fs::path& dir, std::string_view name);
 bool IsEntryFileName(std::string_view name);
 
 fs::path EntriesDir(const fs::path& diaryDir);                  // "Entries"
+// Calls `each` with every item of Entries/ whose name ends in ".QXE" (any
+// case), in the order the directory lists them; nothing when it is missing.
+void ForEachEntryItem(const fs::path& diaryDir,
+                      const std::function<void(const fs::directory_entry& item)>& each);
 fs::path EntryFileName(const fs::path& diaryDir, TDate date);   // "Entries/yyyymmdd.QXE"
 fs::path SettingsFileName(const fs::path& diaryDir);            // "QX.INI"
 

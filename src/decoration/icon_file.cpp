@@ -280,6 +280,8 @@ TIconFile TIconFile::FromBytes(std::string bytes) {
 TIconFile TIconFile::FromFile(const fs::path& path) {
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) return {};
+  const uintmax_t size = fs::file_size(path, ec);
+  if (ec || size > kMaxFileSize) return {};
   try {
     return FromBytes(ReadWholeFile(path));
   } catch (const std::exception&) {

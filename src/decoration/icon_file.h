@@ -46,8 +46,10 @@ class TIconFile {
  public:
   TIconFile() = default;
   static TIconFile FromBytes(std::string bytes);
-  // A file that cannot be read holds no icons.
+  // A file that cannot be read holds no icons, and so does one larger than
+  // kMaxFileSize (it is read whole; no icon file comes near that).
   static TIconFile FromFile(const fs::path& path);
+  static constexpr uintmax_t kMaxFileSize = uintmax_t{512} << 20;
 
   TIconFileKind Kind() const { return kind_; }
   // The number of icons: 1 for an icon file with at least one readable image,

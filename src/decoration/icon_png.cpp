@@ -1,6 +1,7 @@
 // The parts of icon decoding that lean on Qt's image code (QtGui, no widgets):
-// PNG-compressed icon images and smooth scaling.
+// PNG-compressed icon images, smooth scaling, and icon images as QImages.
 #include <decoration/icon_image.h>
+#include <decoration/icon_qimage.h>
 
 #include <QBuffer>
 #include <QByteArray>
@@ -9,8 +10,15 @@
 
 #include <cstring>
 
-namespace quillet::icons {
-namespace {
+namespace quillet {
+
+QImage ToQImage(const TIconImage& image) {
+  QImage q(image.width, image.height, QImage::Format_ARGB32);
+  for (int y = 0; y < image.height; ++y)
+    std::memcpy(q.scanLine(y), image.pixels.data() + static_cast<size_t>(y) * image.width,
+                static_cast<size_t>(image.width) * 4);
+  return q;
+}
 
 TIconImage FromQImage(const QImage& source, int bitCount) {
   const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
@@ -25,7 +33,9 @@ TIconImage FromQImage(const QImage& source, int bitCount) {
   return image;
 }
 
-}  // namespace
+}  // namespace quillet
+
+namespace quillet::icons {
 
 std::optional<TIconImage> DecodePng(std::string_view data) {
   QByteArray bytes = QByteArray::fromRawData(data.data(), static_cast<qsizetype>(data.size()));
@@ -42,9 +52,7 @@ std::optional<TIconImage> DecodePng(std::string_view data) {
 TIconImage ScaleImage(const TIconImage& image, int size) {
   if (image.width == size && image.height == size) return image;
   // Scaled with premultiplied alpha so transparent pixels do not bleed colour.
-  QImage source(reinterpret_cast<const uchar*>(image.pixels.data()), image.width, image.height,
-                image.width * 4, QImage::Format_ARGB32);
-  const QImage scaled = source.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+  const QImage scaled = ToQImage(image).convertToFormat(QImage::Format_ARGB32_Premultiplied)
                             .scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   return FromQImage(scaled, image.bitCount);
 }

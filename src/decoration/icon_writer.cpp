@@ -1,6 +1,7 @@
 #include <decoration/icon_writer.h>
 
 #include <decoration/icon_image.h>
+#include <decoration/icon_qimage.h>
 
 #include <base/error.h>
 
@@ -70,8 +71,7 @@ std::string EncodeDib(const TIconImage& image) {
 }
 
 std::string EncodePng(const TIconImage& image) {
-  const QImage q(reinterpret_cast<const uchar*>(image.pixels.data()), image.width, image.height, image.width * 4,
-                 QImage::Format_ARGB32);
+  const QImage q = ToQImage(image);
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);

@@ -5,7 +5,12 @@
 namespace quillet {
 
 std::vector<fs::path> ProgramDataDirs(const fs::path& diaryDir) {
-  return {diaryDir, fs::path(QUILLET_INSTALL_DATA_DIR), fs::path(QUILLET_BUILD_DATA_DIR)};
+  // share/quillet beside the program's bin/ first: an installed program finds
+  // its own data wherever the prefix (or a staging DESTDIR) put it.
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  fs::path besideProgram = ec ? fs::path() : exe.parent_path().parent_path() / "share" / "quillet";
+  return {diaryDir, besideProgram, fs::path(QUILLET_INSTALL_DATA_DIR), fs::path(QUILLET_BUILD_DATA_DIR)};
 }
 
 fs::path FindProgramData(const fs::path& diaryDir, std::string_view name) {

@@ -10,8 +10,9 @@ namespace quillet {
 namespace fs = std::filesystem;
 
 // The places program data is looked up in, first match wins: the diary
-// directory, the installed data directory (share/quillet under the install
-// prefix), the build tree's share/quillet (so the program runs uninstalled).
+// directory, the installed data directory (share/quillet under the prefix the
+// running program sits in, then under the configured install prefix), the
+// build tree's share/quillet (so the program runs uninstalled).
 std::vector<fs::path> ProgramDataDirs(const fs::path& diaryDir);
 
 // `name` (a file or directory, matched without regard to letter case) in the

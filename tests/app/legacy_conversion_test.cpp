@@ -1,11 +1,10 @@
 #include <app/legacy_conversion.h>
 
 #include <app/cipher.h>
-#include <base/safe_file.h>
 #include <richtext/io.h>
 
 #include "../support/temp_dir.h"
-#include "legacy_table_writer.h"
+#include "../support/legacy_table_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -177,20 +176,33 @@ TEST(LegacyConversion, AFailurePartWayLeavesNoEntriesAndTheOfferComesBack) {
   TempDir dir;
   WriteDiary(dir, {{"20261207", "one"}, {"20261208", "two"}, {"20261209", "three"}});
   auto legacy = Tree(dir.path());
-  int writes = 0;
-  SetWriteFaultHook([&](std::string_view step) { return step != "write" || ++writes < 3; });
-  TConversionReport report = PerformConversion(dir.path(), "pw");
-  SetWriteFaultHook({});
-
+  // The third entry cannot be written: a directory stands where its file would go.
+  fs::path blocked = ConversionStagingDir(dir.path()) / "20261209.QXE";
+  TConversionReport report = PerformConversion(dir.path(), "pw", [&](TDate day, auto) {
+    if (day == MakeDate(2026, 12, 9)) fs::create_directories(blocked);
+  });
   EXPECT_FALSE(report.completed);
-  EXPECT_NE(report.failure.find("20261209.QXE"), std::string::npos) << report.failure;
+  EXPECT_EQ(report.failure, "Cannot write file \"" + blocked.string() + "\". Is a directory");
   EXPECT_EQ(Tree(dir.path()), legacy) << "nothing but the old files";
+  EXPECT_FALSE(fs::exists(ConversionStagingDir(dir.path())));
   EXPECT_TRUE(LegacyConversionNeeded(dir.path()));
 
   // The next attempt converts everything.
   report = PerformConversion(dir.path(), "pw");
   ASSERT_TRUE(report.completed) << report.failure;
   EXPECT_EQ(Tree(dir / "Entries").size(), 3u);
+}
+
+TEST(LegacyConversion, EntriesMadeMeanwhileAreNotReplaced) {
+  TempDir dir;
+  WriteDiary(dir, {{"20261207", "one"}});
+  TConversionReport report = PerformConversion(dir.path(), "", [&](TDate, auto) {
+    dir.Write("Entries/20261207.QXE", "written by someone else");
+  });
+  EXPECT_FALSE(report.completed);
+  EXPECT_NE(report.failure.find("Cannot rename directory"), std::string::npos) << report.failure;
+  EXPECT_EQ(ReadFile(dir / "Entries" / "20261207.QXE"), "written by someone else");
+  EXPECT_FALSE(fs::exists(ConversionStagingDir(dir.path())));
 }
 
 TEST(LegacyConversion, ADamagedMemoFailsTheWholeConversion) {

@@ -3,7 +3,7 @@
 #include <base/error.h>
 
 #include "../support/temp_dir.h"
-#include "legacy_table_writer.h"
+#include "../support/legacy_table_writer.h"
 
 #include <gtest/gtest.h>
 

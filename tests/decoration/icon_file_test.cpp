@@ -2,6 +2,8 @@
 // kinds, and damaged files of each kind.
 #include "icon_builders.h"
 
+#include "../support/temp_dir.h"
+
 #include <decoration/icon_file.h>
 #include <decoration/icon_image.h>
 #include <decoration/icon_writer.h>
@@ -31,6 +33,8 @@ std::vector<TIconImages> ThreeIcons() {
   return icons;
 }
 
+std::string Ico2();
+
 // ---- images of every depth -------------------------------------------------
 
 struct DepthCase {
@@ -40,6 +44,8 @@ struct DepthCase {
   uint32_t left, right;          // pixel values of the left and right halves
   uint32_t wantLeft, wantRight;  // decoded colours
 };
+
+void PrintTo(const DepthCase& c, std::ostream* os) { *os << c.name; }
 
 class ImageDepth : public ::testing::TestWithParam<DepthCase> {};
 
@@ -133,6 +139,8 @@ struct KindCase {
   int count;
 };
 
+void PrintTo(const KindCase& c, std::ostream* os) { *os << c.name; }
+
 class FileKinds : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(FileKinds, CountsIconsInOrderAndPicksTheSystemSize) {
@@ -183,6 +191,15 @@ TEST(IconFile, FilesWithoutIconsHoldNone) {
     EXPECT_EQ(TIconFile::FromBytes(bytes).Count(), 0);
   }
   EXPECT_EQ(TIconFile::FromFile("/nonexistent/file.icl").Count(), 0);
+  EXPECT_EQ(TIconFile::FromFile("/").Count(), 0) << "a directory";
+
+  // A file past the size limit is not read at all (a sparse file costs no disk).
+  testing::TempDir dir;
+  const fs::path big = dir.Write("huge.ico", Ico2());
+  fs::resize_file(big, TIconFile::kMaxFileSize + 1);
+  EXPECT_EQ(TIconFile::FromFile(big).Count(), 0);
+  fs::resize_file(big, Ico2().size());
+  EXPECT_EQ(TIconFile::FromFile(big).Count(), 1);
 }
 
 // ---- damaged files -----------------------------------------------------------
@@ -192,6 +209,8 @@ struct DamageCase {
   std::function<std::string()> make;
   int count;
 };
+
+void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.name; }
 
 class Damaged : public ::testing::TestWithParam<DamageCase> {};
 

@@ -12,10 +12,12 @@ namespace {
 TEST(ProgramData, DiaryDirectoryFirstThenInstalledThenBuildTree) {
   testing::TempDir diary;
   const auto dirs = ProgramDataDirs(diary.path());
-  ASSERT_EQ(dirs.size(), 3u);
+  ASSERT_EQ(dirs.size(), 4u);
   EXPECT_EQ(dirs[0], diary.path());
-  EXPECT_EQ(dirs[1].filename(), "quillet");
+  // share/quillet beside the running program's bin/: here the build tree's.
+  EXPECT_EQ(dirs[1], fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "share/quillet");
   EXPECT_EQ(dirs[2].filename(), "quillet");
+  EXPECT_EQ(dirs[3].filename(), "quillet");
 
   // The build has made the icon sets in the build tree.
   EXPECT_TRUE(fs::exists(IconSetsDir(diary.path()) / "misc1.icl")) << IconSetsDir(diary.path());

@@ -2,6 +2,8 @@
 #include <app/ui/main_screen.h>
 
 #include <app/cipher.h>
+#include <app/instance_lock.h>
+#include <app/passwords.h>
 #include <app/settings_file.h>
 #include <richtext/ui/rich_text.h>
 
@@ -56,6 +58,22 @@ class QuilletTool : public ::testing::Test {
     w.close();  // saves the shown day
   }
 
+  // Each run fails with its exit status and says why on standard error only.
+  struct Refusal {
+    QStringList args;
+    int status;
+    const char* says;
+  };
+  void ExpectRefused(std::initializer_list<Refusal> cases) {
+    for (const Refusal& c : cases) {
+      SCOPED_TRACE(c.args.join(' ').toStdString());
+      ToolRun r = Tool(With(c.args));
+      EXPECT_EQ(r.status, c.status);
+      EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+      EXPECT_TRUE(r.out.empty());
+    }
+  }
+
   QStringList With(QStringList args) { return args << "--diary-dir" << QString::fromStdString(dir.path().string()); }
 
   TempDir dir;
@@ -89,31 +107,119 @@ TEST_F(QuilletTool, EnciphersAndDeciphersFilesByteForByte) {
 }
 
 TEST_F(QuilletTool, FailsWithAMessageAndTheRightStatus) {
-  struct Case {
-    QStringList args;
-    int status;
-    const char* says;
-  };
-  const Case cases[] = {
+  ExpectRefused({
       {{"cat", "20250101"}, 1, "no entry for 20250101"},
       {{"cat", "2025"}, 2, "Usage: quillet-tool cat"},
       {{"cat"}, 2, "missing operand"},
       {{"list", "--colour"}, 2, "unknown option"},
       {{"frobnicate"}, 2, "unknown command"},
       {{"decipher", "--password", "pw", "/nonexistent/in", "/tmp/out"}, 1, "/nonexistent/in"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args.join(' ').toStdString());
-    ToolRun r = Tool(With(c.args));
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
-    EXPECT_TRUE(r.out.empty());
-  }
+  });
   // An entry enciphered with another password is reported, not printed.
   TIniFile(dir / "QX.INI").WriteString("Security", "Password", EncryptString("wrong"));
   ToolRun r = Tool(With({"cat", "20261207"}));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("20261207.QXE"), std::string::npos) << r.err;
+}
+
+TEST_F(QuilletTool, PasswdRewritesEveryEntryUnderTheNewPassword) {
+  ToolRun change = Tool(With({"passwd", "--old", "pw", "--new", "New 1"}));
+  EXPECT_EQ(change.status, 0) << change.err;
+  EXPECT_EQ(change.out, "2 entry files rewritten\n");
+  EXPECT_EQ(ReadStoredPassword(dir.path()), "New 1");
+  ToolRun text = Tool(With({"cat", "20261207"}));
+  EXPECT_EQ(text.out, "Snow at dawn\n") << text.err;
+
+  ToolRun clear = Tool(With({"passwd", "--old", "New 1", "--new", ""}));
+  EXPECT_EQ(clear.status, 0) << clear.err;
+  EXPECT_EQ(ReadStoredPassword(dir.path()), "");
+  EXPECT_EQ(ReadFile(dir / "Entries" / "20261207.QXE").rfind("{\\rtf", 0), 0u);  // plain RTF
+
+  ToolRun set = Tool(With({"passwd", "--new", "pw"}));  // none before: no --old
+  EXPECT_EQ(set.status, 0) << set.err;
+  EXPECT_EQ(Tool(With({"cat", "20240229"})).out, "Leap day, caf\xc3\xa9\nsecond line\n");
+}
+
+TEST_F(QuilletTool, PasswdRefusesChangingNothing) {
+  const std::string before = ReadFile(dir / "Entries" / "20261207.QXE");
+  ExpectRefused({
+      {{"passwd", "--new", "x"}, 1, "Previous password is required"},
+      {{"passwd", "--old", "PW", "--new", "x"}, 1, "Previous password is incorrect"},
+      {{"passwd", "--old", "pw", "--new", "no-dash"}, 2, "valid password characters"},
+      {{"passwd", "--old", "pw", "--new", "123456789"}, 2, "at most 8"},
+      {{"passwd", "--old", "pw"}, 2, "--new is needed"},
+      {{"passwd", "--old", "pw", "--new", "x", "extra"}, 2, "too many operands"},
+  });
+  // Not while Quillet has the diary open.
+  {
+    TInstanceLock lock(dir.path());
+    ASSERT_FALSE(lock.AlreadyRunning());
+    ExpectRefused({{{"passwd", "--old", "pw", "--new", "x"}, 1, "Quillet! is running"}});
+  }
+  EXPECT_EQ(ReadFile(dir / "Entries" / "20261207.QXE"), before);
+  EXPECT_EQ(ReadStoredPassword(dir.path()), "pw");
+}
+
+TEST_F(QuilletTool, SearchesEveryEntryWithoutRegardToCase) {
+  ToolRun r = Tool(With({"search", "CAF\u00e9"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "20240229\n");
+  r = Tool(With({"search", "a"}));
+  EXPECT_EQ(r.out, "20240229\n20261207\n");
+  r = Tool(With({"search", "a", "--from", "20240301"}));
+  EXPECT_EQ(r.out, "20261207\n");
+  r = Tool(With({"search", "nowhere"}));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  // An entry enciphered under another password is named, and the rest still searched.
+  EncipherToFile("{\\rtf1 a}", dir / "Entries" / "20250101.QXE", "another");
+  r = Tool(With({"search", "a"}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "20240229\n20261207\n");
+  EXPECT_NE(r.err.find("20250101.QXE"), std::string::npos) << r.err;
+  r = Tool(With({"search"}));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("Usage: quillet-tool search"), std::string::npos) << r.err;
+}
+
+TEST_F(QuilletTool, ExportsARangeAsPlainRtfFiles) {
+  TempDir out;
+  ToolRun r = Tool(With({"export", "--to", "20251231", QString::fromStdString(out.path().string())}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "1\n");
+  EXPECT_EQ(ReadFile(out / "20240229.RTF"), DecipherBytes(ReadFile(dir / "Entries" / "20240229.QXE"), "pw"));
+  EXPECT_FALSE(std::filesystem::exists(out / "20261207.RTF"));
+  r = Tool(With({"export", QString::fromStdString((out / "missing").string())}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("no such directory"), std::string::npos) << r.err;
+  r = Tool(With({"export", "--from", "2024-01-01", QString::fromStdString(out.path().string())}));
+  EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(QuilletTool, PrintsToAPdfInBothLayouts) {
+  TempDir out;
+  for (bool merged : {false, true}) {
+    std::filesystem::path pdf = out / (merged ? "m.pdf" : "s.pdf");
+    QStringList args{"print", "--pdf", QString::fromStdString(pdf.string())};
+    if (merged) args << "--merged";
+    ToolRun r = Tool(With(args));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, merged ? "1\n" : "2\n");
+    QProcess text;
+    text.start("pdftotext", {QString::fromStdString(pdf.string()), "-"});
+    text.waitForFinished(20000);
+    std::string pages = text.readAllStandardOutput().toStdString();
+    size_t leap = pages.find("Leap day"), snow = pages.find("Snow at dawn");
+    EXPECT_NE(leap, std::string::npos) << pages;
+    EXPECT_LT(leap, snow) << pages;
+    EXPECT_NE(pages.find(LongDate(MakeDate(2024, 2, 29))), std::string::npos) << pages;
+  }
+  ToolRun r = Tool(With({"print", "--from", "20250101", "--to", "20250102", "--pdf",
+                         QString::fromStdString((out / "none.pdf").string())}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(std::filesystem::exists(out / "none.pdf"));
+  r = Tool(With({"print"}));
+  EXPECT_EQ(r.status, 2);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "tool.h"
 
 #include <app/cipher.h>
+#include <app/passwords.h>
 #include <base/safe_file.h>
 
 namespace quillet::tool {
@@ -10,7 +11,7 @@ namespace {
 int Run(TArgs& args, bool decipher) {
   std::optional<std::string> password = args.TakeOption("--password");
   std::vector<std::string> files = args.Operands(2);
-  if (!password) password = StoredPassword(args.DiaryDir());
+  if (!password) password = ReadStoredPassword(args.DiaryDir());
   if (password->empty()) throw UsageError("no password: give --password P or set one in QX.INI");
   std::string bytes = ReadWholeFile(files[0]);
   bytes = decipher ? DecipherBytes(std::move(bytes), *password)

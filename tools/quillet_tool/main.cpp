@@ -4,11 +4,15 @@
 //   quillet-tool cat DAYKEY [--rtf] [--diary-dir DIR]
 //   quillet-tool encipher --password P IN OUT
 //   quillet-tool decipher --password P IN OUT
+//   quillet-tool paths [--diary-dir DIR]
+//   quillet-tool passwd --old P --new Q
+//   quillet-tool search TEXT [--from DAYKEY] [--to DAYKEY]
+//   quillet-tool export [--from DAYKEY] [--to DAYKEY] DIR
+//   quillet-tool print [--from DAYKEY] [--to DAYKEY] [--merged] --pdf FILE
 #include "tool.h"
 
+#include <app/passwords.h>
 #include <app/paths.h>
-#include <app/settings_file.h>
-#include <app/cipher.h>
 #include <app/start_options.h>
 
 #include <cstdio>
@@ -64,18 +68,13 @@ std::vector<std::string> TArgs::Operands(size_t count) {
   return args_;
 }
 
-std::string StoredPassword(const std::filesystem::path& diaryDir) {
-  std::string stored = TIniFile(SettingsFileName(diaryDir)).ReadString("Security", "Password", "");
-  return stored.empty() ? stored : Decryptstring(stored);
-}
-
 TEntryStore OpenDiary(const std::filesystem::path& diaryDir) {
   std::error_code ec;
   if (!std::filesystem::is_directory(diaryDir, ec)) {
     throw Failure("no diary in " + diaryDir.string());
   }
   TEntryStore store(diaryDir);
-  store.SetPassword(StoredPassword(diaryDir));
+  store.SetPassword(ReadStoredPassword(diaryDir));
   return store;
 }
 
@@ -85,6 +84,9 @@ std::vector<TCommand> Commands() {
   std::vector<TCommand> commands;
   AddEntryCommands(commands);
   AddCipherCommands(commands);
+  AddPathsCommand(commands);
+  AddPasswordCommands(commands);
+  AddWholeDiaryCommands(commands);
   return commands;
 }
 

@@ -42,8 +42,6 @@ class TArgs {
 
 // The entry store of the diary, keyed with the password stored in its QX.INI.
 TEntryStore OpenDiary(const std::filesystem::path& diaryDir);
-// The password QX.INI holds, unscrambled; empty when none.
-std::string StoredPassword(const std::filesystem::path& diaryDir);
 
 struct TCommand {
   const char* name;
@@ -55,5 +53,8 @@ struct TCommand {
 // The subcommands, one group per file.
 void AddEntryCommands(std::vector<TCommand>& commands);   // list, cat
 void AddCipherCommands(std::vector<TCommand>& commands);  // encipher, decipher
+void AddPathsCommand(std::vector<TCommand>& commands);    // paths
+void AddPasswordCommands(std::vector<TCommand>& commands);  // passwd
+void AddWholeDiaryCommands(std::vector<TCommand>& commands);  // search, export, print
 
 }  // namespace quillet::tool

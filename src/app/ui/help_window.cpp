@@ -2,6 +2,8 @@
 
 #include <app/ui/main_screen.h>
 
+#include <decoration/program_data.h>
+
 #include <QDesktopServices>
 #include <QPointer>
 #include <QPushButton>
@@ -17,9 +19,19 @@ namespace {
 
 QPointer<THelpWindow> theHelpWindow;
 
+// The pages are program data ("help" in the diary directory, where installed,
+// or in the build tree); the copy built into the program serves otherwise.
 QUrl PageOf(int topic) {
-  if (topic == THelpWindow::kContents) return QUrl(QStringLiteral("qrc:/quillet/help/contents.html"));
-  return QUrl(QStringLiteral("qrc:/quillet/help/%1.html").arg(topic));
+  const QString name = topic == THelpWindow::kContents ? QStringLiteral("contents.html")
+                                                       : QStringLiteral("%1.html").arg(topic);
+  if (const TMainScreen* main = MainScreen()) {
+    const std::filesystem::path dir = FindProgramData(main->DiaryDir(), "help");
+    std::error_code ec;
+    if (std::filesystem::is_directory(dir, ec)) {
+      return QUrl::fromLocalFile(QString::fromStdString((dir / name.toStdString()).string()));
+    }
+  }
+  return QUrl(QStringLiteral("qrc:/quillet/help/") + name);
 }
 
 }  // namespace

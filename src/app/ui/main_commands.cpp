@@ -3,6 +3,7 @@
 
 #include <app/ui/about_box.h>
 #include <app/ui/help_window.h>
+#include <app/ui/whole_diary_commands.h>
 
 #include <finding/ui/date_selector.h>
 
@@ -30,7 +31,9 @@ void TMainScreen::BuildMenus() {
   };
 
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
-  item(file, "exit1", QStringLiteral("E&xit"), &TMainScreen::exit1Click);
+  item(file, "mnuSecurity", QStringLiteral("Select or Change Password"), &TMainScreen::mnuSecurityClick);
+  file->addSeparator();
+  QAction* exit = item(file, "exit1", QStringLiteral("E&xit"), &TMainScreen::exit1Click);
 
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
   item(edit, "Cut1", QStringLiteral("Cut"), &TMainScreen::Cut1Click, QKeySequence(Qt::CTRL | Qt::Key_X));
@@ -62,6 +65,8 @@ void TMainScreen::BuildMenus() {
        QKeySequence(Qt::CTRL | Qt::Key_F));
   item(find, "Replace1", QStringLiteral("&Replace in Current Entry"), &TMainScreen::Replace1Click,
        QKeySequence(Qt::CTRL | Qt::Key_R));
+
+  InstallWholeDiaryCommands(*this, file, exit, find, toolBar_);  // search, print, export
 
   QMenu* online = bar->addMenu(QStringLiteral("Online"));
   item(online, "VisitOurInternetWebsite1", QStringLiteral("Visit Our Internet Website"),

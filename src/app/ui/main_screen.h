@@ -49,6 +49,7 @@ class TMainScreen : public QMainWindow {
   // Opens a web address; tests replace it.
   std::function<void(const QUrl&)> openUrl;
 
+  const std::filesystem::path& DiaryDir() const { return diaryDir_; }
   // True when creation ended the program (a declined or failed conversion).
   bool Terminated() const { return terminated_; }
   bool StartingUp() const { return startingUp_; }
@@ -103,6 +104,7 @@ class TMainScreen : public QMainWindow {
   bool GoToDay(TDate date);
 
   // ---- commands ----
+  void mnuSecurityClick();  // File, "Select or Change Password" (password_dialogs.cpp)
   void Cut1Click();
   void Copy1Click();
   void Paste1Click();

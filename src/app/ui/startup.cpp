@@ -1,14 +1,16 @@
 #include <app/ui/startup.h>
 
 #include <app/ui/main_screen.h>
+#include <app/ui/password_dialogs.h>
 #include <app/ui/qt_messenger.h>
 
 #include <app/cipher.h>
 #include <app/instance_lock.h>
 #include <app/messages.h>
+#include <app/password_change.h>
+#include <app/passwords.h>
 #include <app/paths.h>
 #include <app/printer_list.h>
-#include <app/settings_file.h>
 #include <app/start_options.h>
 
 #include <QApplication>
@@ -22,7 +24,7 @@
 
 namespace quillet {
 
-std::function<bool(const std::filesystem::path& diaryDir)> CheckOpeningPassword;
+std::function<bool(const std::filesystem::path& diaryDir)> CheckOpeningPassword = AskOpeningPassword;
 
 namespace {
 
@@ -32,11 +34,6 @@ std::vector<std::string> InstalledPrinters() {
   std::vector<std::string> names;
   for (const QString& n : QPrinterInfo::availablePrinterNames()) names.push_back(n.toStdString());
   return names;
-}
-
-bool NoPasswordStored(const std::filesystem::path& diaryDir) {
-  TIniFile ini(SettingsFileName(diaryDir));
-  return ini.ReadString("Security", "Password", "").empty();
 }
 
 }  // namespace
@@ -85,8 +82,17 @@ int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks&
   }
   QCoreApplication::processEvents();
 
+  // A password change that was cut off is finished or undone before the
+  // password is read; a diary it cannot put right is not opened.
+  const TRecoveryResult recovery = RecoverPasswordChange(diaryDir);
+  if (recovery.outcome == TRecovery::Failed) {
+    Messenger().ShowMessage(recovery.message);
+    return 1;
+  }
+  if (recovery.outcome != TRecovery::Nothing) Messenger().InfoBox(recovery.message);
+
   // With no stored password the diary opens; otherwise the check decides.
-  if (!NoPasswordStored(diaryDir) && CheckOpeningPassword && !CheckOpeningPassword(diaryDir)) {
+  if (!ReadStoredPassword(diaryDir).empty() && CheckOpeningPassword && !CheckOpeningPassword(diaryDir)) {
     return 0;
   }
 

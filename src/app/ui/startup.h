@@ -15,8 +15,8 @@ namespace quillet {
 class TMainScreen;
 class TMessenger;
 
-// The opening password check: true lets the program start. Unset, the diary
-// opens when no password is stored.
+// The opening password check: true lets the program start. It is asked only
+// when a password is stored; by default it is the prompt AskOpeningPassword.
 extern std::function<bool(const std::filesystem::path& diaryDir)> CheckOpeningPassword;
 
 // --help, --version and wrong usage are answered before any window exists:

@@ -2,7 +2,7 @@
 
 #include <app/messages.h>
 #include <app/paths.h>
-#include <app/settings_file.h>
+#include <app/preferences.h>
 
 #include <QAction>
 #include <QFileDialog>
@@ -16,8 +16,6 @@
 
 namespace quillet {
 namespace {
-
-constexpr const char* kSection = "Icons";
 
 bool IsFile(const QString& name) {
   std::error_code ec;
@@ -101,8 +99,8 @@ TFloatingPalette::TFloatingPalette(fs::path diaryDir, fs::path iconsDir, QWidget
                                                                                    : QString();
   };
 
-  // Creation: the size, the first set, then the bonus sets.
-  resize(160, 200);
+  // Creation: the size (a fixed border), the first set, then the bonus sets.
+  setFixedSize(160, 200);
   IconListBox->SetFileName(SetFile("activity.icl"));
   SelectIconSet(IconListBox->FileName());
   std::error_code ec;
@@ -112,6 +110,13 @@ TFloatingPalette::TFloatingPalette(fs::path diaryDir, fs::path iconsDir, QWidget
 QString TFloatingPalette::SetFile(const char* name) const { return ToQString(iconsDir_ / name); }
 
 QString TFloatingPalette::Misc1File() const { return ToQString(FindNoCase(iconsDir_, "Misc1.icl")); }
+
+QString TFloatingPalette::ResolveSetFile(const QString& name) const {
+  const fs::path path = name.toStdString();
+  if (IsFile(name) || path.parent_path() != diaryDir_ / "icons") return name;
+  const fs::path program = FindNoCase(iconsDir_, path.filename().string());
+  return IsFile(ToQString(program)) ? ToQString(program) : name;
+}
 
 QString TFloatingPalette::BaseName(const QString& fileName) {
   const qsizetype cut = std::max({fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')),
@@ -200,26 +205,17 @@ void TFloatingPalette::hideEvent(QHideEvent* event) {
   emit OnHide();
 }
 
-TIconSettings ReadIconSettings(const TIniFile& ini, const QRect& mainWindow, const QString& defaultFile) {
-  TIconSettings s;
-  s.file = QString::fromStdString(ini.ReadString(kSection, "File", defaultFile.toStdString()));
-  s.visible = ini.ReadBool(kSection, "Visible", false);
-  s.top = ini.ReadInteger(kSection, "Top", mainWindow.top() + 100);
-  s.left = ini.ReadInteger(kSection, "Left", mainWindow.left() + mainWindow.width() - 200);
-  return s;
+void ApplyIconPreferences(TFloatingPalette& palette, const TPreferences& prefs) {
+  palette.move(prefs.iconsLeft, prefs.iconsTop);
+  palette.SelectIconSet(palette.ResolveSetFile(QString::fromStdString(prefs.iconsFile)));
+  palette.setVisible(prefs.iconsVisible);
 }
 
-void WriteIconSettings(TIniFile& ini, const TFloatingPalette& palette) {
-  ini.WriteString(kSection, "File", palette.IconListBox->FileName().toStdString());
-  ini.WriteBool(kSection, "Visible", palette.isVisible());
-  ini.WriteInteger(kSection, "Top", palette.y());
-  ini.WriteInteger(kSection, "Left", palette.x());
-}
-
-void ApplyIconSettings(TFloatingPalette& palette, const TIconSettings& settings) {
-  palette.move(settings.left, settings.top);
-  palette.SelectIconSet(settings.file);
-  palette.setVisible(settings.visible);
+void StoreIconPreferences(const TFloatingPalette& palette, TPreferences& prefs) {
+  prefs.iconsFile = palette.IconListBox->FileName().toStdString();
+  prefs.iconsVisible = palette.isVisible();
+  prefs.iconsTop = palette.y();
+  prefs.iconsLeft = palette.x();
 }
 
 }  // namespace quillet

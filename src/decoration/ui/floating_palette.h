@@ -17,7 +17,7 @@ class QMenuBar;
 namespace quillet {
 
 namespace fs = std::filesystem;
-class TIniFile;
+struct TPreferences;
 
 class TFloatingPalette : public QWidget {
   Q_OBJECT
@@ -49,6 +49,9 @@ class TFloatingPalette : public QWidget {
   // The file of each fixed set, and the fallback set.
   QString SetFile(const char* name) const;
   QString Misc1File() const;
+  // A set named in the diary directory's "icons" folder that is not there is
+  // the program's set of that name, wherever program data is found.
+  QString ResolveSetFile(const QString& name) const;
 
   // The part of a file name after its last "/", "\" or ":", at most 64
   // characters, cut before its first ".".
@@ -71,20 +74,11 @@ class TFloatingPalette : public QWidget {
   fs::path iconsDir_;
 };
 
-// The palette's settings: section "Icons" of the settings file.
-struct TIconSettings {
-  QString file;
-  bool visible = false;
-  int top = 0;
-  int left = 0;
-};
-
-// Reads them; the defaults place the palette near the main window's top right.
-TIconSettings ReadIconSettings(const TIniFile& ini, const QRect& mainWindow, const QString& defaultFile);
-// Writes the palette's set, visibility and place.
-void WriteIconSettings(TIniFile& ini, const TFloatingPalette& palette);
+// The palette and the preferences' section "Icons" (set, visibility, place).
 // At the main window's first activation: place the palette, select the set,
 // show or hide it.
-void ApplyIconSettings(TFloatingPalette& palette, const TIconSettings& settings);
+void ApplyIconPreferences(TFloatingPalette& palette, const TPreferences& prefs);
+// Before the preferences are saved: the palette's set, visibility and place.
+void StoreIconPreferences(const TFloatingPalette& palette, TPreferences& prefs);
 
 }  // namespace quillet

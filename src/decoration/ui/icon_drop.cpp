@@ -1,5 +1,7 @@
 #include <decoration/ui/icon_drop.h>
 
+#include <decoration/icon_qimage.h>
+
 #include <richtext/ui/rich_text.h>
 
 #include <QBuffer>
@@ -7,14 +9,6 @@
 #include <QPainter>
 
 namespace quillet {
-
-QImage ToQImage(const TIconImage& image) {
-  QImage q(image.width, image.height, QImage::Format_ARGB32);
-  for (int y = 0; y < image.height; ++y)
-    std::copy_n(image.pixels.data() + static_cast<size_t>(y) * image.width, image.width,
-                reinterpret_cast<uint32_t*>(q.scanLine(y)));
-  return q;
-}
 
 QMimeData* IconMimeData(const TIconPicture& icon, const QString& file, int index) {
   auto* data = new QMimeData;

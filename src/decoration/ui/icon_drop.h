@@ -16,8 +16,6 @@ namespace quillet {
 // Marks drag data as an icon from the palette; the icon itself travels as image/png.
 inline constexpr const char* kIconMimeType = "application/x-quillet-icon";
 
-QImage ToQImage(const TIconImage& image);
-
 // The icon at the system size as PNG (so other programs take it too), with the marker.
 QMimeData* IconMimeData(const TIconPicture& icon, const QString& file, int index);
 

@@ -1,5 +1,6 @@
 #include <decoration/ui/icon_list_box.h>
 
+#include <decoration/icon_qimage.h>
 #include <decoration/ui/icon_drop.h>
 
 #include <QApplication>
@@ -8,10 +9,12 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPaintEngine>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace quillet {
@@ -31,9 +34,13 @@ class TIconCellDelegate : public QStyledItemDelegate {
       const QRect target(option.rect.left() + (option.rect.width() - icon->icon.width) / 2,
                          option.rect.top() + (option.rect.height() - icon->icon.height) / 2, icon->icon.width,
                          icon->icon.height);
-      // On a dense screen the largest image, drawn into the same cell, stays sharp.
-      const bool dense = painter->device() && painter->device()->devicePixelRatioF() > 1.0 &&
-                         icon->largest.width > icon->icon.width;
+      // On a dense screen the largest image, drawn into the same cell, stays
+      // sharp. The density is the target's (the backing store, or the image
+      // a render goes to), which the widget itself may not know.
+      qreal density = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+      if (painter->paintEngine() && painter->paintEngine()->paintDevice())
+        density = std::max(density, painter->paintEngine()->paintDevice()->devicePixelRatioF());
+      const bool dense = density > 1.0 && icon->largest.width > icon->icon.width;
       painter->setRenderHint(QPainter::SmoothPixmapTransform);
       painter->drawImage(target, ToQImage(dense ? icon->largest : icon->icon));
     } catch (const std::exception&) {

@@ -5,13 +5,10 @@
 
 #include <app/dates.h>
 
+#include "../../support/modal.h"
 #include "../../support/recording_messenger.h"
 #include "../../support/temp_dir.h"
 
-#include <QApplication>
-#include <QTimer>
-
-#include <functional>
 #include <memory>
 
 namespace quillet::testing {
@@ -30,21 +27,6 @@ inline std::unique_ptr<TMainScreen> Open(const std::filesystem::path& dir) {
   w->show();
   w->FormActivate();
   return w;
-}
-
-// Acts on the modal dialog of type T as soon as it is shown.
-template <class T>
-void WhenShown(std::function<void(T*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      act(dialog);
-    }
-  });
-  timer->start();
 }
 
 }  // namespace quillet::testing

@@ -6,6 +6,7 @@
 #include <decoration/ui/icon_list_box.h>
 #include <decoration/icon_writer.h>
 
+#include <app/preferences.h>
 #include <app/settings_file.h>
 #include <richtext/ui/rich_text.h>
 
@@ -194,6 +195,35 @@ TEST(IconPalette, OtherKeepsAskingWhileTheFileHoldsNoIcons) {
   EXPECT_EQ(p.IconListBox->FileName(), Q(ico));
 }
 
+// On a screen of twice the density each cell shows the icon's largest image
+// pixel for pixel, not the 32x32 one enlarged.
+TEST(IconListBox, DenseScreensDrawTheLargestImage) {
+  TIconListBox list;
+  list.SetFileName(Q(kIconSets / "misc1.icl"));
+  list.resize(200, 120);
+  list.show();
+  QImage shot(list.viewport()->size() * 2, QImage::Format_ARGB32);
+  shot.setDevicePixelRatio(2);
+  shot.fill(Qt::white);
+  list.viewport()->render(&shot);
+  const TIconPicture* icon = list.GetIcon(1);  // below the selected first cell
+  ASSERT_TRUE(icon);
+  ASSERT_EQ(icon->largest.width, 64);
+  const QRect cell = list.visualItemRect(list.item(1));
+  const QPoint origin = (cell.topLeft() + QPoint((cell.width() - 32) / 2, (cell.height() - 32) / 2)) * 2;
+  int differing = 0;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const QColor want = QColor::fromRgba(icon->largest.At(x, y));
+      const QColor got = shot.pixelColor(origin + QPoint(x, y));
+      const auto onWhite = [](int c, int a) { return (c * a + 255 * (255 - a)) / 255; };
+      if (std::abs(onWhite(want.red(), want.alpha()) - got.red()) > 3 ||
+          std::abs(onWhite(want.green(), want.alpha()) - got.green()) > 3)
+        ++differing;
+    }
+  EXPECT_LT(differing, 64) << "of 4096 device pixels";
+}
+
 TEST(IconListBox, FileNameRules) {
   TempDir dir;
   TIconListBox list;
@@ -229,33 +259,48 @@ TEST(IconListBox, FileNameRules) {
   EXPECT_EQ(list.width(), TIconListBox::ColumnWidth() * 5 + 2);
 }
 
-TEST(IconPalette, SettingsAreReadWrittenAndApplied) {
+// The section "Icons" of the settings file, through the diary's preferences.
+TEST(IconPalette, PreferencesAreAppliedAndStored) {
   PaletteFixture f;
   f.Create();
   TFloatingPalette& p = *f.palette;
   TIniFile ini(f.diary / "QX.INI");
-  const QRect main(100, 50, 800, 600);
-  const TIconSettings defaults = ReadIconSettings(ini, main, Q(kIconSets / "misc1.icl"));
-  EXPECT_EQ(defaults.file, Q(kIconSets / "misc1.icl"));
-  EXPECT_FALSE(defaults.visible);
-  EXPECT_EQ(defaults.top, 150);
-  EXPECT_EQ(defaults.left, 700);
-
-  // A setting naming a missing file: the set stays, the check follows the name.
-  ApplyIconSettings(p, {Q(f.diary / "gone/misc2.icl"), false, 10, 20});
-  EXPECT_EQ(p.IconListBox->FileName(), Q(kIconSets / "activity.icl"));
-  EXPECT_EQ(Checked(p), std::vector<QString>{"Miscellaneous #2"});
+  const TRect main{100, 50, 900, 650};
+  TPreferences prefs;
+  prefs.Load(ini, f.diary.path(), main);
+  EXPECT_EQ(prefs.iconsTop, 150);
+  EXPECT_EQ(prefs.iconsLeft, 700);
+  // The default names the diary directory's icons/misc1.icl: the program's set.
+  ApplyIconPreferences(p, prefs);
+  EXPECT_EQ(p.IconListBox->FileName(), Q(kIconSets / "misc1.icl"));
+  EXPECT_EQ(Checked(p), std::vector<QString>{"Miscellaneous #1"});
   EXPECT_FALSE(p.isVisible());
 
-  ApplyIconSettings(p, {Q(kIconSets / "events.icl"), true, 30, 40});
+  // A setting naming a missing file elsewhere: the set stays, the check follows the name.
+  p.mnuActivitiesICL->trigger();
+  prefs.iconsFile = (f.diary / "gone/misc2.icl").string();
+  ApplyIconPreferences(p, prefs);
+  EXPECT_EQ(p.IconListBox->FileName(), Q(kIconSets / "activity.icl"));
+  EXPECT_EQ(Checked(p), std::vector<QString>{"Miscellaneous #2"});
+
+  prefs.iconsFile = (kIconSets / "events.icl").string();
+  prefs.iconsVisible = true;
+  prefs.iconsTop = 30;
+  prefs.iconsLeft = 40;
+  ApplyIconPreferences(p, prefs);
   EXPECT_TRUE(p.isVisible());
-  EXPECT_EQ(p.IconListBox->FileName(), Q(kIconSets / "events.icl"));
-  WriteIconSettings(ini, p);
-  const TIconSettings back = ReadIconSettings(ini, main, QString());
-  EXPECT_EQ(back.file, Q(kIconSets / "events.icl"));
-  EXPECT_TRUE(back.visible);
-  EXPECT_EQ(back.top, p.y());
-  EXPECT_EQ(back.left, p.x());
+  EXPECT_EQ(Checked(p), std::vector<QString>{"Events"});
+
+  TPreferences stored;
+  StoreIconPreferences(p, stored);
+  stored.Save(ini);
+  TPreferences back;
+  back.Load(ini, f.diary.path(), main);
+  EXPECT_EQ(back.iconsFile, (kIconSets / "events.icl").string());
+  EXPECT_TRUE(back.iconsVisible);
+  EXPECT_EQ(back.iconsTop, p.y());
+  EXPECT_EQ(back.iconsLeft, p.x());
+  EXPECT_NE(testing::ReadFile(f.diary / "QX.INI").find("[Icons]"), std::string::npos);
 
   QSignalSpy hidden(&p, &TFloatingPalette::OnHide);
   p.hide();

@@ -1,0 +1,56 @@
+/** The main window's whole-diary commands: find in any entry, find next, print setup, print, export. */
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace quillet {
+
+class TMainScreen;
+
+// Owned by the main window; holds the search state that lives as long as it.
+class TWholeDiaryCommands : public QObject {
+  Q_OBJECT
+ public:
+  explicit TWholeDiaryCommands(TMainScreen& window);
+
+  // The text of the last "Find Any Entry Containing..." and whether the last
+  // search found it.
+  QString SearchText;
+  bool SearchFound = false;
+
+  QAction* mnuFindentrycontaining = nullptr;  // Ctrl+F4
+  QAction* mnuFindNextBig = nullptr;          // Ctrl+F5, disabled until a search finds
+  QAction* PrintSetup1 = nullptr;
+  QAction* PrintNow = nullptr;  // Ctrl+P; the toolbar's Printbutton does the same
+  QAction* Export1 = nullptr;
+
+  void mnuFindentrycontainingClick();
+  void mnuFindNextBigClick();
+  void PrintSetup1Click();
+  void PrintNowClick();
+  void Export1Click();
+
+  // The commands of the most recent main window, or nullptr.
+  static TWholeDiaryCommands* Of(const TMainScreen& window);
+
+ private:
+  // Scans from `first` to `last` with the status window up and the main window
+  // held off; then reports as both search commands do.
+  void ScanAndReport(QString text, bool scan, bool fromStart);
+
+  TMainScreen& window_;
+};
+
+// Creates the commands and adds their items: Print Setup, Print and Export to
+// the File menu (before `before`, when given), the two searches to the Find
+// menu, and the print button to the row of tool buttons (before its closing
+// stretch), each when given.
+TWholeDiaryCommands* InstallWholeDiaryCommands(TMainScreen& window, QMenu* fileMenu,
+                                               QAction* before, QMenu* findMenu, QWidget* toolRow);
+
+}  // namespace quillet

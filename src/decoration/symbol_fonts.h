@@ -1,0 +1,36 @@
+/** Finds the symbol fonts: scalable fonts whose character map has the Microsoft Symbol encoding. */
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillet {
+
+// Whether a TrueType or OpenType font (face `index` of a collection) has a
+// character map for platform 3 (Microsoft), encoding 0 (Symbol): the fonts
+// whose characters are addressed by the codes 0x20-0xFF of the symbol set
+// (at U+F020-U+F0FF in the map). False for anything that is not such a font;
+// malformed files are read safely.
+bool HasSymbolCharacterMap(std::string_view fontFile, unsigned index = 0);
+// The same, reading only the table directory and the map headers of a file.
+bool FileHasSymbolCharacterMap(const std::filesystem::path& file, unsigned index = 0);
+
+struct TFontFace {
+  std::string family;
+  std::filesystem::path file;
+  unsigned index = 0;  // face number inside a font collection
+};
+
+// Directories of scalable fonts that fontconfig does not list on its own but
+// that are known to hold symbol fonts: Debian's fonts-wine installs
+// Wingdings, Webdings, Symbol and Marlett into /usr/share/wine/fonts.
+std::vector<std::filesystem::path> ExtraSymbolFontDirs();
+
+// The symbol fonts among the scalable fonts that fontconfig lists (with the
+// extra directories added to this process's fontconfig configuration), sorted
+// by family name without regard to case, one face per family.
+std::vector<TFontFace> SymbolFonts();
+
+}  // namespace quillet

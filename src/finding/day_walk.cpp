@@ -1,0 +1,23 @@
+#include <finding/day_walk.h>
+
+namespace quillet {
+
+std::set<TDate> EntryDaysIn(const TEntryStore& store, TDate first, TDate last) {
+  std::set<TDate> days;
+  if (first > last) return days;
+  for (TDate d : store.EntryDates()) {
+    if (d >= first && d <= last) days.insert(d);
+  }
+  return days;
+}
+
+void WalkDays(const TEntryStore& store, TDate first, TDate last,
+              const std::function<bool(TDate day, bool hasEntry)>& each) {
+  std::set<TDate> days = EntryDaysIn(store, first, last);
+  for (TDate d = first; d <= last; d = NextDay(d)) {
+    if (!each(d, days.count(d) != 0)) return;
+    if (d == LastDate()) return;
+  }
+}
+
+}  // namespace quillet

@@ -1,0 +1,182 @@
+#include <finding/export.h>
+
+#include <base/safe_file.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillet {
+namespace {
+
+std::function<bool(std::string_view)>& FaultHook() {
+  static std::function<bool(std::string_view)> hook;
+  return hook;
+}
+
+bool Allowed(std::string_view step) { return !FaultHook() || FaultHook()(step); }
+
+std::string Reason(int err) { return std::strerror(err); }
+
+// One export file on its way: the bytes are in a temporary file beside the
+// target until the batch has reached the disk, then it is renamed over it.
+struct TPending {
+  TDate day;
+  std::filesystem::path target;
+  std::string temp;
+};
+
+// Entries are written in batches: every file of a batch is written to its
+// temporary file, the batch is flushed to disk with one call, and only then are
+// the files renamed over their targets. A crash at any moment leaves each
+// target either as it was or complete, and costs one flush per batch instead
+// of one per file.
+constexpr size_t kBatch = 1024;
+
+class TBatchWriter {
+ public:
+  TBatchWriter(const std::filesystem::path& directory, TExportResult& result)
+      : directory_(directory), result_(result) {}
+  ~TBatchWriter() {
+    for (TPending& p : pending_) ::unlink(p.temp.c_str());
+  }
+
+  void Add(TDate day, const std::filesystem::path& target, std::string_view bytes) {
+    // A target that is a link keeps being one: written in place the careful way.
+    struct stat st;
+    if (::lstat(target.c_str(), &st) == 0 && (S_ISLNK(st.st_mode) || st.st_nlink > 1)) {
+      try {
+        WriteFileSafely(target, bytes);
+        ++result_.written;
+      } catch (const std::exception& e) {
+        Fail(day, target, e.what());
+      }
+      return;
+    }
+    std::string temp = (directory_ / ("." + target.filename().string() + ".XXXXXX")).string();
+    int fd = Allowed("create") ? ::mkostemp(temp.data(), O_CLOEXEC) : (errno = ENOSPC, -1);
+    if (fd < 0) {
+      Fail(day, target, Reason(errno));
+      return;
+    }
+    const char* at = bytes.data();
+    size_t left = bytes.size();
+    int err = 0;
+    while (left > 0) {
+      ssize_t n = Allowed("write") ? ::write(fd, at, left) : (errno = ENOSPC, -1);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        err = n < 0 ? errno : EIO;
+        break;
+      }
+      at += n;
+      left -= size_t(n);
+    }
+    ::fchmod(fd, 0644 & ~CurrentUmask());
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err != 0) {
+      ::unlink(temp.c_str());
+      Fail(day, target, Reason(err));
+      return;
+    }
+    pending_.push_back({day, target, std::move(temp)});
+    if (pending_.size() >= kBatch) Flush();
+  }
+
+  void Flush() {
+    if (pending_.empty()) return;
+    int dirFd = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    bool synced = dirFd >= 0 && Allowed("flush") && ::syncfs(dirFd) == 0;
+    int syncErr = synced ? 0 : (errno ? errno : EIO);
+    for (TPending& p : pending_) {
+      if (!synced) {
+        ::unlink(p.temp.c_str());
+        Fail(p.day, p.target, Reason(syncErr));
+      } else if (!Allowed("rename") || ::rename(p.temp.c_str(), p.target.c_str()) != 0) {
+        int err = errno ? errno : ENOSPC;
+        ::unlink(p.temp.c_str());
+        Fail(p.day, p.target, Reason(err));
+      } else {
+        ++result_.written;
+      }
+    }
+    pending_.clear();
+    if (dirFd >= 0) {
+      ::fsync(dirFd);  // the renames themselves
+      ::close(dirFd);
+    }
+  }
+
+ private:
+  static mode_t CurrentUmask() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+  }
+
+  void Fail(TDate day, const std::filesystem::path& target, const std::string& why) {
+    result_.failedDays.push_back(day);
+    result_.problems.push_back(ShortDate(day) + ": " + target.string() + " could not be written: " + why);
+  }
+
+  std::filesystem::path directory_;
+  TExportResult& result_;
+  std::vector<TPending> pending_;
+};
+
+}  // namespace
+
+void SetExportFaultHook(std::function<bool(std::string_view step)> hook) { FaultHook() = std::move(hook); }
+
+std::filesystem::path ExportFileName(const std::filesystem::path& directory, TDate day) {
+  return directory / (DayKey(day) + ".RTF");
+}
+
+TExportResult ExportEntries(const TEntryStore& store, TDate first, TDate last,
+                            const std::filesystem::path& directory,
+                            const TDayProgress& progress) {
+  TExportResult result;
+  {
+    TBatchWriter writer(directory, result);
+    for (TDate day : EntryDaysIn(store, first, last)) {
+      if (progress) progress(day);
+      TEntryRead read = store.Read(day);
+      if (read.status == TEntryRead::kNone) continue;
+      if (read.status == TEntryRead::kUnreadable) {
+        result.failedDays.push_back(day);
+        result.problems.push_back(read.problem);
+        continue;
+      }
+      writer.Add(day, ExportFileName(directory, day), read.bytes);
+    }
+    writer.Flush();
+  }
+  // Failures were found in two passes; name them in date order.
+  std::vector<size_t> order(result.failedDays.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return result.failedDays[a] < result.failedDays[b]; });
+  TExportResult sorted;
+  sorted.written = result.written;
+  for (size_t i : order) {
+    sorted.failedDays.push_back(result.failedDays[i]);
+    sorted.problems.push_back(result.problems[i]);
+  }
+  return sorted;
+}
+
+std::string ExportReport(const TExportResult& result, const std::string& directory) {
+  std::string text = "Saved " + std::to_string(result.written) +
+                     " file(s) as Rich Text Format (RTF)\rto directory: " + directory;
+  if (!result.failedDays.empty()) {
+    text += "\r\r" + std::to_string(result.failedDays.size()) +
+            " entr" + (result.failedDays.size() == 1 ? "y was" : "ies were") + " not saved:";
+    for (const std::string& p : result.problems) text += "\r" + p;
+  }
+  return text;
+}
+
+}  // namespace quillet

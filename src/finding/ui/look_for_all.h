@@ -1,0 +1,26 @@
+/** TLookForAll: asks for the text to look for in every entry. */
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace quillet {
+
+class TLookForAll : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TLookForAll(QWidget* parent = nullptr);
+
+  QLineEdit* LookForText() const { return lookForText_; }
+  QPushButton* OkButton() const { return ok_; }
+  QPushButton* CancelButton() const { return cancel_; }
+
+ private:
+  QLineEdit* lookForText_;
+  QPushButton* ok_;
+  QPushButton* cancel_;
+};
+
+}  // namespace quillet

@@ -1,0 +1,31 @@
+/** TSaveOptions: which entries to export, and the directory the RTF files go to. */
+#pragma once
+
+#include <finding/ui/range_options.h>
+
+#include <QString>
+
+namespace quillet {
+
+class TSaveOptions : public TRangeOptions {
+  Q_OBJECT
+ public:
+  explicit TSaveOptions(QWidget* parent = nullptr);
+
+  // The chosen directory; set by the caller before showing.
+  QString Directory() const;
+  void SetDirectory(const QString& directory);
+
+  // Asks for a directory, starting at the given one; gives an empty text on
+  // Cancel. A QFileDialog unless a test replaces it.
+  std::function<QString(QWidget* parent, const QString& start)> chooseDirectory;
+
+  QLineEdit* DirectoryBox() const { return directory_; }
+  QPushButton* BrowseButton() const { return browse_; }
+
+ private:
+  QLineEdit* directory_ = nullptr;
+  QPushButton* browse_ = nullptr;
+};
+
+}  // namespace quillet

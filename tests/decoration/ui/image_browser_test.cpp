@@ -1,0 +1,211 @@
+// Picture files of every kind the browser offers, and the browser driven as a user would.
+#include <decoration/ui/image_browser.h>
+#include <decoration/ui/picture_files.h>
+#include <decoration/ui/smart_image.h>
+
+#include <richtext/objects.h>
+#include <richtext/ui/rich_text.h>
+
+#include "../../support/recording_messenger.h"
+#include "../../support/temp_dir.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace quillet {
+namespace {
+
+using testing::TempDir;
+
+const QString kFixture =
+    QString::fromStdString((std::filesystem::path(QUILLET_FIXTURES) / "pictures" / "sixteen-colours.png").string());
+
+bool Have(const char* program) {
+  return std::system(("command -v " + std::string(program) + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Every pixel within `tolerance` in each channel.
+bool SamePixels(const QImage& a, const QImage& b, int tolerance = 0) {
+  if (a.size() != b.size()) return false;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+      if (std::abs(qRed(p) - qRed(q)) > tolerance || std::abs(qGreen(p) - qGreen(q)) > tolerance ||
+          std::abs(qBlue(p) - qBlue(q)) > tolerance) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+TEST(PictureFiles, TellsTheTypeByTheLastExtension) {
+  struct {
+    const char* name;
+    int type;
+  } cases[] = {{"photo.old.jpg", 1}, {"a.GIF", 2}, {"a.jif", 3}, {"a.bmp", 4}, {"a.Dib", 5},
+               {"a.rle", 6},         {"a.tga", 7}, {"a.pcx", 8}, {"a.png", 0}, {"jpg", 0}};
+  for (const auto& c : cases) EXPECT_EQ(PictureType(c.name), c.type) << c.name;
+}
+
+TEST(PictureFiles, ReadsEveryKindThatImageMagickWritesToTheSamePixels) {
+  if (!Have("convert")) GTEST_SKIP() << "imagemagick is not installed";
+  QImage expected(kFixture);
+  ASSERT_FALSE(expected.isNull());
+  struct {
+    const char* file;
+    const char* options;
+    int tolerance;  // JPEG loses a little
+  } cases[] = {
+      {"p.pcx", "", 0},           {"p.tga", "", 0},           {"p.bmp", "", 0},
+      {"p.dib", "BMP3:", 0},      {"p.rle", "-compress RLE BMP3:", 0},
+      {"p.gif", "", 0},           {"p.ico", "", 0},           {"p.jpg", "-quality 100", 40},
+      {"p.jif", "-quality 100 JPEG:", 40},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::string options = c.options;
+    std::string prefix;
+    if (!options.empty() && options.back() == ':') {
+      size_t space = options.rfind(' ');
+      prefix = options.substr(space == std::string::npos ? 0 : space + 1);
+      options.resize(space == std::string::npos ? 0 : space);
+    }
+    std::string target = (dir / c.file).string();
+    std::string command = "convert '" + kFixture.toStdString() + "' " + options + " " + prefix + "'" +
+                          target + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    QString error;
+    QImage image = LoadPictureFile(QString::fromStdString(target), &error);
+    ASSERT_FALSE(image.isNull()) << error.toStdString();
+    EXPECT_TRUE(SamePixels(image, expected, c.tolerance));
+  }
+}
+
+TEST(PictureFiles, NamesTheReasonWhenAFileCannotBeRead) {
+  TempDir dir;
+  QString error;
+  EXPECT_TRUE(LoadPictureFile(QString::fromStdString(dir.Write("bad.pcx", "not a picture").string()), &error).isNull());
+  EXPECT_EQ(error, "The file is not a PCX picture.");
+  EXPECT_TRUE(LoadPictureFile(QString::fromStdString(dir.Write("bad.jpg", "nor this").string()), &error).isNull());
+  EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(SmartImage, PlacesThePictureAsItsPropertiesSay) {
+  TSmartImage image;
+  image.resize(100, 100);
+  image.SetPicture(QImage(50, 25, QImage::Format_RGB32));
+  EXPECT_EQ(image.PlacementRect(), QRect(0, 0, 50, 25));
+  image.Center = true;
+  EXPECT_EQ(image.PlacementRect(), QRect(25, 37, 50, 25));
+  image.Stretch = true;  // keeping the aspect: full width, height 50, centred
+  EXPECT_EQ(image.PlacementRect(), QRect(0, 25, 100, 50));
+  image.MaintainAspect = false;
+  EXPECT_EQ(image.PlacementRect(), QRect(0, 0, 100, 100));
+  image.AutoSize = true;
+  image.SetPicture(QImage(30, 20, QImage::Format_RGB32));
+  EXPECT_EQ(image.size(), QSize(30, 20));
+}
+
+struct Browser {
+  TempDir dir;
+  Browser() {
+    EXPECT_TRUE(QImage(kFixture).save(QString::fromStdString((dir / "colours.bmp").string())));
+    QImage wide(3000, 100, QImage::Format_RGB32);
+    wide.fill(Qt::darkGreen);
+    EXPECT_TRUE(wide.save(QString::fromStdString((dir / "wide.BMP").string())));
+    dir.Write("broken.pcx", "not a picture at all");
+    dir.Write("notes.txt", "not listed");
+  }
+  QString Dir() const { return QString::fromStdString(dir.path().string()); }
+};
+
+void Choose(TImageBrowser& b, const QString& name) {
+  auto items = b.FileListBox1->findItems(name, Qt::MatchExactly);
+  ASSERT_EQ(items.size(), 1);
+  QRect r = b.FileListBox1->visualItemRect(items[0]);
+  QTest::mouseClick(b.FileListBox1->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+TEST(ImageBrowser, PreviewsScalesAndInsertsAPictureThatSurvivesSaving) {
+  Browser files;
+  TImageBrowser b(nullptr, files.Dir());
+  b.show();
+  QApplication::processEvents();
+  EXPECT_EQ(b.windowTitle(), "Load Image File  ");
+  QStringList listed;
+  for (int i = 0; i < b.FileListBox1->count(); ++i) listed << b.FileListBox1->item(i)->text();
+  EXPECT_EQ(listed, (QStringList{"broken.pcx", "colours.bmp", "wide.BMP"}));
+
+  QTest::mouseClick(b.OKButton, Qt::LeftButton);
+  EXPECT_EQ(b.result(), 0) << "Ok without a file does nothing";
+  Choose(b, "colours.bmp");
+  EXPECT_EQ(b.Picture().size(), QSize(13, 7));
+  b.SpinEdit1->setValue(25);
+  EXPECT_EQ(b.Picture().size(), QSize(3, 1));  // 13 x 0.25 and 7 x 0.25, truncated
+  b.SpinEdit1->setValue(200);
+  EXPECT_EQ(b.Picture().size(), QSize(26, 14));
+  Choose(b, "wide.BMP");
+  EXPECT_EQ(b.SpinEdit1->value(), 100) << "another file starts at 100 percent";
+  Choose(b, "colours.bmp");
+  QTest::mouseClick(b.OKButton, Qt::LeftButton);
+  EXPECT_EQ(b.result(), 1);
+
+  richtext::TRichText edit;
+  edit.show();
+  int changes = 0;
+  QObject::connect(&edit, &richtext::TRichText::OnChange, [&] { ++changes; });
+  InsertPicture(edit, b.Picture());
+  EXPECT_GT(changes, 0);
+  richtext::TRichText back;
+  back.LoadFromStream(edit.SaveToBytes());
+  ASSERT_EQ(back.Document().Objects().size(), 1u);
+  auto& object = *back.Document().Objects()[0];
+  ASSERT_TRUE(object.picture);
+  EXPECT_EQ(object.picture->width, 13);
+  EXPECT_EQ(object.picture->height, 7);
+  QImage stored = QImage::fromData(reinterpret_cast<const uchar*>(object.picture->data.data()),
+                                   int(object.picture->data.size()));
+  EXPECT_TRUE(SamePixels(stored, QImage(kFixture)));
+}
+
+TEST(ImageBrowser, APictureWiderThanThePageIsShownAtThePageWidth) {
+  QImage wide(3000, 100, QImage::Format_RGB32);
+  wide.fill(Qt::darkGreen);
+  richtext::TRichText edit;
+  InsertPicture(edit, wide);
+  const auto& h = edit.Document().Header();
+  int32_t textWidth = h.pageWidth - h.marginLeft - h.marginRight;
+  auto& object = *edit.Document().Objects().at(0);
+  EXPECT_EQ(object.width, textWidth);
+  EXPECT_EQ(object.height, std::lround(textWidth * 100 / 3000.0));
+  EXPECT_EQ(object.picture->width, 3000) << "the stored picture keeps its pixels";
+}
+
+TEST(ImageBrowser, AFileThatCannotBeReadIsNamedAndNothingIsInserted) {
+  Browser files;
+  testing::RecordingMessenger messages;
+  TImageBrowser b(nullptr, files.Dir());
+  b.show();
+  Choose(b, "broken.pcx");
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0], "Error loading file!\n" + (files.dir / "broken.pcx").string() +
+                                   ": The file is not a PCX picture.");
+  EXPECT_TRUE(b.Picture().isNull());
+  QTest::mouseClick(b.OKButton, Qt::LeftButton);
+  EXPECT_EQ(b.result(), 0);
+  QTest::mouseClick(b.Cancelbutton, Qt::LeftButton);
+  EXPECT_EQ(b.result(), 2);
+}
+
+}  // namespace
+}  // namespace quillet

@@ -1,0 +1,139 @@
+// The symbol selector driven as a user would, inserting into a real editor.
+#include <decoration/ui/symbol_selector.h>
+
+#include <richtext/ui/rich_text.h>
+
+#include "../../support/recording_messenger.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace quillet {
+namespace {
+
+bool HaveWineFonts() { return std::filesystem::exists("/usr/share/wine/fonts/wingding.ttf"); }
+
+std::vector<TFontFace> Faces(std::initializer_list<const char*> families) {
+  std::vector<TFontFace> faces;
+  for (const char* f : families) faces.push_back({f, "", 0});
+  return faces;
+}
+
+void ClickItem(QListWidget* list, int row, bool twice = false) {
+  QRect r = list->visualItemRect(list->item(row));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+  if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+// Runs the dialog modally; `user` acts once it is shown.
+int RunModal(TSymbolSelector& dlg, std::function<void()> user) {
+  QTimer::singleShot(0, [&] {
+    QApplication::processEvents();
+    user();
+  });
+  return dlg.Run();
+}
+
+TEST(SymbolSelector, OkAtOnceInsertsASpaceInWingdingsThatSurvivesSaving) {
+  if (!HaveWineFonts()) GTEST_SKIP() << "fonts-wine is not installed";
+  richtext::TRichText edit;
+  edit.LoadFromStream("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs28\\b Bold }");
+  edit.show();
+  edit.SetCaretToStart();
+  QTest::keyClick(&edit, Qt::Key_End);
+
+  TSymbolSelector dlg;
+  EXPECT_EQ(dlg.windowTitle(), "Symbol Selector");
+  EXPECT_EQ(dlg.SymbolSets->currentText(), "Wingdings");
+  EXPECT_EQ(dlg.SymbolList->count(), 224);
+  int result = RunModal(dlg, [&] { QTest::mouseClick(dlg.CopyCharButton, Qt::LeftButton); });
+  ASSERT_EQ(result, 1);
+  EXPECT_EQ(dlg.ChosenFontName(), "Wingdings");
+  EXPECT_EQ(dlg.ChosenChar(), " ");
+  InsertSymbol(edit, dlg.ChosenFontName(), dlg.ChosenChar());
+
+  // A second time, the smiley face: the letter J of Wingdings.
+  TSymbolSelector again;
+  result = RunModal(again, [&] { ClickItem(again.SymbolList, 'J' - 0x20, true); });
+  ASSERT_EQ(result, 1);
+  EXPECT_EQ(again.ChosenChar(), "J");
+  InsertSymbol(edit, again.ChosenFontName(), again.ChosenChar());
+  InsertSymbol(edit, "Wingdings", QString(QChar(0xFC)));  // a tick mark, above 0x7F
+
+  std::string rtf = edit.SaveToBytes();
+  // The font table marks Wingdings with character set 2 (symbol).
+  EXPECT_NE(rtf.find("charset2 Wingdings;"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find(" J\\'fc"), std::string::npos) << rtf;
+
+  // Read back: the same two codes in the same font, bold and size kept.
+  richtext::TRichText back;
+  back.LoadFromStream(rtf);
+  const auto& doc = back.Document();
+  const auto& par = doc.Par(0);
+  ASSERT_EQ(par.text.size(), 8u);
+  EXPECT_EQ(par.text.substr(5), U" J\u00FC");
+  richtext::TAttr a = doc.CharAttr(par, 5);
+  EXPECT_EQ(doc.Header().fonts[a.font].name, "Wingdings");
+  EXPECT_EQ(doc.Header().fonts[a.font].charset, 2u);
+  EXPECT_TRUE(a.flags & richtext::afBold);
+  EXPECT_EQ(a.size, 14);
+}
+
+TEST(SymbolSelector, QtDrawsTheSymbolGlyphsOfTheFont) {
+  if (!HaveWineFonts()) GTEST_SKIP() << "fonts-wine is not installed";
+  RegisterSymbolFonts(SymbolFonts());
+  auto draw = [](const QString& family) {
+    QImage img(40, 40, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    QFont f(family);
+    f.setPixelSize(30);
+    p.setFont(f);
+    p.setPen(Qt::black);
+    p.drawText(img.rect(), Qt::AlignCenter, "J");
+    return img;
+  };
+  QFont wingdings("Wingdings");
+  EXPECT_EQ(QFontInfo(wingdings).family(), "Wingdings");
+  QImage symbol = draw("Wingdings"), letter = draw("Liberation Sans");
+  QImage blank(40, 40, QImage::Format_RGB32);
+  blank.fill(Qt::white);
+  EXPECT_NE(symbol, blank) << "a glyph is drawn";
+  EXPECT_NE(symbol, letter) << "the smiley, not the letter J";
+}
+
+TEST(SymbolSelector, PreselectsWingdingsAndFollowsTheChosenFont) {
+  TSymbolSelector dlg(Faces({"Webdings", "Marlett", "Wingdings"}), nullptr);
+  EXPECT_EQ(dlg.SymbolSets->itemText(0), "Marlett");
+  EXPECT_EQ(dlg.SymbolSets->currentText(), "Wingdings");
+  int result = RunModal(dlg, [&] {
+    dlg.SymbolSets->setCurrentIndex(1);
+    emit dlg.SymbolSets->activated(1);
+    ClickItem(dlg.SymbolList, 0x41 - 0x20);
+    EXPECT_EQ(dlg.ChosenFontName(), "Webdings");
+    EXPECT_EQ(dlg.ChosenChar(), "A");
+    QTest::mouseClick(dlg.OKButton, Qt::LeftButton);  // "Cancel"
+  });
+  EXPECT_EQ(result, 2);
+}
+
+TEST(SymbolSelector, SaysSoWhenNoSymbolFontIsInstalled) {
+  testing::RecordingMessenger messages;
+  TSymbolSelector dlg(Faces({}), nullptr);
+  EXPECT_EQ(dlg.Run(), 0);
+  EXPECT_EQ(messages.shown, std::vector<std::string>{"No Symbol fonts installed"});
+  EXPECT_FALSE(dlg.isVisible());
+}
+
+}  // namespace
+}  // namespace quillet

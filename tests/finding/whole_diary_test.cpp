@@ -1,0 +1,213 @@
+// Search, export and the print plan on real diaries in a temporary directory.
+#include <finding/date_text.h>
+#include <finding/export.h>
+#include <finding/print_plan.h>
+#include <finding/search.h>
+
+#include <app/cipher.h>
+#include <base/safe_file.h>
+
+#include "../support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillet {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+std::string Rtf(const std::string& text) {
+  return "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 " + text + "\\par}";
+}
+
+// A diary of a few entries, enciphered when a password is given.
+struct Diary {
+  TempDir dir;
+  TEntryStore store{dir.path()};
+  explicit Diary(std::string password = "") { store.SetPassword(std::move(password)); }
+  TDate Add(int y, unsigned m, unsigned d, const std::string& bytes) {
+    TDate day = MakeDate(y, m, d);
+    store.Write(day, bytes);
+    return day;
+  }
+};
+
+TEST(Search, FindsTheFirstEntryHoldingTheTextWithoutRegardToCase) {
+  Diary diary("SECRET");
+  diary.Add(2024, 1, 1, Rtf("Nothing here."));
+  TDate second = diary.Add(2024, 1, 3, Rtf("We walked to the Old Mill."));
+  TDate third = diary.Add(2024, 2, 1, Rtf("the old mill again"));
+  // Enciphered on disk: the text is not there to be found by reading files.
+  EXPECT_EQ(ReadFile(diary.store.EntryPath(second)).find("Mill"), std::string::npos);
+
+  struct Case {
+    const char* text;
+    TDate from;
+    std::optional<TDate> found;
+  } cases[] = {
+      {"old MILL", MakeDate(2024, 1, 1), second},
+      {"old mill", NextDay(second), third},
+      {"old mill", NextDay(third), std::nullopt},
+      {"walked*mill", MakeDate(2024, 1, 1), second},  // the finder's wildcard
+      {"absent", MakeDate(2024, 1, 1), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    std::vector<TDate> visited;
+    TSearchResult r = SearchEntries(diary.store, c.from, MakeDate(2024, 12, 31), c.text,
+                                    [&](TDate d) { visited.push_back(d); });
+    EXPECT_EQ(r.found, c.found) << c.text;
+    EXPECT_TRUE(r.skippedDays.empty());
+    EXPECT_TRUE(std::is_sorted(visited.begin(), visited.end()));
+  }
+}
+
+TEST(Search, SkipsABadEntryAndNamesItsDay) {
+  Diary diary("PW");
+  diary.Add(2024, 3, 1, Rtf("first"));
+  TDate bad = MakeDate(2024, 3, 2);
+  // Enciphered under another password: it deciphers to bytes that are no entry.
+  EncipherToFile(Rtf("needle"), diary.store.EntryPath(bad), "OTHER");
+  TDate good = diary.Add(2024, 3, 5, Rtf("a needle in the hay"));
+  TSearchResult r = SearchEntries(diary.store, MakeDate(2024, 3, 1), MakeDate(2024, 3, 31), "needle");
+  EXPECT_EQ(r.found, good);
+  ASSERT_EQ(r.skippedDays, std::vector<TDate>{bad});
+  std::string message = SkippedDaysMessage(r);
+  EXPECT_NE(message.find(LongDate(bad)), std::string::npos) << message;
+  EXPECT_NE(message.find(DayKey(bad)), std::string::npos) << message;
+}
+
+TEST(Search, AnEmptyDiaryOrAnEmptyRangeFindsNothing) {
+  Diary diary;
+  EXPECT_FALSE(SearchEntries(diary.store, Today(), Today(), "x").found);
+  diary.Add(2024, 5, 5, Rtf("x"));
+  EXPECT_FALSE(SearchEntries(diary.store, MakeDate(2024, 5, 6), MakeDate(2024, 5, 4), "x").found);
+}
+
+TEST(Export, WritesEachEntryOfTheRangeByteForByteAsItsDayKeyDotRtf) {
+  for (std::string password : {"", "Key 7"}) {
+    Diary diary(password);
+    diary.Add(2023, 12, 31, Rtf("before the range"));
+    std::vector<std::pair<TDate, std::string>> inRange;
+    for (unsigned d : {1u, 2u, 9u}) {
+      std::string bytes = Rtf("entry of day " + std::to_string(d) + " \\'e9t\\'e9");
+      inRange.push_back({diary.Add(2024, 1, d, bytes), bytes});
+    }
+    diary.Add(2024, 1, 10, Rtf("after"));
+    TempDir out;
+    out.Write("20240102.RTF", "an older export, replaced");
+    TExportResult r = ExportEntries(diary.store, MakeDate(2024, 1, 1), MakeDate(2024, 1, 9), out.path());
+    EXPECT_EQ(r.written, 3);
+    EXPECT_TRUE(r.failedDays.empty());
+    size_t files = 0;
+    for (auto& e : std::filesystem::directory_iterator(out.path())) {
+      (void)e;
+      ++files;
+    }
+    EXPECT_EQ(files, 3u);  // nothing else, no temporary files left
+    for (auto& [day, bytes] : inRange) {
+      EXPECT_EQ(ReadFile(out / (DayKey(day) + ".RTF")), bytes) << DayKey(day);
+      if (!password.empty()) {
+        EXPECT_EQ(DecipherFile(diary.store.EntryPath(day), password), bytes);
+      }
+    }
+    EXPECT_EQ(ExportReport(r, out.path().string() + "/"),
+              "Saved 3 file(s) as Rich Text Format (RTF)\rto directory: " + out.path().string() + "/");
+  }
+}
+
+TEST(Export, CountsOnlyWrittenFilesAndNamesTheFailures) {
+  Diary diary("PW");
+  TDate a = diary.Add(2024, 6, 1, Rtf("one"));
+  TDate b = diary.Add(2024, 6, 2, Rtf("two"));
+  TDate c = diary.Add(2024, 6, 3, Rtf("three"));
+  EncipherToFile(Rtf("x"), diary.store.EntryPath(c), "WRONG");
+  TempDir out;
+  // The second file fails at its rename, as on a full disk.
+  int renames = 0;
+  SetExportFaultHook([&](std::string_view step) { return !(step == "rename" && ++renames == 2); });
+  TExportResult r = ExportEntries(diary.store, a, c, out.path());
+  SetExportFaultHook({});
+  EXPECT_EQ(r.written, 1);
+  EXPECT_EQ(r.failedDays, (std::vector<TDate>{b, c}));
+  EXPECT_EQ(ReadFile(out / (DayKey(a) + ".RTF")), Rtf("one"));
+  EXPECT_FALSE(std::filesystem::exists(out / (DayKey(b) + ".RTF")));  // no half-written file
+  EXPECT_FALSE(std::filesystem::exists(out / (DayKey(c) + ".RTF")));
+  std::string report = ExportReport(r, "/out/");
+  EXPECT_EQ(report.rfind("Saved 1 file(s) as Rich Text Format (RTF)\rto directory: /out/", 0), 0u);
+  EXPECT_NE(report.find(ShortDate(b)), std::string::npos) << report;
+  EXPECT_NE(report.find(LongDate(c)), std::string::npos) << report;
+  for (auto& e : std::filesystem::directory_iterator(out.path())) {
+    EXPECT_EQ(e.path().filename(), DayKey(a) + ".RTF");
+  }
+}
+
+TEST(Export, AnEmptyRangeWritesNothing) {
+  Diary diary;
+  diary.Add(2024, 6, 1, Rtf("one"));
+  TempDir out;
+  EXPECT_EQ(ExportEntries(diary.store, Today(), Today(), out.path()).written, 0);
+  EXPECT_EQ(ExportEntries(diary.store, MakeDate(2024, 6, 2), MakeDate(2024, 6, 1), out.path()).written, 0);
+}
+
+TEST(PrintPlan, TruncatesEveryConversion) {
+  // A Letter sheet at 600 dpi with an unprintable margin of 25 pixels.
+  TPrinterMetrics m{600, 600, 5100 - 50, 6600 - 50, 25, 25};
+  TPageLayout page = SeparatePageLayout(m, TPrintMargins{});
+  EXPECT_EQ(page.left, 1440);
+  EXPECT_EQ(page.right, 1440);
+  EXPECT_EQ(page.top, 1890);
+  EXPECT_EQ(page.bottom, 1800);
+  EXPECT_EQ(page.width, 12240);   // 8.5 inches
+  EXPECT_EQ(page.height, 15840);  // 11 inches
+  TMergedGeometry g = MergedGeometry(m, TPrintMargins{});
+  EXPECT_EQ(g.top, 575);
+  EXPECT_EQ(g.left, 575);
+  EXPECT_EQ(g.textWidth, 5050 - 1150);
+  EXPECT_EQ(g.bottomLimit, 6550 - 575);
+  EXPECT_EQ(g.quarter, 150);
+  EXPECT_EQ(g.half, 300);
+  EXPECT_EQ(PixelsToTwips(7, 600), 16);  // 16.8 cut, not rounded
+}
+
+TEST(PrintPlan, FitsABlockInQuarterInchStepsAndStartsANewPageWhenLittleIsLeft) {
+  TMergedGeometry g;
+  g.top = 100;
+  g.bottomLimit = 1100;
+  g.quarter = 100;
+  g.half = 200;
+  // The rest of an entry is 250 pixels tall.
+  auto measure = [](int height) { return height >= 250 ? 0L : 7L; };
+  EXPECT_EQ(FitLimit(g, 100, measure), 400);  // 300 tall: the smallest quarter step holding 250
+  EXPECT_EQ(NextEntryStart(g, 400).y, 500);
+  EXPECT_FALSE(NextEntryStart(g, 400).newPage);
+  EXPECT_TRUE(NextEntryStart(g, 850).newPage);  // 950 + half > 1100
+  // Too tall for the rest of the page: the block takes all of it.
+  EXPECT_EQ(FitLimit(g, 900, measure), 1100);
+}
+
+TEST(DateText, AcceptsTheShortDateFormatAndRefusesTheRest) {
+  struct {
+    const char* text;
+    std::optional<TDate> date;
+  } cases[] = {
+      {"12/07/2026", MakeDate(2026, 12, 7)},
+      {"1/5/2024", MakeDate(2024, 1, 5)},
+      {"02/29/2024 10:30", MakeDate(2024, 2, 29)},
+      {"02/29/2024 10:30 PM", MakeDate(2024, 2, 29)},
+      {"13/01/2024", std::nullopt},
+      {"02/30/2024", std::nullopt},
+      {"2024-01-05", std::nullopt},
+      {"01/05/2024x", std::nullopt},
+      {"01/05/2024 25:00", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (auto& c : cases) EXPECT_EQ(ParseDateText(c.text), c.date) << c.text;
+  EXPECT_EQ(DateFormatMessage(), "Please use the date format mm/dd/yyyy\r   Example: " + ShortDate(Today()));
+}
+
+}  // namespace
+}  // namespace quillet
