@@ -24,11 +24,11 @@ packages=(
 for extra in "$@"; do
   case "$extra" in
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
-    # unrtf to race; pandoc and a long text (the fortune files) to make a large RTF from;
-    # time for whole-process figures
+    # unrtf to race; pandoc to make a large RTF (of the GPL-3 text that base-files ships);
+    # time for whole-process figures; the fortune files as English text to spell-check
     # codespell's list of common misspellings, and hunspell with its American English
     # dictionary, to race the spell checker's suggestions against
-    bench) packages+=(unrtf pandoc fortunes time codespell hunspell hunspell-en-us) ;;
+    bench) packages+=(unrtf pandoc time fortunes codespell hunspell hunspell-en-us) ;;
     # dpkg-shlibdeps computes the package's dependencies; lintian checks it
     deb) packages+=(dpkg-dev lintian) ;;
     *) echo "install-deps.sh: unknown group '$extra'" >&2; exit 2 ;;

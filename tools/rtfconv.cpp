@@ -49,18 +49,25 @@ class TextOut : public richtext::TOutStream {
 
 // One line per paragraph; line breaks inside a paragraph start a new line too.
 bool WritePlainText(const richtext::TRTFText& doc, richtext::TOutStream& out) {
-  std::string piece;
+  static char piece[1 << 16];
+  size_t n = 0;
+  auto flush = [&] {
+    bool ok = out.Write(piece, n) == n;
+    n = 0;
+    return ok;
+  };
   for (const auto& p : doc.Paragraphs()) {
     for (char32_t c : p->text) {
-      if (c > 3) richtext::AppendUtf8(piece, c);
-      if (piece.size() > 65536) {
-        if (out.Write(piece.data(), piece.size()) != piece.size()) return false;
-        piece.clear();
+      if (n > sizeof piece - 8 && !flush()) return false;
+      if (c < 0x80) {
+        if (c > 3) piece[n++] = char(c);  // object characters are no text
+      } else {
+        n += richtext::EncodeUtf8(c, piece + n);
       }
     }
-    piece.push_back('\n');
+    piece[n++] = '\n';
   }
-  return out.Write(piece.data(), piece.size()) == piece.size();
+  return flush();
 }
 
 }  // namespace
@@ -112,7 +119,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "rtfconv: %s\n", e.what());
     return 1;
   }
-  richtext::TRTFTextIo doc;
+  // The document lives until the process ends; the system takes its memory
+  // back at once, without freeing it piece by piece.
+  richtext::TRTFTextIo& doc = *new richtext::TRTFTextIo;
+  if (to == "text") doc.SetMemoryFormat(false);  // plain text needs no attributes
   doc.loadFormat = from == "rtf"    ? richtext::FormatRTF
                    : from == "text" ? richtext::FormatANSI
                                     : richtext::AutomaticFormat;

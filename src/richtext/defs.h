@@ -47,15 +47,25 @@ struct TAttr {
   uint8_t reserved = 0;  // kept as read
   uint32_t flags = 0;
   uint16_t id = 0;       // object, footnote or insertion-point id
+  // The high nibbles of both colour indexes (text low, background high), for
+  // colour tables of more than 16 entries: an index is 0..255.
+  uint8_t colorsHigh = 0;
 
-  int TextColor() const { return colors & 0x0F; }
-  int BackColor() const { return colors >> 4; }
-  void SetTextColor(int c) { colors = uint8_t((colors & 0xF0) | (c & 0x0F)); }
-  void SetBackColor(int c) { colors = uint8_t((colors & 0x0F) | ((c & 0x0F) << 4)); }
+  int TextColor() const { return (colors & 0x0F) | (colorsHigh & 0x0F) << 4; }
+  int BackColor() const { return colors >> 4 | (colorsHigh & 0xF0); }
+  void SetTextColor(int c) {
+    colors = uint8_t((colors & 0xF0) | (c & 0x0F));
+    colorsHigh = uint8_t((colorsHigh & 0xF0) | ((c >> 4) & 0x0F));
+  }
+  void SetBackColor(int c) {
+    colors = uint8_t((colors & 0x0F) | ((c & 0x0F) << 4));
+    colorsHigh = uint8_t((colorsHigh & 0x0F) | (c & 0xF0));
+  }
 
   // Equal font, size, colours and flags: the characters belong to one run.
   bool SameRun(const TAttr& o) const {
-    return font == o.font && size == o.size && colors == o.colors && flags == o.flags;
+    return font == o.font && size == o.size && colors == o.colors && colorsHigh == o.colorsHigh &&
+           flags == o.flags;
   }
   bool operator==(const TAttr&) const = default;
 };

@@ -11,7 +11,7 @@ namespace {
 uint64_t AttrKey(const TAttr& a) {
   uint64_t key = uint64_t(a.font) | uint64_t(a.colors) << 8 | uint64_t(a.size) << 16 |
                  uint64_t(a.reserved) << 24 | uint64_t(a.flags) << 32;
-  return key ^ uint64_t(a.id) * 0x9E3779B97F4A7C15ull;
+  return key ^ (uint64_t(a.id) | uint64_t(a.colorsHigh) << 16) * 0x9E3779B97F4A7C15ull;
 }
 
 }  // namespace
@@ -84,6 +84,7 @@ size_t TRTFText::NewParagraph(size_t after) {
       p->extra[0] = a.extra[0];
       p->extra[1] = a.extra[1];
       p->shadeColors = a.shadeColors;
+      p->shadeColorsHigh = a.shadeColorsHigh;
       p->shading = a.shading;
       if (!a.IsTableCell()) p->tabSet = a.tabSet;
       if (!(a.borderFlags & bfBlockEnds)) {
@@ -91,6 +92,7 @@ size_t TRTFText::NewParagraph(size_t after) {
         p->borderStyle = a.borderStyle;
         p->borderWidth = a.borderWidth;
         p->borderSpaceColor = a.borderSpaceColor;
+        p->borderColorHigh = a.borderColorHigh;
       }
       at = after + 1;
     }

@@ -64,6 +64,27 @@ struct TParagraphProps {
   uint8_t cellStart = 0;         // table cell position and width, fractions of the row (0..255)
   uint8_t cellWidth = 0;
   uint8_t table[2] = {0, 0};     // table bookkeeping
+  // The high nibbles of the shading colours (pattern low, background high)
+  // and of the border colour, for colour tables of more than 16 entries.
+  uint8_t shadeColorsHigh = 0;
+  uint8_t borderColorHigh = 0;
+
+  int PatternColor() const { return (shadeColors & 0x0F) | (shadeColorsHigh & 0x0F) << 4; }
+  int ShadeBackColor() const { return shadeColors >> 4 | (shadeColorsHigh & 0xF0); }
+  int BorderColor() const { return (borderSpaceColor & 0x0F) | borderColorHigh << 4; }
+  bool HasShadeColors() const { return shadeColors != 0 || shadeColorsHigh != 0; }
+  void SetPatternColor(int c) {
+    shadeColors = uint8_t((shadeColors & 0xF0) | (c & 0x0F));
+    shadeColorsHigh = uint8_t((shadeColorsHigh & 0xF0) | ((c >> 4) & 0x0F));
+  }
+  void SetShadeBackColor(int c) {
+    shadeColors = uint8_t((shadeColors & 0x0F) | ((c & 0x0F) << 4));
+    shadeColorsHigh = uint8_t((shadeColorsHigh & 0x0F) | (c & 0xF0));
+  }
+  void SetBorderColor(int c) {
+    borderSpaceColor = uint8_t((borderSpaceColor & 0xF0) | (c & 0x0F));
+    borderColorHigh = uint8_t((c >> 4) & 0x0F);
+  }
 };
 
 // A paragraph: its properties and its characters, with one attribute index

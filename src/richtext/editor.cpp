@@ -290,6 +290,7 @@ void TEditor::Enter() {
   if (p.borderFlags & bfBlockEnds) {
     f.paragraphs[1].borderFlags = f.paragraphs[1].borderStyle = 0;
     f.paragraphs[1].borderWidth = f.paragraphs[1].borderSpaceColor = 0;
+    f.paragraphs[1].borderColorHigh = 0;
   }
   Replace(SelStart(), SelEnd(), f);
 }
@@ -333,8 +334,8 @@ void TEditor::Delete() {
   } else if (caret.par + 1 >= doc_.Size()) {
     // At the very end only the last paragraph's borders, shading and flags go.
     ChangeParagraphs([](TParagraphProps& q) {
-      q.borderFlags = q.borderStyle = q.borderWidth = q.borderSpaceColor = 0;
-      q.shading = q.shadeColors = 0;
+      q.borderFlags = q.borderStyle = q.borderWidth = q.borderSpaceColor = q.borderColorHigh = 0;
+      q.shading = q.shadeColors = q.shadeColorsHigh = 0;
       q.flags = 0;
     });
   }

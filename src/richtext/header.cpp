@@ -54,8 +54,11 @@ int TTextHeader::FontNumber(const std::string& name) {
 int32_t TTextHeader::RoundToTabGrid(int32_t v) const {
   if (xResolution <= 0) return v;
   int32_t g = inchUnits ? 144 : 141;
-  int32_t r = v + g / 2 + 1;
-  return r - r % g;  // C++ takes the remainder with the sign of the dividend
+  // To the nearest step, halves up, for negative values as for positive ones,
+  // so that a value on the grid stays where it is.
+  int64_t r = int64_t(v) + g / 2 + 1;
+  int64_t steps = r >= 0 ? r / g : -((-r + g - 1) / g);
+  return int32_t(std::clamp<int64_t>(steps * g, INT32_MIN, INT32_MAX));
 }
 
 int TTextHeader::FindTabExact(int32_t position, TTabKind kind, uint64_t set) const {

@@ -27,7 +27,7 @@ struct TTabStop {
 
 class TTextHeader {
  public:
-  static constexpr int kColors = 16;
+  static constexpr int kColors = 256;  // the first 16 are the standard table
   static constexpr int kFonts = 99;
   static constexpr int kTabs = 64;
   static constexpr int kFontNameLength = 31;
@@ -36,6 +36,9 @@ class TTextHeader {
 
   // Colours: 0x00BBGGRR, red in the low byte.
   std::array<uint32_t, kColors> colors;
+  // The entries the colour table is written with: the standard 15, or all
+  // that a document brought with it when it named more.
+  int colorTableSize = 15;
 
   int xResolution = 96;  // pixels per inch
   int yResolution = 96;

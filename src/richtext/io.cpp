@@ -7,6 +7,8 @@
 #include <base/safe_file.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 namespace richtext {
 
@@ -127,6 +129,7 @@ void TRTFTextIo::CopyHeaderFrom(const TRTFText& other) {
   TTextHeader& h = Header();
   h.fonts = o.fonts;
   h.colors = o.colors;
+  h.colorTableSize = o.colorTableSize;
   h.tabs = o.tabs;
   h.tabOrder = o.tabOrder;
   h.pageWidth = o.pageWidth;
@@ -142,6 +145,45 @@ void TRTFTextIo::CopyHeaderFrom(const TRTFText& other) {
 
 void TRTFTextIo::FastAppendText(TRTFText& other) {
   if (&other == this) throw EEngineError(kErrAppendSelf);
+  ParagraphList list = AdoptParagraphs(other);
+  size_t at = IsEmpty() ? 0 : Size();
+  if (IsEmpty()) RemoveParagraphs(0, 1);
+  InsertParagraphs(at, std::move(list));
+}
+
+TRTFText::ParagraphList TRTFTextIo::ReadRtfForInsertion(std::string_view rtf) {
+  TRTFTextIo source;
+  source.Header().SetResolution(Header().xResolution, Header().yResolution);
+  source.SetParagraphs(TRtfReader(&source).Read(rtf));
+  return AdoptParagraphs(source);
+}
+
+int TRTFTextIo::AdoptColor(const TTextHeader& from, int index) {
+  TTextHeader& h = Header();
+  uint32_t color = from.colors[size_t(index)];
+  if (h.colors[size_t(index)] == color) return index;
+  int size = std::clamp(h.colorTableSize, 15, TTextHeader::kColors);
+  for (int i = 0; i < size; ++i) {
+    if (h.colors[size_t(i)] == color) return i;
+  }
+  if (size < TTextHeader::kColors) {
+    h.colors[size_t(size)] = color;
+    h.colorTableSize = size + 1;
+    return size;
+  }
+  auto distance = [&](uint32_t c) {
+    int d = 0;
+    for (int shift : {0, 8, 16}) d += std::abs(int((c >> shift) & 0xFF) - int((color >> shift) & 0xFF));
+    return d;
+  };
+  int best = 0;
+  for (int i = 1; i < size; ++i) {
+    if (distance(h.colors[size_t(i)]) < distance(h.colors[size_t(best)])) best = i;
+  }
+  return best;
+}
+
+TRTFText::ParagraphList TRTFTextIo::AdoptParagraphs(TRTFText& other) {
   const TTextHeader& oh = other.Header();
   // Font numbers and tab stops are numbers into the other document's tables.
   uint8_t fontMap[TTextHeader::kFonts + 1];
@@ -149,8 +191,21 @@ void TRTFTextIo::FastAppendText(TRTFText& other) {
     int n = i < TTextHeader::kFonts && !oh.fonts[size_t(i)].name.empty()
                 ? FontNumber(oh.fonts[size_t(i)].name)
                 : 0;
+    if (n < TTextHeader::kFonts && i < TTextHeader::kFonts) {
+      TFontEntry& entry = Header().fonts[size_t(n)];
+      if (entry.family == 0 && entry.charset == 0) {
+        entry.family = oh.fonts[size_t(i)].family;
+        entry.charset = oh.fonts[size_t(i)].charset;
+      }
+    }
     fontMap[i] = uint8_t(n >= TTextHeader::kFonts ? 0 : n);
   }
+  std::vector<int> colorMap(TTextHeader::kColors, -1);
+  auto color = [&](int index) {
+    int& mapped = colorMap[size_t(index)];
+    if (mapped < 0) mapped = AdoptColor(oh, index);
+    return mapped;
+  };
   auto mapTabs = [&](uint64_t set) {
     uint64_t out = 0;
     for (int k = 0; k < TTextHeader::kTabs; ++k) {
@@ -165,12 +220,19 @@ void TRTFTextIo::FastAppendText(TRTFText& other) {
     auto p = std::make_unique<TParagraph>();
     p->Props() = src->Props();
     p->tabSet = mapTabs(src->tabSet);
+    if (p->HasShadeColors()) {
+      p->SetPatternColor(color(p->PatternColor()));
+      p->SetShadeBackColor(color(p->ShadeBackColor()));
+    }
+    if (p->borderFlags & bfBorder) p->SetBorderColor(color(p->BorderColor()));
     p->text = src->text;
     if (IsRich()) {
       p->attrs.reserve(p->text.size());
       for (size_t i = 0; i < src->text.size(); ++i) {
         TAttr a = other.CharAttr(*src, i);
         a.font = fontMap[std::min<int>(a.font, TTextHeader::kFonts)];
+        a.SetTextColor(color(a.TextColor()));
+        if (a.BackColor() != 0) a.SetBackColor(color(a.BackColor()));
         TChar c = src->text[i];
         if (a.flags & afObject) {
           if (TTextObject* o = other.ObjectOf(c, a)) {
@@ -194,9 +256,7 @@ void TRTFTextIo::FastAppendText(TRTFText& other) {
     }
     list.push_back(std::move(p));
   }
-  size_t at = IsEmpty() ? 0 : Size();
-  if (IsEmpty()) RemoveParagraphs(0, 1);
-  InsertParagraphs(at, std::move(list));
+  return list;
 }
 
 size_t TRTFTextIo::InsertParagraphWith(size_t after, const TParagraphDescriptor& d) {

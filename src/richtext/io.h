@@ -53,9 +53,14 @@ class TRTFTextIo : public TRTFText {
 
   // Takes over another document's fonts, colours, tab stops and page.
   void CopyHeaderFrom(const TRTFText& other);
-  // Appends every paragraph of another document, carrying its fonts, tab
-  // stops, objects and footnotes over into this one.
+  // Appends every paragraph of another document, carrying its fonts, colours,
+  // tab stops, objects and footnotes over into this one.
   void FastAppendText(TRTFText& other);
+  // Reads RTF that is to be inserted into this document (pasted, dropped):
+  // its fonts and colours are mapped into this document's tables, so that
+  // every character keeps the font and colour it had. The header of this
+  // document is otherwise left as it is.
+  ParagraphList ReadRtfForInsertion(std::string_view rtf);
   // Inserts a paragraph after paragraph `after`; gives its index.
   size_t InsertParagraphWith(size_t after, const TParagraphDescriptor& d);
   // Margins and page size in twips; -1000 leaves a value as it is.
@@ -64,6 +69,15 @@ class TRTFTextIo : public TRTFText {
   int FontNumber(const std::string& name) { return Header().FontNumber(name); }
   // Colours 0 to 14 of the colour table; 0 for any other number.
   uint32_t GetColor(int i) const { return i >= 0 && i < 15 ? Header().colors[size_t(i)] : 0; }
+
+ private:
+  // The paragraphs of another document as paragraphs of this one: fonts,
+  // colours, tab stops, objects and footnotes carried over.
+  ParagraphList AdoptParagraphs(TRTFText& other);
+  // The index in this document's colour table of another table's colour:
+  // the same index when it holds the same colour, else the first entry of
+  // that colour, else a new entry (the nearest one when the table is full).
+  int AdoptColor(const TTextHeader& from, int index);
 };
 
 }  // namespace richtext

@@ -21,8 +21,8 @@ bool TPainter::Selected(size_t par, size_t offset) const {
 }
 
 uint32_t TPainter::Shading(const TParagraph& p) const {
-  if (p.shadeColors == 0 && p.shading == 0) return kNone;
-  int index = p.shading <= 50 ? p.shadeColors >> 4 : p.shadeColors & 0x0F;
+  if (!p.HasShadeColors() && p.shading == 0) return kNone;
+  int index = p.shading <= 50 ? p.ShadeBackColor() : p.PatternColor();
   return doc_.Header().colors[size_t(index)];
 }
 
@@ -281,7 +281,7 @@ void TPainter::PaintBorders(TSurface& s, size_t par, int originX, int top) {
   const TParagraph& p = doc_.Par(par);
   if (!(p.borderFlags & bfBorder)) return;
   const TParagraphLayout& pl = layout_.Paragraph(par);
-  uint32_t color = doc_.Header().colors[size_t(p.borderSpaceColor & 0x0F)];
+  uint32_t color = doc_.Header().colors[size_t(p.BorderColor())];
   int width = 1;
   if (!(p.borderStyle & bsHairline) && p.borderWidth > 0) {
     width = std::max(1, MulDiv(p.borderWidth, layout_.Dpi(), 72));

@@ -113,6 +113,67 @@ std::string BitmapToBmp(const TPicture& b) {
   return out;
 }
 
+namespace {
+
+// Bytes of pixel rows: rows of `width` pixels at `bpp` bits, each padded to
+// `align` bytes; 0 when the sizes make no sense.
+uint64_t RowsBytes(int64_t width, int64_t height, int64_t bpp, int64_t align) {
+  if (width <= 0 || height <= 0 || bpp <= 0 || width > (1 << 24) || height > (1 << 24) || bpp > 64) return 0;
+  uint64_t row = (uint64_t(width) * uint64_t(bpp) + 8 * uint64_t(align) - 1) / (8 * uint64_t(align)) *
+                 uint64_t(align);
+  return row * uint64_t(height);
+}
+
+}  // namespace
+
+bool PictureFitsData(const TPicture& p) {
+  std::string_view d = p.data;
+  switch (p.kind) {
+    case TPicture::Kind::Bitmap: {
+      int bpp = p.bitsPerPixel * std::max(p.planes, 1);
+      uint64_t need = RowsBytes(p.width, p.height, bpp, 1);
+      // Each stated row must hold the pixels and every row must be present.
+      return need != 0 && uint64_t(p.widthBytes) * 8 >= uint64_t(p.width) * uint64_t(bpp) &&
+             uint64_t(p.widthBytes) * uint64_t(p.height) <= d.size();
+    }
+    case TPicture::Kind::Dib: {
+      if (d.size() < TPicture::kBmpFileHeader + 16) return false;
+      std::string_view info = d.substr(TPicture::kBmpFileHeader);
+      uint32_t infoSize = Get32(info, 0);
+      int64_t width, height, bpp;
+      uint32_t compression = 0;
+      if (infoSize == 12) {
+        width = Get16(info, 4);
+        height = Get16(info, 6);
+        bpp = Get16(info, 10);
+      } else {
+        if (info.size() < 20) return false;
+        width = int32_t(Get32(info, 4));
+        height = std::abs(int64_t(int32_t(Get32(info, 8))));
+        bpp = Get16(info, 14);
+        compression = Get32(info, 16);
+      }
+      uint64_t need = RowsBytes(width, height, bpp, 4);
+      if (need == 0) return false;
+      uint64_t offset = std::min<uint64_t>(Get32(d, 10), d.size());
+      uint64_t present = d.size() - offset;
+      switch (compression) {
+        case 0:  // plain rows
+        case 3:  // rows with colour masks
+        case 6:
+          return need <= present;
+        case 1:  // run-length encoded: two bytes give at most 255 pixels
+        case 2:
+          return need <= present * 128;
+        default:  // JPEG or PNG inside: the decoder checks
+          return true;
+      }
+    }
+    default:
+      return true;
+  }
+}
+
 bool PictureSize(const TPicture& p, int& width, int& height) {
   std::string_view d = p.data;
   switch (p.kind) {

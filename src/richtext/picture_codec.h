@@ -20,6 +20,12 @@ std::string MakePlaceableMetafile(std::string_view records, int width, int heigh
 // widthBytes) as a BMP file; empty when the layout is not one this can convert.
 std::string BitmapToBmp(const TPicture& bitmap);
 
+// Whether the picture holds the bytes that its stated size asks for, so that
+// decoding it allocates no more than its data can fill: a bitmap's rows must
+// all be there, a BMP file's pixel data too (run-length data expands at most
+// 128 times). Compressed formats and metafiles are left to their decoders.
+bool PictureFitsData(const TPicture& picture);
+
 // Reads the pixel size of a BMP, PNG or JPEG held in memory; false when unknown.
 bool PictureSize(const TPicture& picture, int& width, int& height);
 

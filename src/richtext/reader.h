@@ -12,7 +12,8 @@ namespace richtext {
 struct TReadOptions {
   bool keepHeader = false;    // leave page, margins and colours of the document alone
   bool markInserted = false;  // flag every character read as automatic text
-  std::string baseDirectory;  // where picture files named in the text are looked for
+  // Picture files that a document names are never opened: a document must
+  // not make the program read files of the machine.
 };
 
 // Reads plain text: UTF-8 when the bytes are valid UTF-8, else Windows-1252.

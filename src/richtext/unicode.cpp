@@ -35,22 +35,32 @@ TString FromCp1252(std::string_view bytes) {
   return out;
 }
 
-void AppendUtf8(std::string& out, TChar c) {
+size_t EncodeUtf8(TChar c, char* out) {
   if (c < 0x80) {
-    out.push_back(char(c));
-  } else if (c < 0x800) {
-    out.push_back(char(0xC0 | (c >> 6)));
-    out.push_back(char(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(char(0xE0 | (c >> 12)));
-    out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(char(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(char(0xF0 | (c >> 18)));
-    out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(char(0x80 | (c & 0x3F)));
+    out[0] = char(c);
+    return 1;
   }
+  if (c < 0x800) {
+    out[0] = char(0xC0 | (c >> 6));
+    out[1] = char(0x80 | (c & 0x3F));
+    return 2;
+  }
+  if (c < 0x10000) {
+    out[0] = char(0xE0 | (c >> 12));
+    out[1] = char(0x80 | ((c >> 6) & 0x3F));
+    out[2] = char(0x80 | (c & 0x3F));
+    return 3;
+  }
+  out[0] = char(0xF0 | (c >> 18));
+  out[1] = char(0x80 | ((c >> 12) & 0x3F));
+  out[2] = char(0x80 | ((c >> 6) & 0x3F));
+  out[3] = char(0x80 | (c & 0x3F));
+  return 4;
+}
+
+void AppendUtf8(std::string& out, TChar c) {
+  char bytes[4];
+  out.append(bytes, EncodeUtf8(c, bytes));
 }
 
 std::string ToUtf8(std::u32string_view text) {

@@ -11,6 +11,8 @@ namespace richtext {
 
 std::string ToUtf8(std::u32string_view text);
 void AppendUtf8(std::string& out, TChar c);
+// Writes the UTF-8 bytes of one character (at most 4) and gives their number.
+size_t EncodeUtf8(TChar c, char* out);
 // Whether the bytes are valid UTF-8.
 bool IsUtf8(std::string_view bytes);
 // Decodes UTF-8; nothing when the bytes are not valid UTF-8.

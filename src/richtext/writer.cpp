@@ -108,7 +108,7 @@ TIoResult TRTFWriter::Header() {
     }
   }
   Put("}{\\colortbl");
-  for (int i = 0; i < 15; ++i) {
+  for (int i = 0; i < std::clamp(h.colorTableSize, 15, TTextHeader::kColors); ++i) {
     uint32_t c = h.colors[size_t(i)];
     Put("\\red");
     PutNumber(c & 0xFF);
@@ -162,6 +162,7 @@ TIoResult TRTFWriter::Body() {
 }
 
 TIoResult TRTFWriter::Trailer() {
+  EndRtfCode();
   while (!groups_.empty()) Pop();
   Put(kCrLf);
   Put('}');
@@ -204,7 +205,8 @@ namespace {
 bool SameCell(const TParagraphProps& a, const TParagraphProps& b) {
   return a.borderFlags == b.borderFlags && a.borderStyle == b.borderStyle &&
          a.borderWidth == b.borderWidth && a.borderSpaceColor == b.borderSpaceColor &&
-         a.shadeColors == b.shadeColors && a.shading == b.shading &&
+         a.borderColorHigh == b.borderColorHigh && a.shadeColors == b.shadeColors &&
+         a.shadeColorsHigh == b.shadeColorsHigh && a.shading == b.shading &&
          a.cellStart == b.cellStart && a.cellWidth == b.cellWidth &&
          a.leftIndent == b.leftIndent && a.rightIndent == b.rightIndent;
 }
@@ -235,19 +237,19 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
       }
       Put("\\brdrw");
       PutNumber(c.borderWidth * 20);
-      if (c.borderSpaceColor != 0) {
+      if (c.borderSpaceColor != 0 || c.borderColorHigh != 0) {
         Put("\\brdrcf");
-        PutNumber(c.borderSpaceColor & 0x0F);
+        PutNumber(c.BorderColor());
       }
       if (c.borderStyle & bsDotted) Put("\\brdrdot");
       if (c.borderStyle & bsHairline) Put("\\brdrhair");
     }
-    if (c.shadeColors != 0) {
+    if (c.HasShadeColors()) {
       Put("\\clshdng\\clcfpat");
-      PutNumber(c.shadeColors & 0x0F);
+      PutNumber(c.PatternColor());
       if (c.shading != 100) {
         Put("\\clcbpat");
-        PutNumber(c.shadeColors >> 4);
+        PutNumber(c.ShadeBackColor());
       }
     }
     Put("\\cellx");
@@ -264,6 +266,14 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
   Top() = Saved{};  // \pard above reset the paragraph properties
   Top().tableCell = true;
   Top().cells = std::move(cells);
+}
+
+// RTF code ends before the words that end a paragraph or a group: inside it
+// a reader takes every byte as text up to \wprtf0.
+void TRTFWriter::EndRtfCode() {
+  if (!rtfCode_) return;
+  Put("\\wprtf0");
+  rtfCode_ = false;
 }
 
 void TRTFWriter::ParagraphStart(size_t par) {
@@ -330,11 +340,11 @@ void TRTFWriter::ParagraphStart(size_t par) {
       if (p.borderStyle & bsTableLine) Put("\\brdrtablin");
       Put("\\brdrw");
       PutNumber(p.borderWidth * 20);
-      if (p.borderSpaceColor != 0) {
+      if (p.borderSpaceColor != 0 || p.borderColorHigh != 0) {
         Put("\\brsp");
         PutNumber((p.borderSpaceColor >> 4) * 16 * 567 / 160);
         Put("\\brdrcf");
-        PutNumber(p.borderSpaceColor & 0x0F);
+        PutNumber(p.BorderColor());
       }
       if (p.borderStyle & bsDotted) Put("\\brdrdot");
       if (p.borderStyle & bsHairline) Put("\\brdrhair");
@@ -354,18 +364,18 @@ void TRTFWriter::ParagraphStart(size_t par) {
       Put(' ');
     }
     mark = Pending();
-    if (p.shadeColors != 0) {
+    if (p.HasShadeColors()) {
       Put("{\\shading");
       if (p.shading != 0) {
         PutNumber(p.shading * 100);
       } else {
-        Put((p.shadeColors & 0x0F) != 0 ? "10000" : "1");
+        Put(p.PatternColor() != 0 ? "10000" : "1");
       }
       Put("\\cfpat");
-      PutNumber(p.shadeColors & 0x0F);
+      PutNumber(p.PatternColor());
       if (p.shading != 100) {
         Put("\\cbpat");
-        PutNumber(p.shadeColors >> 4);
+        PutNumber(p.ShadeBackColor());
       }
       shadingOpen_ = true;
       // What is written inside the shading group ends with it.
@@ -411,6 +421,7 @@ void TRTFWriter::ParagraphStart(size_t par) {
 
 void TRTFWriter::ParagraphEnd(size_t par, bool last) {
   const TParagraph& p = doc_.Par(par);
+  EndRtfCode();
   if (p.IsTableCell()) {
     Put("\\cell");
     if (p.IsLastCell()) Put("\\row");
@@ -474,7 +485,7 @@ void TRTFWriter::AttributePrefix(const TAttr& a) {
   PutNumber(a.size == 0 ? 20 : a.size * 2);
   Put("\\cf");
   PutNumber(a.TextColor());
-  if (a.colors > 15) {
+  if (a.BackColor() != 0) {
     Put("\\cb");
     PutNumber(a.BackColor());
     if (options_.backgroundAsShading) {

@@ -99,6 +99,7 @@ class TRTFWriter : public TTextWriter {
   void ParagraphEnd(size_t par, bool last);
   void WriteRowDefinition(size_t par);
   void WriteTabs(uint64_t set);
+  void EndRtfCode();
   void Runs(size_t par);
   void AttributePrefix(const TAttr& a);
   void Text(const TString& text, size_t from, size_t to, const TAttr& a);

@@ -63,6 +63,14 @@ inline void LoadRtf(TRTFTextIo& doc, std::string_view rtf) {
   doc.LoadFromStream(rtf);
 }
 
+// Saves a document as RTF, as a file is saved.
+inline std::string SaveRtf(TRTFTextIo& doc) {
+  TStringStream out;
+  doc.saveFormat = FormatRTF;
+  doc.SaveToStream(out, true);
+  return out.bytes;
+}
+
 inline std::string Text(const TRTFText& doc) {
   std::string out;
   for (size_t i = 0; i < doc.Size(); ++i) {

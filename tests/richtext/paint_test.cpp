@@ -167,6 +167,25 @@ TEST(Paint, ShadingPicksBackgroundOrPatternColour) {
   }
 }
 
+// A foreign file's colour table of 20 colours: text in colour 17 and cells
+// shaded with colour 18 show those colours, not black.
+TEST(Paint, ColoursBeyondTheSixteenthAreShown) {
+  Fixture f;
+  std::string table = "{\\colortbl;";
+  for (int i = 1; i < 20; ++i) table += "\\red" + std::to_string(i) + "\\green7\\blue9;";
+  testing::LoadRtf(f.d.doc, "{\\rtf1 " + table + "}\\cf17 seventeen\\par"
+                            "\\trowd\\clcbpat18\\cellx3000\\pard\\intbl cell\\cell\\row}");
+  f.Paint();
+  const TTextHeader& h = f.d.doc.Header();
+  ASSERT_EQ(h.colors[17], 0x090711u);
+  std::vector<Call> texts = f.surface.Of("text");
+  ASSERT_GE(texts.size(), 2u);
+  EXPECT_EQ(texts[0].color, h.colors[17]);
+  bool shaded = false;
+  for (const Call& fill : f.surface.Of("fill")) shaded = shaded || fill.color == h.colors[18];
+  EXPECT_TRUE(shaded);
+}
+
 TEST(Paint, JustifiedSpacesAndPageBreakMarker) {
   Fixture f(201);
   TParagraph& p = f.d.Para(0, U"aa bb cc dd ee ff gg hh ii");

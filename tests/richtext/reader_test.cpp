@@ -67,15 +67,16 @@ TEST(Reader, CharacterProperties) {
     size_t i;
     uint32_t flags;
     uint8_t size;
-    uint8_t colors;
-  } expect[] = {{0, afBold, 10, 0},  {1, 0, 10, 0},  {2, 0, 10, 0}, {3, 0, 10, 0},
-                {4, 0, 50, 0},       {5, 0, 50, 3},  {6, 0, 50, 3}, {7, afItalic, 50, 0x23},
-                {8, 0, 10, 0},       {9, afSuperscript, 10, 0}, {10, 0, 10, 0}};
+    int colors;  // text colour, background colour << 8
+  // Text without a size is at RTF's default of 12 points, after \plain too.
+  } expect[] = {{0, afBold, 12, 0},  {1, 0, 12, 0},  {2, 0, 10, 0}, {3, 0, 10, 0},
+                {4, 0, 50, 0},       {5, 0, 50, 3},  {6, 0, 50, 16}, {7, afItalic, 50, 0x210},
+                {8, 0, 12, 0},       {9, afSuperscript, 12, 0}, {10, 0, 12, 0}};
   for (const Expect& e : expect) {
     TAttr a = r.At(0, e.i);
     EXPECT_EQ(a.flags, e.flags) << e.i;
     EXPECT_EQ(a.size, e.size) << e.i;
-    EXPECT_EQ(a.colors, e.colors) << e.i;
+    EXPECT_EQ(a.TextColor() | a.BackColor() << 8, e.colors) << e.i;
   }
 }
 
@@ -99,12 +100,15 @@ TEST(Reader, FontsColoursAndCodePages) {
   EXPECT_EQ(r.At(0, 5).font, 0);  // an undefined font number maps to font 0
 }
 
-TEST(Reader, ColourTableKeepsFifteenEntries) {
+TEST(Reader, ColourTableKeepsEveryEntry) {
   std::string table = "{\\colortbl";
   for (int i = 0; i < 20; ++i) table += "\\red" + std::to_string(i + 1) + ";";
   Read r(table + "}x");
   EXPECT_EQ(r.doc.Header().colors[14], 15u);
-  EXPECT_EQ(r.doc.Header().colors[15], 0u);  // the 16th keeps its initial value
+  EXPECT_EQ(r.doc.Header().colors[19], 20u);
+  EXPECT_EQ(r.doc.Header().colorTableSize, 20);
+  Read standard("{\\colortbl;\\red9;}x");  // a short table keeps the standard size
+  EXPECT_EQ(standard.doc.Header().colorTableSize, 15);
 }
 
 TEST(Reader, ParagraphPropertiesAndGridRounding) {

@@ -66,7 +66,7 @@ void TMainScreen::BuildMenus() {
   item(find, "Replace1", QStringLiteral("&Replace in Current Entry"), &TMainScreen::Replace1Click,
        QKeySequence(Qt::CTRL | Qt::Key_R));
 
-  InstallWholeDiaryCommands(*this, file, exit, find, toolBar_);  // search, print, export
+  InstallWholeDiaryCommands(*this, file, exit, find, true);  // search, print, export
 
   QMenu* online = bar->addMenu(QStringLiteral("Online"));
   item(online, "VisitOurInternetWebsite1", QStringLiteral("Visit Our Internet Website"),

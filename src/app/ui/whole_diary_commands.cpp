@@ -1,5 +1,7 @@
 #include <app/ui/whole_diary_commands.h>
 
+#include <richtext/ui/toolbar_icons.h>
+
 #include <app/messages.h>
 #include <app/ui/convert_notify.h>
 #include <app/ui/main_screen.h>
@@ -15,8 +17,6 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
-#include <QBoxLayout>
-#include <QToolButton>
 
 namespace quillet {
 namespace {
@@ -184,7 +184,7 @@ void TWholeDiaryCommands::Export1Click() {
 }
 
 TWholeDiaryCommands* InstallWholeDiaryCommands(TMainScreen& window, QMenu* fileMenu,
-                                               QAction* before, QMenu* findMenu, QWidget* toolRow) {
+                                               QAction* before, QMenu* findMenu, bool printButton) {
   auto* commands = new TWholeDiaryCommands(window);
   if (fileMenu) {
     fileMenu->insertAction(before, commands->PrintSetup1);
@@ -197,19 +197,9 @@ TWholeDiaryCommands* InstallWholeDiaryCommands(TMainScreen& window, QMenu* fileM
     findMenu->addAction(commands->mnuFindentrycontaining);
     findMenu->addAction(commands->mnuFindNextBig);
   }
-  if (toolRow) {
-    auto* button = new QToolButton(toolRow);
-    button->setObjectName("Printbutton");
-    button->setText("Print");
-    button->setToolTip("Print diary entries");
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
-    QObject::connect(button, &QToolButton::clicked, commands, [commands] { commands->PrintNowClick(); });
-    if (auto* row = qobject_cast<QBoxLayout*>(toolRow->layout())) {
-      int at = row->count();
-      if (at > 0 && row->itemAt(at - 1)->spacerItem()) --at;
-      row->insertWidget(at, button);
-    }
+  if (printButton) {
+    window.AddToolButton("Printbutton", richtext::ToolbarIcon(QStringLiteral("Print")), QStringLiteral("Print"),
+                         QStringLiteral("Print diary entries"), [commands] { commands->PrintNowClick(); });
   }
   // Without menus (tests) the shortcuts still reach the window.
   for (QAction* a : {commands->mnuFindentrycontaining, commands->mnuFindNextBig, commands->PrintNow}) {

@@ -48,9 +48,8 @@ class TWholeDiaryCommands : public QObject {
 
 // Creates the commands and adds their items: Print Setup, Print and Export to
 // the File menu (before `before`, when given), the two searches to the Find
-// menu, and the print button to the row of tool buttons (before its closing
-// stretch), each when given.
+// menu, and the print button to the window's tool buttons, each when given.
 TWholeDiaryCommands* InstallWholeDiaryCommands(TMainScreen& window, QMenu* fileMenu,
-                                               QAction* before, QMenu* findMenu, QWidget* toolRow);
+                                               QAction* before, QMenu* findMenu, bool printButton);
 
 }  // namespace quillet

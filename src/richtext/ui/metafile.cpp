@@ -1,6 +1,7 @@
 #include <richtext/ui/metafile.h>
 
 #include <richtext/picture_codec.h>
+#include <richtext/ui/qt_platform.h>
 
 #include <QFont>
 #include <QPainterPath>
@@ -112,9 +113,11 @@ class Player {
   void Bitmap(Reader& a, double dx, double dy, double dw, double dh) {
     std::string_view dib = a.d.substr(a.pos);
     if (dib.size() < 40) return;
-    std::string file = DibToBmpFile(dib);
-    QImage image;
-    if (!image.loadFromData(reinterpret_cast<const uchar*>(file.data()), int(file.size()), "BMP")) return;
+    TPicture picture;
+    picture.kind = TPicture::Kind::Dib;
+    picture.data = DibToBmpFile(dib);
+    QImage image = DecodePicture(picture);  // checked against the bytes present
+    if (image.isNull()) return;
     QPointF a1 = Map(dx, dy), a2 = Map(dx + dw, dy + dh);
     p_.drawImage(QRectF(a1, a2).normalized(), image);
   }

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QBuffer>
+#include <QImageReader>
 #include <QGlyphRun>
 #include <QPalette>
 #include <QScreen>
@@ -69,28 +71,41 @@ int TQtFontMetrics::Descent(const TFontSpec& font) { return Metrics(font).descen
 
 // ---------------------------------------------------------------- pictures
 
+namespace {
+
+// Decodes through a reader whose allocation limit bounds what a picture
+// of small data but a huge stated size may take.
+QImage Decode(std::string_view bytes, const char* format) {
+  QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+  QBuffer buffer(&data);
+  QImageReader reader(&buffer, format);
+  reader.setAllocationLimit(256);  // megabytes
+  return reader.read();
+}
+
+}  // namespace
+
 QImage DecodePicture(const TPicture& p) {
-  QImage image;
-  switch (p.kind) {
-    case TPicture::Kind::Dib:
-      image.loadFromData(reinterpret_cast<const uchar*>(p.data.data()), int(p.data.size()), "BMP");
-      break;
-    case TPicture::Kind::Bitmap: {
-      std::string bmp = BitmapToBmp(p);
-      image.loadFromData(reinterpret_cast<const uchar*>(bmp.data()), int(bmp.size()), "BMP");
-      break;
+  // A picture whose data cannot fill its stated size is not decoded: it is
+  // drawn as the placeholder.
+  if (!PictureFitsData(p)) return {};
+  try {
+    switch (p.kind) {
+      case TPicture::Kind::Dib:
+        return Decode(p.data, "BMP");
+      case TPicture::Kind::Bitmap:
+        return Decode(BitmapToBmp(p), "BMP");
+      case TPicture::Kind::Png:
+      case TPicture::Kind::Jpeg:
+        return Decode(p.data, nullptr);
+      case TPicture::Kind::Metafile:
+        return RenderMetafile(p.data);
+      default:
+        return {};
     }
-    case TPicture::Kind::Png:
-    case TPicture::Kind::Jpeg:
-      image.loadFromData(reinterpret_cast<const uchar*>(p.data.data()), int(p.data.size()));
-      break;
-    case TPicture::Kind::Metafile:
-      image = RenderMetafile(p.data);
-      break;
-    default:
-      break;
+  } catch (const std::bad_alloc&) {
+    return {};
   }
-  return image;
 }
 
 // ---------------------------------------------------------------- surface

@@ -75,9 +75,7 @@ bool TRichText::Paste(const QMimeData* data) {
     QByteArray bytes = data->data(name);
     std::string_view view(bytes.constData(), size_t(bytes.size()));
     if (size_t nul = view.find('\0'); nul != std::string_view::npos) view = view.substr(0, nul);
-    TReadOptions options;
-    options.keepHeader = true;
-    read = TRtfReader(&doc_, options).Read(view);
+    read = doc_.ReadRtfForInsertion(view);  // its fonts and colours mapped into ours
     own = type == kOwnRtf;
     break;
   }

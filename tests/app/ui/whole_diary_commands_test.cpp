@@ -63,7 +63,7 @@ struct Diary {
     window->show();
     window->FormActivate();
     commands = TWholeDiaryCommands::Of(*window);
-    if (!commands) commands = InstallWholeDiaryCommands(*window, nullptr, nullptr, nullptr, nullptr);
+    if (!commands) commands = InstallWholeDiaryCommands(*window, nullptr, nullptr, nullptr, false);
   }
   std::string Selected() {
     richtext::TRichText* editor = window->RichText1();

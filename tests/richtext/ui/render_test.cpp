@@ -1,5 +1,7 @@
 // Painting rules seen on rendered images: the Qt surface draws what the
 // engine asks, with real fonts.
+#include <richtext/picture_codec.h>
+#include <richtext/ui/qt_platform.h>
 #include <richtext/ui/rich_text.h>
 
 #include "../doc_builder.h"
@@ -120,6 +122,24 @@ TEST(Render, ALongRunStaysInOneLineOfText) {
   for (int k = 0; k < 150; ++k) width += r.layout.Paragraph(0).widths[size_t(k)];
   QRect ink = r.Bounds(Dark, 0, 1600);
   EXPECT_NEAR(ink.right(), 5 + width, 4);
+}
+
+// A tiny file that states a huge picture: decoding gives up instead of
+// allocating what the stated size asks, and the placeholder is drawn.
+TEST(Render, APictureLargerThanItsBytesDrawsAsThePlaceholder) {
+  Rendered r;
+  testing::LoadRtf(r.d.doc, "{\\rtf1 {\\pict\\wbitmap0\\picw100000\\pich100000\\wbmbitspixel8"
+                            "\\wbmplanes1\\wbmwidthbytes1\\picwgoal1440\\pichgoal600 00}}");
+  ASSERT_EQ(r.d.doc.Objects().size(), 1u);
+  ASSERT_TRUE(r.d.doc.Objects()[0]->picture);
+  EXPECT_TRUE(DecodePicture(*r.d.doc.Objects()[0]->picture).isNull());
+  TPicture dib;  // a BMP file that states 60,000 x 60,000 pixels
+  dib.kind = TPicture::Kind::Dib;
+  dib.data = DibToBmpFile(std::string("\x28\0\0\0\x60\xea\0\0\x60\xea\0\0\x01\0\x18\0", 16) +
+                          std::string(30, '\0'));
+  EXPECT_TRUE(DecodePicture(dib).isNull());
+  r.Paint();
+  EXPECT_FALSE(r.Bounds(Dark).isEmpty());  // the placeholder's frame or label
 }
 
 }  // namespace

@@ -95,7 +95,8 @@ TEST(RichText, PastesRtfFromOtherProgramsAndPlainText) {
   Widget w;
   auto* rtf = new QMimeData;
   rtf->setData("text/rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Liberation Sans;}}"
-                           "{\\colortbl;\\red0\\green0\\blue255;}\\f0\\fs24 {\\i\\cf1 blue} text\\par}");
+                           "{\\colortbl;\\red0\\green0\\blue255;\\red255\\green255\\blue0;}"
+                           "\\f0\\fs24 {\\i\\cf1 blue} {\\highlight2 text}\\par}");
   QApplication::clipboard()->setMimeData(rtf);
   w.edit.PasteFromClipboard();
   TRTFText& doc = w.edit.Document();
@@ -104,6 +105,10 @@ TEST(RichText, PastesRtfFromOtherProgramsAndPlainText) {
   EXPECT_TRUE(a.flags & afItalic);
   EXPECT_EQ(doc.Header().fonts[a.font].name, "Liberation Sans");
   EXPECT_EQ(a.size, 12);
+  // The pasted colours are the pasted document's, mapped into ours.
+  EXPECT_EQ(doc.Header().colors[size_t(a.TextColor())], 0xFF0000u);  // blue
+  TAttr lit = doc.CharAttr(doc.Par(0), 6);
+  EXPECT_EQ(doc.Header().colors[size_t(lit.BackColor())], 0x00FFFFu);  // yellow
   auto* plain = new QMimeData;
   plain->setText("line 1\nline 2");
   QApplication::clipboard()->setMimeData(plain);

@@ -1,0 +1,133 @@
+// RTF from other programs keeps its look: every colour of its table, colours
+// and fonts of pasted text, sizes of East Asian text.
+#include "doc_builder.h"
+
+#include <gtest/gtest.h>
+
+namespace richtext {
+namespace {
+
+using testing::Doc;
+using testing::LoadRtf;
+using testing::SaveRtf;
+using testing::Text;
+
+size_t ColourEntries(const std::string& rtf) {
+  size_t from = rtf.find("{\\colortbl"), to = rtf.find('}', from);
+  return size_t(std::count(rtf.begin() + long(from), rtf.begin() + long(to), ';'));
+}
+
+std::string TwentyColours() {
+  std::string table = "{\\colortbl;";
+  for (int i = 1; i < 20; ++i) table += "\\red" + std::to_string(i) + "\\green7\\blue9;";
+  return table + "}";
+}
+
+TEST(Foreign, EveryColourOfTheTableIsKeptAndSaved) {
+  TRTFTextIo doc;
+  LoadRtf(doc, "{\\rtf1 " + TwentyColours() + "\\cf17\\cb19 text\\par"
+               "{\\box\\brdrs\\brdrcf16\\cbpat18 boxed\\par}"
+               "\\trowd\\clcbpat18\\cellx3000\\pard\\intbl cell\\cell\\row}");
+  TAttr a = doc.CharAttr(doc.Par(0), 0);
+  EXPECT_EQ(a.TextColor(), 17);
+  EXPECT_EQ(a.BackColor(), 19);
+  EXPECT_EQ(doc.Par(1).BorderColor(), 16);
+  EXPECT_EQ(doc.Par(1).ShadeBackColor(), 18);
+  EXPECT_EQ(doc.Par(2).ShadeBackColor(), 18);
+  std::string rtf = SaveRtf(doc);
+  EXPECT_EQ(ColourEntries(rtf), 20u);
+  for (const char* word : {"\\cf17", "\\cb19", "\\brdrcf16", "\\cbpat18", "\\clcbpat18"}) {
+    EXPECT_NE(rtf.find(word), std::string::npos) << word;
+  }
+  TRTFTextIo back;
+  LoadRtf(back, rtf);
+  EXPECT_EQ(back.Header().colors, doc.Header().colors);
+  EXPECT_EQ(back.CharAttr(back.Par(0), 0), a);
+  EXPECT_EQ(SaveRtf(back), rtf);
+  // Our own entries keep the table of 15 entries that they are written with.
+  Doc own;
+  own.Para(0, U"x");
+  EXPECT_EQ(ColourEntries(own.Rtf()), 15u);
+}
+
+TEST(Foreign, InsertedRtfBringsItsColoursAndFontsIntoOurTables) {
+  Doc d;
+  d.Para(0, U"ours");
+  TRTFTextIo& doc = d.doc;
+  TRTFText::ParagraphList list = doc.ReadRtfForInsertion(
+      "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f3\\fmodern\\fcharset128 MS Gothic;}}"
+      "{\\colortbl;\\red0\\green0\\blue255;\\red255\\green255\\blue0;\\red1\\green2\\blue3;}"
+      "\\cf1 blue {\\highlight2 yellow} {\\f3\\cf3 odd}}");
+  ASSERT_EQ(list.size(), 1u);
+  const TParagraph& p = *list[0];
+  auto at = [&](size_t i) { return doc.AttrOf(p.attrs[i]); };
+  const TTextHeader& h = doc.Header();
+  EXPECT_EQ(h.colors[size_t(at(0).TextColor())], 0xFF0000u);   // blue
+  EXPECT_EQ(h.colors[size_t(at(5).BackColor())], 0x00FFFFu);   // yellow
+  EXPECT_EQ(h.colors[size_t(at(12).TextColor())], 0x030201u);  // a colour we lacked, added
+  EXPECT_EQ(h.fonts[at(12).font].name, "MS Gothic");
+  EXPECT_EQ(h.fonts[at(12).font].charset, 128u);
+  EXPECT_EQ(h.fonts[at(0).font].name, "Arial");
+  EXPECT_EQ(Text(doc), "ours");  // nothing is inserted yet
+}
+
+TEST(Foreign, EastAsianTextTakesItsDoubleByteSize) {
+  TRTFTextIo doc;
+  LoadRtf(doc, "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Noto Sans CJK JP;}}"
+               "\\dbch\\af1\\afs32\\loch\\f0\\fs20 ab\\u26085?\\u26412? {\\hich\\afs40 c\\u35486?}"
+               "\\plain d\\u26085?}");
+  const TParagraph& p = doc.Par(0);
+  struct Expect {
+    size_t i;
+    uint8_t size;
+    const char* font;
+  } expect[] = {{0, 10, "Arial"}, {2, 16, "Noto Sans CJK JP"}, {3, 16, "Noto Sans CJK JP"},
+                {5, 10, "Arial"}, {6, 16, "Noto Sans CJK JP"}, {7, 12, "Arial"}, {8, 12, "Arial"}};
+  for (const Expect& e : expect) {
+    TAttr a = doc.CharAttr(p, e.i);
+    EXPECT_EQ(a.size, e.size) << e.i;
+    EXPECT_EQ(doc.Header().fonts[a.font].name, e.font) << e.i;
+  }
+}
+
+// Character formatting given through the style sheet applies where a style
+// is used, under the formatting the text gives itself.
+TEST(Foreign, StylesGiveTheirCharacterFormatting) {
+  TRTFTextIo doc;
+  LoadRtf(doc, "{\\rtf1{\\fonttbl{\\f0 Times;}{\\f1 Calibri Light;}}"
+               "{\\colortbl;\\red47\\green84\\blue150;\\red255\\green0\\blue0;}"
+               "{\\stylesheet{\\s0\\fs24 Normal;}"
+               "{\\s1\\sbasedon0\\snext0\\f1\\fs32\\cf1 heading 1;}"
+               "{\\s2\\sbasedon1\\snext0\\i\\fs26 heading 2;}"
+               "{\\*\\cs10\\additive\\b\\cf2 Strong;}}"
+               "\\pard\\plain\\s1 Title\\par"
+               "\\pard\\plain\\s2 Sub\\par"
+               "\\pard\\plain\\s2\\fs20 small\\par"
+               "\\pard\\plain body {\\cs10 strong}\\par}");
+  auto at = [&](size_t par, size_t i) { return doc.CharAttr(doc.Par(par), i); };
+  const TTextHeader& h = doc.Header();
+  TAttr title = at(0, 0);
+  EXPECT_EQ(title.size, 16);
+  EXPECT_EQ(h.colors[size_t(title.TextColor())], 0x96542Fu);
+  EXPECT_EQ(h.fonts[title.font].name, "Calibri Light");
+  TAttr sub = at(1, 0);  // based on heading 1: its font and colour, its own size
+  EXPECT_EQ(sub.size, 13);
+  EXPECT_EQ(sub.flags & afItalic, afItalic);
+  EXPECT_EQ(h.fonts[sub.font].name, "Calibri Light");
+  EXPECT_EQ(h.colors[size_t(sub.TextColor())], 0x96542Fu);
+  EXPECT_EQ(at(2, 0).size, 10);  // the text's own size wins
+  TAttr body = at(3, 0), strong = at(3, 5);
+  EXPECT_EQ(body.size, 12);  // no size anywhere: RTF's default
+  EXPECT_EQ(body.flags & afBold, 0u);
+  EXPECT_EQ(strong.flags & afBold, afBold);
+  EXPECT_EQ(h.colors[size_t(strong.TextColor())], 0x0000FFu);
+  EXPECT_EQ(at(3, 11).flags & afBold, 0u);  // after the character style's group
+  // Nothing of the style sheet is written back: the effect is plain formatting.
+  TStringStream out;
+  TRTFWriter(doc).Write(out);
+  EXPECT_EQ(out.bytes.find("stylesheet"), std::string::npos);
+  EXPECT_NE(out.bytes.find("\\fs32\\cf"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace richtext

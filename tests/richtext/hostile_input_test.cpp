@@ -1,0 +1,209 @@
+// Hostile and foreign input: saves that never drift, no slow paths, no
+// silent loss, no files opened on a document's say.
+#include "../support/temp_dir.h"
+#include "doc_builder.h"
+
+#include <richtext/picture_codec.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace richtext {
+namespace {
+
+using testing::Doc;
+using testing::LoadRtf;
+using testing::SaveRtf;
+using testing::Text;
+
+// Loads, saves, loads the save and saves again.
+struct TwoSaves {
+  std::string first, second, text, textAgain;
+  explicit TwoSaves(std::string_view rtf) {
+    TRTFTextIo a, b;
+    LoadRtf(a, rtf);
+    text = Text(a);
+    first = SaveRtf(a);
+    LoadRtf(b, first);
+    textAgain = Text(b);
+    second = SaveRtf(b);
+  }
+};
+
+size_t Count(std::string_view text, std::string_view word) {
+  size_t n = 0;
+  for (size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) ++n;
+  return n;
+}
+
+TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
+  const char* const cases[] = {
+      // Two bordered cells: boundaries, borders and widths must not move.
+      "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\trowd\\trgaph108\\clbrdrt\\brdrs\\clbrdrb\\brdrs"
+      "\\cellx3000\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\cellx6000\\intbl A\\cell\\intbl B\\cell\\row"
+      "\\pard after\\par}",
+      // A row indented from the margin, thin borders, cell tab stops, a
+      // centred paragraph before it.
+      "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\qc Title\\par\\trowd\\trleft500\\clbrdrl\\brdrs"
+      "\\brdrw10\\cellx2500\\cellx4100\\cellx9000\\pard\\intbl\\tx720 a\\tab b\\cell\\intbl c\\cell"
+      "\\intbl d\\cell\\row\\pard end}",
+      // A row with a cell more than its definition, another without \\row.
+      "{\\rtf1 \\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell b\\cell c\\cell\\row"
+      "\\trowd\\clbrdrb\\brdrs\\cellx4000\\pard\\intbl x\\cell}\\pard y\\par}",
+      // The text ends inside a cell, before its \\cell; one with side borders.
+      "{\\rtf1 \\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell\\intbl b",
+      "{\\rtf1 \\trowd\\clbrdrl\\brdrs\\cellx1000\\pard\\intbl b",
+      // A first line that starts left of the margin, off the tab grid.
+      "{\\rtf1 \\fi-428\\li72 a\\par}",
+      // A footnote whose text begins with an object code and a space.
+      "{\\rtf1 a{\\footnote \\u1?\\u2? note\\line two}b}",
+      // RTF code that runs to the end of its paragraph and of the text.
+      "{\\rtf1 a\\wprtf1 {x}\\par b\\par\\wprtf0 c\\par\\wprtf1 d}",
+      // A picture without data: its placeholder stays one.
+      "{\\rtf1 a{\\pict\\pngblip\\picwgoal300\\pichgoal200}b}",
+      // A font name ending in a space and a control character.
+      "{\\rtf1 {\\fonttbl{\\f0 Arial;}{\\f1 Four \\'01;}{\\f2 A name of thirty-one letters a b;}}"
+      "\\f1 x\\f2 y}",
+      // Text after \\plain in the default size beside text stated at that size.
+      "{\\rtf1 \\plain a{\\fs20 b}c\\par}",
+      // Picture data in a group of its own inside the picture.
+      "{\\rtf1 a{\\pict\\pngblip{\\bin4 \x89PNG}}b}",
+  };
+  for (const char* rtf : cases) {
+    TwoSaves s(rtf);
+    EXPECT_EQ(s.first, s.second) << rtf;
+    EXPECT_EQ(s.text, s.textAgain) << rtf;
+  }
+  TwoSaves table(cases[0]);
+  EXPECT_EQ(Count(table.second, "\\clbrdrt\\brdrs"), 2u);
+  EXPECT_EQ(Count(table.second, "\\clbrdrb\\brdrs"), 2u);
+  EXPECT_NE(table.second.find("\\cellx6000"), std::string::npos);
+  TwoSaves thin(cases[1]);
+  EXPECT_NE(thin.first.find("\\brdrw20"), std::string::npos);  // half a point is a thin line
+}
+
+TEST(Hostile, TextUnderADoubleByteFontReadsBackAsWritten) {
+  for (int charset : {134, 128, 136, 129, 0, 161}) {
+    Doc d;
+    d.doc.Header().fonts[1] = {"SimSun", 0, uint32_t(charset)};
+    TAttr a = Doc::Plain();
+    a.font = 1;
+    const std::u32string text = U"\u201COffice\u201D caf\u00E9 \u4E2D";
+    d.Para(0, text, a);
+    std::string rtf = d.Rtf();
+    TRTFTextIo back;
+    LoadRtf(back, rtf);
+    EXPECT_EQ(back.Par(0).text, text) << charset << "\n" << rtf;
+  }
+  // Windows-1252 text under a Western font is written byte for byte as before.
+  Doc d;
+  d.Para(0, U"caf\u00E9");
+  EXPECT_NE(d.Rtf().find("caf\\'e9"), std::string::npos);
+}
+
+// Cubic before: a free number was searched linearly for each object.
+TEST(Hostile, ThousandsOfObjectsAndFootnotesLoadInLinearTime) {
+  constexpr int kCount = 30000;
+  std::string rtf = "{\\rtf1 ";
+  for (int i = 0; i < kCount; ++i) rtf += "\\'01{\\pict\\pngblip 89}x{\\footnote n}";
+  rtf += std::string(kCount, '\x01') + "}";
+  TRTFTextIo doc;
+  LoadRtf(doc, rtf);
+  std::set<uint16_t> tags, ids, notes;
+  for (const auto& o : doc.Objects()) (o->tag ? tags.insert(o->tag) : ids.insert(o->id));
+  for (const TFootnote& f : doc.Footnotes()) notes.insert(f.id);
+  EXPECT_EQ(tags.size(), size_t(kCount));  // \'01 objects: tags from 2000 up
+  EXPECT_EQ(ids.size(), size_t(kCount));   // pictures: internal ids
+  EXPECT_EQ(notes.size(), size_t(kCount));
+  EXPECT_EQ(doc.Par(0).Length(), size_t(3 * kCount));  // raw 0x01 bytes are no objects
+  // Numbers run out at 65,535: the text is kept and the rest left out.
+  std::string many = "{\\rtf1 ";
+  for (int i = 0; i < 70000; ++i) many += "{\\footnote n}";
+  LoadRtf(doc, many + "end}");
+  EXPECT_EQ(Text(doc), "end");
+  EXPECT_LE(doc.Footnotes().size(), 65535u);
+}
+
+TEST(Hostile, PictureFilesNamedInADocumentAreNeverOpened) {
+  quillet::testing::TempDir dir;
+  Doc bitmap;  // a real picture file beside the document
+  auto pic = std::make_shared<TPicture>();
+  pic->kind = TPicture::Kind::Bitmap;
+  pic->width = pic->height = 1;
+  pic->bitsPerPixel = 8;
+  pic->widthBytes = 2;
+  pic->data = std::string(2, '\x7f');
+  std::filesystem::path file = dir.Write("photo.bmp", BitmapToBmp(*pic));
+  std::string rtf = "{\\rtf1 a{\\*\\picfile\\picwgoal300\\pichgoal200 \"" + file.string() + "\"}b}";
+  TRTFTextIo doc;
+  LoadRtf(doc, rtf);
+  ASSERT_EQ(doc.Objects().size(), 1u);
+  EXPECT_EQ(doc.Objects()[0]->fileName, file.string());
+  EXPECT_FALSE(doc.Objects()[0]->picture);  // drawn as the placeholder
+  EXPECT_EQ(Text(doc), "a\x01" "b");
+  // The program may still provide the picture itself.
+  TRTFTextIo provided;
+  int asked = 0;
+  provided.OnProvideObject = [&](uint16_t, TTextObject& o) {
+    ++asked;
+    o.picture = pic;
+  };
+  LoadRtf(provided, rtf);
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(provided.Objects()[0]->picture);
+}
+
+TEST(Hostile, PictureSizesAreCheckedAgainstTheBytesPresent) {
+  TRTFTextIo doc;
+  LoadRtf(doc, "{\\rtf1 {\\pict\\wbitmap0\\picw10000\\pich10000\\wbmbitspixel8\\wbmplanes1"
+               "\\wbmwidthbytes1 00}}");
+  ASSERT_EQ(doc.Objects().size(), 1u);
+  ASSERT_TRUE(doc.Objects()[0]->picture);
+  EXPECT_FALSE(PictureFitsData(*doc.Objects()[0]->picture));
+
+  auto bitmap = [](int w, int h, int widthBytes, size_t bytes) {
+    TPicture p;
+    p.kind = TPicture::Kind::Bitmap;
+    p.width = w, p.height = h, p.bitsPerPixel = 8, p.widthBytes = widthBytes;
+    p.data.assign(bytes, '\0');
+    return p;
+  };
+  EXPECT_TRUE(PictureFitsData(bitmap(4, 3, 4, 12)));
+  EXPECT_FALSE(PictureFitsData(bitmap(4, 3, 4, 11)));  // a row short
+  EXPECT_FALSE(PictureFitsData(bitmap(4, 3, 1, 12)));  // rows narrower than the pixels
+  EXPECT_FALSE(PictureFitsData(bitmap(0, 3, 4, 12)));
+  TPicture bmp;
+  bmp.kind = TPicture::Kind::Dib;
+  bmp.data = BitmapToBmp(bitmap(4, 3, 4, 12));
+  EXPECT_TRUE(PictureFitsData(bmp));
+  bmp.data[22] = '\xff', bmp.data[23] = '\xff';  // 65,535 rows stated, 3 present
+  EXPECT_FALSE(PictureFitsData(bmp));
+}
+
+TEST(Hostile, HugeNumbersAreClampedWhereTheyAreRead) {
+  TwoSaves s("{\\rtf1 \\li2147483647\\fi2147483647\\ri-2147483648\\sb99999999999 a\\par"
+             "{\\pict\\picscalex2147483647\\picwgoal2147483647\\pichgoal5\\pngblip 89}\\par}");
+  EXPECT_EQ(s.first, s.second);
+  TRTFTextIo doc;
+  LoadRtf(doc, s.first);
+  EXPECT_GT(doc.Par(0).leftIndent, 0);
+  EXPECT_GE(doc.Par(0).firstIndent, doc.Par(0).leftIndent);
+  EXPECT_LT(doc.Par(0).rightIndent, 0);
+  EXPECT_GT(doc.Objects()[0]->width, 0);
+}
+
+// A long paragraph grows to what the input still holds of it rather than
+// doubling, so its characters are not held twice over while it is read.
+TEST(Hostile, ALongParagraphTakesTheRoomItNeeds) {
+  constexpr size_t kLength = 1100000;
+  TRTFTextIo doc;
+  LoadRtf(doc, "{\\rtf1 " + std::string(kLength, 'x') + "}");
+  const TParagraph& p = doc.Par(0);
+  ASSERT_EQ(p.Length(), kLength);
+  EXPECT_LE(p.text.capacity(), kLength + kLength / 8);
+  EXPECT_LE(p.attrs.capacity(), kLength + kLength / 8);
+}
+
+}  // namespace
+}  // namespace richtext
