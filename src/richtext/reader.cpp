@@ -276,6 +276,8 @@ void TRtfReader::Impl::Char(TChar c) {
   }
   if (c >= 0xDC00 && c <= 0xDFFF) {
     c = highSurrogate_ == 0 ? kReplacement : 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (c - 0xDC00);
+  } else if (c == kLineWord) {
+    if (s_.dest != dText) c = kLineBreak;  // in text, Insert takes it
   } else if (c > 0x10FFFF) {
     c = kReplacement;
   }
@@ -309,7 +311,6 @@ void TRtfReader::Impl::Char(TChar c) {
       return;
     case dFootnote:
       if (TFootnote* f = doc_.FindFootnote(footnoteId_)) {
-        if (c == 1010) c = kLineBreak;
         if (c <= 3 || (f->text.empty() && (c == ' ' || c == f->mark))) return;  // object codes are no text
         f->text.push_back(c);
       }
@@ -422,7 +423,7 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
     case K::Par:
       if (s_.dest != dText) return;
       if (Cur().IsTableCell() && s_.tableMode) {
-        Insert(1010);  // a line break inside the cell
+        Insert(kLineWord);  // a line break inside the cell
       } else {
         EndParagraph();
       }

@@ -86,6 +86,7 @@ void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int3
     case K::ColorTable:
       s_.dest = dColorTable;
       colorIndex_ = 0;
+      colorTableRead_ = true;
       return;
     case K::Title:
       s_.dest = h_.title.empty() ? dTitle : dSkip;
@@ -185,12 +186,14 @@ void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int3
       a.size = uint8_t(std::clamp(size == 0 ? 10 : size, 1, 255));
       return;
     }
+    // Without a colour table of its own a file's colour numbers name nothing:
+    // its text is in the automatic colour.
     case K::TextColor:
-      if (param >= 0 && param < TTextHeader::kColors) a.SetTextColor(param);
+      if (param >= 0 && param < TTextHeader::kColors) a.SetTextColor(HasColors() ? param : 0);
       return;
     case K::BackColor:
     case K::Highlight:
-      if (param >= 0 && param < TTextHeader::kColors) a.SetBackColor(param);
+      if (param >= 0 && param < TTextHeader::kColors) a.SetBackColor(HasColors() ? param : 0);
       return;
     case K::InsPoint:
       a.flags = (a.flags | afInsertPoint) & ~afAutomatic;

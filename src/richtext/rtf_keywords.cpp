@@ -9,7 +9,7 @@ const KeywordTable& Keywords() {
     auto add = [&](std::string_view w, K k, int v = 0, bool always = false) { t[w] = {k, v, always}; };
     // Characters.
     add("tab", K::Char, 9);
-    add("line", K::Char, 1010);
+    add("line", K::Char, int(kLineWord));
     add("ldblquote", K::Char, '"');
     add("rdblquote", K::Char, '"');
     add("lquote", K::Char, 0x2018);

@@ -7,7 +7,7 @@
 namespace richtext {
 
 void TRtfReader::Impl::Insert(TChar c) {
-  if (c == 1010) {
+  if (c == kLineWord) {
     c = kLineBreak;
   } else if (c <= 3 || c == '\r' || c == '\n') {
     return;  // the object codes stand only for objects, written as \'01
@@ -138,9 +138,13 @@ void TRtfReader::Impl::FinishRow() {
   int32_t textWidth = h_.pageWidth - h_.marginLeft - h_.marginRight;
   int32_t right = std::max(textWidth - largest - rowLeft_, 0);
   int total = 0;
+  size_t n = 0;
   for (auto [index, boundary] : rowCells_) {
     TParagraph& p = *list_[index];
-    int width = 10;
+    // Without boundaries the cells share the row equally, the last taking
+    // what the division leaves, so that the row ends at its width as one
+    // read back from its boundaries does.
+    int width = ++n < rowCells_.size() ? int(255 / rowCells_.size()) : std::max(255 - total, 1);
     if (largest > 0) {
       int end = boundary < 0 ? 255 : int((int64_t(510) * boundary / largest + 1) / 2);
       width = std::max(end - total, 1);
@@ -155,8 +159,15 @@ void TRtfReader::Impl::FinishRow() {
   cellNumber_ = 0;
 }
 
+void TRtfReader::Impl::DropUnfinishedCell() {
+  if (Cur().IsTableCell() && (rowCells_.empty() || rowCells_.back().first != list_.size() - 1)) {
+    Cur().flags &= ~(pfTableCell | pfMoreCells | pfNotFirstCell);
+  }
+}
+
 void TRtfReader::Impl::EndParagraph() {
   ApplyState(Cur());
+  DropUnfinishedCell();
   // A paragraph outside the table ends a row that had no \row.
   if (!Cur().IsTableCell() && cellNumber_ > 0) {
     if (list_.size() > 1 && list_[list_.size() - 2]->IsTableCell()) {
@@ -170,10 +181,7 @@ void TRtfReader::Impl::EndParagraph() {
 void TRtfReader::Impl::Finish() {
   // Reading that stopped early leaves the last paragraph with the state in force.
   if (unapplied_) ApplyState(Cur());
-  // A cell that the text ends in before its \cell is an ordinary paragraph.
-  if (Cur().IsTableCell() && (rowCells_.empty() || rowCells_.back().first != list_.size() - 1)) {
-    Cur().flags &= ~(pfTableCell | pfMoreCells | pfNotFirstCell);
-  }
+  DropUnfinishedCell();
   FinishRow();
   for (auto& p : list_) {
     p->firstIndent = h_.RoundToTabGrid(p->leftIndent + p->firstIndent);

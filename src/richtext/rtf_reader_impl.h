@@ -64,6 +64,10 @@ const KeywordTable& Keywords();
 
 constexpr TChar kReplacement = 0xFFFD;
 
+// What \line stands for until it is inserted as a line break: no Unicode
+// character, so that none read from the text can be taken for it.
+constexpr TChar kLineWord = 0x110001;
+
 // The size of text for which a file states none, RTF's own default (\fs24),
 // as every word processor shows it. The writer states a size for every run.
 constexpr uint8_t kDefaultSize = 12;
@@ -166,6 +170,9 @@ class TRtfReader::Impl {
 
   void EndParagraph();
   void FinishRow();
+  // A paragraph marked as a cell that ends (or the text ends in) before its
+  // \cell is an ordinary paragraph.
+  void DropUnfinishedCell();
   void ApplyState(TParagraph& p);
   void NewParagraphAfter();
   void SetFont(int rtfNumber);
@@ -221,6 +228,10 @@ class TRtfReader::Impl {
   int fontFamily_ = 0, fontCharset_ = -1, fontCodePage_ = 0;  // charset -1: not given
 
   int colorIndex_ = 0;
+  bool colorTableRead_ = false;
+  // Whether colour numbers name colours: the file has a table, or is read
+  // into a document whose table it uses.
+  bool HasColors() const { return colorTableRead_ || options_.keepHeader; }
 
   // Paragraph bookkeeping.
   int32_t pendingFirst_ = 0;

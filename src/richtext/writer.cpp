@@ -188,10 +188,18 @@ void TRTFWriter::CloseDownTo(GroupKind kind) {
 }
 
 void TRTFWriter::WriteTabs(uint64_t set) {
+  // By position, not by their places in the tab table: a reader may number
+  // them otherwise, and the same tab stops must give the same bytes.
   const TTextHeader& h = doc_.Header();
+  std::vector<const TTabStop*> stops;
   for (int k = 0; k < TTextHeader::kTabs; ++k) {
-    if (!(set >> k & 1)) continue;
-    const TTabStop& t = h.tabs[size_t(k)];
+    if (set >> k & 1) stops.push_back(&h.tabs[size_t(k)]);
+  }
+  std::sort(stops.begin(), stops.end(), [](const TTabStop* a, const TTabStop* b) {
+    return a->position != b->position ? a->position < b->position : a->kind < b->kind;
+  });
+  for (const TTabStop* stop : stops) {
+    const TTabStop& t = *stop;
     if (t.kind == tkRight) Put("\\tqr");
     if (t.kind == tkCenter) Put("\\tqc");
     if (t.kind == tkDecimal) Put("\\tqdec");
@@ -255,7 +263,9 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
     Put("\\cellx");
     // The row spans the text width less both indents; rounded as the reader
     // rounds the fraction, so that a boundary read back stays where it was.
-    int64_t row = std::max<int64_t>(int64_t(textWidth) - first.rightIndent - first.leftIndent, 0);
+    // A row narrower than 256 twips is written 256 wide: fractions of 1/255
+    // come back from boundaries only when a step is at least a twip.
+    int64_t row = std::max<int64_t>(int64_t(textWidth) - first.rightIndent - first.leftIndent, 256);
     // A row whose cells add up to more than its width ends at its width.
     int end = std::min(c.cellStart + c.cellWidth, 255);
     PutNumber((row * end * 2 + 255) / 510 + first.leftIndent);

@@ -62,6 +62,16 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 a\\wprtf1 {x}\\par b\\par\\wprtf0 c\\par\\wprtf1 d}",
       // A picture without data: its placeholder stays one.
       "{\\rtf1 a{\\pict\\pngblip\\picwgoal300\\pichgoal200}b}",
+      // Rows without boundaries, and rows on a page with no room for them.
+      "{\\rtf1 \\trowd\\pard\\intbl a\\cell b\\cell c\\cell\\row}",
+      "{\\rtf1 \\paperw2000\\margl1000\\margr1000\\trowd\\cellx500\\cellx900\\pard\\intbl a\\cell b"
+      "\\cell\\row\\trowd\\cellx0\\cellx0\\pard\\intbl c\\cell d\\cell\\row}",
+      // Tab stops that an earlier paragraph numbered first.
+      "{\\rtf1 \\tx900 a\\par\\pard\\tx300\\tx600\\tx900 b\\par}",
+      // U+03F2 is a letter like any other, \\line a line break.
+      "{\\rtf1 a\\u1010?b\\line c{\\footnote x\\u1010?y}}",
+      // A paragraph marked as a cell that ends without \\cell.
+      "{\\rtf1 \\trowd\\cellx1000\\pard{\\intbl a}\\par b\\par}",
       // A font name ending in a space and a control character.
       "{\\rtf1 {\\fonttbl{\\f0 Arial;}{\\f1 Four \\'01;}{\\f2 A name of thirty-one letters a b;}}"
       "\\f1 x\\f2 y}",

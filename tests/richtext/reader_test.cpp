@@ -37,6 +37,7 @@ TEST(Reader, TextAndStopConditions) {
       {"{\\rtf1 \\u-10179?x\\u-8704?y}", "\xEF\xBF\xBDx\xEF\xBF\xBDy"},
       {"{\\rtf1 a\\u1?\\u2?b\x01\x02\x03}", "ab"},
       {"{\\rtf1 \\u128512?}", "\xF0\x9F\x98\x80"},
+      {"{\\rtf1 a\\u1010?b\\line c}", "a\xCF\xB2" "b\nc"},  // U+03F2 is a letter, not \\line
       {"{\\rtf1 a\tb\\tab c}", "a\tb\tc"},           // a raw tab is a tab
       {"{\\rtf1 a\r\nb}", "ab"},                     // raw line ends are nothing
       {"{\\rtf1 a\\\nb\\\rc}", "a|b|c"},             // backslash-newline ends a paragraph
@@ -62,7 +63,7 @@ TEST(Reader, TextAndStopConditions) {
 }
 
 TEST(Reader, CharacterProperties) {
-  Read r("\\b a\\b0 b\\fs21 c\\fs0 d\\fs e\\cf3 f\\cf16 g\\cb2\\i h\\plain i\\super j\\nosupersub k");
+  Read r("{\\colortbl;}\\b a\\b0 b\\fs21 c\\fs0 d\\fs e\\cf3 f\\cf16 g\\cb2\\i h\\plain i\\super j\\nosupersub k");
   struct Expect {
     size_t i;
     uint32_t flags;
@@ -78,6 +79,9 @@ TEST(Reader, CharacterProperties) {
     EXPECT_EQ(a.size, e.size) << e.i;
     EXPECT_EQ(a.TextColor() | a.BackColor() << 8, e.colors) << e.i;
   }
+  // Without a colour table of its own, a file's colour numbers name nothing.
+  Read none("\\cf3\\cb2 x");
+  EXPECT_EQ(none.At(0, 0).colors, 0);
 }
 
 TEST(Reader, FontsColoursAndCodePages) {

@@ -135,7 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
                      d.Para(0, U"a").tabSet = right | left;
                      d.Para(1, U"b");
                    },
-                   "{{\\tqr\\tx1440\\tx720 " + kRun + "a" + kPar + "}" + kRun + "b" + kEnd},
+                   // By position, whatever their places in the tab table.
+                   "{{\\tx720\\tqr\\tx1440 " + kRun + "a" + kPar + "}" + kRun + "b" + kEnd},
         WriterCase{"ShadedParagraphHasItsOwnGroup",
                    [](Doc& d) {
                      TParagraph& p = d.Para(0, U"a");

@@ -281,11 +281,13 @@ void TRichToolBar::FillSizeList() {
 
 void TRichToolBar::FillColorLists() {
   TTextHeader fresh;
+  // The lists offer the standard sixteen, the first entries of any colour table.
   const auto& colors = editor_ ? editor_->Document().Header().colors : fresh.colors;
-  if (std::equal(colors.begin(), colors.end(), swatchColors_.begin()) && fontColor_ &&
+  const auto standardEnd = colors.begin() + swatchColors_.size();
+  if (std::equal(colors.begin(), standardEnd, swatchColors_.begin()) && fontColor_ &&
       fontColor_->count() == 16 && backColor_ && backColor_->count() == 16)
     return;
-  std::copy(colors.begin(), colors.end(), swatchColors_.begin());
+  std::copy(colors.begin(), standardEnd, swatchColors_.begin());
   for (QComboBox* list : {fontColor_, backColor_}) {
     if (!list) continue;
     const QSignalBlocker block(list);

@@ -101,8 +101,9 @@ TEST(RichRuler, DraggedIndentIsSavedAndAppliedToTheSelectedParagraphs) {
   std::string body = Body(w.Rtf());
   std::erase_if(body, [](char c) { return c == '\r' || c == '\n'; });
   // The second paragraph keeps the first one's indents: none are written again.
-  EXPECT_EQ(body.rfind("{\\li720\\fi-720\\ri0 \\plain\\f1\\fs20\\cf0 First\\par"
-                       "\\plain\\f1\\fs20\\cf0 Second\\par", 0),
+  // (The file states no size: it reads at RTF's default of 12 points.)
+  EXPECT_EQ(body.rfind("{\\li720\\fi-720\\ri0 \\plain\\f1\\fs24\\cf0 First\\par"
+                       "\\plain\\f1\\fs24\\cf0 Second\\par", 0),
             0u)
       << body;
   EXPECT_GT(w.changes, 0);
