@@ -32,10 +32,13 @@ QString FromWord(const std::string& cp1252) {
 // characters; hidden text and objects (blanked when the text is copied) end a word.
 bool IsWordChar(char32_t c) { return c > 3 && c != U' ' && !richtext::TTextFinder::IsSeparator(c); }
 
-// A paragraph this long (a text pasted without line breaks) is handed over
-// only once typing pauses: copying it at every keystroke would be felt.
+// An edited paragraph is handed over once typing pauses, so that while keys
+// come the checking thread is neither woken nor waited for; a paragraph this
+// long (a text pasted without line breaks) waits for a longer pause, since
+// copying it is felt.
+constexpr int kPauseMs = 150;
 constexpr size_t kLongParagraph = 20'000;
-constexpr int kPauseMs = 300;
+constexpr int kLongPauseMs = 300;
 
 // The paragraph's text as the checking thread gets it: hidden characters,
 // objects and control codes become spaces, so that offsets stay the same.
@@ -145,13 +148,10 @@ void TSpellAsYouType::Dirty(size_t index) {
   }
   s.dirty = true;
   s.serial = nextSerial_++;
+  // Started again at every keystroke: the hand-over waits for a pause.
   const richtext::TRTFText& doc = editor_->Document();
   bool long_ = index < doc.Size() && doc.Par(index).Length() > kLongParagraph;
-  if (long_) {
-    flush_->start(kPauseMs);  // again at every keystroke: the copy waits for a pause
-  } else if (!flush_->isActive() || flush_->interval() != 0) {
-    flush_->start(0);
-  }
+  flush_->start(long_ ? kLongPauseMs : kPauseMs);
 }
 
 void TSpellAsYouType::DirtyAll() {

@@ -32,10 +32,11 @@ class TSpellEngine;
 
 // Watches one editor. Paragraphs are checked on a thread of their own, with a
 // spelling engine of its own (an engine's node cache serves one thread), so a
-// keystroke only notes its paragraph as changed; at the next turn of the event
-// loop the changed paragraphs' text is copied and handed over, and the words
-// found come back as a queued call that sets the paragraph's marks. Only
-// paragraphs that changed are checked again.
+// keystroke only notes its paragraph as changed; once typing pauses (150 ms)
+// the changed paragraphs' text is copied and handed over, and the words found
+// come back as a queued call that sets the paragraph's marks. While keys come,
+// the thread is neither woken nor waited for. Only paragraphs that changed are
+// checked again; a loaded entry is handed over at once.
 //
 // The word being typed is not marked while the caret is in it or at its end:
 // the word that the paragraph's last edit touched waits until the caret leaves it.
