@@ -2,7 +2,9 @@
 // character in the middle and bringing the visible page up to date (against
 // QTextEdit doing the same), loading and painting the first page, scrolling.
 // Typing in the middle of a 1 MB entry that is one single paragraph (a text
-// pasted without line breaks), against QTextEdit too.
+// pasted without line breaks), against QTextEdit too. Typing with spelling
+// checked as you type.
+#include <decoration/ui/spell_as_you_type.h>
 #include <richtext/ui/rich_text.h>
 
 #include <QApplication>
@@ -12,8 +14,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -94,6 +101,83 @@ void BM_TypeInTheMiddle_Quillet(benchmark::State& state) {
 }
 BENCHMARK(BM_TypeInTheMiddle_Quillet)->Unit(benchmark::kMillisecond)->Iterations(200);
 
+// A diary directory of its own; the main dictionary is found in the build tree.
+struct ScratchDiary {
+  std::filesystem::path path;
+  ScratchDiary() {
+    std::string t = (std::filesystem::temp_directory_path() / "quillet-bench-XXXXXX").string();
+    if (!::mkdtemp(t.data())) throw std::runtime_error("cannot make a temporary directory");
+    path = t;
+  }
+  ~ScratchDiary() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+};
+
+// The same keystrokes, each followed by a turn of the event loop (which paints
+// the window as well), without and with spelling checked as you type. With
+// it, the whole entry is checked first; then every keystroke makes a misspelt
+// word of its paragraph, which the checking thread looks at while typing goes
+// on once typing pauses (the keys here come faster than that pause). The keys
+// typed are "qzx qzx ...": a misspelt word is finished every fourth key;
+// marked_after_pause_ms is how long after the last key they are all marked.
+void TypeInTheMiddleWithEventLoop(benchmark::State& state, bool checkSpelling) {
+  ScratchDiary diary;
+  LoadedEditor loaded;
+  richtext::TRichText& edit = loaded.edit;
+  QImage& image = loaded.image;
+  std::unique_ptr<quillet::TSpellAsYouType> checker;
+  if (checkSpelling) {
+    checker = std::make_unique<quillet::TSpellAsYouType>(&edit, diary.path);
+    auto start = Clock::now();
+    while (checker->Busy()) {
+      QApplication::processEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    state.counters["whole_entry_checked_ms"] =
+        std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    size_t marked = 0;
+    for (size_t i = 0; i < edit.Document().Size(); ++i) marked += edit.Marks(i).size();
+    if (marked != 0) state.SkipWithError("the entry's words are all correct, yet some are marked");
+  }
+  edit.Editor().MoveTo({2500, 100}, false);
+  edit.EnsureCaretVisible();
+  QApplication::processEvents();
+  Render(edit.viewport(), image);
+  std::vector<double> ms;
+  // Misspelt words one after another: "qzx qzx qzx ..."
+  const QString keys = QStringLiteral("qzx ");
+  for (auto _ : state) {
+    QString key = keys[qsizetype(ms.size() % 4)];
+    auto t0 = Clock::now();
+    edit.InsertText(key);
+    QApplication::processEvents();
+    Render(edit.viewport(), image);
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+  }
+  state.counters["median_ms"] = Median(ms);
+  state.counters["max_ms"] = *std::max_element(ms.begin(), ms.end());
+  if (checker) {
+    // Once typing stops, the words typed are marked.
+    auto stop = Clock::now();
+    while (checker->Busy()) {
+      QApplication::processEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    size_t marked = 0;
+    for (size_t i = 0; i < edit.Document().Size(); ++i) marked += edit.Marks(i).size();
+    state.counters["marks_after"] = double(marked);
+    state.counters["marked_after_pause_ms"] = std::chrono::duration<double, std::milli>(Clock::now() - stop).count();
+  }
+}
+
+void BM_TypeInTheMiddle_Quillet_EventLoop(benchmark::State& state) { TypeInTheMiddleWithEventLoop(state, false); }
+BENCHMARK(BM_TypeInTheMiddle_Quillet_EventLoop)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_TypeInTheMiddle_Quillet_SpellAsYouType(benchmark::State& state) { TypeInTheMiddleWithEventLoop(state, true); }
+BENCHMARK(BM_TypeInTheMiddle_Quillet_SpellAsYouType)->Unit(benchmark::kMillisecond)->Iterations(200);
+
 // QTextEdit holding `text`, typing at its middle, each keystroke timed with
 // the repaint of the visible page.
 void TypeInTheMiddleOfQTextEdit(benchmark::State& state, const QString& text, int position) {
@@ -162,6 +246,62 @@ void BM_TypeInOneLongParagraph_Quillet(benchmark::State& state) {
   state.counters["lines_rewrapped"] = double(lines) / double(std::max<size_t>(1, ms.size()));
 }
 BENCHMARK(BM_TypeInOneLongParagraph_Quillet)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// Typing in the one long paragraph with spelling checked as you type, a turn
+// of the event loop after each key, against the same without the check. The
+// keys come faster than the pause after which a paragraph this long is
+// checked again, so the time is the keystrokes' alone.
+void TypeInOneLongParagraphWithEventLoop(benchmark::State& state, bool checkSpelling) {
+  ScratchDiary diary;
+  richtext::TRichText edit;
+  edit.resize(800, 600);
+  edit.show();
+  QString text = LongParagraph();
+  edit.LoadFromStream(text.toStdString());
+  std::unique_ptr<quillet::TSpellAsYouType> checker;
+  if (checkSpelling) {
+    checker = std::make_unique<quillet::TSpellAsYouType>(&edit, diary.path);
+    while (checker->Busy()) {
+      QApplication::processEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+  edit.Editor().MoveTo({0, size_t(text.size() / 2)}, false);
+  edit.EnsureCaretVisible();
+  QApplication::processEvents();
+  Render(edit.viewport(), image);
+  std::vector<double> ms;
+  const QString keys = QStringLiteral("qzx ");
+  for (auto _ : state) {
+    QString key = keys[qsizetype(ms.size() % 4)];
+    auto t0 = Clock::now();
+    edit.InsertText(key);
+    QApplication::processEvents();
+    Render(edit.viewport(), image);
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+  }
+  state.counters["median_ms"] = Median(ms);
+  if (checker) {
+    auto start = Clock::now();
+    while (checker->Busy()) {
+      QApplication::processEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    state.counters["marked_after_pause_ms"] = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    state.counters["marks_after"] = double(edit.Marks(0).size());
+  }
+}
+
+void BM_TypeInOneLongParagraph_Quillet_EventLoop(benchmark::State& state) {
+  TypeInOneLongParagraphWithEventLoop(state, false);
+}
+BENCHMARK(BM_TypeInOneLongParagraph_Quillet_EventLoop)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_TypeInOneLongParagraph_Quillet_SpellAsYouType(benchmark::State& state) {
+  TypeInOneLongParagraphWithEventLoop(state, true);
+}
+BENCHMARK(BM_TypeInOneLongParagraph_Quillet_SpellAsYouType)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 void BM_TypeInOneLongParagraph_QTextEdit(benchmark::State& state) {
   QString text = LongParagraph();

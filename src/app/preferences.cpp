@@ -11,6 +11,7 @@ constexpr const char* kSecurity = "Security";
 constexpr const char* kFont = "Default Font";
 constexpr const char* kOpening = "Opening Screen";
 constexpr const char* kIcons = "Icons";
+constexpr const char* kSpelling = "Spelling";
 
 // Every write replaces the file and waits for the disk, so a key that already
 // holds its value is left alone: a start-up without changes writes nothing.
@@ -43,6 +44,7 @@ void TPreferences::Load(const TIniFile& ini, const std::filesystem::path& diaryD
   iconsVisible = ini.ReadBool(kIcons, "Visible", false);
   iconsTop = ini.ReadInteger(kIcons, "Top", mainWindow.top + 100);
   iconsLeft = ini.ReadInteger(kIcons, "Left", mainWindow.left + mainWindow.Width() - 200);
+  checkSpellingAsYouType = ini.ReadBool(kSpelling, "CheckAsYouType", true);
 }
 
 void TPreferences::Save(TIniFile& ini) const {
@@ -59,6 +61,7 @@ void TPreferences::Save(TIniFile& ini) const {
   Put(ini, kIcons, "File", iconsFile);
   Put(ini, kIcons, "Top", iconsTop);
   Put(ini, kIcons, "Left", iconsLeft);
+  Put(ini, kSpelling, "CheckAsYouType", checkSpellingAsYouType);
 }
 
 std::string PlacementSection(int dotsPerInch) {

@@ -32,6 +32,7 @@ struct TPreferences {
   bool iconsVisible = false;
   int iconsTop = 0;
   int iconsLeft = 0;
+  bool checkSpellingAsYouType = true;  // misspelt words of the shown entry are underlined
 
   // Reads every key; a missing key gives its default. The icon palette's
   // defaults are taken from the main window's bounds at the time of reading.

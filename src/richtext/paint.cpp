@@ -73,6 +73,10 @@ TRunLook TPainter::Look(const TAttr& a, bool printing, uint32_t shading) const {
   return look;
 }
 
+void TPainter::Zigzag(TSurface& s, int x1, int x2, int baseline, uint32_t color) {
+  for (int zx = x1; zx + 3 <= x2; zx += 3) s.Line(zx + 2, baseline, zx - 1, baseline + 2, color, 1);
+}
+
 void TPainter::Paint(TSurface& s, int originX, int64_t originY, int clipTop, int clipBottom) {
   objects_.clear();
   handleDrawn_ = false;
@@ -248,9 +252,7 @@ void TPainter::PaintLine(TSurface& s, size_t par, size_t lineIndex, int originX,
     if (look.underline && !(look.mark && !printing)) {
       s.Line(runX, runBaseline + 1, runX + runWidth, runBaseline + 1, look.lineColor, penWidth);
     } else if (look.mark && !printing) {
-      for (int zx = runX; zx + 3 <= runX + runWidth; zx += 3) {
-        s.Line(zx + 2, runBaseline, zx - 1, runBaseline + 2, look.lineColor, 1);
-      }
+      Zigzag(s, runX, runX + runWidth, runBaseline, look.lineColor);
     }
     k = e;
   }

@@ -54,6 +54,9 @@ class TPainter {
   TRunLook Look(const TAttr& attr, bool printing, uint32_t shading) const;
   const std::vector<TObjectRect>& ObjectRects() const { return objects_; }
 
+  // The wavy line under marked text: from x1 to x2, from the baseline down.
+  static void Zigzag(TSurface& s, int x1, int x2, int baseline, uint32_t color);
+
   static constexpr size_t kMaxRun = 100;
   static constexpr size_t kMaxObjectRects = 30;
 

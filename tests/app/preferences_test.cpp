@@ -31,6 +31,7 @@ TEST(Preferences, DefaultsWithoutASettingsFile) {
   EXPECT_FALSE(p.iconsVisible);
   EXPECT_EQ(p.iconsTop, 150);
   EXPECT_EQ(p.iconsLeft, 100 + 622 - 200);
+  EXPECT_TRUE(p.checkSpellingAsYouType);
   EXPECT_FALSE(std::filesystem::exists(dir / "QX.INI"));
 }
 
@@ -48,10 +49,12 @@ TEST(Preferences, SavesEveryKeyAndReadsItBack) {
   p.iconsVisible = true;
   p.iconsTop = 12;
   p.iconsLeft = -3;
+  p.checkSpellingAsYouType = false;
   p.Save(ini);
   // The password is kept scrambled.
   EXPECT_EQ(ini.ReadString("Security", "Password", ""), EncryptString("abc"));
   EXPECT_EQ(ini.ReadString("Opening Screen", "show", ""), "0");
+  EXPECT_EQ(ini.ReadString("Spelling", "CheckAsYouType", ""), "0");
   TPreferences q;
   q.Load(ini, dir.path(), TRect{});
   EXPECT_EQ(q.currentPassword, "abc");
@@ -65,6 +68,7 @@ TEST(Preferences, SavesEveryKeyAndReadsItBack) {
   EXPECT_TRUE(q.iconsVisible);
   EXPECT_EQ(q.iconsTop, 12);
   EXPECT_EQ(q.iconsLeft, -3);
+  EXPECT_FALSE(q.checkSpellingAsYouType);
 }
 
 TEST(Preferences, SavingUnchangedValuesLeavesTheFileAlone) {

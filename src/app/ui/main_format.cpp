@@ -4,6 +4,7 @@
 
 #include <controls/graphic_panel.h>
 #include <controls/painted_icon.h>
+#include <decoration/ui/spell_as_you_type.h>
 #include <decoration/ui/spell_check_dialog.h>
 
 #include <richtext/ui/rich_text.h>
@@ -209,6 +210,14 @@ void TMainScreen::BuildFormatting() {
     QMenu* edit = qobject_cast<QMenu*>(enterDate->parent());
     edit->insertAction(enterDate, make("SpellCheck1", QStringLiteral("&Spell Check"),
                                        QKeySequence(Qt::ALT | Qt::Key_S), &TMainScreen::SpellCheck1Click));
+    // Misspelt words of the shown entry are marked as they are typed.
+    spellAsYouType_ = new TSpellAsYouType(richText1_, diaryDir_, this);
+    connect(spellAsYouType_, &TSpellAsYouType::changed, richText1_, &richtext::TRichText::Changed);
+    mnuSpellAsYouType_ = make("mnuCheckSpellingAsYouType", QStringLiteral("Check Spelling as You Type"), {},
+                              &TMainScreen::mnuCheckSpellingAsYouTypeClick);
+    mnuSpellAsYouType_->setCheckable(true);
+    mnuSpellAsYouType_->setChecked(true);
+    edit->insertAction(enterDate, mnuSpellAsYouType_);
     const QList<QAction*> items = edit->actions();
     const qsizetype at = items.indexOf(insertTime);
     QAction* after = at + 1 < items.size() ? items[at + 1] : nullptr;
@@ -297,6 +306,13 @@ void TMainScreen::SpellCheck1Click() {
   CenterForm(&dialog);
   dialog.exec();
   richToolBar2_->UpdateFromEditor();
+  if (spellAsYouType_) spellAsYouType_->Recheck();  // words may have been added
+}
+
+void TMainScreen::mnuCheckSpellingAsYouTypeClick() {
+  prefs_.checkSpellingAsYouType = mnuSpellAsYouType_->isChecked();
+  spellAsYouType_->SetEnabled(prefs_.checkSpellingAsYouType);
+  SavePreferences();
 }
 
 }  // namespace quillet

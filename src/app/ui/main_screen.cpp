@@ -4,6 +4,7 @@
 
 #include <controls/painted_icon.h>
 #include <controls/ring_panel.h>
+#include <decoration/ui/spell_as_you_type.h>
 
 #include <app/messages.h>
 #include <app/paths.h>
@@ -218,6 +219,10 @@ void TMainScreen::FormResize() {
 void TMainScreen::FormCreate() {
   startingUp_ = true;
   LoadPreferences();
+  if (spellAsYouType_) {
+    mnuSpellAsYouType_->setChecked(prefs_.checkSpellingAsYouType);
+    spellAsYouType_->SetEnabled(prefs_.checkSpellingAsYouType);
+  }
   RestorePlacement();
   // Legacy conversion: offered while there is no Entries/ and the old table is there.
   std::error_code ec;

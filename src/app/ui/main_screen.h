@@ -32,6 +32,7 @@ namespace quillet {
 
 class TFloatingPalette;
 class TRingPanel;
+class TSpellAsYouType;
 
 class TMainScreen : public QMainWindow {
   Q_OBJECT
@@ -127,6 +128,10 @@ class TMainScreen : public QMainWindow {
 
   // ---- formatting toolbar, ruler and spell check (main_format.cpp) ----
   void SpellCheck1Click();
+  // "Check Spelling as You Type": turns the marking of misspelt words on or off and keeps the choice.
+  void mnuCheckSpellingAsYouTypeClick();
+  QAction* SpellAsYouTypeAction() const { return mnuSpellAsYouType_; }
+  TSpellAsYouType* SpellAsYouType() const { return spellAsYouType_; }
   // The toolbar's Spell Check button runs the window's spell check.
   void RichToolBar2IconSelection(int& typ, int group, int num);
   // Adds a 24 x 24 tool button after the toolbar's own groups, followed by a 3-pixel spacer.
@@ -209,6 +214,8 @@ class TMainScreen : public QMainWindow {
   richtext::TRichToolBar* richToolBar2_ = nullptr;
   richtext::TRichRuler* richRuler1_ = nullptr;
   QAction* mnuWrap_ = nullptr;
+  QAction* mnuSpellAsYouType_ = nullptr;
+  TSpellAsYouType* spellAsYouType_ = nullptr;
   QFontDialog* fontDialog_ = nullptr;
   TFloatingPalette* palette_ = nullptr;
   QToolButton* showHideIconTool_ = nullptr;

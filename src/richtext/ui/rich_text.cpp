@@ -12,6 +12,7 @@ namespace richtext {
 TRichText::TRichText(QWidget* parent) : QAbstractScrollArea(parent) {
   layout_ = std::make_unique<TLayout>(doc_, metrics_);
   painter_ = std::make_unique<TPainter>(doc_, *layout_);
+  doc_.AddListener(&marks_);
   viewport()->setCursor(Qt::IBeamCursor);
   setAcceptDrops(true);
   viewport()->setAutoFillBackground(false);
@@ -34,7 +35,7 @@ TRichText::TRichText(QWidget* parent) : QAbstractScrollArea(parent) {
   Clear();
 }
 
-TRichText::~TRichText() = default;
+TRichText::~TRichText() { doc_.RemoveListener(&marks_); }
 
 // ---------------------------------------------------------------- document
 

@@ -15,9 +15,11 @@
 #include <optional>
 
 #include <richtext/ui/find_dialog.h>
+#include <richtext/ui/mark_layer.h>
 
 #include <QPointer>
 
+class QMenu;
 class QMimeData;
 class QTimer;
 class QPrinter;
@@ -134,6 +136,23 @@ class TRichText : public QAbstractScrollArea {
   // did not fit, or 0 when the rest of the document did.
   long PrintOnCanvas(QPainter& painter, int mode, long firstLine, const QRect& rect);
 
+  // Marked ranges: a wavy red line under ranges of text that a helper of the
+  // editor points out. They belong to the view, not the document: never
+  // saved, copied or undone; an edit that touches a range drops it (see TMarkLayer).
+  void SetMarks(size_t par, std::vector<TMarkRange> ranges);
+  const std::vector<TMarkRange>& Marks(size_t par) const { return marks_.Of(par); }
+  void ClearMarks();
+  // The marked range at a position, its ends included; nothing when none is.
+  std::optional<TMarkRange> MarkAt(TPosition at) const;
+  // Replaces characters from..to of one paragraph by `text` in the attribute
+  // of the first of them, as one step to undo; the caret goes after it.
+  void ReplaceRange(TPosition from, TPosition to, const QString& text);
+
+  // The context menu at a document position: Undo, Redo, Cut, Copy, Paste,
+  // Delete and Select All, after what the ContextMenu signal's listeners put
+  // in front of them. The caller owns the menu.
+  QMenu* CreateContextMenu(TPosition at);
+
   // Whether the blinking caret is in its shown phase (it blinks only while
   // the widget has the focus; it is a block in overwrite mode).
   bool CaretShown() const { return caretOn_ && hasFocus(); }
@@ -161,6 +180,9 @@ class TRichText : public QAbstractScrollArea {
   // Something is dragged over or dropped on the text, at a document position.
   void OnDragOver(QDragMoveEvent* event, TPosition at);
   void OnDrop(QDropEvent* event, TPosition at);
+  // A context menu is being built for a document position: listeners may
+  // insert their own actions before the menu's first action.
+  void ContextMenu(QMenu* menu, TPosition at);
 
  protected:
   bool event(QEvent* event) override;
@@ -179,6 +201,7 @@ class TRichText : public QAbstractScrollArea {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void Relayout();
@@ -195,6 +218,7 @@ class TRichText : public QAbstractScrollArea {
   void SelectFound(bool caretAtEnd);
   TFragment TextLike(const TString& text, TPosition at);
   void DocumentChangedOutside();
+  void PaintMarks(TSurface& surface, int originX, int64_t originY, int clipTop, int clipBottom);
 
   TRTFTextIo doc_;
   TEditor editor_{doc_};
@@ -220,6 +244,7 @@ class TRichText : public QAbstractScrollArea {
   TPosition wordStart_, wordEnd_;
   std::unique_ptr<TQtFontMetrics> printMetrics_;
   std::unique_ptr<TLayout> printLayout_;
+  TMarkLayer marks_;
 };
 
 }  // namespace richtext

@@ -87,6 +87,7 @@ void TRichText::paintEvent(QPaintEvent* event) {
   int originX = Margin() - horizontalScrollBar()->value();
   int64_t originY = Margin() - int64_t(verticalScrollBar()->value());
   painter_->Paint(surface, originX, originY, event->rect().top(), event->rect().bottom() + 1);
+  PaintMarks(surface, originX, originY, event->rect().top(), event->rect().bottom() + 1);
   if (CaretShown() && !editor_.HasSelection()) {
     // A bar in insert mode; in overwrite mode a block over the character
     // that typing replaces, which shows through it inverted.

@@ -4,6 +4,8 @@
 
 #include <base/safe_file.h>
 #include <controls/ring_panel.h>
+#include <app/settings_file.h>
+#include <decoration/ui/spell_as_you_type.h>
 #include <decoration/ui/spell_check_dialog.h>
 #include <richtext/ui/rich_text.h>
 #include <richtext/ui/ruler.h>
@@ -11,6 +13,9 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QMenu>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -317,6 +322,78 @@ TEST(MainFormat, SpellCheckFromTheMenuAndTheToolbarIconSavesItsReplacement) {
     Save(*w);
     EXPECT_NE(SavedRtf(d).find("The cat sat."), std::string::npos) << SavedRtf(d);
   }
+}
+
+// Lets the check of the shown entry finish and its marks come in.
+void SettleSpelling(TMainScreen& w) {
+  QElapsedTimer t;
+  t.start();
+  do {
+    QApplication::processEvents();
+    QTest::qWait(5);
+  } while (w.SpellAsYouType()->Busy() && t.elapsed() < 20000);
+}
+
+// Right-clicks the first character of the entry and triggers the menu item `choose`.
+void RightClickFirstWord(TMainScreen& w, const QString& choose) {
+  richtext::TRichText* edit = w.RichText1();
+  richtext::TLayout& layout = edit->Layout();
+  QPoint p(edit->TextOriginX() + layout.XOf(0, 0, 1), 4 + layout.Paragraph(0).lines[0].height / 2);
+  QTimer::singleShot(0, [choose] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return;
+    menu->close();
+    for (QAction* a : menu->actions()) {
+      if (a->text() == choose) a->trigger();
+    }
+  });
+  QContextMenuEvent event(QContextMenuEvent::Mouse, p, edit->viewport()->mapToGlobal(p));
+  QApplication::sendEvent(edit->viewport(), &event);
+  SettleSpelling(w);
+}
+
+TEST(MainFormat, CheckSpellingAsYouTypeIsOnByDefaultAndKeptInTheSettings) {
+  SpellDiary d;
+  using Ranges = std::vector<richtext::TMarkRange>;
+  {
+    auto w = Open(d.dir.path());
+    SettleSpelling(*w);
+    QAction* toggle = w->findChild<QAction*>("mnuCheckSpellingAsYouType");
+    ASSERT_TRUE(toggle);
+    EXPECT_EQ(toggle->text(), "Check Spelling as You Type");
+    EXPECT_TRUE(qobject_cast<QMenu*>(w->findChild<QAction*>("EnterDate1")->parent())->actions().contains(toggle));
+    EXPECT_TRUE(toggle->isChecked());
+    EXPECT_EQ(w->RichText1()->Marks(0), (Ranges{{0, 3}}));
+    ASSERT_FALSE(w->Unsaved());
+
+    // A suggestion chosen from the right-click menu is a change of the entry.
+    RightClickFirstWord(*w, "The");
+    EXPECT_EQ(w->RichText1()->Marks(0), Ranges{});
+    EXPECT_TRUE(w->Unsaved());
+    Save(*w);
+    EXPECT_NE(SavedRtf(d).find("The cat sat."), std::string::npos) << SavedRtf(d);
+
+    w->RichText1()->Editor().MoveTo({0, 12}, false);
+    QTest::keyClicks(w->RichText1(), " Qwzx ");
+    SettleSpelling(*w);
+    EXPECT_EQ(w->RichText1()->Marks(0), (Ranges{{13, 17}}));
+    toggle->trigger();
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_EQ(w->RichText1()->Marks(0), Ranges{});
+    EXPECT_EQ(TIniFile(d.dir / "QX.INI").ReadString("Spelling", "CheckAsYouType", ""), "0");
+    Save(*w);
+    EXPECT_EQ(SavedRtf(d).find("Qwzx"), SavedRtf(d).rfind("Qwzx"));  // the text alone, no mark of it
+  }
+  // The next start keeps it off until it is turned on again.
+  auto w = Open(d.dir.path());
+  SettleSpelling(*w);
+  QAction* toggle = w->findChild<QAction*>("mnuCheckSpellingAsYouType");
+  EXPECT_FALSE(toggle->isChecked());
+  EXPECT_EQ(w->RichText1()->Marks(0), Ranges{});
+  toggle->trigger();
+  SettleSpelling(*w);
+  EXPECT_EQ(w->RichText1()->Marks(0), (Ranges{{13, 17}}));
+  EXPECT_EQ(TIniFile(d.dir / "QX.INI").ReadString("Spelling", "CheckAsYouType", ""), "1");
 }
 
 TEST(MainFormat, AnEntryShownReadOnlyIsNotSpellChecked) {
