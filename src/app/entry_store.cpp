@@ -42,18 +42,19 @@ TEntryRead TEntryStore::Read(TDate date) const {
   fs::path path = EntryPath(date);
   std::error_code ec;
   if (!fs::exists(path, ec)) return result;
-  const std::string where = "The entry of " + LongDate(date) + " (" + path.string() + ")";
+  // The message is only built when something goes wrong: a scan reads thousands of entries.
+  auto where = [&] { return "The entry of " + LongDate(date) + " (" + path.string() + ")"; };
   try {
     result.bytes = password_.empty() ? ReadWholeFile(path) : DecipherFile(path, password_);
   } catch (const std::exception& e) {
     result.status = TEntryRead::kUnreadable;
-    result.problem = where + " cannot be read: " + e.what();
+    result.problem = where() + " cannot be read: " + e.what();
     return result;
   }
   if (!LooksLikeEntry(result.bytes)) {
     result.status = TEntryRead::kUnreadable;
     result.bytes.clear();
-    result.problem = where + " does not hold an entry" +
+    result.problem = where() + " does not hold an entry" +
                      (password_.empty() ? std::string(" (it may be enciphered with a password)")
                                         : std::string(" readable with the diary's password")) +
                      ".";
