@@ -37,23 +37,36 @@ bool LooksLikeEntry(std::string_view bytes) {
   return true;
 }
 
-TEntryRead TEntryStore::Read(TDate date) const {
+TEntryRead TEntryStore::Read(TDate date) const { return ReadFile(date, EntryPath(date)); }
+
+std::map<TDate, fs::path> TEntryStore::EntryFiles() const {
+  std::map<TDate, fs::path> files;
+  ForEachEntryItem(diaryDir_, [&](const fs::directory_entry& item) {
+    std::string name = item.path().filename().string();
+    std::string_view key = std::string_view(name).substr(0, name.find('.'));
+    if (key.size() != 8) return;
+    if (auto d = ParseDayKey(key)) files.emplace(*d, item.path());
+  });
+  return files;
+}
+
+TEntryRead TEntryStore::ReadFile(TDate date, const fs::path& path) const {
   TEntryRead result;
-  fs::path path = EntryPath(date);
   std::error_code ec;
   if (!fs::exists(path, ec)) return result;
-  const std::string where = "The entry of " + LongDate(date) + " (" + path.string() + ")";
+  // The message is only built when something goes wrong: a scan reads thousands of entries.
+  auto where = [&] { return "The entry of " + LongDate(date) + " (" + path.string() + ")"; };
   try {
     result.bytes = password_.empty() ? ReadWholeFile(path) : DecipherFile(path, password_);
   } catch (const std::exception& e) {
     result.status = TEntryRead::kUnreadable;
-    result.problem = where + " cannot be read: " + e.what();
+    result.problem = where() + " cannot be read: " + e.what();
     return result;
   }
   if (!LooksLikeEntry(result.bytes)) {
     result.status = TEntryRead::kUnreadable;
     result.bytes.clear();
-    result.problem = where + " does not hold an entry" +
+    result.problem = where() + " does not hold an entry" +
                      (password_.empty() ? std::string(" (it may be enciphered with a password)")
                                         : std::string(" readable with the diary's password")) +
                      ".";

@@ -4,6 +4,7 @@
 #include <app/dates.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,10 @@ class TEntryStore {
   // content is neither RTF nor text (a wrong password gives such bytes),
   // gives kUnreadable with the reason.
   TEntryRead Read(TDate date) const;
+  // The same for a file already found, e.g. in one listing of Entries/ (EntryFiles).
+  TEntryRead ReadFile(TDate date, const fs::path& path) const;
+  // Every entry file by its day, from one listing of Entries/.
+  std::map<TDate, fs::path> EntryFiles() const;
   // Enciphers (with a password) and writes the entry; throws Error with the
   // reason and leaves the old file intact when the write fails.
   void Write(TDate date, std::string_view bytes) const;

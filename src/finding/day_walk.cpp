@@ -11,6 +11,15 @@ std::set<TDate> EntryDaysIn(const TEntryStore& store, TDate first, TDate last) {
   return days;
 }
 
+std::map<TDate, fs::path> EntryFilesIn(const TEntryStore& store, TDate first, TDate last) {
+  std::map<TDate, fs::path> files;
+  if (first > last) return files;
+  files = store.EntryFiles();
+  files.erase(files.begin(), files.lower_bound(first));
+  files.erase(files.upper_bound(last), files.end());
+  return files;
+}
+
 void WalkDays(const TEntryStore& store, TDate first, TDate last,
               const std::function<bool(TDate day, bool hasEntry)>& each) {
   std::set<TDate> days = EntryDaysIn(store, first, last);

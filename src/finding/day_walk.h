@@ -4,6 +4,7 @@
 #include <app/entry_store.h>
 
 #include <functional>
+#include <map>
 #include <set>
 
 namespace quillet {
@@ -12,6 +13,8 @@ namespace quillet {
 // one listing of Entries/, so a day without an entry costs no file system call.
 // Empty when first is later than last.
 std::set<TDate> EntryDaysIn(const TEntryStore& store, TDate first, TDate last);
+// The same days with their entry files, so that reading them looks nothing up again.
+std::map<TDate, fs::path> EntryFilesIn(const TEntryStore& store, TDate first, TDate last);
 
 // Calls `each` for every calendar day from `first` to `last` inclusive, in date
 // order, with whether it holds an entry. `each` gives false to stop the walk.

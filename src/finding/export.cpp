@@ -22,19 +22,18 @@ bool Allowed(std::string_view step) { return !FaultHook() || FaultHook()(step); 
 std::string Reason(int err) { return std::strerror(err); }
 
 // One export file on its way: the bytes are in a temporary file beside the
-// target until the batch has reached the disk, then it is renamed over it.
+// target until it has reached the disk, then it is renamed over it.
 struct TPending {
   TDate day;
   std::filesystem::path target;
   std::string temp;
 };
 
-// Entries are written in batches: every file of a batch is written to its
-// temporary file, the batch is flushed to disk with one call, and only then are
-// the files renamed over their targets. A crash at any moment leaves each
-// target either as it was or complete, and costs one flush per batch instead
-// of one per file.
-constexpr size_t kBatch = 1024;
+// Every file is written to its temporary file, then all of them are flushed to
+// disk with one call, and only then are they renamed over their targets. A
+// crash at any moment leaves each target either as it was or complete, and
+// the export costs one flush instead of one per file (a flush of a shared
+// disk can take seconds, whatever little it holds of ours).
 
 class TBatchWriter {
  public:
@@ -83,7 +82,6 @@ class TBatchWriter {
       return;
     }
     pending_.push_back({day, target, std::move(temp)});
-    if (pending_.size() >= kBatch) Flush();
   }
 
   void Flush() {
@@ -141,9 +139,9 @@ TExportResult ExportEntries(const TEntryStore& store, TDate first, TDate last,
   TExportResult result;
   {
     TBatchWriter writer(directory, result);
-    for (TDate day : EntryDaysIn(store, first, last)) {
+    for (const auto& [day, file] : EntryFilesIn(store, first, last)) {
       if (progress) progress(day);
-      TEntryRead read = store.Read(day);
+      TEntryRead read = store.ReadFile(day, file);
       if (read.status == TEntryRead::kNone) continue;
       if (read.status == TEntryRead::kUnreadable) {
         result.failedDays.push_back(day);

@@ -40,9 +40,9 @@ TSearchResult Scan(const TEntryStore& store, TDate first, TDate last, std::strin
                    const TDayProgress& progress, const std::function<bool(TDate)>& match) {
   TSearchResult result;
   TEntryMatcher matcher(text);
-  for (TDate day : EntryDaysIn(store, first, last)) {
+  for (const auto& [day, file] : EntryFilesIn(store, first, last)) {
     if (progress) progress(day);
-    TEntryRead read = store.Read(day);
+    TEntryRead read = store.ReadFile(day, file);
     if (read.status == TEntryRead::kNone) continue;  // removed meanwhile
     if (read.status == TEntryRead::kUnreadable) {
       result.skippedDays.push_back(day);
@@ -53,7 +53,7 @@ TSearchResult Scan(const TEntryStore& store, TDate first, TDate last, std::strin
     if (!holds) {
       result.skippedDays.push_back(day);
       result.problems.push_back("The entry of " + LongDate(day) + " (" +
-                                store.EntryPath(day).string() + ") cannot be read as RTF.");
+                                file.string() + ") cannot be read as RTF.");
       continue;
     }
     if (*holds) {

@@ -126,8 +126,13 @@ void TTextFinder::SetFound(size_t par, size_t start, size_t length) {
 
 bool TTextFinder::MatchAt(const TParagraph& p, const TString& pat, size_t at) const {
   if (at + pat.size() > p.Length()) return false;
+  // The attributes are only looked up when a filter asks for them.
+  static const TAttr kNoAttr{};
+  const bool filtered = (attrFilter || objectFilter || insertPointFilter) && doc_.IsRich();
   for (size_t k = 0; k < pat.size(); ++k) {
-    if (!CharMatches(p.text[at + k], pat[k], doc_.CharAttr(p, at + k))) return false;
+    if (!CharMatches(p.text[at + k], pat[k], filtered ? doc_.CharAttr(p, at + k) : kNoAttr)) {
+      return false;
+    }
   }
   if (wholeWord) {
     if (at > 0 && !IsSeparator(p.text[at - 1])) return false;
