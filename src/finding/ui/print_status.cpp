@@ -1,5 +1,6 @@
 #include <finding/ui/print_status.h>
 
+#include <app/dates.h>
 #include <app/messages.h>
 #include <app/printer_list.h>
 #include <finding/ui/print_options.h>
@@ -100,7 +101,14 @@ void TPrintStatusForm::RunJob() {
   job.abort = [this] { printer_.abort(); };
   outcome_ = job.Run(startDate, endDate, merged);
   running_ = false;
-  if (outcome_ == TPrintOutcome::kCompleted) {
+  if (outcome_ == TPrintOutcome::kCompleted && job.EntriesPrinted() == 0) {
+    // Nothing reached the printer (no "Save as PDF" file either): say so
+    // rather than "Completed".
+    status_->setText(QString::fromStdString(startDate == endDate
+                                                ? "There is no entry for " + ShortDate(startDate) + " to print."
+                                                : "There are no entries from " + ShortDate(startDate) + " to " +
+                                                      ShortDate(endDate) + " to print."));
+  } else if (outcome_ == TPrintOutcome::kCompleted) {
     status_->setText("Completed");
   } else if (outcome_ == TPrintOutcome::kFailed) {
     QApplication::beep();

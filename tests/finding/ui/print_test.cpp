@@ -293,6 +293,39 @@ TEST(PrintCommand, PrintsARangeMergedToTheBuiltInPdfPrinter) {
   EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST(PrintCommand, SaysSoWhenTheDayHasNoEntryToPrint) {
+  RecordingMessenger messages;
+  Diary d;
+  d.Add(2, "Alpha entry.\\par");
+  TempDir out;
+  const std::filesystem::path pdf = out / "empty.pdf";
+  ChosenPrinter() = kSaveAsPdf;
+  AskPdfFileName() = [&](QWidget*) { return QString::fromStdString(pdf.string()); };
+  QString finalStatus;
+  WhenShown<TPrintOptions>([&finalStatus](TPrintOptions* o) {
+    Click(o->PrintRangeOfDates());
+    o->DateEditFrom()->setText("03/09/2024");
+    o->DateEditTo()->setText("03/09/2024");
+    Click(o->OKButton());
+    WhenShown<TPrintStatusForm>([&finalStatus](TPrintStatusForm* s) {
+      auto* poll = new QTimer(s);
+      QObject::connect(poll, &QTimer::timeout, s, [s, &finalStatus] {
+        if (!s->Running() && s->CancelButton()->text() == "OK") {
+          finalStatus = s->printerstatus()->text();
+          Click(s->CancelButton());
+        }
+      });
+      poll->start(5);
+    });
+  });
+  TPrintRequest request;
+  request.store = &d.store;
+  request.currentDate = MakeDate(2024, 3, 9);
+  PrintCommand(request);
+  EXPECT_EQ(finalStatus.toStdString(), "There is no entry for 03/09/2024 to print.");
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+}
+
 TEST(PrintCommand, CancelStopsAfterTheDayAndKeepsNoPdf) {
   Diary d;
   for (unsigned day = 1; day <= 28; ++day) d.Add(day, "Entry " + std::to_string(day) + ".\\par");
