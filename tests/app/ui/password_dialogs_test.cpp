@@ -35,8 +35,8 @@ using testing::RecordingMessenger;
 using testing::WhenShown;
 
 // The small diary of the password tests, with the window's opening message off.
-struct Diary : testing::Diary {
-  explicit Diary(const std::string& password) : testing::Diary(password) {
+struct Diary : testing::PasswordDiary {
+  explicit Diary(const std::string& password) : testing::PasswordDiary(password) {
     TIniFile(dir / "QX.INI").WriteString("Opening Screen", "show", "0");
   }
   // Every entry file's bytes, by name.
