@@ -77,6 +77,9 @@ bool ChangePasswordCommand(TMainScreen& w, std::function<void(TGetPassword*)> ac
                            bool backupsMade = true) {
   bool shown = false;
   WhenShown<TWarningScreen>([backupsMade](TWarningScreen* warning) {
+    // Answered once it is active, so that its activation cannot come after
+    // the set-up dialog's and take the focus from it.
+    EXPECT_TRUE(QTest::qWaitForWindowActive(warning));
     Click(backupsMade ? warning->OKButton : warning->CancelButton);
   });
   if (backupsMade) {
