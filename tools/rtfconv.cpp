@@ -120,8 +120,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   // The document lives until the process ends; the system takes its memory
-  // back at once, without freeing it piece by piece.
-  richtext::TRTFTextIo& doc = *new richtext::TRTFTextIo;
+  // back at once, without freeing it piece by piece. It is held by a static
+  // pointer so that it stays reachable to the end rather than lost.
+  static richtext::TRTFTextIo* const document = new richtext::TRTFTextIo;
+  richtext::TRTFTextIo& doc = *document;
   if (to == "text") doc.SetMemoryFormat(false);  // plain text needs no attributes
   doc.loadFormat = from == "rtf"    ? richtext::FormatRTF
                    : from == "text" ? richtext::FormatANSI

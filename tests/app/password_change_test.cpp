@@ -17,7 +17,7 @@
 namespace quillet {
 namespace {
 
-using testing::Diary;
+using Diary = testing::PasswordDiary;
 using testing::ReadFile;
 using testing::TempDir;
 

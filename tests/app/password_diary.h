@@ -19,12 +19,12 @@ namespace quillet::testing {
 // A small diary: three entries (RTF, every byte value across a cipher chunk,
 // an empty one, one with a lower-case extension), a file in Entries/ that is
 // not an entry, and a settings file with more than the password.
-struct Diary {
+struct PasswordDiary {
   TempDir dir;
   std::map<std::string, std::string> plain;  // entry name -> its RTF
 
   // `more` adds that many entries of about 3 KB.
-  explicit Diary(const std::string& password, int more = 0) {
+  explicit PasswordDiary(const std::string& password, int more = 0) {
     std::string bytes;
     for (int i = 0; i < 4097; ++i) bytes += char(i * 7);
     plain = {{"20261207.QXE", "{\\rtf1\\ansi Dear diary,\\par today was dry.\\par}"},

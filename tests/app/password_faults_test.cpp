@@ -23,7 +23,7 @@
 namespace quillet {
 namespace {
 
-using testing::Diary;
+using Diary = testing::PasswordDiary;
 using testing::ReadFile;
 
 struct Killed {};  // the program stopping at a step

@@ -35,8 +35,8 @@ using testing::RecordingMessenger;
 using testing::WhenShown;
 
 // The small diary of the password tests, with the window's opening message off.
-struct Diary : testing::Diary {
-  explicit Diary(const std::string& password) : testing::Diary(password) {
+struct Diary : testing::PasswordDiary {
+  explicit Diary(const std::string& password) : testing::PasswordDiary(password) {
     TIniFile(dir / "QX.INI").WriteString("Opening Screen", "show", "0");
   }
   // Every entry file's bytes, by name.
@@ -77,6 +77,9 @@ bool ChangePasswordCommand(TMainScreen& w, std::function<void(TGetPassword*)> ac
                            bool backupsMade = true) {
   bool shown = false;
   WhenShown<TWarningScreen>([backupsMade](TWarningScreen* warning) {
+    // Answered once it is active, so that its activation cannot come after
+    // the set-up dialog's and take the focus from it.
+    EXPECT_TRUE(QTest::qWaitForWindowActive(warning));
     Click(backupsMade ? warning->OKButton : warning->CancelButton);
   });
   if (backupsMade) {
