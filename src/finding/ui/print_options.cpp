@@ -1,5 +1,6 @@
 #include <finding/ui/print_options.h>
 
+#include <QButtonGroup>
 #include <QFrame>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -18,6 +19,9 @@ TPrintOptions::TPrintOptions(QWidget* parent) : TRangeOptions("Print Options", "
   mergePages_ = new QRadioButton("Merge pages ", panel2);
   mergePages_->setObjectName("MergePages");
   mergePages_->setToolTip("Print as many diary entries per page as possible to conserve paper");
+  auto* layout = new QButtonGroup(this);
+  layout->addButton(eachPageSeparate_);
+  layout->addButton(mergePages_);
   box->addWidget(eachPageSeparate_);
   box->addWidget(mergePages_);
   AddPanel(panel2);

@@ -5,6 +5,7 @@
 #include <finding/ui/date_selector.h>
 
 #include <QEvent>
+#include <QButtonGroup>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -44,7 +45,12 @@ TRangeOptions::TRangeOptions(const QString& caption, const QString& noun, QWidge
   printRangeOfDates_ = new QRadioButton(noun + " range of dates", this);
   printRangeOfDates_->setObjectName("PrintRangeOfDates");
   printRangeOfDates_->setToolTip("Print diary entries that fall between a starting \nand ending date");
+  // A group of their own: radio buttons are exclusive by parent, and the
+  // subclasses' buttons in panels below would otherwise let a click on the
+  // chosen button here unchoose it.
+  auto* choice = new QButtonGroup(this);
   for (QRadioButton* b : {printCurrentOnly_, printAll_, printRangeOfDates_}) {
+    choice->addButton(b);
     layout_->addWidget(b);
     connect(b, &QRadioButton::clicked, this, [this] { SetButtons(); });
   }

@@ -204,7 +204,11 @@ TEST(PrintOptions, ShowsItsControlsAndEnablesThemByTheChoice) {
   EXPECT_EQ(options.MergePages()->toolTip(),
             "Print as many diary entries per page as possible to conserve paper");
   EXPECT_EQ(options.CalendarTo()->toolTip(), "Select the ending date from a calendar");
-  // Current entry only: no dates, no layouts.
+  // Current entry only: no dates, no layouts. Clicking the chosen button
+  // again keeps it chosen (the layout buttons form a group of their own).
+  Click(options.PrintCurrentOnly());
+  EXPECT_TRUE(options.PrintCurrentOnly()->isChecked());
+  EXPECT_TRUE(options.EachPageSeparate()->isChecked());
   EXPECT_FALSE(options.DateEditFrom()->isEnabled());
   EXPECT_FALSE(options.MergePages()->isEnabled());
   EXPECT_TRUE(options.OKButton()->isEnabled());
