@@ -10,7 +10,9 @@ namespace {
 // One document and one finder, reused for every entry of a scan.
 class TEntryMatcher {
  public:
-  explicit TEntryMatcher(std::string_view text) : pattern_(richtext::FromUtf8Lenient(text)) {}
+  explicit TEntryMatcher(std::string_view text) : pattern_(richtext::FromUtf8Lenient(text)) {
+    doc_.SetMemoryFormat(false);  // matching needs the text alone, not its attributes
+  }
 
   // Gives nothing when the bytes cannot be loaded.
   std::optional<bool> Holds(std::string_view bytes) {
