@@ -122,7 +122,9 @@ TEST(LegacyConversion, EnciphersWithThePasswordAndWritesNoPlaintext) {
   EXPECT_EQ(DecipherFile(entry, "Secret 1"), secret);
   EXPECT_EQ(DecipherFile(dir / "Entries" / "20261208.QXE", "secret 1"), "{\\rtf1 second}");
   for (const auto& [name, bytes] : Tree(dir.path())) {
-    if (name != "QUILLET.FPT") EXPECT_EQ(bytes.find("secret"), std::string::npos) << name;
+    if (name != "QUILLET.FPT") {
+      EXPECT_EQ(bytes.find("secret"), std::string::npos) << name;
+    }
   }
 }
 

@@ -243,7 +243,9 @@ TEST(Layout, TableRowsStandSideBySideAsTallAsTheirTallestCell) {
     for (size_t k = first; k < first + 3; ++k) {
       EXPECT_EQ(l.ParagraphTop(k), l.ParagraphTop(first)) << k;
       int left = l.Paragraph(k).lines[0].left;
-      if (previousLeft >= 0) EXPECT_GT(left, previousLeft + 150) << k;  // about a third of 600 pixels apart
+      if (previousLeft >= 0) {
+        EXPECT_GT(left, previousLeft + 150) << k;  // about a third of 600 pixels apart
+      }
       previousLeft = left;
     }
   }
