@@ -33,15 +33,9 @@ namespace {
 
 using testing::Diary;
 using testing::Open;
+using testing::Settle;
+using testing::Tool;
 using testing::WhenShown;
-
-void Settle() {
-  for (int i = 0; i < 3; ++i) QApplication::processEvents();
-}
-
-QToolButton* Tool(TMainScreen& w, const char* name) {
-  return w.findChild<QToolButton*>(QString::fromLatin1(name));
-}
 
 QAction* Item(TMainScreen& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }
 

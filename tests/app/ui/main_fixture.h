@@ -9,6 +9,9 @@
 #include "../../support/recording_messenger.h"
 #include "../../support/temp_dir.h"
 
+#include <QApplication>
+#include <QToolButton>
+
 #include <memory>
 
 namespace quillet::testing {
@@ -27,6 +30,16 @@ inline std::unique_ptr<TMainScreen> Open(const std::filesystem::path& dir) {
   w->show();
   w->FormActivate();
   return w;
+}
+
+// Lets the window lay itself out and paint.
+inline void Settle() {
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+// One of the window's tool buttons, by its object name.
+inline QToolButton* Tool(TMainScreen& w, const char* name) {
+  return w.findChild<QToolButton*>(QString::fromLatin1(name));
 }
 
 }  // namespace quillet::testing

@@ -33,15 +33,9 @@ namespace {
 
 using testing::Diary;
 using testing::Open;
+using testing::Settle;
+using testing::Tool;
 using testing::WhenShown;
-
-void Settle() {
-  for (int i = 0; i < 3; ++i) QApplication::processEvents();
-}
-
-QToolButton* Tool(TMainScreen& w, const char* name) {
-  return w.findChild<QToolButton*>(QString::fromLatin1(name));
-}
 
 // The saved entry's RTF, without line breaks.
 std::string SavedRtf(Diary& d) {
@@ -446,7 +440,9 @@ TEST(MainFormat, PaintsToolbarAndRulerOverAFormattedEntry) {
   std::set<QRgb> colours;
   for (int x = ruler.left(); x <= ruler.right(); ++x) colours.insert(shot.pixel(x, ruler.center().y()));
   EXPECT_GT(colours.size(), 1u);
-  if (const char* path = std::getenv("QUILLET_SCREENSHOT")) EXPECT_TRUE(shot.save(QString::fromLocal8Bit(path)));
+  if (const char* path = std::getenv("QUILLET_SCREENSHOT")) {
+    EXPECT_TRUE(shot.save(QString::fromLocal8Bit(path)));
+  }
 }
 
 }  // namespace
