@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
@@ -70,6 +71,27 @@ double Median(std::vector<double> v) {
 
 void Render(QWidget* viewport, QImage& image) { viewport->render(&image); }
 
+// Times `press` once an iteration: one keystroke and all it makes the widget
+// do; `press` is given how many keys went before.
+std::vector<double> TimeKeystrokes(benchmark::State& state, const std::function<void(size_t)>& press) {
+  std::vector<double> ms;
+  for (auto _ : state) {
+    auto t0 = Clock::now();
+    press(ms.size());
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+  }
+  return ms;
+}
+
+// Misspelt words one after another ("qzx qzx ..."), a turn of the event loop
+// after each key as a user's typing gives the checker.
+void TypeMisspeltWord(richtext::TRichText& edit, QImage& image, size_t typed) {
+  static const QString keys = QStringLiteral("qzx ");
+  edit.InsertText(keys[qsizetype(typed % 4)]);
+  QApplication::processEvents();
+  Render(edit.viewport(), image);
+}
+
 // An editor of 800 x 600 with the entry loaded and its first page painted.
 struct LoadedEditor {
   richtext::TRichText edit;
@@ -90,13 +112,10 @@ void BM_TypeInTheMiddle_Quillet(benchmark::State& state) {
   edit.Editor().MoveTo({2500, 100}, false);
   edit.EnsureCaretVisible();
   Render(edit.viewport(), image);
-  std::vector<double> ms;
-  for (auto _ : state) {
-    auto t0 = Clock::now();
+  const std::vector<double> ms = TimeKeystrokes(state, [&](size_t) {
     edit.InsertText(QStringLiteral("x"));
     Render(edit.viewport(), image);
-    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-  }
+  });
   state.counters["median_ms"] = Median(ms);
 }
 BENCHMARK(BM_TypeInTheMiddle_Quillet)->Unit(benchmark::kMillisecond)->Iterations(200);
@@ -145,17 +164,8 @@ void TypeInTheMiddleWithEventLoop(benchmark::State& state, bool checkSpelling) {
   edit.EnsureCaretVisible();
   QApplication::processEvents();
   Render(edit.viewport(), image);
-  std::vector<double> ms;
-  // Misspelt words one after another: "qzx qzx qzx ..."
-  const QString keys = QStringLiteral("qzx ");
-  for (auto _ : state) {
-    QString key = keys[qsizetype(ms.size() % 4)];
-    auto t0 = Clock::now();
-    edit.InsertText(key);
-    QApplication::processEvents();
-    Render(edit.viewport(), image);
-    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-  }
+  const std::vector<double> ms =
+      TimeKeystrokes(state, [&](size_t typed) { TypeMisspeltWord(edit, image, typed); });
   state.counters["median_ms"] = Median(ms);
   state.counters["max_ms"] = *std::max_element(ms.begin(), ms.end());
   if (checker) {
@@ -191,13 +201,10 @@ void TypeInTheMiddleOfQTextEdit(benchmark::State& state, const QString& text, in
   edit.ensureCursorVisible();
   QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
   Render(edit.viewport(), image);
-  std::vector<double> ms;
-  for (auto _ : state) {
-    auto t0 = Clock::now();
+  const std::vector<double> ms = TimeKeystrokes(state, [&](size_t) {
     edit.textCursor().insertText(QStringLiteral("x"));
     Render(edit.viewport(), image);
-    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-  }
+  });
   state.counters["median_ms"] = Median(ms);
 }
 
@@ -271,16 +278,8 @@ void TypeInOneLongParagraphWithEventLoop(benchmark::State& state, bool checkSpel
   edit.EnsureCaretVisible();
   QApplication::processEvents();
   Render(edit.viewport(), image);
-  std::vector<double> ms;
-  const QString keys = QStringLiteral("qzx ");
-  for (auto _ : state) {
-    QString key = keys[qsizetype(ms.size() % 4)];
-    auto t0 = Clock::now();
-    edit.InsertText(key);
-    QApplication::processEvents();
-    Render(edit.viewport(), image);
-    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-  }
+  const std::vector<double> ms =
+      TimeKeystrokes(state, [&](size_t typed) { TypeMisspeltWord(edit, image, typed); });
   state.counters["median_ms"] = Median(ms);
   if (checker) {
     auto start = Clock::now();
