@@ -19,6 +19,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "command_line.h"
+
 namespace {
 
 using quillet::Error;
@@ -48,15 +50,9 @@ const char kHelp[] =
     "DICT is a main or a user dictionary; at most one main dictionary is used.\n"
     "Exit status: 0 success, 1 failure, 2 wrong usage.\n";
 
-int Usage() {
-  std::fputs(kUsage, stderr);
-  return 2;
-}
+int Usage() { return quillet::cli::Usage(kUsage); }
 
-int Fail(const std::string& message) {
-  std::fprintf(stderr, "mkdict: %s\n", message.c_str());
-  return 1;
-}
+int Fail(const std::string& message) { return quillet::cli::Fail("mkdict", message); }
 
 std::string ToUtf8(std::string_view cp1252) { return richtext::ToUtf8(richtext::FromCp1252(cp1252)); }
 

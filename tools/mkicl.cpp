@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
+
 namespace {
 
 using quillet::TIconImage;
@@ -51,15 +53,9 @@ const char kHelp[] =
     "\n"
     "Exit status: 0 on success, 1 when the work fails, 2 on wrong usage.\n";
 
-int Usage() {
-  std::fputs(kUsage, stderr);
-  return 2;
-}
+int Usage() { return quillet::cli::Usage(kUsage); }
 
-int Fail(const std::string& message) {
-  std::fprintf(stderr, "mkicl: %s\n", message.c_str());
-  return 1;
-}
+int Fail(const std::string& message) { return quillet::cli::Fail("mkicl", message); }
 
 bool Readable(const char* path) {
   std::error_code ec;
