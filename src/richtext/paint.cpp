@@ -109,6 +109,37 @@ void TPainter::Paint(TSurface& s, int originX, int64_t originY, int clipTop, int
   }
 }
 
+long TPainter::PaintPage(TSurface* surface, long firstLine, int originX, int top, int bottom) {
+  long number = 0;
+  int y = top;
+  for (size_t par = 0; par < doc_.Size(); ++par) {
+    const TParagraphLayout& pl = layout_.Paragraph(par);
+    if (layout_.RowLast(par) > par) {
+      // A table row is printed whole, its cells side by side; it counts the
+      // lines of all its cells.
+      size_t last = layout_.RowLast(par);
+      long lines = 0;
+      for (size_t k = par; k <= last; ++k) lines += long(layout_.Paragraph(k).lines.size());
+      if (number + lines > firstLine) {
+        if (y + pl.rowHeight > bottom && y > top) return number;
+        if (surface) PaintRow(*surface, par, originX, y);
+        y += pl.rowHeight;
+      }
+      number += lines;
+      par = last;
+      continue;
+    }
+    for (size_t li = 0; li < pl.lines.size(); ++li, ++number) {
+      if (number < firstLine) continue;
+      int h = pl.lines[li].height;
+      if (y + h > bottom && y > top) return number;
+      if (surface) PaintLine(*surface, par, li, originX, y);
+      y += h;
+    }
+  }
+  return 0;
+}
+
 size_t TPainter::PaintRow(TSurface& s, size_t first, int originX, int top) {
   size_t last = layout_.RowLast(first);
   for (size_t k = first; k <= last; ++k) {

@@ -49,6 +49,11 @@ class TPainter {
   // Paints a whole table row, its cells side by side, its top at `top`;
   // `first` is the row's first cell. Gives the paragraph after the row.
   size_t PaintRow(TSurface& surface, size_t first, int originX, int top);
+  // Fills one printed page: the lines from `firstLine` (counted over the whole
+  // document) go into the rows top..bottom-1 at `originX`, a table row kept
+  // whole; with no surface it only measures. Gives the first line that did
+  // not fit, or 0 when every remaining line did.
+  long PaintPage(TSurface* surface, long firstLine, int originX, int top, int bottom);
 
   // The font and colours of a run; selection colours are the surface's.
   TRunLook Look(const TAttr& attr, bool printing, uint32_t shading) const;

@@ -27,45 +27,6 @@ struct TPrintJob::Impl {
   std::string headerText;
 };
 
-namespace {
-
-// Prints (mode 1) or measures (mode 0) lines of a laid-out document from line
-// `firstLine` (counted over the whole document) into [top, bottom) at `left`.
-// Gives the first line that did not fit, or 0 when every remaining line did.
-// A table row is kept whole.
-long PrintLines(TRTFText& doc, TLayout& layout, TSurface* surface, long firstLine, int left,
-                int top, int bottom) {
-  TPainter paint(doc, layout);
-  long number = 0;
-  int y = top;
-  for (size_t par = 0; par < doc.Size(); ++par) {
-    const TParagraphLayout& pl = layout.Paragraph(par);
-    if (layout.RowLast(par) > par) {
-      size_t last = layout.RowLast(par);
-      long lines = 0;
-      for (size_t k = par; k <= last; ++k) lines += long(layout.Paragraph(k).lines.size());
-      if (number + lines > firstLine) {
-        if (y + pl.rowHeight > bottom && y > top) return number;
-        if (surface) paint.PaintRow(*surface, par, left, y);
-        y += pl.rowHeight;
-      }
-      number += lines;
-      par = last;
-      continue;
-    }
-    for (size_t li = 0; li < pl.lines.size(); ++li, ++number) {
-      if (number < firstLine) continue;
-      int h = pl.lines[li].height;
-      if (y + h > bottom && y > top) return number;
-      if (surface) paint.PaintLine(*surface, par, li, left, y);
-      y += h;
-    }
-  }
-  return 0;
-}
-
-}  // namespace
-
 TPrintJob::TPrintJob(const TEntryStore& store, QPagedPaintDevice& device)
     : store_(store), device_(device), impl_(std::make_unique<Impl>(&device)) {}
 
@@ -206,9 +167,9 @@ void TPrintJob::PrintMerged(TDate day, std::string_view bytes) {
   long firstLine = 0;
   for (;;) {
     int limit = FitLimit(g, y_, [&](int height) {
-      return PrintLines(doc, layout, nullptr, firstLine, g.left, y_, y_ + height);
+      return TPainter(doc, layout).PaintPage(nullptr, firstLine, g.left, y_, y_ + height);
     });
-    long r = PrintLines(doc, layout, &surface, firstLine, g.left, y_, limit);
+    long r = TPainter(doc, layout).PaintPage(&surface, firstLine, g.left, y_, limit);
     pageUsed_ = true;
     if (r > 0) {
       if (!NewPage()) throw Error("the printer refused a new page");

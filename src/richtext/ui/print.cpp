@@ -71,34 +71,7 @@ long TRichText::PrintOnCanvas(QPainter& painter, int mode, long firstLine, const
   if (!printLayout_) return 0;
   TPainter paint(doc_, *printLayout_);
   TQtSurface surface(painter, true);
-  long number = 0;
-  int y = rect.top();
-  for (size_t par = 0; par < doc_.Size(); ++par) {
-    const TParagraphLayout& pl = printLayout_->Paragraph(par);
-    if (printLayout_->RowLast(par) > par) {
-      // A table row is printed whole, its cells side by side; it counts
-      // the lines of all its cells.
-      size_t last = printLayout_->RowLast(par);
-      long lines = 0;
-      for (size_t k = par; k <= last; ++k) lines += long(printLayout_->Paragraph(k).lines.size());
-      if (number + lines > firstLine) {  // a row is not split
-        if (y + pl.rowHeight > rect.bottom() + 1 && y > rect.top()) return number;
-        if (mode == 1) paint.PaintRow(surface, par, rect.left(), y);
-        y += pl.rowHeight;
-      }
-      number += lines;
-      par = last;
-      continue;
-    }
-    for (size_t li = 0; li < pl.lines.size(); ++li, ++number) {
-      if (number < firstLine) continue;
-      int h = pl.lines[li].height;
-      if (y + h > rect.bottom() + 1 && y > rect.top()) return number;
-      if (mode == 1) paint.PaintLine(surface, par, li, rect.left(), y);
-      y += h;
-    }
-  }
-  return 0;
+  return paint.PaintPage(mode == 1 ? &surface : nullptr, firstLine, rect.left(), rect.top(), rect.bottom() + 1);
 }
 
 }  // namespace richtext
