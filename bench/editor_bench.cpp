@@ -7,6 +7,8 @@
 #include <decoration/ui/spell_as_you_type.h>
 #include <richtext/ui/rich_text.h>
 
+#include "generated_entry.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QScrollBar>
@@ -30,27 +32,7 @@ using Clock = std::chrono::steady_clock;
 
 // 5,000 paragraphs of about 200 characters, every seventh word bold.
 const std::string& EntryRtf() {
-  static const std::string rtf = [] {
-    std::string s = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 ";
-    const char* words[] = {"diary", "morning", "walked", "river", "light", "talked", "summer",
-                           "train", "late", "again", "letters", "garden", "window", "quiet"};
-    for (int p = 0; p < 5000; ++p) {
-      size_t start = s.size();
-      for (int w = 0; s.size() - start < 200; ++w) {
-        const char* word = words[(p * 7 + w * 3) % 14];
-        if (w % 7 == 3) {
-          s += "{\\b ";
-          s += word;
-          s += "} ";
-        } else {
-          s += word;
-          s += ' ';
-        }
-      }
-      s += "\\par\n";
-    }
-    return s + "}";
-  }();
+  static const std::string rtf = quillet::bench::GeneratedEntryRtf(5000, 200);
   return rtf;
 }
 
