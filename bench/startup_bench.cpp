@@ -2,7 +2,8 @@
 // against the smallest Qt window program, in one run: both are started in
 // turn, as whole processes, and the medians compared.
 //
-//   startup_bench [RUNS]     (default 15 runs of each)
+//   startup_bench [RUNS] [DIR]   (default 15 runs of each; the diary is made in
+//                                DIR and kept there, for startup_probe to be run on)
 #include "diary_fixture.h"
 
 #include <algorithm>
@@ -70,7 +71,8 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   }
   char templ[] = "/tmp/quillet-startup-XXXXXX";
-  const std::string dir = ::mkdtemp(templ);
+  const bool keep = argc > 2;
+  const std::string dir = keep ? std::string(argv[2]) : std::string(::mkdtemp(templ));
   // 5,000 entries ending today, so the window opens on a day with an entry.
   quillet::TDate first = quillet::Today();
   for (int i = 1; i < 5000; ++i) first = quillet::PreviousDay(first);
@@ -87,7 +89,7 @@ int main(int argc, char** argv) {
     mWall.push_back(m.wall);
     mCpu.push_back(m.cpu);
   }
-  std::filesystem::remove_all(dir);
+  if (!keep) std::filesystem::remove_all(dir);
   std::printf("start-up to first paint, median of %d runs (5,000 entries):\n", runs);
   std::printf("                   wall-clock   processor\n");
   std::printf("  quillet          %7.1f ms  %7.1f ms\n", Median(qWall), Median(qCpu));

@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
       quillet::ParseStartOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (int status = quillet::StartOptionsOutcome(options); status >= 0) return status;
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Quillet"));
+  quillet::SetUpApplication(app);
   mark("application");
   QuitAfterPaint quit;
   quillet::TRunHooks hooks;

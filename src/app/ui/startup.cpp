@@ -14,7 +14,10 @@
 #include <app/printer_list.h>
 #include <app/start_options.h>
 
+#include <controls/program_style.h>
+
 #include <QApplication>
+#include <QIcon>
 #include <QPrinterInfo>
 
 #include <cstdio>
@@ -56,6 +59,14 @@ int StartOptionsOutcome(const TStartOptions& options) {
     return 0;
   }
   return -1;
+}
+
+void SetUpApplication(QApplication& app) {
+  QApplication::setApplicationName(QStringLiteral("Quillet"));
+  // The installed desktop entry and icon, so desktops show the window as Quillet.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quillet"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quillet")));
+  app.setStyle(new TProgramStyle);
 }
 
 int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks& hooks) {

@@ -28,6 +28,10 @@ struct TRunHooks {
   std::function<void(TMainScreen&)> shown;     // called once the main window is shown
 };
 
+// The application's name, desktop entry, window icon and style, set once
+// the application exists and before any window.
+void SetUpApplication(QApplication& app);
+
 // Runs the program and gives its exit status.
 int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks& hooks = {});
 

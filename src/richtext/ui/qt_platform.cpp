@@ -61,7 +61,37 @@ QString FromChar(TChar c) {
 
 }  // namespace
 
+namespace {
+
+// Letters, digits, punctuation and symbols of the alphabets that do not shape
+// in context measure as their glyph's advance. Marks, controls, separators
+// and the other scripts are shaped as a run, which costs many times as much.
+bool MeasuredByGlyph(TChar c) {
+  if (c > 0xFFFF || QChar::isSurrogate(char16_t(c))) return false;
+  switch (QChar::category(char16_t(c))) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+      return false;
+    default:
+      break;
+  }
+  const QChar::Script script = QChar::script(char16_t(c));
+  return script == QChar::Script_Common || script == QChar::Script_Latin || script == QChar::Script_Greek ||
+         script == QChar::Script_Cyrillic;
+}
+
+}  // namespace
+
 int TQtFontMetrics::CharWidth(const TFontSpec& font, TChar c) {
+  if (MeasuredByGlyph(c)) return Metrics(font).horizontalAdvance(QChar(char16_t(c)));
   return Metrics(font).horizontalAdvance(FromChar(c));
 }
 

@@ -19,6 +19,10 @@ void TRichText::Relayout() {
 }
 
 void TRichText::UpdateScrollBars() {
+  // A widget not yet shown at its size gets a resize event when it is shown;
+  // the whole text is laid out then, at the width it is shown at, not at
+  // every size it passes through while the window is being built.
+  if (!isVisible() && testAttribute(Qt::WA_PendingResizeEvent)) return;
   int64_t total = layout_->TotalHeight() + 2 * Margin();
   verticalScrollBar()->setRange(0, int(std::max<int64_t>(0, total - viewport()->height())));
   verticalScrollBar()->setPageStep(viewport()->height());

@@ -18,10 +18,15 @@ const QColor kInk(30, 30, 30);
 const QColor kPaper(255, 255, 255);
 const QColor kBlue(30, 80, 170);
 
+// The letters are drawn in the face that entries are written in by default,
+// so the faces loaded to show the page serve the toolbar too: each further
+// face costs the start-up a file to read and shape tables to build.
+const QString kLetterFamily = QStringLiteral("Arial");
+
 // A letter in a given style, centred in the box.
 Draw Letter(const QString& text, std::function<void(QFont&)> style, qreal size = 13) {
   return [=](QPainter& p) {
-    QFont f(QStringLiteral("Serif"));
+    QFont f(kLetterFamily);
     f.setPixelSize(int(size));
     if (style) style(f);
     p.setFont(f);
@@ -138,7 +143,7 @@ const std::map<QString, Draw>& Pictures() {
        }},
       {"Spell",
        [](QPainter& p) {
-         QFont f(QStringLiteral("Sans"));
+         QFont f(kLetterFamily);
          f.setPixelSize(7);
          f.setBold(true);
          p.setFont(f);
@@ -168,9 +173,7 @@ const std::map<QString, Draw>& Pictures() {
 
 QIcon ToolbarIcon(const QString& name) {
   auto it = Pictures().find(name);
-  Draw draw = it != Pictures().end() ? it->second : Letter(name.left(1), [](QFont& f) {
-    f.setFamily(QStringLiteral("Sans"));
-  });
+  Draw draw = it != Pictures().end() ? it->second : Letter(name.left(1), nullptr);
   return quillet::PaintedIcon([draw](QPainter& p, const QRectF& box, QIcon::Mode) {
     p.translate(box.topLeft());
     p.scale(box.width() / 16.0, box.height() / 16.0);

@@ -142,5 +142,24 @@ TEST(Render, APictureLargerThanItsBytesDrawsAsThePlaceholder) {
   EXPECT_FALSE(r.Bounds(Dark).isEmpty());  // the placeholder's frame or label
 }
 
+// A character's width is the width Qt shapes the one-character text to,
+// whether it is measured by its glyph (plain letters) or shaped (marks,
+// controls, soft hyphens, separators, the scripts that shape in context).
+TEST(QtFontMetrics, CharWidthIsTheShapedWidth) {
+  TQtFontMetrics metrics;
+  std::vector<char32_t> chars;
+  for (char32_t c = 32; c < 0x600; ++c) chars.push_back(c);
+  for (char32_t c = 0x2000; c < 0x2070; ++c) chars.push_back(c);
+  for (char32_t c : {U'\u20AC', U'\u3042', U'\u4E2D', U'\uD55C', U'\uFB01', U'\U0001F600'}) chars.push_back(c);
+  for (const TFontSpec& font : {TFontSpec{"Arial", 8}, TFontSpec{"Times New Roman", 12, true},
+                                TFontSpec{"Courier New", 10, false, true}}) {
+    const QFontMetrics shaped(ToQFont(font));
+    for (char32_t c : chars) {
+      ASSERT_EQ(metrics.CharWidth(font, c), shaped.horizontalAdvance(QString::fromUcs4(&c, 1)))
+          << font.name << " U+" << std::hex << unsigned(c);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace richtext
