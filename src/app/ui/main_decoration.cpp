@@ -121,9 +121,6 @@ void TMainScreen::AddDecorationButtons() {
 
 void TMainScreen::BuildDecoration() {
   AddDecorationButtons();
-  palette_ = new TFloatingPalette(diaryDir_, IconSetsDir(diaryDir_), this);
-  // However the palette was hidden, the button tells what a click does.
-  connect(palette_, &TFloatingPalette::OnHide, this, &TMainScreen::SetIconToolCaption);
 
   // RichText1DragOver and RichText1DragDrop: icons from the palette become pictures.
   connect(richText1_, &richtext::TRichText::OnDragOver, this, [this](QDragMoveEvent* event, richtext::TPosition) {
@@ -191,19 +188,29 @@ void TMainScreen::BuildDecoration() {
 
 // ------------------------------------------------------------- icon palette
 
+TFloatingPalette* TMainScreen::IconPalette() {
+  if (!palette_) {
+    palette_ = new TFloatingPalette(diaryDir_, IconSetsDir(diaryDir_), this);
+    // However the palette was hidden, the button tells what a click does.
+    connect(palette_, &TFloatingPalette::OnHide, this, &TMainScreen::SetIconToolCaption);
+    ApplyIconPreferences(*palette_, prefs_);
+  }
+  return palette_;
+}
+
 void TMainScreen::ActivateIconPalette() {
-  if (palette_) ApplyIconPreferences(*palette_, prefs_);
+  // A palette that stays hidden is not made until it is asked for.
+  if (palette_ || prefs_.iconsVisible) ApplyIconPreferences(*IconPalette(), prefs_);
 }
 
 void TMainScreen::SetIconToolCaption() {
-  if (!palette_) return;
-  const QString caption = palette_->isVisible() ? kHideIconTool : kShowIconTool;
+  const QString caption = palette_ && palette_->isVisible() ? kHideIconTool : kShowIconTool;
   if (showHideIconTool_) showHideIconTool_->setText(caption);
   if (auto* item = findChild<QAction*>(QStringLiteral("mnuShowHideIconTool"))) item->setText(caption);
 }
 
 void TMainScreen::ShowHideIconToolClick() {
-  if (!palette_) return;
+  IconPalette();
   if (palette_->isVisible()) {
     palette_->hide();
     prefs_.iconsVisible = false;

@@ -143,7 +143,8 @@ class TMainScreen : public QMainWindow {
   void SymbolSelectorButtonClick();
   void PasteGraphicButtonClick();
   void ParagraphSetupButtonClick();
-  TFloatingPalette* IconPalette() const { return palette_; }
+  // The icon palette, made when first needed: making it reads the icon sets.
+  TFloatingPalette* IconPalette();
   QToolButton* ShowHideIconTool() const { return showHideIconTool_; }
 
   // ---- components ----

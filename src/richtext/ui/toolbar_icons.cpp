@@ -18,17 +18,145 @@ const QColor kInk(30, 30, 30);
 const QColor kPaper(255, 255, 255);
 const QColor kBlue(30, 80, 170);
 
-// The letters are drawn in the face that entries are written in by default,
-// so the faces loaded to show the page serve the toolbar too: each further
-// face costs the start-up a file to read and shape tables to build.
-const QString kLetterFamily = QStringLiteral("Arial");
+// The letters are drawn as strokes rather than set in a font: the buttons
+// look the same whatever fonts are installed, and the start-up does not load
+// a face at every size and style the toolbar shows (each costs a font file's
+// tables and a fontconfig match).
+void Stroke(QPainter& p, const QPainterPath& path, qreal width, const QColor& ink = kInk) {
+  p.setPen(QPen(ink, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(Qt::NoBrush);
+  p.drawPath(path);
+}
 
-// A letter in a given style, centred in the box.
-Draw Letter(const QString& text, std::function<void(QFont&)> style, qreal size = 13) {
+// A line under (at y 14.5) or through (y 8) a letter.
+void Rule(QPainter& p, qreal y) {
+  p.setPen(QPen(kInk, 1.2, Qt::SolidLine, Qt::FlatCap));
+  p.drawLine(QPointF(2.5, y), QPointF(13.5, y));
+}
+
+QPainterPath LetterA(qreal x, qreal top, qreal w, qreal h) {
+  QPainterPath a;
+  a.moveTo(x, top + h);
+  a.lineTo(x + w / 2, top);
+  a.lineTo(x + w, top + h);
+  a.moveTo(x + w * 0.2, top + h * 0.64);
+  a.lineTo(x + w * 0.8, top + h * 0.64);
+  return a;
+}
+
+QPainterPath LetterB(qreal x, qreal top, qreal w, qreal h) {
+  const qreal mid = top + h * 0.47, r = x + w;
+  QPainterPath b;
+  b.moveTo(x, top);
+  b.lineTo(x, top + h);
+  b.lineTo(r - w * 0.4, top + h);
+  b.cubicTo(r + w * 0.1, top + h, r + w * 0.1, mid, r - w * 0.4, mid);
+  b.lineTo(x, mid);
+  b.moveTo(x, top);
+  b.lineTo(r - w * 0.45, top);
+  b.cubicTo(r - w * 0.05, top, r - w * 0.05, mid, r - w * 0.45, mid);
+  return b;
+}
+
+QPainterPath LetterC(qreal x, qreal top, qreal w, qreal h) {
+  QPainterPath c;
+  c.moveTo(x + w, top + h * 0.15);
+  c.cubicTo(x + w * 0.7, top - h * 0.08, x, top - h * 0.02, x, top + h / 2);
+  c.cubicTo(x, top + h * 1.02, x + w * 0.7, top + h * 1.08, x + w, top + h * 0.85);
+  return c;
+}
+
+QPainterPath LetterX(qreal x, qreal top, qreal w, qreal h) {
+  QPainterPath l;
+  l.moveTo(x, top);
+  l.lineTo(x + w, top + h);
+  l.moveTo(x + w, top);
+  l.lineTo(x, top + h);
+  return l;
+}
+
+QPainterPath DigitTwo(qreal x, qreal top) {  // 4.5 wide, 6.5 high
+  QPainterPath two;
+  two.moveTo(x + 0.2, top + 1.6);
+  two.cubicTo(x + 0.5, top - 0.3, x + 4.4, top - 0.4, x + 4.4, top + 1.9);
+  two.cubicTo(x + 4.4, top + 3.4, x + 1.2, top + 4.8, x + 0.2, top + 6.5);
+  two.lineTo(x + 4.6, top + 6.5);
+  return two;
+}
+
+Draw Path(QPainterPath path, qreal width, int rule = 0) {  // rule: 0 none, 1 under, 2 through
   return [=](QPainter& p) {
-    QFont f(kLetterFamily);
-    f.setPixelSize(int(size));
-    if (style) style(f);
+    Stroke(p, path, width);
+    if (rule) Rule(p, rule == 1 ? 14.5 : 8.5);
+  };
+}
+
+QPainterPath Italic() {
+  QPainterPath i;
+  i.moveTo(9.8, 2.5);
+  i.lineTo(6.2, 13.5);
+  i.moveTo(7.6, 2.5);
+  i.lineTo(12, 2.5);
+  i.moveTo(4, 13.5);
+  i.lineTo(8.4, 13.5);
+  return i;
+}
+
+QPainterPath LetterU() {
+  QPainterPath u;
+  u.moveTo(4.5, 2);
+  u.lineTo(4.5, 8.5);
+  u.cubicTo(4.5, 12.6, 11.5, 12.6, 11.5, 8.5);
+  u.lineTo(11.5, 2);
+  return u;
+}
+
+QPainterPath LetterS() {
+  QPainterPath s;
+  s.moveTo(11.3, 3.6);
+  s.cubicTo(10.3, 1.6, 4.8, 1.6, 4.8, 4.8);
+  s.cubicTo(4.8, 8.1, 11.4, 7.4, 11.4, 10.7);
+  s.cubicTo(11.4, 14.2, 5.6, 14.2, 4.5, 11.9);
+  return s;
+}
+
+QPainterPath LetterL() {
+  QPainterPath l;
+  l.moveTo(5, 2);
+  l.lineTo(5, 12);
+  l.lineTo(11.5, 12);
+  return l;
+}
+
+QPainterPath LetterH() {
+  QPainterPath h;
+  h.moveTo(4.5, 2.5);
+  h.lineTo(4.5, 13.5);
+  h.moveTo(11.5, 2.5);
+  h.lineTo(11.5, 13.5);
+  h.moveTo(4.5, 5.5);
+  h.lineTo(11.5, 5.5);
+  return h;
+}
+
+QPainterPath Braces() {
+  QPainterPath b;
+  for (qreal side : {-1.0, 1.0}) {
+    auto x = [side](qreal dx) { return 8 + side * dx; };
+    b.moveTo(x(1.2), 2.5);
+    b.cubicTo(x(3.4), 2.5, x(2.8), 4.2, x(2.8), 6);
+    b.cubicTo(x(2.8), 7.4, x(3.4), 8, x(4.6), 8);
+    b.cubicTo(x(3.4), 8, x(2.8), 8.6, x(2.8), 10);
+    b.cubicTo(x(2.8), 11.8, x(3.4), 13.5, x(1.2), 13.5);
+  }
+  return b;
+}
+
+// A letter set in a font, for the names without a picture of their own.
+Draw Letter(const QString& text) {
+  return [=](QPainter& p) {
+    QFont f;
+    f.setPixelSize(13);
     p.setFont(f);
     p.setPen(kInk);
     p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, text);
@@ -52,12 +180,8 @@ Draw Lines(int align) {  // 0 left, 1 right, 2 centre, 3 justified
 // An x with a small 2 raised or lowered beside it.
 Draw Indexed(bool raised) {
   return [raised](QPainter& p) {
-    Letter("x", nullptr, 12)(p);
-    p.setPen(kBlue);
-    QFont f = p.font();
-    f.setPixelSize(8);
-    p.setFont(f);
-    p.drawText(QRectF(10, raised ? 0 : 8, 6, 8), Qt::AlignCenter, QStringLiteral("2"));
+    Stroke(p, LetterX(2.5, 5, 6.5, 7.5), 1.6);
+    Stroke(p, DigitTwo(10.5, raised ? 1.5 : 8), 1.2, kBlue);
   };
 }
 
@@ -80,16 +204,16 @@ void Magnifier(QPainter& p, QPointF centre) {
 
 const std::map<QString, Draw>& Pictures() {
   static const std::map<QString, Draw> pictures = {
-      {"Normal", Letter("A", nullptr)},
-      {"Bold", Letter("B", [](QFont& f) { f.setBold(true); })},
-      {"Italic", Letter("I", [](QFont& f) { f.setItalic(true); })},
-      {"Under", Letter("U", [](QFont& f) { f.setUnderline(true); })},
-      {"StrikeOut", Letter("S", [](QFont& f) { f.setStrikeOut(true); })},
-      {"Hyperlink", Letter("L", [](QFont& f) { f.setUnderline(true); })},
+      {"Normal", Path(LetterA(3.5, 2.5, 9, 11), 1.7)},
+      {"Bold", Path(LetterB(4.3, 2.5, 7.4, 11), 2.4)},
+      {"Italic", Path(Italic(), 1.5)},
+      {"Under", Path(LetterU(), 1.7, 1)},
+      {"StrikeOut", Path(LetterS(), 1.7, 2)},
+      {"Hyperlink", Path(LetterL(), 1.7, 1)},
       {"Super", Indexed(true)},
       {"Sub", Indexed(false)},
-      {"Hidden", Letter("H", [](QFont& f) { f.setStrikeOut(true); })},
-      {"RTFCode", Letter("{}", nullptr, 11)},
+      {"Hidden", Path(LetterH(), 1.7, 2)},
+      {"RTFCode", Path(Braces(), 1.3)},
       {"Left", Lines(0)},
       {"Right", Lines(1)},
       {"Center", Lines(2)},
@@ -143,12 +267,10 @@ const std::map<QString, Draw>& Pictures() {
        }},
       {"Spell",
        [](QPainter& p) {
-         QFont f(kLetterFamily);
-         f.setPixelSize(7);
-         f.setBold(true);
-         p.setFont(f);
-         p.setPen(kInk);
-         p.drawText(QRectF(0, 0, 16, 8), Qt::AlignCenter, QStringLiteral("ABC"));
+         QPainterPath abc = LetterA(0.8, 1, 4.2, 6);
+         abc.addPath(LetterB(6.5, 1, 3.4, 6));
+         abc.addPath(LetterC(11.4, 1, 3.8, 6));
+         Stroke(p, abc, 1.2);
          p.setPen(QPen(QColor(0, 140, 0), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
          QPainterPath tick;
          tick.moveTo(4, 11);
@@ -173,7 +295,7 @@ const std::map<QString, Draw>& Pictures() {
 
 QIcon ToolbarIcon(const QString& name) {
   auto it = Pictures().find(name);
-  Draw draw = it != Pictures().end() ? it->second : Letter(name.left(1), nullptr);
+  Draw draw = it != Pictures().end() ? it->second : Letter(name.left(1));
   return quillet::PaintedIcon([draw](QPainter& p, const QRectF& box, QIcon::Mode) {
     p.translate(box.topLeft());
     p.scale(box.width() / 16.0, box.height() / 16.0);
