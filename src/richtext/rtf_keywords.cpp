@@ -77,6 +77,11 @@ const KeywordTable& Keywords() {
     add("loch", K::CharClass, 0, true);
     add("hich", K::CharClass, 1, true);
     add("dbch", K::CharClass, 2, true);
+    // After \rtlch and \ltrch the associated words are for the text of that
+    // direction (Word's \rtlch\afs is the size of complex script), never
+    // for double-byte text.
+    add("rtlch", K::CharClass, 3, true);
+    add("ltrch", K::CharClass, 3, true);
     add("af", K::AssocFont);
     add("afs", K::AssocSize);
     add("b", K::Flag, afBold);

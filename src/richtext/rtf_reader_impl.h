@@ -130,8 +130,9 @@ class TRtfReader::Impl {
     size_t paragraph = 0;  // the paragraph being read when the group opened
     bool shadingGroup = false;  // the group gives one paragraph its shading
     // Associated properties: which characters the words that follow are for
-    // (0 low ANSI, 1 high ANSI, 2 double-byte), and the font (header number)
-    // and size given for double-byte text.
+    // (0 low ANSI, 1 high ANSI, 2 double-byte, 3 the text of a direction,
+    // \rtlch or \ltrch), and the font (header number) and size given for
+    // double-byte text.
     uint8_t charClass = 0;
     int dbchFont = -1;
     uint8_t dbchSize = 0;

@@ -88,6 +88,13 @@ TEST(Foreign, EastAsianTextTakesItsDoubleByteSize) {
     EXPECT_EQ(a.size, e.size) << e.i;
     EXPECT_EQ(doc.Header().fonts[a.font].name, e.font) << e.i;
   }
+  // Word gives complex script its size after \rtlch while \dbch is still in
+  // force from the paragraph: East Asian text keeps the run's \fs.
+  TRTFTextIo word;
+  LoadRtf(word, "{\\rtf1{\\fonttbl{\\f0 Century;}{\\f1 MS Mincho;}}\\loch\\af0\\dbch\\af1 "
+                "{\\rtlch\\af0\\afs40 \\ltrch\\fs28\\dbch\\f1 \\u26085?}{\\ltrch\\afs36 \\u26085?}}");
+  EXPECT_EQ(word.CharAttr(word.Par(0), 0).size, 14);
+  EXPECT_EQ(word.CharAttr(word.Par(0), 1).size, 12);
 }
 
 // Character formatting given through the style sheet applies where a style
