@@ -85,10 +85,9 @@ const TRtfReader::Impl::PlainState& TRtfReader::Impl::Plain(int style) {
   s_.attr.size = kDefaultSize;
   SetFont(defaultFont_);
   s_.charClass = 0;
-  s_.dbchFont = -1;
-  s_.dbchSize = 0;
+  s_.dbch = {};
   if (style >= 0) ApplyStyle(0, style);
-  PlainState plain{s_.attr, s_.rtfFont, s_.dbchFont, s_.dbchSize};
+  PlainState plain{s_.attr, s_.rtfFont, s_.dbch};
   s_ = std::move(now);
   UpdateDecoder();
   if (plainCache_.size() > 1000) plainCache_.clear();
@@ -100,15 +99,13 @@ void TRtfReader::Impl::PlainFormatting() {
   s_.attr = plain.attr;
   s_.rtfFont = plain.rtfFont;
   s_.charClass = 0;
-  s_.dbchFont = plain.dbchFont;
-  s_.dbchSize = plain.dbchSize;
+  s_.dbch = plain.dbch;
   UpdateDecoder();
 }
 
 bool TRtfReader::Impl::IsPlainFormatting() {
   const PlainState& plain = Plain(s_.dest == dText ? s_.parStyle : -1);
-  return s_.attr == plain.attr && s_.charClass == 0 && s_.dbchFont == plain.dbchFont &&
-         s_.dbchSize == plain.dbchSize;
+  return s_.attr == plain.attr && s_.charClass == 0 && s_.dbch == plain.dbch;
 }
 
 void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int32_t param, int32_t value,
@@ -192,13 +189,19 @@ void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int3
     case K::AssocFont:
       if (s_.charClass == 2 && s_.dest == dText) {
         auto it = fonts_.find(param);
-        s_.dbchFont = it != fonts_.end() ? it->second.header : -1;
+        s_.dbch.font = it != fonts_.end() ? it->second.header : -1;
       }
       return;
     case K::AssocSize:
       if (s_.charClass == 2 && s_.dest == dText) {
         int size = value / 2;
-        s_.dbchSize = uint8_t(std::clamp(size == 0 ? 10 : size, 1, 255));
+        s_.dbch.size = uint8_t(std::clamp(size == 0 ? 10 : size, 1, 255));
+      }
+      return;
+    case K::AssocFlag:
+      if (s_.charClass == 2 && s_.dest == dText) {
+        s_.dbch.given |= uint32_t(kw.value);
+        s_.dbch.flags = on ? (s_.dbch.flags | uint32_t(kw.value)) : (s_.dbch.flags & ~uint32_t(kw.value));
       }
       return;
     case K::Flag:

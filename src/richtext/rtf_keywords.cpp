@@ -84,6 +84,8 @@ const KeywordTable& Keywords() {
     add("ltrch", K::CharClass, 3, true);
     add("af", K::AssocFont);
     add("afs", K::AssocSize);
+    add("ab", K::AssocFlag, afBold);
+    add("ai", K::AssocFlag, afItalic);
     add("b", K::Flag, afBold);
     add("i", K::Flag, afItalic);
     add("ul", K::Flag, afUnderline);

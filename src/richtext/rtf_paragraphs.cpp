@@ -17,12 +17,14 @@ void TRtfReader::Impl::Insert(TChar c) {
   p.text.push_back(c);
   unapplied_ = true;
   if (doc_.IsRich()) {
-    // East Asian characters take the font and size given for double-byte
-    // text (\dbch with \af and \afs) where the document gives them.
+    // East Asian characters take the font, size, bold and italic given for
+    // double-byte text (\dbch with \af, \afs, \ab, \ai) where the document
+    // gives them.
     TAttr attr = s_.attr;
-    if ((s_.dbchFont >= 0 || s_.dbchSize != 0) && c >= 0x1100 && IsDoubleByte(c)) {
-      if (s_.dbchFont >= 0) attr.font = uint8_t(s_.dbchFont);
-      if (s_.dbchSize != 0) attr.size = s_.dbchSize;
+    if (s_.dbch.Any() && c >= 0x1100 && IsDoubleByte(c)) {
+      if (s_.dbch.font >= 0) attr.font = uint8_t(s_.dbch.font);
+      if (s_.dbch.size != 0) attr.size = s_.dbch.size;
+      attr.flags = (attr.flags & ~s_.dbch.given) | s_.dbch.flags;
     }
     if (!attrValid_ || !(attrCached_ == attr)) {
       TAttr a = attr;

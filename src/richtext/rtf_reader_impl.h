@@ -36,7 +36,7 @@ enum class K : uint8_t {
   // destinations, header tables, document and character properties
   FontTable, ColorTable, Title, Subject, Comment, Footnote, Transparent, SkipDest, Upr,
   StyleSheet, Style, StyleBasedOn,
-  Plain, CharClass, AssocFont, AssocSize, Flag, Super, NoSuperSub, UlNone, Font, FontSize,
+  Plain, CharClass, AssocFont, AssocSize, AssocFlag, Flag, Super, NoSuperSub, UlNone, Font, FontSize,
   TextColor, BackColor, Highlight, InsPoint, InAuto, RtfCode, FootnoteNumber, FootnoteMark,
   Paper, Margin, Facing, Landscape, Ignore, DefaultFont, AnsiCodePage, CodePageWord,
   FontFamily, FontCharset, FontCodePage, Red, Green, Blue,
@@ -119,6 +119,18 @@ class TRtfReader::Impl {
     uint8_t shadeColorsHigh = 0, borderColorHigh = 0;
     int32_t boundary = 0;
   };
+  // What a file gives East Asian text through \dbch and the associated
+  // words after it (\af, \afs, \ab, \ai): a font (header number), a size,
+  // and which of bold and italic it sets, and to what.
+  struct DoubleByte {
+    int font = -1;
+    uint8_t size = 0;
+    uint32_t given = 0, flags = 0;
+    bool Any() const { return font >= 0 || size != 0 || given != 0; }
+    bool operator==(const DoubleByte& o) const {
+      return font == o.font && size == o.size && given == o.given && flags == o.flags;
+    }
+  };
   struct State {
     TAttr attr;
     TParagraphProps par;
@@ -131,11 +143,9 @@ class TRtfReader::Impl {
     bool shadingGroup = false;  // the group gives one paragraph its shading
     // Associated properties: which characters the words that follow are for
     // (0 low ANSI, 1 high ANSI, 2 double-byte, 3 the text of a direction,
-    // \rtlch or \ltrch), and the font (header number) and size given for
-    // double-byte text.
+    // \rtlch or \ltrch), and what is given for double-byte text.
     uint8_t charClass = 0;
-    int dbchFont = -1;
-    uint8_t dbchSize = 0;
+    DoubleByte dbch;
     int parStyle = 0;  // the paragraph style in force (\pard: style 0)
   };
 
@@ -168,8 +178,8 @@ class TRtfReader::Impl {
   bool IsPlainFormatting();
   struct PlainState {
     TAttr attr;
-    int rtfFont, dbchFont;
-    uint8_t dbchSize;
+    int rtfFont;
+    DoubleByte dbch;
   };
   // What \plain gives under a paragraph style (-1: none); the tables it
   // depends on are read again only in the header, which empties the cache.

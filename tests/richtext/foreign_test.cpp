@@ -97,6 +97,29 @@ TEST(Foreign, EastAsianTextTakesItsDoubleByteSize) {
   EXPECT_EQ(word.CharAttr(word.Par(0), 1).size, 12);
 }
 
+// Some writers make East Asian text bold or italic only through \dbch with
+// \ab and \ai; the Latin text beside it keeps \b and \i.
+TEST(Foreign, EastAsianTextTakesItsDoubleByteBoldAndItalic) {
+  struct Case {
+    const char* body;
+    uint32_t latin, eastAsian;  // bold and italic of "a" and of the kana after it
+  } cases[] = {
+      {"{\\loch\\ul\\dbch\\afs40\\ab\\dbch a\\u12496?}", afUnderline, afUnderline | afBold},
+      {"{\\b\\dbch\\ab0\\ai a\\u12496?}", afBold, afItalic},
+      {"{\\dbch\\ab\\loch\\ab0\\b0 a\\u12496?}", 0, afBold},  // \ab after \loch is not for kana
+      {"\\dbch\\af0 {\\rtlch\\ab0\\ai \\ltrch\\b a\\u12496?}", afBold, afBold},  // \rtlch: complex script
+      {"{\\dbch\\ab\\ai\\plain a\\u12496?}", 0, 0},
+      {"{\\stylesheet{\\s1\\dbch\\ai East;}}\\pard\\plain\\s1 a\\u12496?", 0, afItalic},
+  };
+  for (const Case& c : cases) {
+    TRTFTextIo doc;
+    LoadRtf(doc, "{\\rtf1{\\fonttbl{\\f0 Arial;}}" + std::string(c.body) + "}");
+    uint32_t mask = afBold | afItalic | afUnderline;
+    EXPECT_EQ(doc.CharAttr(doc.Par(0), 0).flags & mask, c.latin) << c.body;
+    EXPECT_EQ(doc.CharAttr(doc.Par(0), 1).flags & mask, c.eastAsian) << c.body;
+  }
+}
+
 // Character formatting given through the style sheet applies where a style
 // is used, under the formatting the text gives itself.
 TEST(Foreign, StylesGiveTheirCharacterFormatting) {
