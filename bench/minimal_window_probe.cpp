@@ -1,10 +1,15 @@
 // The smallest Qt window program: a main window with a label, ended as soon
 // as it has painted for the first time. The yardstick of startup_bench.
+// Once the first paint is through it writes the steady clock's reading, in
+// nanoseconds, on standard output.
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QTimer>
+
+#include <chrono>
+#include <cstdio>
 
 namespace {
 
@@ -13,7 +18,11 @@ class Window : public QMainWindow {
   bool event(QEvent* e) override {
     if (e->type() == QEvent::Paint && !done_) {
       done_ = true;
-      QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+      QTimer::singleShot(0, qApp, [] {
+        std::printf("%lld\n", static_cast<long long>(std::chrono::steady_clock::now().time_since_epoch().count()));
+        std::fflush(stdout);
+        QCoreApplication::quit();
+      });
     }
     return QMainWindow::event(e);
   }

@@ -1,6 +1,10 @@
 // Start-up to the first painted main window, on a diary of 5,000 entries,
 // against the smallest Qt window program, in one run: both are started in
-// turn, as whole processes, and the medians compared.
+// turn, as whole processes, and the medians compared. Each probe writes the
+// steady clock's reading once its first paint is through; the time from the
+// spawn to that reading is the start-up. What a process does after it (its
+// closing down) is not start-up, and shows only in the processor time of the
+// whole run.
 //
 //   startup_bench [RUNS] [DIR]   (default 15 runs of each; the diary is made in
 //                                DIR and kept there, for startup_probe to be run on)
@@ -26,36 +30,50 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Times {
-  double wall, cpu;  // milliseconds
+  double paint;  // milliseconds from the spawn to the end of the first paint
+  double cpu;    // processor milliseconds of the whole run
 };
 
-// Runs a program to its end: wall-clock time, and the processor time it used
-// (which a busy machine disturbs far less).
+// Runs a probe to its end: when its first paint was through, and the
+// processor time the whole run used (which a busy machine disturbs far less).
 Times Run(std::vector<std::string> argv) {
   std::vector<char*> args;
   for (auto& a : argv) args.push_back(a.data());
   args.push_back(nullptr);
+  int out[2];
+  if (::pipe(out) != 0) {
+    std::perror("startup_bench: pipe");
+    std::exit(1);
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  auto start = Clock::now();
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  const Clock::time_point start = Clock::now();
   pid_t pid = 0;
   if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
     std::fprintf(stderr, "startup_bench: cannot start %s\n", args[0]);
     std::exit(1);
   }
+  ::close(out[1]);
+  std::string said;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) said.append(buffer, size_t(n));
+  ::close(out[0]);
   int status = 0;
   struct rusage usage {};
   wait4(pid, &status, 0, &usage);
-  double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   auto tv = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
   double cpu = tv(usage.ru_utime) + tv(usage.ru_stime);
   posix_spawn_file_actions_destroy(&actions);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+  const long long painted = std::atoll(said.c_str());
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || painted <= 0) {
     std::fprintf(stderr, "startup_bench: %s failed\n", args[0]);
     std::exit(1);
   }
-  return {ms, cpu};
+  const double paint = (painted - start.time_since_epoch().count()) / 1e6;
+  return {paint, cpu};
 }
 
 double Median(std::vector<double> v) {
@@ -78,23 +96,23 @@ int main(int argc, char** argv) {
   for (int i = 1; i < 5000; ++i) first = quillet::PreviousDay(first);
   quillet::bench::MakeDiary(dir, first, 5000);
 
-  std::vector<double> qWall, qCpu, mWall, mCpu;
+  std::vector<double> qPaint, qCpu, mPaint, mCpu;
   Run({QUILLET_PROBE, "--diary-dir", dir});  // warm the caches for both
   Run({MINIMAL_PROBE});
   for (int i = 0; i < runs; ++i) {
     Times q = Run({QUILLET_PROBE, "--diary-dir", dir});
     Times m = Run({MINIMAL_PROBE});
-    qWall.push_back(q.wall);
+    qPaint.push_back(q.paint);
     qCpu.push_back(q.cpu);
-    mWall.push_back(m.wall);
+    mPaint.push_back(m.paint);
     mCpu.push_back(m.cpu);
   }
   if (!keep) std::filesystem::remove_all(dir);
   std::printf("start-up to first paint, median of %d runs (5,000 entries):\n", runs);
-  std::printf("                   wall-clock   processor\n");
-  std::printf("  quillet          %7.1f ms  %7.1f ms\n", Median(qWall), Median(qCpu));
-  std::printf("  minimal window   %7.1f ms  %7.1f ms\n", Median(mWall), Median(mCpu));
-  std::printf("  ratio            %7.2f     %7.2f     (target <= 1.50)\n",
-              Median(qWall) / Median(mWall), Median(qCpu) / Median(mCpu));
+  std::printf("                   to first paint   processor, whole run\n");
+  std::printf("  quillet          %7.1f ms       %7.1f ms\n", Median(qPaint), Median(qCpu));
+  std::printf("  minimal window   %7.1f ms       %7.1f ms\n", Median(mPaint), Median(mCpu));
+  std::printf("  ratio            %7.2f          %7.2f     (target <= 1.50 to first paint)\n",
+              Median(qPaint) / Median(mPaint), Median(qCpu) / Median(mCpu));
   return 0;
 }

@@ -5,8 +5,11 @@
 #include <base/safe_file.h>
 
 #include <charconv>
+#include <ctime>
 #include <optional>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace quillet {
 namespace {
@@ -98,17 +101,55 @@ bool KeyValue(std::string_view line, std::string_view& key, std::string_view& va
   return true;
 }
 
-std::optional<std::string> ReadFileIfPresent(const std::filesystem::path& path) {
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return std::nullopt;
-  try {
-    return ReadWholeFile(path);
-  } catch (const Error&) {
-    return std::nullopt;
+// What tells one state of a file from another without reading it.
+struct Identity {
+  dev_t device;
+  ino_t inode;
+  off_t size;
+  timespec modified, changed;
+
+  bool operator==(const Identity& o) const {
+    auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+    return device == o.device && inode == o.inode && size == o.size && same(modified, o.modified) &&
+           same(changed, o.changed);
   }
+};
+
+std::optional<Identity> IdentityOf(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return Identity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
 }
 
 }  // namespace
+
+struct TIniFile::Snapshot {
+  Identity identity;
+  std::string text;
+  bool settled;  // changed long enough before it was read to be kept
+};
+
+std::shared_ptr<const TIniFile::Snapshot> TIniFile::Text() const {
+  const std::optional<Identity> now = IdentityOf(path_);
+  if (!now) {
+    snapshot_.reset();
+    return nullptr;
+  }
+  if (snapshot_ && snapshot_->settled && snapshot_->identity == *now) return snapshot_;
+  std::string text;
+  try {
+    text = ReadWholeFile(path_);
+  } catch (const Error&) {
+    snapshot_.reset();
+    return nullptr;
+  }
+  // File times move in clock ticks: a file changed in the last seconds could
+  // change again without its times showing it, so its text is read again.
+  const std::optional<Identity> after = IdentityOf(path_);
+  const bool settled = after && *after == *now && std::time(nullptr) - now->changed.tv_sec > 2;
+  snapshot_ = std::make_shared<const Snapshot>(Snapshot{*now, std::move(text), settled});
+  return snapshot_;
+}
 
 bool ParseIniInteger(std::string_view text, int& value) {
   text = Trim(text);
@@ -130,10 +171,10 @@ bool ParseIniInteger(std::string_view text, int& value) {
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const {
-  std::optional<std::string> text = ReadFileIfPresent(path_);
-  if (!text) return std::string(defaultValue);
+  const std::shared_ptr<const Snapshot> file = Text();
+  if (!file) return std::string(defaultValue);
   bool inSection = false;
-  for (auto [line, eol] : Split(*text).lines) {
+  for (auto [line, eol] : Split(file->text).lines) {
     if (auto name = SectionName(line)) {
       inSection = EqualNoCase(*name, section);
       continue;
@@ -213,6 +254,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
     // Only a last line may go without a line end.
     out.append(lines[i].eol.empty() && i + 1 < lines.size() ? file.eol : lines[i].eol);
   }
+  snapshot_.reset();
   try {
     WriteFileSafely(path_, out);
   } catch (const Error&) {

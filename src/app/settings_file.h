@@ -2,14 +2,18 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace quillet {
 
-// One INI file on disk. Nothing is cached: every read opens, reads and closes
-// the file, every write reads it, changes one line and writes it back through
-// a temporary file that replaces the old one.
+// One INI file on disk. Every read sees the file as it is: the object keeps
+// the text it last read, and reads the file again when it is no longer the
+// same file (device and inode), size or time of change, or when it had
+// changed too shortly before it was read for its time to tell a later change
+// apart. Every write reads the file, changes one line and writes it back
+// through a temporary file that replaces the old one.
 //
 // Layout: "[Section]" opens a section; "key=value" lines follow. Sections and
 // keys match without regard to ASCII letter case; blanks around names and
@@ -46,7 +50,13 @@ class TIniFile {
   static constexpr size_t kMaxValueLength = 1023;
 
  private:
+  struct Snapshot;
+  // The file's text, kept from the last read while the file is still the one
+  // it was read from; nothing when there is no file or it cannot be read.
+  std::shared_ptr<const Snapshot> Text() const;
+
   std::filesystem::path path_;
+  mutable std::shared_ptr<const Snapshot> snapshot_;
 };
 
 // Reads an integer by the settings-file rule; nothing when the text is not one.

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
+#include <thread>
+
 namespace quillet {
 namespace {
 
@@ -186,6 +190,29 @@ TEST(IniFile, ReadsCarriageReturnOnlyFilesAndKeepsEveryUntouchedLineEnd) {
   ini.WriteString("Security", "Password", "");
   EXPECT_EQ(ReadFile(mixed),
             "; mine\n[Icons]\r\nTop=2\r\nLeft=5\n\r[Other]\nx = y\n[Security]\nPassword=\n");
+}
+
+// An object reads the file once and keeps its text while the file stays the
+// same; any change to it, in place or by a file put in its stead, is seen
+// by the next read, and a file gone reads as missing.
+TEST(IniFile, EveryReadSeesTheFileAsItIsNow) {
+  TempDir dir;
+  const auto path = dir.path() / "QX.INI";
+  WriteFileSafely(path, "[Main]\nName=alpha\n");
+  std::this_thread::sleep_for(std::chrono::milliseconds(3100));  // old enough to be kept
+  TIniFile ini(path);
+  EXPECT_EQ(ini.ReadString("Main", "Name", ""), "alpha");
+  EXPECT_EQ(ini.ReadString("Main", "Name", ""), "alpha");
+  {
+    std::ofstream inPlace(path, std::ios::binary | std::ios::in | std::ios::out);
+    inPlace.seekp(12);
+    inPlace << "gamma";  // the same size, the same inode
+  }
+  EXPECT_EQ(ini.ReadString("Main", "Name", ""), "gamma");
+  TIniFile(path).WriteString("Main", "Name", "delta");  // a new file in its stead
+  EXPECT_EQ(ini.ReadString("Main", "Name", ""), "delta");
+  std::filesystem::remove(path);
+  EXPECT_EQ(ini.ReadString("Main", "Name", "none"), "none");
 }
 
 }  // namespace

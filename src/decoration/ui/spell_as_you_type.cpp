@@ -163,7 +163,10 @@ void TSpellAsYouType::DirtyAll() {
   for (Slot& s : slots_) s.serial = nextSerial_++;
   lastEdit_.reset();
   held_.reset();
-  flush_->start(0);
+  // A text loaded into an editor not yet shown (the day a window opens on) is
+  // checked after a pause, so that starting the checking thread and reading
+  // the dictionary do not hold up the window's first paint.
+  flush_->start(editor_->isVisible() ? 0 : kPauseMs);
 }
 
 void TSpellAsYouType::ParagraphChanged(size_t index) { Dirty(index); }

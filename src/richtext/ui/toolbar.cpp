@@ -132,6 +132,49 @@ QString ColorName(uint32_t bgr) {
   return ToQColor(bgr).name();
 }
 
+// A list whose entries are put in the first time it is opened or gets the
+// focus to be typed into: the font list asks the font database about every
+// installed family, which the window need not wait for before it shows.
+// Until then the list shows its text alone.
+class TLazyList : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+
+  // How the entries are made; run at once when they are already wanted.
+  void SetFill(std::function<void(QComboBox&)> fill) {
+    fill_ = std::move(fill);
+    if (filled_) Fill();
+  }
+
+  void Fill() {
+    if (!fill_) return;
+    filled_ = true;
+    const auto fill = std::move(fill_);
+    fill_ = nullptr;
+    const QString shown = currentText();
+    const QSignalBlocker block(this);
+    clear();
+    fill(*this);
+    setCurrentIndex(findText(shown, Qt::MatchFixedString));
+    setEditText(shown);
+  }
+
+  void showPopup() override {
+    Fill();
+    QComboBox::showPopup();
+  }
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override {
+    Fill();
+    QComboBox::focusInEvent(event);
+  }
+
+ private:
+  std::function<void(QComboBox&)> fill_;
+  bool filled_ = false;
+};
+
 // Font list entries: a TrueType marker before the names of scalable fonts.
 class TFontItemDelegate : public QStyledItemDelegate {
  public:
@@ -273,10 +316,9 @@ void TRichToolBar::SetFontSizeRange(int from, int to) {
 
 void TRichToolBar::FillSizeList() {
   if (!fontSize_) return;
-  const QString shown = fontSize_->currentText();
-  fontSize_->clear();
-  for (int size = sizeFrom_; size <= sizeTo_; ++size) fontSize_->addItem(QString::number(size));
-  fontSize_->setEditText(shown);
+  static_cast<TLazyList*>(fontSize_)->SetFill([from = sizeFrom_, to = sizeTo_](QComboBox& list) {
+    for (int size = from; size <= to; ++size) list.addItem(QString::number(size));
+  });
 }
 
 void TRichToolBar::FillColorLists() {
@@ -320,7 +362,7 @@ void TRichToolBar::Rebuild() {
   std::vector<QWidget*> lists;
   auto addList = [&](unsigned flag, int width, const QString& hint, int typ) -> QComboBox* {
     if (!(lists_ & flag)) return nullptr;
-    auto* list = new QComboBox(this);
+    QComboBox* list = typ == selFontName || typ == selFontSize ? new TLazyList(this) : new QComboBox(this);
     list->setFixedSize(width, kButtonSize);
     list->setToolTip(hint);
     list->setFocusPolicy(Qt::ClickFocus);
@@ -339,11 +381,12 @@ void TRichToolBar::Rebuild() {
     fontName_->setInsertPolicy(QComboBox::NoInsert);
     fontName_->setItemDelegate(new TFontItemDelegate(fontName_));
     fontName_->setMaxVisibleItems(20);
-    for (const QString& family : QFontDatabase::families()) {
-      fontName_->addItem(family);
-      fontName_->setItemData(fontName_->count() - 1, QFontDatabase::isSmoothlyScalable(family),
-                             kTrueTypeRole);
-    }
+    static_cast<TLazyList*>(fontName_)->SetFill([](QComboBox& list) {
+      for (const QString& family : QFontDatabase::families()) {
+        list.addItem(family);
+        list.setItemData(list.count() - 1, QFontDatabase::isSmoothlyScalable(family), kTrueTypeRole);
+      }
+    });
     TypedEntry(fontName_, selFontName);
   }
   if (fontSize_) {

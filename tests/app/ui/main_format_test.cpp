@@ -65,6 +65,8 @@ TEST(MainFormat, ToolbarAndRulerStandAboveThePageWithTheWindowsButtons) {
   EXPECT_EQ(bar->Editor(), w->RichText1());
   EXPECT_EQ(ruler->Editor(), w->RichText1());
   EXPECT_EQ(bar->WidthBetweenGroups(), 5);
+  bar->FontSizeList()->showPopup();  // the sizes are listed once the list is opened
+  bar->FontSizeList()->hidePopup();
   EXPECT_EQ(bar->FontSizeList()->itemText(0), "8");
   EXPECT_EQ(bar->FontSizeList()->itemText(bar->FontSizeList()->count() - 1), "72");
   EXPECT_EQ(bar->FontNameList()->toolTip(), "Font");

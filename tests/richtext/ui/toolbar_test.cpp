@@ -212,6 +212,8 @@ TEST(RichToolBar, ListsSetFontSizeAndColours) {
 TEST(RichToolBar, FontListMarksScalableFontsWithTheTrueTypeMarker) {
   FormatWindow w;
   QComboBox* fonts = w.toolbar->FontNameList();
+  fonts->showPopup();  // the families are listed once the list is opened
+  fonts->hidePopup();
   const int at = fonts->findText("Liberation Sans");
   ASSERT_GE(at, 0) << "fonts-liberation2 is installed by the dependency script";
   QImage row(200, 20, QImage::Format_RGB32);
