@@ -24,6 +24,7 @@ bench: build
 	@bash scripts/install-deps.sh bench
 	@bench/rtf-vs-unrtf.sh $(BUILD)
 	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; QUILLET_BIG_RTF=$(BUILD)/bench/big.rtf $$b; done
+	@echo "== $(BUILD)/bin/startup_bench on an X display (Xvfb)"; xvfb-run -a $(BUILD)/bin/startup_bench
 	@echo "== spell_race"; $(BUILD)/bin/spell_race $(BUILD)/share/quillet/quillet.dct
 
 # Each fuzzer runs FUZZ_SECONDS (default 60); what they find lands in build-fuzz/.

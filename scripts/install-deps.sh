@@ -27,8 +27,9 @@ for extra in "$@"; do
     # unrtf to race; pandoc to make a large RTF (of the GPL-3 text that base-files ships);
     # time for whole-process figures; the fortune files as English text to spell-check
     # codespell's list of common misspellings, and hunspell with its American English
-    # dictionary, to race the spell checker's suggestions against
-    bench) packages+=(unrtf pandoc time fortunes codespell hunspell hunspell-en-us) ;;
+    # dictionary, to race the spell checker's suggestions against; an X server
+    # without a screen, to time the start-up on a display as well as without one
+    bench) packages+=(unrtf pandoc time fortunes codespell hunspell hunspell-en-us xvfb xauth) ;;
     # dpkg-shlibdeps computes the package's dependencies; lintian checks it
     deb) packages+=(dpkg-dev lintian) ;;
     *) echo "install-deps.sh: unknown group '$extra'" >&2; exit 2 ;;
