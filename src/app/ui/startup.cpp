@@ -17,7 +17,9 @@
 #include <controls/program_style.h>
 
 #include <QApplication>
+#include <QEvent>
 #include <QIcon>
+#include <QTimer>
 #include <QPrinterInfo>
 
 #include <cstdio>
@@ -39,6 +41,28 @@ std::vector<std::string> InstalledPrinters() {
   for (const QString& n : QPrinterInfo::availablePrinterNames()) names.push_back(n.toStdString());
   return names;
 }
+
+// Runs `then` once the watched window has painted for the first time.
+class TAfterFirstPaint : public QObject {
+ public:
+  TAfterFirstPaint(QWidget* window, std::function<void()> then) : QObject(window), then_(std::move(then)) {
+    window->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && then_) {
+      watched->removeEventFilter(this);
+      QTimer::singleShot(0, this, [this] {
+        then_();
+        deleteLater();
+      });
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> then_;
+};
 
 }  // namespace
 
@@ -63,9 +87,9 @@ int StartOptionsOutcome(const TStartOptions& options) {
 
 void SetUpApplication(QApplication& app) {
   QApplication::setApplicationName(QStringLiteral("Quillet"));
-  // The installed desktop entry and icon, so desktops show the window as Quillet.
+  // The installed desktop entry, so desktops show the window as Quillet (its
+  // icon follows once the window shows).
   QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quillet"));
-  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quillet")));
   app.setStyle(new TProgramStyle);
 }
 
@@ -113,6 +137,10 @@ int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks&
   TMainScreen window(diaryDir);
   if (window.Terminated()) return 0;
   window.show();
+  // The window's icon comes from the desktop's icon theme, and looking it up
+  // there can take longer than building and painting the whole window: it
+  // is set once the window has painted.
+  new TAfterFirstPaint(&window, [] { QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quillet"))); });
   if (hooks.shown) hooks.shown(window);
   return app.exec();
 }
