@@ -34,6 +34,16 @@ void Rule(QPainter& p, qreal y) {
   p.drawLine(QPointF(2.5, y), QPointF(13.5, y));
 }
 
+// Straight strokes, each on its own.
+QPainterPath Strokes(std::initializer_list<QLineF> lines) {
+  QPainterPath path;
+  for (const QLineF& line : lines) {
+    path.moveTo(line.p1());
+    path.lineTo(line.p2());
+  }
+  return path;
+}
+
 QPainterPath LetterA(qreal x, qreal top, qreal w, qreal h) {
   QPainterPath a;
   a.moveTo(x, top + h);
@@ -67,12 +77,7 @@ QPainterPath LetterC(qreal x, qreal top, qreal w, qreal h) {
 }
 
 QPainterPath LetterX(qreal x, qreal top, qreal w, qreal h) {
-  QPainterPath l;
-  l.moveTo(x, top);
-  l.lineTo(x + w, top + h);
-  l.moveTo(x + w, top);
-  l.lineTo(x, top + h);
-  return l;
+  return Strokes({{x, top, x + w, top + h}, {x + w, top, x, top + h}});
 }
 
 QPainterPath DigitTwo(qreal x, qreal top) {  // 4.5 wide, 6.5 high
@@ -91,16 +96,7 @@ Draw Path(QPainterPath path, qreal width, int rule = 0) {  // rule: 0 none, 1 un
   };
 }
 
-QPainterPath Italic() {
-  QPainterPath i;
-  i.moveTo(9.8, 2.5);
-  i.lineTo(6.2, 13.5);
-  i.moveTo(7.6, 2.5);
-  i.lineTo(12, 2.5);
-  i.moveTo(4, 13.5);
-  i.lineTo(8.4, 13.5);
-  return i;
-}
+QPainterPath Italic() { return Strokes({{9.8, 2.5, 6.2, 13.5}, {7.6, 2.5, 12, 2.5}, {4, 13.5, 8.4, 13.5}}); }
 
 QPainterPath LetterU() {
   QPainterPath u;
@@ -128,16 +124,7 @@ QPainterPath LetterL() {
   return l;
 }
 
-QPainterPath LetterH() {
-  QPainterPath h;
-  h.moveTo(4.5, 2.5);
-  h.lineTo(4.5, 13.5);
-  h.moveTo(11.5, 2.5);
-  h.lineTo(11.5, 13.5);
-  h.moveTo(4.5, 5.5);
-  h.lineTo(11.5, 5.5);
-  return h;
-}
+QPainterPath LetterH() { return Strokes({{4.5, 2.5, 4.5, 13.5}, {11.5, 2.5, 11.5, 13.5}, {4.5, 5.5, 11.5, 5.5}}); }
 
 QPainterPath Braces() {
   QPainterPath b;
