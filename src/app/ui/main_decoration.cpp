@@ -199,8 +199,13 @@ TFloatingPalette* TMainScreen::IconPalette() {
 }
 
 void TMainScreen::ActivateIconPalette() {
-  // A palette that stays hidden is not made until it is asked for.
-  if (palette_ || prefs_.iconsVisible) ApplyIconPreferences(*IconPalette(), prefs_);
+  // A palette that stays hidden is not made until it is asked for; a new one
+  // takes the preferences as it is made.
+  if (palette_) {
+    ApplyIconPreferences(*palette_, prefs_);
+  } else if (prefs_.iconsVisible) {
+    IconPalette();
+  }
 }
 
 void TMainScreen::SetIconToolCaption() {
