@@ -1,7 +1,7 @@
 // Start-up to the first painted main window, on a diary of 5,000 entries,
 // against the smallest Qt window program, in one run: both are started in
 // turn, as whole processes, and the medians compared. Each probe writes the
-// steady clock's reading once its first paint is through; the time from the
+// steady clock's reading once its first paint is through (first_paint.h); the time from the
 // spawn to that reading is the start-up. What a process does after it (its
 // closing down) is not start-up, and shows only in the processor time of the
 // whole run.
