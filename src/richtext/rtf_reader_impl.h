@@ -127,9 +127,7 @@ class TRtfReader::Impl {
     uint8_t size = 0;
     uint32_t given = 0, flags = 0;
     bool Any() const { return font >= 0 || size != 0 || given != 0; }
-    bool operator==(const DoubleByte& o) const {
-      return font == o.font && size == o.size && given == o.given && flags == o.flags;
-    }
+    bool operator==(const DoubleByte&) const = default;
   };
   struct State {
     TAttr attr;
