@@ -1,5 +1,5 @@
 // Entry cipher throughput on a 1 MiB entry held in memory.
-#include <app/cipher.h>
+#include <diary/cipher.h>
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // password. Offscreen; the figure is the median of the timed moves.
 #include "diary_fixture.h"
 
-#include <app/ui/main_screen.h>
+#include <app/main_screen.h>
 #include <richtext/ui/rich_text.h>
 
 #include "../tests/support/recording_messenger.h"

@@ -1,10 +1,10 @@
 // A diary for the benchmarks: entries of about 3 KB of RTF, one per day.
 #pragma once
 
-#include <app/cipher.h>
-#include <app/dates.h>
-#include <app/entry_store.h>
-#include <app/settings_file.h>
+#include <diary/cipher.h>
+#include <diary/dates.h>
+#include <diary/entry_store.h>
+#include <diary/settings_file.h>
 
 #include "generated_entry.h"
 

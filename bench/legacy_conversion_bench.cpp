@@ -3,8 +3,8 @@
 // diary directory per repetition, as a user's first start does it. The
 // directory is made under $TMPDIR (default /tmp); file creation on the disk
 // behind it is most of the time.
-#include <app/dates.h>
-#include <app/legacy_conversion.h>
+#include <diary/dates.h>
+#include <diary/legacy_conversion.h>
 
 #include "../tests/support/legacy_table_writer.h"
 #include "../tests/support/temp_dir.h"

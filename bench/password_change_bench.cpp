@@ -1,9 +1,9 @@
 // A password change through a diary of 5,000 entries of about 3 KB each,
 // enciphered, in a real directory (TMPDIR, else /tmp): the whole pass, from
 // reading the entries to the flushed files and the removed journal.
-#include <app/cipher.h>
-#include <app/password_change.h>
-#include <app/passwords.h>
+#include <diary/cipher.h>
+#include <diary/password_change.h>
+#include <diary/passwords.h>
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // The program's own start-up, ended as soon as the main window has painted
 // for the first time. startup_bench times it against minimal_window_probe.
 // Once the first paint is through it says so (first_paint.h).
-#include <app/ui/main_screen.h>
-#include <app/ui/startup.h>
+#include <app/main_screen.h>
+#include <app/startup.h>
 
 #include <QApplication>
 #include <QEvent>

@@ -6,7 +6,7 @@
 #include <finding/search.h>
 #include <finding/ui/print_job.h>
 
-#include <app/cipher.h>
+#include <diary/cipher.h>
 
 #include <QGuiApplication>
 #include <QPageLayout>

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the old diary table reader as a table and its memo
 // file, and reads every record. The first two bytes tell where the table ends.
-#include <app/legacy_table.h>
+#include <diary/legacy_table.h>
 
 #include <base/error.h>
 

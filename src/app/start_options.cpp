@@ -1,6 +1,6 @@
 #include <app/start_options.h>
 
-#include <app/paths.h>
+#include <diary/paths.h>
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 #include <controls/program_style.h>
 
-#include <controls/painted_icon.h>
+#include <richtext/ui/painted_icon.h>
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
 #include <decoration/program_data.h>
 
-#include <app/paths.h>
+#include <diary/paths.h>
 
 namespace quillet {
 

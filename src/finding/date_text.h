@@ -1,7 +1,7 @@
 /** Dates typed into the option dialogs: "mm/dd/yyyy", a time of day may follow. */
 #pragma once
 
-#include <app/dates.h>
+#include <diary/dates.h>
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 /** Walking the days of a range: which days hold an entry, found with one look at Entries/. */
 #pragma once
 
-#include <app/entry_store.h>
+#include <diary/entry_store.h>
 
 #include <functional>
 #include <map>

@@ -4,7 +4,7 @@
 #include <finding/print_plan.h>
 #include <finding/search.h>
 
-#include <app/cipher.h>
+#include <diary/cipher.h>
 #include <base/safe_file.h>
 
 #include "../support/temp_dir.h"

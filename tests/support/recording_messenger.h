@@ -1,7 +1,7 @@
 /** A messenger for tests: records every text shown and answers questions as told. */
 #pragma once
 
-#include <app/messages.h>
+#include <base/messages.h>
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // quillet-tool convert-legacy on old single-table diaries.
-#include <app/cipher.h>
-#include <app/instance_lock.h>
-#include <app/passwords.h>
+#include <diary/cipher.h>
+#include <diary/instance_lock.h>
+#include <diary/passwords.h>
 
 #include "../support/legacy_table_writer.h"
 #include "../support/temp_dir.h"

@@ -1,10 +1,10 @@
 // quillet-tool on a diary written by the main window.
-#include <app/ui/main_screen.h>
+#include <app/main_screen.h>
 
-#include <app/cipher.h>
-#include <app/instance_lock.h>
-#include <app/passwords.h>
-#include <app/settings_file.h>
+#include <diary/cipher.h>
+#include <diary/instance_lock.h>
+#include <diary/passwords.h>
+#include <diary/settings_file.h>
 #include <richtext/ui/rich_text.h>
 
 #include "../support/recording_messenger.h"

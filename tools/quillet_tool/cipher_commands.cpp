@@ -1,8 +1,8 @@
 // encipher and decipher: the entry cipher on whole files, byte for byte.
 #include "tool.h"
 
-#include <app/cipher.h>
-#include <app/passwords.h>
+#include <diary/cipher.h>
+#include <diary/passwords.h>
 #include <base/safe_file.h>
 
 namespace quillet::tool {

@@ -2,10 +2,10 @@
 // file) into entry files, as the window offers to at start-up.
 #include "tool.h"
 
-#include <app/dates.h>
-#include <app/instance_lock.h>
-#include <app/legacy_conversion.h>
-#include <app/passwords.h>
+#include <diary/dates.h>
+#include <diary/instance_lock.h>
+#include <diary/legacy_conversion.h>
+#include <diary/passwords.h>
 
 #include <cstdio>
 

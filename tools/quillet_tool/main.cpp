@@ -12,8 +12,8 @@
 //   quillet-tool convert-legacy [--diary-dir DIR]
 #include "tool.h"
 
-#include <app/passwords.h>
-#include <app/paths.h>
+#include <diary/passwords.h>
+#include <diary/paths.h>
 #include <app/start_options.h>
 
 #include <cstdio>

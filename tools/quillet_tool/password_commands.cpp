@@ -1,9 +1,9 @@
 // passwd: changes the diary's password and rewrites every entry file with it.
 #include "tool.h"
 
-#include <app/instance_lock.h>
-#include <app/password_change.h>
-#include <app/passwords.h>
+#include <diary/instance_lock.h>
+#include <diary/password_change.h>
+#include <diary/passwords.h>
 
 #include <cstdio>
 

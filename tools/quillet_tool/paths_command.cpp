@@ -5,7 +5,7 @@
 //   main-dictionary  /usr/share/quillet/quillet.dct
 #include "tool.h"
 
-#include <app/paths.h>
+#include <diary/paths.h>
 #include <decoration/program_data.h>
 
 #include <cstdio>

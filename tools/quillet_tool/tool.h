@@ -1,7 +1,7 @@
 /** quillet-tool: what the subcommands share — their arguments, the diary, and how they fail. */
 #pragma once
 
-#include <app/entry_store.h>
+#include <diary/entry_store.h>
 
 #include <filesystem>
 #include <optional>

@@ -1,8 +1,8 @@
 #include <decoration/ui/floating_palette.h>
 
-#include <app/messages.h>
-#include <app/paths.h>
-#include <app/preferences.h>
+#include <base/messages.h>
+#include <diary/paths.h>
+#include <diary/preferences.h>
 
 #include <QAction>
 #include <QFileDialog>

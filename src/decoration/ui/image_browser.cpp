@@ -1,6 +1,6 @@
 #include <decoration/ui/image_browser.h>
 
-#include <app/messages.h>
+#include <base/messages.h>
 #include <decoration/ui/smart_image.h>
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include <decoration/ui/paragraph_props_dialog.h>
 
-#include <app/messages.h>
+#include <base/messages.h>
 #include <richtext/ui/rich_text.h>
 
 #include <QComboBox>

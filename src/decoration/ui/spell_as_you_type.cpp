@@ -4,7 +4,7 @@
 #include <decoration/spell_alphabet.h>
 #include <decoration/spell_engine.h>
 
-#include <app/messages.h>
+#include <base/messages.h>
 #include <richtext/finder.h>
 #include <richtext/ui/rich_text.h>
 #include <richtext/unicode.h>

@@ -2,7 +2,7 @@
 
 #include <decoration/program_data.h>
 
-#include <app/messages.h>
+#include <base/messages.h>
 #include <richtext/ui/rich_text.h>
 #include <richtext/unicode.h>
 

@@ -1,6 +1,6 @@
 #include <decoration/ui/symbol_selector.h>
 
-#include <app/messages.h>
+#include <base/messages.h>
 #include <richtext/ui/rich_text.h>
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include <finding/ui/date_selector.h>
 
-#include <app/dates.h>
+#include <diary/dates.h>
 #include <controls/graphic_panel.h>
-#include <controls/painted_icon.h>
+#include <richtext/ui/painted_icon.h>
 #include <finding/ui/calendar_with_glyphs.h>
 
 #include <QPainter>

@@ -1,7 +1,7 @@
 /** The print job: entries laid out on pages, each on its own sheets or merged under date headings. */
 #pragma once
 
-#include <app/entry_store.h>
+#include <diary/entry_store.h>
 #include <finding/print_plan.h>
 
 #include <functional>

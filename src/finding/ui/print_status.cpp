@@ -1,8 +1,8 @@
 #include <finding/ui/print_status.h>
 
-#include <app/dates.h>
-#include <app/messages.h>
-#include <app/printer_list.h>
+#include <diary/dates.h>
+#include <base/messages.h>
+#include <finding/printer_list.h>
 #include <finding/ui/print_options.h>
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 /** Printing from the window: the printer choice, TPrintStatusForm, and the print command's steps. */
 #pragma once
 
-#include <app/entry_store.h>
+#include <diary/entry_store.h>
 #include <finding/ui/print_job.h>
 
 #include <QDialog>

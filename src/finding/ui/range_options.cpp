@@ -1,6 +1,6 @@
 #include <finding/ui/range_options.h>
 
-#include <app/messages.h>
+#include <base/messages.h>
 #include <finding/date_text.h>
 #include <finding/ui/date_selector.h>
 

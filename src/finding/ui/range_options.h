@@ -1,7 +1,7 @@
 /** The part the print and export option dialogs share: which entries, and the two date boxes. */
 #pragma once
 
-#include <app/dates.h>
+#include <diary/dates.h>
 
 #include <QDate>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include <richtext/ui/toolbar_icons.h>
 
-#include <controls/painted_icon.h>
+#include <richtext/ui/painted_icon.h>
 
 #include <QPainter>
 #include <QPainterPath>

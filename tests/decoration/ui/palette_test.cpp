@@ -6,8 +6,8 @@
 #include <decoration/ui/icon_list_box.h>
 #include <decoration/icon_writer.h>
 
-#include <app/preferences.h>
-#include <app/settings_file.h>
+#include <diary/preferences.h>
+#include <diary/settings_file.h>
 #include <richtext/ui/rich_text.h>
 
 #include "../../support/recording_messenger.h"

@@ -6,8 +6,8 @@
 #include <finding/ui/print_status.h>
 #include <finding/ui/save_options.h>
 
-#include <app/cipher.h>
-#include <app/messages.h>
+#include <diary/cipher.h>
+#include <base/messages.h>
 
 #include "../../support/modal.h"
 #include "../../support/recording_messenger.h"

@@ -1,0 +1,236 @@
+// The main window's side of the entry store and of the preferences: moving an
+// entry between its file and an editor, and the settings file with the placement.
+#include <app/main_screen.h>
+
+#include <base/messages.h>
+#include <diary/paths.h>
+#include <diary/settings_file.h>
+#include <base/error.h>
+#include <decoration/ui/floating_palette.h>
+#include <richtext/ui/qt_platform.h>
+#include <richtext/ui/rich_text.h>
+
+#include <QApplication>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStringList>
+
+namespace quillet {
+
+// ----------------------------------------------------------------- entries
+
+void TMainScreen::FindDateRecord() {
+  entryExists_ = store_.Exists(currentDate_);
+  SetDateCaption();
+}
+
+void TMainScreen::ApplyLoaded(const TEntryRead& read, richtext::TRichText& editor,
+                              bool reportProblem) {
+  if (read.status == TEntryRead::kOk &&
+      editor.LoadFromStream(read.bytes) == richtext::ioOk) {
+    return;
+  }
+  editor.Clear();
+  if (!reportProblem) return;
+  std::string problem = read.problem;
+  if (problem.empty()) {
+    problem = "The entry of " + LongDate(currentDate_) + " (" + GetCurrentDateFileName().string() +
+              ") is damaged and cannot be shown.";
+  }
+  unreadable_ = true;
+  Messenger().ShowMessage(problem +
+                          "\n\nThe file is left as it is; the day is shown read-only.");
+}
+
+void TMainScreen::LoadRichText() {
+  unreadable_ = false;
+  richText1_->Clear();
+  if (entryExists_) {
+    TEntryRead read = store_.Read(currentDate_);
+    if (read.status == TEntryRead::kNone) {
+      // The file went away since it was looked for: the day starts empty.
+      entryExists_ = false;
+      SetDefaultFontNow();
+    } else {
+      ApplyLoaded(read, *richText1_, true);
+    }
+    richText1_->SetCaretToStart();
+    richText1_->Invalidate();
+  } else {
+    SetDefaultFontNow();
+  }
+  richText1_->SetReadOnly(unreadable_);
+  ShowEditButtons(false);
+  if (!startingUp_) richText1_->SetFocus();
+}
+
+bool TMainScreen::SaveRichText() {
+  if (unreadable_) return true;  // never written over
+  const bool empty = richText1_->IsEmpty();
+  const bool had = entryExists_;
+  try {
+    if (empty && had) {
+      store_.Remove(currentDate_);
+      entryExists_ = false;
+    } else if (!empty) {
+      store_.Write(currentDate_, richText1_->SaveToBytes());
+      entryExists_ = true;
+    }
+  } catch (const std::exception& e) {
+    Messenger().ShowMessage("The entry of " + LongDate(currentDate_) + " could not be saved.\n\n" +
+                            e.what() + "\n\nYour text is still in the editor.");
+    return false;
+  }
+  QCoreApplication::processEvents();
+  return true;
+}
+
+void TMainScreen::LoadRichTextAllPurp() {
+  richTextAllPurpose_->Clear();
+  if (!store_.Exists(currentDate_)) return;
+  ApplyLoaded(store_.Read(currentDate_), *richTextAllPurpose_, false);
+  richTextAllPurpose_->SetCaretToStart();
+  richTextAllPurpose_->Invalidate();
+}
+
+void TMainScreen::FillEntryDays(QStringList& list, int year, int month) const {
+  list.clear();
+  for (int day : store_.EntryDays(year, unsigned(month))) list.append(QString::number(day));
+}
+
+void TMainScreen::DeletebuttonClick() {
+  if (unreadable_) return;
+  if (!Messenger().ConfirmBox("Delete this entry?")) return;
+  richText1_->Clear();
+  richText1_->Changed();
+}
+
+// ------------------------------------------------------------- preferences
+
+TRect TMainScreen::MainBounds() const {
+  QRect g = geometry();
+  return {g.left(), g.top(), g.right() + 1, g.bottom() + 1};
+}
+
+QFontDialog* TMainScreen::DefaultFontdialog() {
+  if (!fontDialog_) {
+    fontDialog_ = new QFontDialog(this);
+    fontDialog_->setObjectName(QStringLiteral("DefaultFontdialog"));
+  }
+  return fontDialog_;
+}
+
+namespace {
+
+QFont FontOf(const TPreferences& p) {
+  QFont f(QString::fromStdString(p.defaultFontName));
+  f.setPointSize(std::max(1, p.defaultFontSize));
+  f.setBold(p.defaultFontBold);
+  f.setItalic(p.defaultFontItalic);
+  f.setUnderline(p.defaultFontUnderline);
+  return f;
+}
+
+}  // namespace
+
+void TMainScreen::LoadPreferences() {
+  TIniFile ini(SettingsFileName(diaryDir_));
+  prefs_.Load(ini, diaryDir_, MainBounds());
+  store_.SetPassword(prefs_.currentPassword);
+  if (fontDialog_) fontDialog_->setCurrentFont(FontOf(prefs_));
+}
+
+void TMainScreen::SavePreferences() {
+  if (fontDialog_) {
+    QFont f = fontDialog_->currentFont();
+    prefs_.defaultFontName = f.family().toStdString();
+    if (f.pointSize() > 0) prefs_.defaultFontSize = f.pointSize();
+    prefs_.defaultFontBold = f.bold();
+    prefs_.defaultFontItalic = f.italic();
+    prefs_.defaultFontUnderline = f.underline();
+  }
+  // Until the first activation has placed the palette, the settings hold its state.
+  if (palette_ && !startingUp_) StoreIconPreferences(*palette_, prefs_);
+  try {
+    TIniFile ini(SettingsFileName(diaryDir_));
+    prefs_.Save(ini);
+  } catch (const Error& e) {
+    Messenger().ShowMessage(e.what());
+  }
+  if (fontDialog_) fontDialog_->setCurrentFont(FontOf(prefs_));
+}
+
+void TMainScreen::mnuDefaultFontClick() {
+  LoadPreferences();
+  QFontDialog* dialog = DefaultFontdialog();
+  dialog->setCurrentFont(FontOf(prefs_));
+  CenterForm(dialog);
+  if (dialog->exec() == QDialog::Accepted) SavePreferences();
+}
+
+void TMainScreen::SetDefaultFontNow() {
+  richtext::TAttr a = richText1_->GetInsertionAttribute();
+  a.font = uint8_t(std::clamp(richText1_->FontNumber(QString::fromStdString(prefs_.defaultFontName)),
+                              0, 255));
+  a.size = uint8_t(prefs_.defaultFontSize);
+  if (prefs_.defaultFontBold) a.flags |= richtext::afBold;
+  if (prefs_.defaultFontItalic) a.flags |= richtext::afItalic;
+  if (prefs_.defaultFontUnderline) a.flags |= richtext::afUnderline;
+  // The first entry of the standard table with that colour: an entry file
+  // writes the table's first 15 entries, so the 16th (black again) must not
+  // be named.
+  int colour = 0;
+  const auto& colors = richText1_->Document().Header().colors;
+  for (int i = 0; i < 15; ++i) {
+    if (colors[size_t(i)] == uint32_t(prefs_.defaultFontColor)) {
+      colour = i;
+      break;
+    }
+  }
+  a.SetTextColor(colour);
+  // Set directly: giving an empty day its font is not a change of the entry.
+  richText1_->Document().insertionAttr = a;
+}
+
+int TMainScreen::ScreenDensity() const {
+  QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!s) return 96;
+  return qRound(s->logicalDotsPerInch() * s->devicePixelRatio());
+}
+
+void TMainScreen::RestorePlacement() {
+  TIniFile ini(SettingsFileName(diaryDir_));
+  std::optional<TPlacement> p = ReadPlacement(ini, ScreenDensity());
+  if (!p) {
+    CenterForm(this);
+  } else {
+    std::vector<TRect> screens;
+    for (QScreen* s : QGuiApplication::screens()) {
+      QRect g = s->availableGeometry();
+      screens.push_back({g.left(), g.top(), g.right() + 1, g.bottom() + 1});
+    }
+    TRect r = FitToScreens(p->normal, screens);
+    setGeometry(r.left, r.top, r.Width(), r.Height());
+    if (p->maximized) setWindowState(windowState() | Qt::WindowMaximized);
+  }
+  SavePlacement();
+}
+
+void TMainScreen::SavePlacement() {
+  QRect g = (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
+                ? normalGeometry()
+                : geometry();
+  if (!g.isValid()) g = geometry();
+  TPlacement p;
+  p.normal = {g.left(), g.top(), g.right() + 1, g.bottom() + 1};
+  p.maximized = windowState() & Qt::WindowMaximized;
+  try {
+    TIniFile ini(SettingsFileName(diaryDir_));
+    WritePlacement(ini, ScreenDensity(), p);
+  } catch (const Error& e) {
+    Messenger().ShowMessage(e.what());
+  }
+}
+
+}  // namespace quillet

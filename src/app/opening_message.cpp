@@ -1,0 +1,45 @@
+#include <app/opening_message.h>
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace quillet {
+
+TShowOpeningMessage::TShowOpeningMessage(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("ShowOpeningMessage"));
+  setWindowTitle(QStringLiteral("Quillet!"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  auto* column = new QVBoxLayout(this);
+  for (const char* text :
+       {"Quillet! is intended solely for your personal recreational use. Please do not rely on it "
+        "for critical data storage.",
+        "While Quillet! makes every attempt to keep the data safe, we cannot prevent data damage "
+        "from such things as power failures, hard drive crashes, etc.",
+        "Therefore, it is up to you to ensure that you make frequent backups of all files in the "
+        "\\ENTRIES subdirectory, as well as the QX.INI file."}) {
+    auto* label = new QLabel(QString::fromLatin1(text), this);
+    label->setWordWrap(true);
+    column->addWidget(label);
+  }
+  dontShow_ = new QCheckBox(QStringLiteral("Do not show this message again"), this);
+  dontShow_->setObjectName(QStringLiteral("DontShow"));
+  column->addWidget(dontShow_);
+  auto* ok = new QPushButton(QStringLiteral("Ok"), this);
+  ok->setObjectName(QStringLiteral("OKButton"));
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  column->addWidget(ok, 0, Qt::AlignHCenter);
+  setFixedSize(427, 230);
+  if (QScreen* s = QGuiApplication::primaryScreen()) {
+    QRect g = s->geometry();
+    move(g.left() + (g.width() - width()) / 2, g.top() + (g.height() - height()) / 2);
+  }
+}
+
+bool TShowOpeningMessage::DontShowChecked() const { return dontShow_->isChecked(); }
+
+}  // namespace quillet

@@ -1,0 +1,211 @@
+#include <app/whole_diary_commands.h>
+
+#include <richtext/ui/toolbar_icons.h>
+
+#include <base/messages.h>
+#include <app/convert_notify.h>
+#include <app/main_screen.h>
+#include <finding/export.h>
+#include <finding/search.h>
+#include <finding/ui/look_for_all.h>
+#include <finding/ui/print_status.h>
+#include <finding/ui/save_options.h>
+#include <richtext/ui/rich_text.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+
+namespace quillet {
+namespace {
+
+// Holds the main window off while a scan lets the event loop run, and shows
+// the busy cursor; both come back however the scan ends.
+class TBusy {
+ public:
+  explicit TBusy(QWidget& window) : window_(window) {
+    window_.setEnabled(false);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  }
+  ~TBusy() {
+    QGuiApplication::restoreOverrideCursor();
+    window_.setEnabled(true);
+  }
+
+ private:
+  QWidget& window_;
+};
+
+QString ProcessingText(TDate day) {
+  return "Processing entry for " + QString::fromStdString(ShortDate(day));
+}
+
+}  // namespace
+
+TWholeDiaryCommands::TWholeDiaryCommands(TMainScreen& window) : QObject(&window), window_(window) {
+  setObjectName("WholeDiaryCommands");
+  mnuFindentrycontaining = new QAction("Find Any Entry Containing...", this);
+  mnuFindentrycontaining->setObjectName("mnuFindentrycontaining");
+  mnuFindentrycontaining->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+  mnuFindNextBig = new QAction("Find Next Entry Containing...", this);
+  mnuFindNextBig->setObjectName("mnuFindNextBig");
+  mnuFindNextBig->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F5));
+  mnuFindNextBig->setEnabled(false);
+  PrintSetup1 = new QAction("Print Setup", this);
+  PrintSetup1->setObjectName("PrintSetup1");
+  PrintNow = new QAction("Print", this);
+  PrintNow->setObjectName("PrintNow");
+  PrintNow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  Export1 = new QAction("Export to RTF (Rich Text Format)", this);
+  Export1->setObjectName("Export1");
+  connect(mnuFindentrycontaining, &QAction::triggered, this, [this] { mnuFindentrycontainingClick(); });
+  connect(mnuFindNextBig, &QAction::triggered, this, [this] { mnuFindNextBigClick(); });
+  connect(PrintSetup1, &QAction::triggered, this, [this] { PrintSetup1Click(); });
+  connect(PrintNow, &QAction::triggered, this, [this] { PrintNowClick(); });
+  connect(Export1, &QAction::triggered, this, [this] { Export1Click(); });
+}
+
+TWholeDiaryCommands* TWholeDiaryCommands::Of(const TMainScreen& window) {
+  return window.findChild<TWholeDiaryCommands*>("WholeDiaryCommands", Qt::FindDirectChildrenOnly);
+}
+
+void TWholeDiaryCommands::mnuFindentrycontainingClick() {
+  if (!window_.SaveButtonClick()) return;
+  TLookForAll dialog(&window_);
+  CenterForm(&dialog);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QString text = dialog.LookForText()->text();
+  ScanAndReport(text, !text.isEmpty(), true);
+}
+
+void TWholeDiaryCommands::mnuFindNextBigClick() {
+  if (!window_.SaveButtonClick()) return;
+  ScanAndReport(SearchText, !SearchText.isEmpty(), false);
+}
+
+void TWholeDiaryCommands::ScanAndReport(QString text, bool scan, bool fromStart) {
+  const TDate remembered = window_.CurrentDate();
+  TSearchResult result;
+  if (scan) {
+    const TDate last = window_.LastDiaryRecord();
+    TDate first = fromStart ? window_.FirstDiaryRecord() : NextDay(remembered);
+    if (fromStart) SearchText = text;
+    SearchFound = false;
+    TBusy busy(window_);
+    TConvertNotify status;
+    status.SetWhat("Searching...");
+    status.show();
+    result = SearchEntries(window_.Store(), first, last, SearchText.toStdString(), [&](TDate day) {
+      status.SetStatus(ProcessingText(day));
+      QCoreApplication::processEvents();
+    });
+    SearchFound = result.found.has_value();
+  }
+  mnuFindNextBig->setEnabled(SearchFound);
+  if (scan && result.found) {
+    window_.SetCurrentDate(*result.found);
+  } else {
+    window_.SetCurrentDate(remembered);
+  }
+  if (!result.skippedDays.empty()) Messenger().InfoBox(SkippedDaysMessage(result));
+  if (!SearchFound) Messenger().InfoBox("No matches");
+  window_.FindDateRecord();
+  window_.LoadRichText();
+  if (SearchFound) window_.RichText1()->FindString(SearchText, false);
+}
+
+void TWholeDiaryCommands::PrintSetup1Click() {
+  if (!window_.SaveButtonClick()) return;
+  if (AvailablePrinters().isEmpty()) {
+    Messenger().InfoBox("No printers installed");
+    return;
+  }
+  PrintSetup(&window_, [](QWidget* dialog) { CenterForm(dialog); });
+}
+
+void TWholeDiaryCommands::PrintNowClick() {
+  if (!window_.SaveButtonClick()) return;
+  QCoreApplication::processEvents();
+  TPrintRequest request;
+  request.store = &window_.Store();
+  request.currentDate = window_.CurrentDate();
+  request.parent = &window_;
+  request.placeDialog = [](QWidget* dialog) { CenterForm(dialog); };
+  request.entryDays = [this](QStringList& days, int year, int month) {
+    window_.FillEntryDays(days, year, month);
+  };
+  PrintCommand(request);
+  window_.FindDateRecord();
+  window_.LoadRichText();
+}
+
+void TWholeDiaryCommands::Export1Click() {
+  if (!window_.SaveButtonClick()) return;
+  TSaveOptions options(&window_);
+  options.startDate = window_.CurrentDate();
+  options.endDate = Today();
+  options.SetDirectory(QString::fromStdString(window_.Store().DiaryDir().string()));
+  options.placeDialog = [](QWidget* dialog) { CenterForm(dialog); };
+  options.OnNeedEntryDays = [this](QStringList& days, int year, int month) {
+    window_.FillEntryDays(days, year, month);
+  };
+  CenterForm(&options);
+  if (options.exec() != QDialog::Accepted) return;
+  std::string directory = options.Directory().toStdString();
+  if (directory.empty() || directory.back() != '/') directory += '/';
+  TDate start = options.startDate, end = options.endDate;
+  if (options.currentOnly) {
+    start = end = window_.CurrentDate();
+  } else if (options.all) {
+    start = window_.FirstDiaryRecord();
+    end = window_.LastDiaryRecord();
+  }
+  std::error_code ec;
+  if (!std::filesystem::is_directory(directory, ec)) {
+    Messenger().InfoBox("The directory " + directory + " does not exist. Nothing was saved.");
+  } else {
+    TExportResult result;
+    {
+      TBusy busy(window_);
+      TConvertNotify status;
+      status.SetWhat("Exporting...");
+      status.show();
+      result = ExportEntries(window_.Store(), start, end, directory, [&](TDate day) {
+        status.SetStatus(ProcessingText(day));
+        QCoreApplication::processEvents();
+      });
+    }
+    Messenger().InfoBox(ExportReport(result, directory));
+  }
+  window_.FindDateRecord();
+  window_.LoadRichText();
+}
+
+TWholeDiaryCommands* InstallWholeDiaryCommands(TMainScreen& window, QMenu* fileMenu,
+                                               QAction* before, QMenu* findMenu, bool printButton) {
+  auto* commands = new TWholeDiaryCommands(window);
+  if (fileMenu) {
+    fileMenu->insertAction(before, commands->PrintSetup1);
+    fileMenu->insertAction(before, commands->PrintNow);
+    fileMenu->insertAction(before, commands->Export1);
+    fileMenu->insertSeparator(before);
+  }
+  if (findMenu) {
+    findMenu->addSeparator();
+    findMenu->addAction(commands->mnuFindentrycontaining);
+    findMenu->addAction(commands->mnuFindNextBig);
+  }
+  if (printButton) {
+    window.AddToolButton("Printbutton", richtext::ToolbarIcon(QStringLiteral("Print")), QStringLiteral("Print"),
+                         QStringLiteral("Print diary entries"), [commands] { commands->PrintNowClick(); });
+  }
+  // Without menus (tests) the shortcuts still reach the window.
+  for (QAction* a : {commands->mnuFindentrycontaining, commands->mnuFindNextBig, commands->PrintNow}) {
+    if (!fileMenu && !findMenu) window.addAction(a);
+  }
+  return commands;
+}
+
+}  // namespace quillet

@@ -1,0 +1,85 @@
+/** The entry store: one file per day in Entries/, read and written through memory only. */
+#pragma once
+
+#include <diary/dates.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillet {
+
+namespace fs = std::filesystem;
+
+// What reading one day's entry gave.
+struct TEntryRead {
+  enum Status { kNone, kOk, kUnreadable };
+  Status status = kNone;
+  std::string bytes;    // kOk: the entry as the editor reads it (RTF or text)
+  std::string problem;  // kUnreadable: a message that names the day and the file
+};
+
+// The entry files of one diary directory. With a password the files hold the
+// enciphered RTF; deciphering goes through memory, so no plaintext of an
+// enciphered diary is written anywhere. Every write goes through a temporary
+// file that replaces the entry only when complete. Entry files are found
+// under any letter case of their names; new ones are written as "yyyymmdd.QXE".
+class TEntryStore {
+ public:
+  explicit TEntryStore(fs::path diaryDir) : diaryDir_(std::move(diaryDir)) {}
+
+  const fs::path& DiaryDir() const { return diaryDir_; }
+  const std::string& Password() const { return password_; }
+  void SetPassword(std::string password) { password_ = std::move(password); }
+
+  fs::path EntriesDirectory() const;
+  // Creates Entries/ with every missing parent; throws Error when it cannot.
+  void CreateEntriesDirectory() const;
+
+  // The entry file of a day: the existing file in whatever case, else the name to write.
+  fs::path EntryPath(TDate date) const;
+  bool Exists(TDate date) const;
+
+  // Reads and deciphers a day's entry. A file that cannot be read, or whose
+  // content is neither RTF nor text (a wrong password gives such bytes),
+  // gives kUnreadable with the reason.
+  TEntryRead Read(TDate date) const;
+  // The same for a file already found, e.g. in one listing of Entries/ (EntryFiles).
+  TEntryRead ReadFile(TDate date, const fs::path& path) const;
+  // Every entry file by its day, from one listing of Entries/.
+  std::map<TDate, fs::path> EntryFiles() const;
+  // Enciphers (with a password) and writes the entry; throws Error with the
+  // reason and leaves the old file intact when the write fails.
+  void Write(TDate date, std::string_view bytes) const;
+  // Removes a day's entry file; nothing when there is none. Throws Error on failure.
+  void Remove(TDate date) const;
+
+  // The earliest and latest entry dates, or today when no entry lies before
+  // (after) today. Names that are not day keys are passed over.
+  TDate FirstDiaryRecord() const;
+  TDate LastDiaryRecord() const;
+  // Every entry date, in date order.
+  std::vector<TDate> EntryDates() const;
+  // The days of a month that have an entry file, ascending.
+  std::vector<int> EntryDays(int year, unsigned month) const;
+
+  // The plain scratch file an older version left behind ("Eraseme.rtf" in any
+  // case) is removed; gives whether one was there.
+  bool DeleteStaleScratch() const;
+
+ private:
+  // Calls `each` with the day key part of every "*.QXE" name in Entries/.
+  template <class F>
+  void ForEachEntryName(F each) const;
+
+  fs::path diaryDir_;
+  std::string password_;
+};
+
+// True when the bytes can be an entry: RTF, or text without control bytes
+// other than tab, line and page ends.
+bool LooksLikeEntry(std::string_view bytes);
+
+}  // namespace quillet

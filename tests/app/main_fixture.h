@@ -1,0 +1,45 @@
+/** The main window on a temporary diary, for the window's tests. */
+#pragma once
+
+#include <app/main_screen.h>
+
+#include <diary/dates.h>
+
+#include "../support/modal.h"
+#include "../support/recording_messenger.h"
+#include "../support/temp_dir.h"
+
+#include <QApplication>
+#include <QToolButton>
+
+#include <memory>
+
+namespace quillet::testing {
+
+// A diary directory whose settings keep the opening message away.
+struct Diary {
+  TempDir dir;
+  RecordingMessenger messages;
+  Diary() { dir.Write("QX.INI", "[Opening Screen]\nshow=0\n"); }
+  std::filesystem::path Entry(TDate d) const { return dir / "Entries" / (DayKey(d) + ".QXE"); }
+};
+
+// The window as the program shows it: created, shown and activated.
+inline std::unique_ptr<TMainScreen> Open(const std::filesystem::path& dir) {
+  auto w = std::make_unique<TMainScreen>(dir);
+  w->show();
+  w->FormActivate();
+  return w;
+}
+
+// Lets the window lay itself out and paint.
+inline void Settle() {
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+// One of the window's tool buttons, by its object name.
+inline QToolButton* Tool(TMainScreen& w, const char* name) {
+  return w.findChild<QToolButton*>(QString::fromLatin1(name));
+}
+
+}  // namespace quillet::testing

@@ -1,0 +1,582 @@
+// The main window on a temporary diary, driven as a user would.
+#include <app/main_screen.h>
+#include <app/about_box.h>
+#include <app/help_window.h>
+#include <app/opening_message.h>
+#include <app/startup.h>
+#include <controls/program_style.h>
+#include <controls/ring_panel.h>
+
+#include <diary/cipher.h>
+#include <diary/instance_lock.h>
+#include <diary/settings_file.h>
+#include <base/safe_file.h>
+#include <richtext/ui/rich_text.h>
+#include <finding/ui/calendar_with_glyphs.h>
+#include <finding/ui/date_selector.h>
+
+#include "main_fixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFontDialog>
+#include <QFrame>
+#include <QTextBrowser>
+#include <QLabel>
+#include <QLockFile>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace quillet {
+namespace {
+
+using testing::Diary;
+using testing::Open;
+using testing::ReadFile;
+using testing::RecordingMessenger;
+using testing::TempDir;
+using testing::WhenShown;
+
+void Type(TMainScreen& w, const QString& text) {
+  w.RichText1()->setFocus();
+  QTest::keyClicks(w.RichText1(), text);
+}
+
+std::string Text(TMainScreen& w) {
+  std::string rtf = w.RichText1()->SaveToBytes();
+  // The plain text is enough to tell entries apart.
+  richtext::TRTFTextIo doc;
+  doc.LoadFromStream(rtf);
+  richtext::TStringStream out;
+  richtext::TTextWriter(doc).Write(out);
+  return out.bytes;
+}
+
+QPushButton* Button(TMainScreen& w, const char* name) {
+  return w.findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+TEST(MainScreen, StartsOnTodayWithAnEmptyPageAndCreatesEntries) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  EXPECT_EQ(w->windowTitle(), "Quillet");
+  EXPECT_EQ(w->DateLabel()->text().toStdString(), LongDate(Today()));
+  EXPECT_TRUE(std::filesystem::is_directory(d.dir / "Entries"));
+  EXPECT_TRUE(w->RichText1()->IsEmpty());
+  EXPECT_FALSE(w->Unsaved());
+  // New entries start in the default font, Arial 10.
+  richtext::TAttr a = w->RichText1()->GetInsertionAttribute();
+  EXPECT_EQ(a.size, 10);
+  EXPECT_EQ(w->RichText1()->Document().Header().fonts[a.font].name, "Arial");
+  // In black from the part of the colour table that entry files hold.
+  EXPECT_EQ(a.TextColor(), 0);
+  // The first activation leaves a complete settings file behind.
+  TIniFile ini(d.dir / "QX.INI");
+  EXPECT_EQ(ini.ReadString("Default Font", "Name", "?"), "Arial");
+  EXPECT_EQ(ini.ReadInteger("Default Font", "Size", 0), 10);
+}
+
+// The window opens and paints without Qt loading its image-format plugins
+// (a dozen libraries): reading the first picture file of its own makes it
+// load every one, which once took a quarter of the program's start-up.
+TEST(MainScreen, OpensWithoutLoadingImagePlugins) {
+  auto pluginsLoaded = [] {
+    std::ifstream maps("/proc/self/maps");
+    std::stringstream text;
+    text << maps.rdbuf();
+    return text.str().find("/imageformats/") != std::string::npos;
+  };
+  if (pluginsLoaded()) GTEST_SKIP() << "an earlier test in this process loaded them";
+  qApp->setStyle(new TProgramStyle);  // as the program starts
+  Diary d;
+  auto w = Open(d.dir.path());
+  testing::Settle();
+  w->grab();  // painted whole
+  EXPECT_FALSE(pluginsLoaded());
+}
+
+TEST(MainScreen, LaysThePageOutFromTheRingPanelsEdges) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  for (QSize size : {QSize(700, 480), QSize(900, 640)}) {
+    w->resize(size);
+    QApplication::processEvents();
+    TRingPanel* page = w->RingPanel1();
+    const int L = 31, R = 15, W = page->width(), H = page->height();
+    EXPECT_EQ(w->DateLabel()->geometry(), QRect(L + 15, 8, W - L - R - 20, 20));
+    EXPECT_EQ(w->RichText1()->geometry(), QRect(L + 15, 35, W - L - R - 20, H - 35 - 22));
+    auto* bottom = w->findChild<QFrame*>("Bottomline");
+    EXPECT_EQ(bottom->geometry().top(), H - 20);
+    EXPECT_EQ(w->findChild<QWidget*>("ActionPanel")->height(), 39);
+  }
+}
+
+TEST(MainScreen, WalksTheDayFlow) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  const TDate today = Today();
+
+  // Type: "&Save" and "&Cancel" appear.
+  Type(*w, "Hello");
+  EXPECT_TRUE(w->Unsaved());
+  EXPECT_FALSE(Button(*w, "CancelButton")->isHidden());
+
+  // Move on: saved without a question, the next calendar day shown, empty.
+  QTest::mouseClick(Button(*w, "Nextbutton"), Qt::LeftButton);
+  EXPECT_EQ(w->CurrentDate(), NextDay(today));
+  EXPECT_FALSE(w->Unsaved());
+  EXPECT_TRUE(w->RichText1()->IsEmpty());
+  EXPECT_TRUE(std::filesystem::exists(d.Entry(today)));
+  EXPECT_TRUE(d.messages.shown.empty());
+
+  // A day visited and left without typing leaves no file; coming back shows the text.
+  QTest::mouseClick(Button(*w, "PriorButton"), Qt::LeftButton);
+  EXPECT_FALSE(std::filesystem::exists(d.Entry(NextDay(today))));
+  EXPECT_EQ(Text(*w), "Hello");
+
+  // Cancel brings back what the file holds.
+  Type(*w, " world");
+  ASSERT_TRUE(w->Unsaved());
+  QTest::mouseClick(Button(*w, "CancelButton"), Qt::LeftButton);
+  EXPECT_EQ(Text(*w), "Hello");
+  EXPECT_FALSE(w->Unsaved());
+
+  // Delete, answered Yes, then Cancel: the entry comes back.
+  w->DeletebuttonClick();
+  EXPECT_EQ(d.messages.shown.back(), "Delete this entry?");
+  EXPECT_TRUE(w->RichText1()->IsEmpty());
+  EXPECT_TRUE(w->Unsaved());
+  w->CancelButtonClick();
+  EXPECT_EQ(Text(*w), "Hello");
+
+  // Answered No, nothing happens.
+  d.messages.answerYes = false;
+  w->DeletebuttonClick();
+  EXPECT_EQ(Text(*w), "Hello");
+  EXPECT_FALSE(w->Unsaved());
+
+  // Delete and move on: the file goes.
+  d.messages.answerYes = true;
+  w->DeletebuttonClick();
+  w->BitBtn1Click();
+  EXPECT_FALSE(std::filesystem::exists(d.Entry(today)));
+  EXPECT_FALSE(w->EntryExists());
+}
+
+TEST(MainScreen, NavigatesByButtonsAndKeys) {
+  Diary d;
+  const TDate past = MakeDate(2001, 5, 4), future = NextDay(NextDay(Today()));
+  d.dir.Write("Entries/20010504.QXE", "{\\rtf1 old}");
+  d.dir.Write("Entries/" + DayKey(future) + ".qxe", "{\\rtf1 later}");
+  d.dir.Write("Entries/notes.QXE", "not a day");
+  auto w = Open(d.dir.path());
+
+  w->FirstButtonClick();
+  EXPECT_EQ(w->CurrentDate(), past);
+  EXPECT_EQ(Text(*w), "old");
+  w->LastButtonClick();
+  EXPECT_EQ(w->CurrentDate(), future);
+  EXPECT_EQ(Text(*w), "later");  // found under a lower-case extension
+
+  // The hidden editor loads a day for background work; the page stays as it is.
+  w->SetCurrentDate(past);
+  w->LoadRichTextAllPurp();
+  EXPECT_EQ(w->RichTextAllPurpose()->Document().Par(0).text.size(), 3u);
+  EXPECT_EQ(Text(*w), "later");
+  EXPECT_FALSE(w->RichTextAllPurpose()->isVisible());
+
+  // "&Prev" from 1 March 2024 shows 29 February 2024.
+  w->SetCurrentDate(MakeDate(2024, 3, 1));
+  w->PriorButtonClick();
+  EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 2, 29));
+  EXPECT_EQ(w->DateLabel()->text(), "Thursday, February 29, 2024");
+
+  // Ctrl+PageDown and Ctrl+PageUp from the editor.
+  w->RichText1()->setFocus();
+  QTest::keyClick(w->RichText1(), Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 3, 1));
+  QTest::keyClick(w->RichText1(), Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 2, 29));
+}
+
+TEST(MainScreen, CalendarMarksEntryDaysAndMovesToThePickedDay) {
+  Diary d;
+  d.dir.Write("Entries/20240203.QXE", "{\\rtf1 a}");
+  d.dir.Write("Entries/20240217.qxe", "{\\rtf1 b}");
+  d.dir.Write("Entries/20240301.QXE", "{\\rtf1 c}");
+  auto w = Open(d.dir.path());
+  w->SetCurrentDate(MakeDate(2024, 2, 10));
+  Type(*w, "saved first");
+  QStringList marked;
+  WhenShown<TDateSelector>([&](TDateSelector* s) {
+    marked = s->EntryDays();
+    s->Calendar()->SetSelectedDate(QDate(2024, 2, 17).startOfDay());
+    QTest::mouseClick(s->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  });
+  w->CalendarButtonClick();
+  // The day left was saved before the calendar opened, so it is marked too.
+  EXPECT_EQ(marked, QStringList({"3", "10", "17"}));
+  EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 2, 17));
+  EXPECT_EQ(Text(*w), "b");
+  EXPECT_TRUE(std::filesystem::exists(d.Entry(MakeDate(2024, 2, 10))));
+
+  // Cancel leaves the day as it is.
+  WhenShown<TDateSelector>([](TDateSelector* s) { s->reject(); });
+  w->CalendarButtonClick();
+  EXPECT_EQ(w->CurrentDate(), MakeDate(2024, 2, 17));
+}
+
+TEST(MainScreen, CtrlSSavesAndCtrlASelectsAll) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  w->activateWindow();
+  QApplication::setActiveWindow(w.get());
+  Type(*w, "Words");
+  QTest::keyClick(w->RichText1(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_FALSE(w->Unsaved());
+  EXPECT_TRUE(std::filesystem::exists(d.Entry(Today())));
+  QTest::keyClick(w->RichText1(), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_GE(w->RichText1()->HasSelection(), 5u);
+  // Copy with a selection counts as a change; without one it changes nothing.
+  w->Copy1Click();
+  EXPECT_TRUE(w->Unsaved());
+  w->SaveButtonClick();
+  w->RichText1()->SetCaretToStart();
+  w->Copy1Click();
+  EXPECT_FALSE(w->Unsaved());
+}
+
+TEST(MainScreen, InsertsDateAndTogglesWordWrap) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  w->EnterDate1Click();
+  EXPECT_EQ(Text(*w), ShortDate(Today()) + " ");
+  EXPECT_TRUE(w->Unsaved());
+  EXPECT_TRUE(w->WrapAction()->isChecked());
+  EXPECT_EQ(w->DocWordWrapButton()->toolTip(), "Toggle word wrap off");
+  w->DocWordWrapButtonClick();
+  EXPECT_FALSE(w->RichText1()->WordWrap());
+  EXPECT_FALSE(w->WrapAction()->isChecked());
+  EXPECT_EQ(w->DocWordWrapButton()->toolTip(), "Toggle word wrap on");
+  w->WrapAction()->trigger();  // the menu item
+  EXPECT_TRUE(w->RichText1()->WordWrap());
+  EXPECT_TRUE(w->WrapAction()->isChecked());
+  EXPECT_EQ(w->DocWordWrapButton()->toolTip(), "Toggle word wrap off");
+}
+
+TEST(MainScreen, KeepsTheTextWhenASaveFails) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  const TDate today = Today();
+  Type(*w, "Precious");
+  SetWriteFaultHook([](std::string_view step) { return step != "rename"; });
+  w->NextButtonClick();
+  SetWriteFaultHook({});
+  // Still on the day, the text in the editor, "&Save" still shown, and told why.
+  EXPECT_EQ(w->CurrentDate(), today);
+  EXPECT_EQ(Text(*w), "Precious");
+  EXPECT_TRUE(w->Unsaved());
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_NE(d.messages.shown[0].find("could not be saved"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(d.Entry(today)));
+  // Closing would lose it: the user is asked, and No keeps the window open.
+  SetWriteFaultHook([](std::string_view step) { return step != "rename"; });
+  d.messages.answerYes = false;
+  EXPECT_FALSE(w->close());
+  SetWriteFaultHook({});
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_NE(d.messages.shown.back().find("Close Quillet anyway"), std::string::npos);
+  // Once the disk takes it, moving on saves it.
+  w->NextButtonClick();
+  EXPECT_EQ(w->CurrentDate(), NextDay(today));
+  EXPECT_TRUE(std::filesystem::exists(d.Entry(today)));
+}
+
+TEST(MainScreen, LeavesAnUnreadableEntryIntact) {
+  struct Case {
+    const char* name;
+    std::string password;
+    std::string bytes;
+  };
+  const std::string rtf = "{\\rtf1\\ansi Fine text\\par}";
+  const Case cases[] = {
+      {"binary bytes without a password", "", std::string("\x01\x02\x00\xff garbage", 12)},
+      {"a plain entry read with a password", "secret", rtf},
+      {"enciphered with another password", "secret", EncipherBytes(rtf, "other")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Diary d;
+    if (!c.password.empty()) {
+      TIniFile(d.dir / "QX.INI").WriteString("Security", "Password", EncryptString(c.password));
+    }
+    const TDate today = Today();
+    d.dir.Write("Entries/" + DayKey(today) + ".QXE", c.bytes);
+    auto w = Open(d.dir.path());
+    ASSERT_EQ(d.messages.shown.size(), 1u);
+    const std::string& m = d.messages.shown[0];
+    EXPECT_NE(m.find(LongDate(today)), std::string::npos) << m;
+    EXPECT_NE(m.find(d.Entry(today).string()), std::string::npos) << m;
+    EXPECT_TRUE(w->EntryUnreadable());
+    EXPECT_TRUE(w->RichText1()->ReadOnly());
+    Type(*w, "overwrite?");
+    w->DeletebuttonClick();
+    EXPECT_FALSE(w->Unsaved());
+    w->NextButtonClick();
+    w->close();
+    EXPECT_EQ(ReadFile(d.Entry(today)), c.bytes);
+  }
+}
+
+TEST(MainScreen, EnciphersEntriesWithThePassword) {
+  Diary d;
+  TIniFile(d.dir / "QX.INI").WriteString("Security", "Password", EncryptString("pw"));
+  {
+    auto w = Open(d.dir.path());
+    EXPECT_EQ(w->CurrentPassword(), "pw");
+    Type(*w, "Secret words");
+    w->NextButtonClick();
+    std::string stored = ReadFile(d.Entry(Today()));
+    EXPECT_EQ(stored.find("Secret"), std::string::npos);
+    EXPECT_EQ(DecipherBytes(stored, "pw").rfind("{\\rtf", 0), 0u);
+    w->PriorButtonClick();
+    EXPECT_EQ(Text(*w), "Secret words");
+  }
+  // No plaintext scratch file is ever left in the diary.
+  for (auto& e : std::filesystem::recursive_directory_iterator(d.dir.path())) {
+    EXPECT_EQ(ReadFile(e.path()).find("Secret"), std::string::npos) << e.path();
+  }
+}
+
+TEST(MainScreen, SavesOnCloseAndReopensWhereItWas) {
+  Diary d;
+  QRect placed;
+  {
+    auto w = Open(d.dir.path());
+    Type(*w, "Kept");
+    w->setGeometry(40, 50, 640, 300);
+    placed = w->geometry();
+    w->close();
+    EXPECT_TRUE(std::filesystem::exists(d.Entry(Today())));
+  }
+  auto w = Open(d.dir.path());
+  EXPECT_EQ(Text(*w), "Kept");
+  EXPECT_EQ(w->geometry(), placed);
+}
+
+TEST(MainScreen, FitsAStoredPlacementToTheScreen) {
+  Diary d;
+  QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  TIniFile ini(d.dir / "QX.INI");
+  const std::string section = PlacementSection(96);
+  ini.WriteInteger(section, "Left", screen.right() - 100);
+  ini.WriteInteger(section, "Top", -20);
+  ini.WriteInteger(section, "Right", screen.right() + 540);
+  ini.WriteInteger(section, "Bottom", 280);
+  auto w = Open(d.dir.path());
+  ASSERT_EQ(w->ScreenDensity(), 96);
+  EXPECT_EQ(w->geometry().right() + 1, screen.right() + 1);
+  EXPECT_EQ(w->geometry().width(), 640);
+  EXPECT_EQ(w->geometry().top(), 1);
+  // The fitted placement is written back at once.
+  EXPECT_EQ(ini.ReadInteger(section, "Right", 0), screen.right() + 1);
+}
+
+TEST(MainScreen, CentresOnTheScreenWithoutAStoredPlacement) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  QRect s = QGuiApplication::primaryScreen()->geometry();
+  // Before the first show the frame is not known yet: centred within its width.
+  const int frame = w->frameGeometry().width() - w->width();
+  EXPECT_NEAR(w->frameGeometry().left(), (s.width() - w->frameGeometry().width()) / 2, frame);
+  EXPECT_NEAR(w->frameGeometry().top(), (s.height() - w->frameGeometry().height()) / 2,
+              w->frameGeometry().height() - w->height());
+}
+
+TEST(MainScreen, OpeningMessageIsSuppressedByItsCheckBox) {
+  TempDir dir;
+  RecordingMessenger messages;
+  int shown = 0;
+  auto answer = [&](bool dontShow) {
+    WhenShown<TShowOpeningMessage>([&, dontShow](TShowOpeningMessage* m) {
+      ++shown;
+      EXPECT_EQ(m->windowTitle(), "Quillet!");
+      if (dontShow) m->DontShow()->setChecked(true);
+      QTest::mouseClick(m->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+    });
+  };
+  answer(false);
+  Open(dir.path())->close();
+  EXPECT_EQ(shown, 1);
+  answer(true);
+  Open(dir.path())->close();
+  EXPECT_EQ(shown, 2);
+  auto w = Open(dir.path());  // no timer armed: a shown message would block here
+  EXPECT_EQ(shown, 2);
+  EXPECT_FALSE(TIniFile(dir / "QX.INI").ReadBool("Opening Screen", "show", true));
+}
+
+TEST(MainScreen, ChangesTheDefaultFontForNewEntries) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  Type(*w, "today keeps its font");
+  WhenShown<QFontDialog>([](QFontDialog* f) {
+    QFont font(QStringLiteral("Liberation Serif"));
+    font.setPointSize(14);
+    font.setBold(true);
+    f->setCurrentFont(font);
+    f->accept();
+  });
+  w->mnuDefaultFontClick();
+  TIniFile ini(d.dir / "QX.INI");
+  EXPECT_EQ(ini.ReadString("Default Font", "Name", ""), "Liberation Serif");
+  EXPECT_EQ(ini.ReadInteger("Default Font", "Size", 0), 14);
+  EXPECT_TRUE(ini.ReadBool("Default Font", "Bold", false));
+  w->NextButtonClick();
+  richtext::TAttr a = w->RichText1()->GetInsertionAttribute();
+  EXPECT_EQ(a.size, 14);
+  EXPECT_TRUE(a.flags & richtext::afBold);
+  EXPECT_EQ(w->RichText1()->Document().Header().fonts[a.font].name, "Liberation Serif");
+}
+
+TEST(MainScreen, ADefaultColourOutsideTheTableGivesItsFirstEntry) {
+  Diary d;
+  TIniFile(d.dir / "QX.INI").WriteInteger("Default Font", "Color", 0x123456);
+  auto w = Open(d.dir.path());
+  EXPECT_EQ(w->RichText1()->GetInsertionAttribute().TextColor(), 0);
+}
+
+TEST(MainScreen, HelpAboutAndOnline) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  QUrl opened;
+  w->openUrl = [&](const QUrl& url) { opened = url; };
+  w->VisitOurInternetWebsite1Click();
+  EXPECT_EQ(opened, QUrl(TMainScreen::kHomePage));
+
+  w->Contents1Click();
+  auto* help = QApplication::topLevelWidgets().isEmpty() ? nullptr : w->findChild<THelpWindow*>();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->Browser()->source().fileName(), "contents.html");
+  // Every page the contents lead to exists and leads back.
+  const QStringList links = help->Browser()->toHtml().split("href=\"").mid(1);
+  EXPECT_GE(links.size(), 9);
+  for (const QString& link : links) {
+    const QString page = link.left(link.indexOf('"'));
+    QFile file(":/quillet/help/" + page);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
+    EXPECT_TRUE(file.readAll().contains("contents.html")) << page.toStdString();
+  }
+  help->close();
+
+  WhenShown<TAboutBox>([](TAboutBox* about) {
+    EXPECT_EQ(about->windowTitle(), "About Quillet!");
+    QTest::mouseClick(about->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  });
+  w->About1Click();
+}
+
+TEST(Startup, RefusesASecondInstanceAndIgnoresAStaleLock) {
+  Diary d;
+  TStartOptions options;
+  options.diaryDir = d.dir.path();
+  TRunHooks hooks;
+  hooks.messenger = &d.messages;
+  {
+    TInstanceLock first(d.dir.path());
+    ASSERT_FALSE(first.AlreadyRunning());
+    EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);
+    EXPECT_EQ(d.messages.shown, std::vector<std::string>{"Quillet! is already running"});
+  }
+  // A lock left by a killed process.
+  pid_t child = fork();
+  if (child == 0) {
+    QLockFile lock(QString::fromStdString((d.dir / TInstanceLock::kFileName).string()));
+    lock.tryLock(0);
+    _exit(0);  // no unlock: as if killed
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(std::filesystem::exists(d.dir / TInstanceLock::kFileName));
+  d.messages.shown.clear();
+  bool started = false;
+  hooks.shown = [&](TMainScreen& w) {
+    started = true;
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+  };
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);
+  EXPECT_TRUE(started);
+  EXPECT_TRUE(d.messages.shown.empty());
+}
+
+TEST(Startup, ADeclinedConversionEndsTheProgramBeforeEntriesExist) {
+  Diary d;
+  d.dir.Write("QUILLET.DBF", "table");
+  d.dir.Write("quillet.fpt", "memos");
+  int offered = 0;
+  TMainScreen::PerformConversion = [&](TMainScreen&) {
+    ++offered;
+    return false;
+  };
+  TMainScreen w(d.dir.path());
+  TMainScreen::PerformConversion = nullptr;
+  EXPECT_EQ(offered, 1);
+  EXPECT_TRUE(w.Terminated());
+  EXPECT_EQ(d.messages.shown, std::vector<std::string>{"Terminating Quillet!"});
+  EXPECT_FALSE(std::filesystem::exists(d.dir / "Entries"));
+}
+
+TEST(Startup, AsksForThePasswordOnlyWhenOneIsStored) {
+  Diary d;
+  TStartOptions options;
+  options.diaryDir = d.dir.path();
+  TRunHooks hooks;
+  hooks.messenger = &d.messages;
+  bool started = false;
+  hooks.shown = [&](TMainScreen& w) {
+    started = true;
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+  };
+  int asked = 0;
+  CheckOpeningPassword = [&](const std::filesystem::path&) {
+    ++asked;
+    return false;
+  };
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);  // no password: opens unasked
+  EXPECT_TRUE(started);
+  EXPECT_EQ(asked, 0);
+  TIniFile(d.dir / "QX.INI").WriteString("Security", "Password", EncryptString("pw"));
+  started = false;
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);  // refused: no window
+  CheckOpeningPassword = nullptr;
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(started);
+}
+
+TEST(Startup, DeletesAStaleScratchFile) {
+  Diary d;
+  d.dir.Write("ERASEME.RTF", "{\\rtf1 plain words}");
+  TStartOptions options;
+  options.diaryDir = d.dir.path();
+  TRunHooks hooks;
+  hooks.messenger = &d.messages;
+  hooks.shown = [](TMainScreen& w) { QTimer::singleShot(0, &w, [&w] { w.close(); }); };
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);
+  EXPECT_FALSE(std::filesystem::exists(d.dir / "ERASEME.RTF"));
+}
+
+}  // namespace
+}  // namespace quillet

@@ -1,0 +1,264 @@
+// Search across entries and export from the main window, driven as a user would.
+#include <app/convert_notify.h>
+#include <app/main_screen.h>
+#include <app/whole_diary_commands.h>
+
+#include <diary/cipher.h>
+#include <diary/settings_file.h>
+#include <base/safe_file.h>
+#include <finding/export.h>
+#include <finding/ui/look_for_all.h>
+#include <finding/ui/save_options.h>
+#include <richtext/ui/rich_text.h>
+
+#include "../support/modal.h"
+#include "../support/recording_messenger.h"
+#include "../support/temp_dir.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace quillet {
+namespace {
+
+using testing::ReadFile;
+using testing::RecordingMessenger;
+using testing::TempDir;
+using testing::WhenShown;
+
+std::string Rtf(const std::string& text) {
+  return "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 " + text + "\\par}";
+}
+
+// An enciphered diary, its window, and the whole-diary commands of the window.
+struct Diary {
+  TempDir dir;
+  RecordingMessenger messages;
+  TEntryStore store{dir.path()};
+  std::unique_ptr<TMainScreen> window;
+  TWholeDiaryCommands* commands = nullptr;
+
+  explicit Diary(const std::string& password = "Open Sesame") {
+    dir.Write("QX.INI", "[Opening Screen]\nshow=0\n");
+    if (!password.empty()) TIniFile(dir / "QX.INI").WriteString("Security", "Password", EncryptString(password));
+    store.SetPassword(password);
+  }
+  TDate Add(TDate day, const std::string& text) {
+    store.Write(day, Rtf(text));
+    return day;
+  }
+  void Open() {
+    window = std::make_unique<TMainScreen>(dir.path());
+    window->show();
+    window->FormActivate();
+    commands = TWholeDiaryCommands::Of(*window);
+    if (!commands) commands = InstallWholeDiaryCommands(*window, nullptr, nullptr, nullptr, false);
+  }
+  std::string Selected() {
+    richtext::TRichText* editor = window->RichText1();
+    if (!editor->HasSelection()) return {};
+    std::unique_ptr<QMimeData> data(editor->SelectionMimeData());
+    return data->text().toStdString();
+  }
+};
+
+void Click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
+
+
+void LookFor(const QString& text) {
+  WhenShown<TLookForAll>([text](TLookForAll* d) {
+    EXPECT_EQ(d->windowTitle(), "Find text from any entry");
+    EXPECT_TRUE(d->LookForText()->text().isEmpty());  // a fresh dialog each time
+    QTest::keyClicks(d->LookForText(), text);
+    QTest::keyClick(d->LookForText(), Qt::Key_Return);
+  });
+}
+
+TEST(SearchAcrossEntries, FindsTheOlderEntryFirstThenTheNextAndStopsAtTheLast) {
+  Diary d;
+  const TDate today = Today();
+  TDate older = d.Add(today - std::chrono::days(40), "The Blue Heron was back.");
+  d.Add(today - std::chrono::days(20), "Nothing of birds.");
+  d.Open();
+  // Today's entry is typed in the window and saved by the search itself.
+  d.window->RichText1()->setFocus();
+  QTest::keyClicks(d.window->RichText1(), "A blue heron at dusk");
+  EXPECT_FALSE(d.commands->mnuFindNextBig->isEnabled());
+
+  LookFor("blue HERON");  // another letter case
+  // While the scan runs: the status window is up and the main window is held off.
+  QString what, status;
+  bool windowEnabled = true;
+  QTimer watch;
+  watch.setInterval(0);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (auto* notify = qobject_cast<TConvertNotify*>(top); notify && notify->isVisible()) {
+        what = notify->WhatAmIdoing()->text();
+        status = notify->Status()->text();
+        windowEnabled = d.window->isEnabled();
+      }
+    }
+  });
+  watch.start();
+  d.commands->mnuFindentrycontainingClick();
+  watch.stop();
+  EXPECT_EQ(what, "Searching...");
+  EXPECT_EQ(status.toStdString().rfind("Processing entry for ", 0), 0u) << status.toStdString();
+  EXPECT_FALSE(windowEnabled);
+  EXPECT_EQ(d.window->CurrentDate(), older);
+  EXPECT_EQ(d.Selected(), "Blue Heron");
+  EXPECT_TRUE(d.commands->mnuFindNextBig->isEnabled());
+  EXPECT_TRUE(d.messages.shown.empty());
+  EXPECT_TRUE(d.window->isEnabled());
+
+  d.commands->mnuFindNextBigClick();
+  EXPECT_EQ(d.window->CurrentDate(), today);
+  EXPECT_EQ(d.Selected(), "blue heron");
+
+  d.commands->mnuFindNextBigClick();  // nothing after today
+  EXPECT_EQ(d.window->CurrentDate(), today);
+  EXPECT_EQ(d.messages.shown, std::vector<std::string>{"No matches"});
+  EXPECT_FALSE(d.commands->mnuFindNextBig->isEnabled());
+}
+
+TEST(SearchAcrossEntries, AnEmptyDiaryHasNoMatchesAndCancelDoesNothing) {
+  Diary d("");
+  d.Open();
+  LookFor("anything");
+  d.commands->mnuFindentrycontainingClick();
+  EXPECT_EQ(d.messages.shown, std::vector<std::string>{"No matches"});
+  EXPECT_EQ(d.window->CurrentDate(), Today());
+
+  d.messages.shown.clear();
+  WhenShown<TLookForAll>([](TLookForAll* dialog) { QTest::keyClick(dialog->LookForText(), Qt::Key_Escape); });
+  d.commands->mnuFindentrycontainingClick();
+  EXPECT_TRUE(d.messages.shown.empty());
+}
+
+TEST(SearchAcrossEntries, ABadEntryIsSkippedAndNamed) {
+  Diary d;
+  const TDate today = Today();
+  TDate bad = today - std::chrono::days(9);
+  d.store.CreateEntriesDirectory();
+  EncipherToFile(Rtf("needle"), d.store.EntryPath(bad), "SOME OTHER KEY");
+  TDate good = d.Add(today - std::chrono::days(3), "a needle here");
+  d.Open();
+  LookFor("Needle");
+  d.commands->mnuFindentrycontainingClick();
+  EXPECT_EQ(d.window->CurrentDate(), good);
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_NE(d.messages.shown[0].find(LongDate(bad)), std::string::npos) << d.messages.shown[0];
+}
+
+TEST(ExportToRtf, ExportsARangeOfAnEncipheredDiaryByteForByte) {
+  Diary d;
+  const TDate today = Today();
+  std::vector<TDate> days;
+  for (int back : {30, 12, 11, 5}) days.push_back(d.Add(today - std::chrono::days(back), "Entry " + std::to_string(back) + " caf\\'e9"));
+  d.Open();
+  TempDir out;
+  WhenShown<TSaveOptions>([&](TSaveOptions* o) {
+    EXPECT_EQ(o->Directory().toStdString(), d.dir.path().string());  // starts at the diary
+    o->chooseDirectory = [&](QWidget*, const QString&) { return QString::fromStdString(out.path().string()); };
+    Click(o->BrowseButton());
+    Click(o->PrintRangeOfDates());
+    o->DateEditFrom()->setText(QString::fromStdString(ShortDate(today - std::chrono::days(12))));
+    o->DateEditTo()->setText(QString::fromStdString(ShortDate(today - std::chrono::days(5))));
+    Click(o->OKButton());
+  });
+  d.commands->Export1Click();
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_EQ(d.messages.shown[0],
+            "Saved 3 file(s) as Rich Text Format (RTF)\rto directory: " + out.path().string() + "/");
+  for (size_t i = 1; i < days.size(); ++i) {
+    std::filesystem::path file = out / (DayKey(days[i]) + ".RTF");
+    EXPECT_EQ(ReadFile(file), DecipherFile(d.store.EntryPath(days[i]), "Open Sesame")) << file;
+    EXPECT_EQ(std::filesystem::file_size(file), std::filesystem::file_size(d.store.EntryPath(days[i])));
+  }
+  EXPECT_FALSE(std::filesystem::exists(out / (DayKey(days[0]) + ".RTF")));
+}
+
+TEST(ExportToRtf, ACurrentDayWithoutEntrySavesNoneAndAFailedFileIsNamed) {
+  Diary d("");
+  d.Add(Today() - std::chrono::days(2), "kept");
+  d.Open();
+  TempDir out;
+  WhenShown<TSaveOptions>([&](TSaveOptions* o) {
+    o->SetDirectory(QString::fromStdString(out.path().string()));
+    Click(o->OKButton());  // current entry only: today has none
+  });
+  d.commands->Export1Click();
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_EQ(d.messages.shown[0],
+            "Saved 0 file(s) as Rich Text Format (RTF)\rto directory: " + out.path().string() + "/");
+
+  // A disk that refuses every new file.
+  d.messages.shown.clear();
+  SetExportFaultHook([](std::string_view step) { return step != "create"; });
+  WhenShown<TSaveOptions>([&](TSaveOptions* o) {
+    o->SetDirectory(QString::fromStdString(out.path().string()));
+    Click(o->PrintAllButton());
+    Click(o->OKButton());
+  });
+  d.commands->Export1Click();
+  SetExportFaultHook({});
+  EXPECT_TRUE(std::filesystem::is_empty(out.path()));
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_EQ(d.messages.shown[0].rfind("Saved 0 file(s)", 0), 0u) << d.messages.shown[0];
+  EXPECT_NE(d.messages.shown[0].find(ShortDate(Today() - std::chrono::days(2))), std::string::npos);
+}
+
+TEST(WholeDiaryCommands, AreInTheMainWindowsMenusWithTheirShortcuts) {
+  Diary d("");
+  d.Open();
+  ASSERT_NE(TWholeDiaryCommands::Of(*d.window), nullptr);
+  struct {
+    const char* name;
+    const char* text;
+    QKeySequence keys;
+  } items[] = {
+      {"mnuFindentrycontaining", "Find Any Entry Containing...", QKeySequence(Qt::CTRL | Qt::Key_F4)},
+      {"mnuFindNextBig", "Find Next Entry Containing...", QKeySequence(Qt::CTRL | Qt::Key_F5)},
+      {"PrintSetup1", "Print Setup", QKeySequence()},
+      {"PrintNow", "Print", QKeySequence(Qt::CTRL | Qt::Key_P)},
+      {"Export1", "Export to RTF (Rich Text Format)", QKeySequence()},
+  };
+  for (auto& item : items) {
+    auto* action = d.window->findChild<QAction*>(item.name);
+    ASSERT_NE(action, nullptr) << item.name;
+    EXPECT_EQ(action->text(), item.text);
+    EXPECT_EQ(action->shortcut(), item.keys) << item.name;
+    EXPECT_FALSE(action->associatedObjects().isEmpty()) << item.name << " is in no menu";
+  }
+  EXPECT_FALSE(d.window->findChild<QAction*>("mnuFindNextBig")->isEnabled());
+  auto* button = d.window->findChild<QToolButton*>("Printbutton");
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->toolTip(), "Print diary entries");
+  // Ctrl+F4 opens the search dialog.
+  bool opened = false;
+  WhenShown<TLookForAll>([&](TLookForAll* dialog) {
+    opened = true;
+    dialog->reject();
+  });
+  QApplication::setActiveWindow(d.window.get());
+  d.window->RichText1()->setFocus();
+  QTest::keyClick(d.window->RichText1(), Qt::Key_F4, Qt::ControlModifier);
+  EXPECT_TRUE(opened);
+}
+
+}  // namespace
+}  // namespace quillet
