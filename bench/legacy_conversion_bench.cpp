@@ -58,4 +58,30 @@ BENCHMARK_CAPTURE(BM_Convert10000Entries, NoPassword, "")
 BENCHMARK_CAPTURE(BM_Convert10000Entries, Password, "Secret 1")
     ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
 
+// N records of one day joined into one entry: the time should grow with N,
+// not with N squared.
+void BM_JoinRecordsOfOneDay(benchmark::State& state) {
+  const int n = int(state.range(0));
+  std::vector<testing::LegacyRecord> records;
+  for (int i = 0; i < n; ++i) {
+    records.push_back({"20261207", "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Note " +
+                                        std::to_string(i) + ": the train was late again.\\par }"});
+  }
+  auto bytes = testing::WriteLegacyTable(records, testing::LegacyLayout::FoxPro2);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto dir = std::make_unique<testing::TempDir>();
+    dir->Write("QUILLET.DBF", bytes.dbf);
+    dir->Write("QUILLET.FPT", bytes.memo);
+    state.ResumeTiming();
+    TConversionReport report = PerformConversion(dir->path(), "");
+    if (!report.completed || report.entriesWritten != 1) {
+      state.SkipWithError(report.failure.c_str());
+      break;
+    }
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * n);
+}
+BENCHMARK(BM_JoinRecordsOfOneDay)->Arg(200)->Arg(800)->Arg(3200)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace

@@ -111,7 +111,7 @@ int Build(std::vector<std::string> args) {
   });
   try {
     auto built = quillet::BuildMainDictionary(std::move(words), "Built by mkdict from " + sources, maxNodes);
-    quillet::WriteFileSafely(args[0], built.bytes);
+    quillet::WriteFileSafely(args[0], built.bytes, quillet::TFileAccess::kShared);
     std::fprintf(stderr, "mkdict: %zu words in %zu segments (", built.words, built.nodeCounts.size());
     for (size_t i = 0; i < built.nodeCounts.size(); ++i) {
       std::fprintf(stderr, "%s%u", i ? ", " : "", built.nodeCounts[i]);

@@ -78,7 +78,7 @@ int Extract(const char* path, const char* indexText, const char* out) {
     return Fail(std::string(path) + " holds " + std::to_string(file.Count()) + " icons, no icon " + indexText);
   const auto icon = file.Icon(static_cast<int>(index));
   if (!icon) return Fail(std::string("icon ") + indexText + " of " + path + " is damaged");
-  quillet::WriteFileSafely(out, quillet::icons::EncodePng(icon->icon));
+  quillet::WriteFileSafely(out, quillet::icons::EncodePng(icon->icon), quillet::TFileAccess::kShared);
   return 0;
 }
 
@@ -185,7 +185,7 @@ int Build(int argc, char** argv, const char* sourcePath, const char* out) {
   std::vector<quillet::icons::TIconImages> icons;
   for (const Glyph& glyph : source.glyphs) icons.push_back(RenderIcon(font, glyph));
   const std::string name = std::filesystem::path(out).stem().string();
-  quillet::WriteFileSafely(out, quillet::icons::BuildIconLibrary(icons, name));
+  quillet::WriteFileSafely(out, quillet::icons::BuildIconLibrary(icons, name), quillet::TFileAccess::kShared);
   return 0;
 }
 

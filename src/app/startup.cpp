@@ -6,6 +6,7 @@
 #include <app/qt_messenger.h>
 
 #include <diary/cipher.h>
+#include <diary/diary_folder.h>
 #include <diary/instance_lock.h>
 #include <base/messages.h>
 #include <diary/password_change.h>
@@ -105,17 +106,30 @@ int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks&
 
   const std::filesystem::path diaryDir = DiaryDirectory(options.diaryDir);
   std::error_code ec;
-  std::filesystem::create_directories(diaryDir, ec);
-  if (ec) {
-    Messenger().ShowMessage("Unable to create the diary directory " + diaryDir.string() + ": " +
-                            ec.message());
-    return 1;
+  if (!std::filesystem::is_directory(diaryDir, ec)) {
+    try {
+      CreatePrivateDirectory(diaryDir);
+    } catch (const std::exception& e) {
+      Messenger().ShowMessage(e.what());
+      return 1;
+    }
   }
   TInstanceLock lock(diaryDir);
   if (lock.AlreadyRunning()) {
     Messenger().InfoBox("Quillet! is already running");
     return 0;
   }
+  if (!lock.Held()) {
+    Messenger().ShowMessage(lock.Unavailable());
+    return 1;
+  }
+  // The folder made private, cut-off writes cleared, the settings file checked.
+  const TDiaryFolderCheck folder = PrepareDiaryFolder(diaryDir);
+  if (!folder.problem.empty()) {
+    Messenger().ShowMessage(folder.problem);
+    return 1;
+  }
+  if (!folder.notice.empty()) Messenger().InfoBox(folder.notice);
   QCoreApplication::processEvents();
 
   // A password change that was cut off is finished or undone before the

@@ -6,6 +6,7 @@
 #include <optional>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,9 +72,22 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 
 void SetWriteFaultHook(std::function<bool(std::string_view)> hook) { faultHook = std::move(hook); }
 
-std::string ReadWholeFile(const fs::path& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+int OpenPlainFile(const fs::path& path) {
+  // Opened without blocking, so that a named pipe or a device where a file
+  // should be cannot hang the program, and refused unless it is a plain file.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) throw Error("Cannot open file \"" + path.string() + "\". " + Reason(errno));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw Error("Cannot read file \"" + path.string() + "\". It is not a regular file.");
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+std::string ReadWholeFile(const fs::path& path) {
+  int fd = OpenPlainFile(path);
   std::string bytes;
   char buf[65536];
   for (;;) {
@@ -91,27 +105,31 @@ std::string ReadWholeFile(const fs::path& path) {
   return bytes;
 }
 
-TSafeFileWriter::TSafeFileWriter(fs::path target) : shown_(target), target_(std::move(target)) {
+TSafeFileWriter::TSafeFileWriter(fs::path target, TFileAccess access)
+    : shown_(target), target_(std::move(target)) {
   std::optional<fs::path> file = FollowLinks(target_);
   if (!file) Fail("create", ELOOP);
   target_ = *file;
   fs::path dir = target_.parent_path();
   if (dir.empty()) dir = ".";
-  tempPath_ = (dir / ("." + target_.filename().string() + ".XXXXXX")).string();
+  tempPath_ = (dir / (kTemporaryPrefix + target_.filename().string() + ".XXXXXX")).string();
   if (Refused("create")) Fail("create", errno);
+  // mkstemp makes the file readable by its owner alone, and so it stays while
+  // it is written; a lock on it tells RemoveStaleTemporaries that it is in use.
   fd_ = ::mkstemp(tempPath_.data());
   if (fd_ < 0) Fail("create", errno);
-  // A replaced file keeps its permissions; a new one gets the usual ones.
+  ::flock(fd_, LOCK_EX | LOCK_NB);
+  // A replaced file keeps its permissions; a new one gets those of its kind.
   struct stat st {};
-  mode_t mode;
   if (::stat(target_.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
+    mode_ = st.st_mode & 07777;
+  } else if (access == TFileAccess::kShared) {
     mode_t mask = ::umask(0);
     ::umask(mask);
-    mode = 0666 & ~mask;
+    mode_ = 0666 & ~mask;
+  } else {
+    mode_ = 0600;
   }
-  ::fchmod(fd_, mode);
 }
 
 TSafeFileWriter::~TSafeFileWriter() {
@@ -145,6 +163,7 @@ void TSafeFileWriter::Commit() {
     OverwriteInPlace();
     return;
   }
+  if (::fchmod(fd_, mode_) != 0) Fail("write", errno);
   int closed = ::close(fd_);
   fd_ = -1;
   if (closed != 0) Fail("write", errno);
@@ -210,8 +229,8 @@ void TSafeFileWriter::OverwriteInPlace() {
   SyncDirectoryOf(target_);
 }
 
-void WriteFileSafely(const fs::path& path, std::string_view bytes) {
-  TSafeFileWriter writer(path);
+void WriteFileSafely(const fs::path& path, std::string_view bytes, TFileAccess access) {
+  TSafeFileWriter writer(path, access);
   writer.Write(bytes);
   writer.Commit();
 }
@@ -220,7 +239,7 @@ void OverwriteFile(const fs::path& path, std::string_view bytes) {
   auto fail = [&](int err) {
     throw Error("Cannot write file \"" + path.string() + "\". " + Reason(err));
   };
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) fail(errno);
   struct Closer {
     int fd;
@@ -231,6 +250,32 @@ void OverwriteFile(const fs::path& path, std::string_view bytes) {
   if (Refused("overwrite")) fail(errno);
   if (!WriteAll(fd, bytes.data() + half, bytes.size() - half, off_t(half))) fail(errno);
   if (::ftruncate(fd, off_t(bytes.size())) != 0) fail(errno);
+}
+
+int RemoveStaleTemporaries(const fs::path& dir,
+                           const std::function<bool(std::string_view name)>& ours) {
+  int removed = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    // ".NAME.XXXXXX": the writer's prefix, a target's name, mkstemp's six letters.
+    const size_t dot = name.rfind('.');
+    if (name.rfind(kTemporaryPrefix, 0) != 0 || dot == std::string::npos || dot + 7 != name.size() ||
+        dot <= 1) {
+      continue;
+    }
+    if (!ours(std::string_view(name).substr(1, dot - 1))) continue;
+    int fd = ::open(it->path().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY);
+    if (fd < 0) continue;
+    struct stat st {};
+    // A writer that is still at work holds its lock; one that was killed does not.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        ::unlink(it->path().c_str()) == 0) {
+      ++removed;
+    }
+    ::close(fd);
+  }
+  return removed;
 }
 
 void SyncFileSystemOf(const fs::path& path) {

@@ -6,12 +6,23 @@
 #include <string>
 #include <string_view>
 
+#include <sys/types.h>
+
 namespace quillet {
 
 namespace fs = std::filesystem;
 
-// Reads a whole file. Throws Error with the system's reason when it cannot.
+// Opens a file for reading, refusing (with Error) anything but a regular file:
+// a named pipe or a device is never waited on. The caller closes the descriptor.
+int OpenPlainFile(const fs::path& path);
+
+// Reads a whole regular file. Throws Error with the system's reason when it cannot.
 std::string ReadWholeFile(const fs::path& path);
+
+// Who may read a file that a safe write creates: its owner alone (the diary's
+// own files), or as the user's umask says (files the user writes for others).
+// A file that is replaced keeps the permissions it has.
+enum class TFileAccess { kPrivate, kShared };
 
 // True when both paths exist and name one file (the same device and inode),
 // however they are spelled and whatever links lead there.
@@ -34,7 +45,7 @@ bool SameFile(const fs::path& a, const fs::path& b);
 // seen while copying puts the old bytes back.
 class TSafeFileWriter {
  public:
-  explicit TSafeFileWriter(fs::path target);
+  explicit TSafeFileWriter(fs::path target, TFileAccess access = TFileAccess::kPrivate);
   ~TSafeFileWriter();
   TSafeFileWriter(const TSafeFileWriter&) = delete;
   TSafeFileWriter& operator=(const TSafeFileWriter&) = delete;
@@ -50,11 +61,24 @@ class TSafeFileWriter {
   fs::path target_;  // the file itself, after following symbolic links
   std::string tempPath_;
   int fd_ = -1;
+  mode_t mode_ = 0600;  // the file's permissions once it takes the target's name
   bool committed_ = false;
 };
 
+// How a writer names its temporary file: this prefix, the target's name, a dot
+// and six letters.
+inline constexpr const char* kTemporaryPrefix = ".";
+
+// Removes from `dir` the temporary files that safe writes left behind when
+// they were cut off (killed, power lost), for targets whose name `ours`
+// accepts. A temporary file still held by a live writer is left alone.
+// Returns how many were removed.
+int RemoveStaleTemporaries(const fs::path& dir,
+                           const std::function<bool(std::string_view name)>& ours);
+
 // Writes the whole file at once through a TSafeFileWriter.
-void WriteFileSafely(const fs::path& path, std::string_view bytes);
+void WriteFileSafely(const fs::path& path, std::string_view bytes,
+                     TFileAccess access = TFileAccess::kPrivate);
 
 // Writes `bytes` into the file itself (made when missing; links followed and
 // kept), with no temporary file and no flush: a failure or a crash part way

@@ -192,13 +192,9 @@ uint64_t SkipBanner(const TMainFile& file, const fs::path& path) {
 }  // namespace
 
 std::vector<std::unique_ptr<TDictionaryRecord>> OpenMainDictionary(const fs::path& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw Error("Unable to open " + path.string() + ": " + std::strerror(errno));
+  int fd = OpenPlainFile(path);
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    throw Error("Unable to open " + path.string() + ": not a file");
-  }
+  ::fstat(fd, &st);
   auto file = std::make_shared<TMainFile>(fd, uint64_t(st.st_size));
 
   std::vector<std::unique_ptr<TDictionaryRecord>> segments;

@@ -133,13 +133,10 @@ void TFileCipher::SetOutputFile(const std::string& path) {
 
 void TFileCipher::Run(bool decipher) {
   if (inputFile_.empty() || outputFile_.empty()) return;
-  int in = ::open(inputFile_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) {
-    throw Error("Cannot open file \"" + inputFile_ + "\". " + std::strerror(errno));
-  }
+  int in = OpenPlainFile(inputFile_);
   try {
     TKeystream keystream(password_);
-    TSafeFileWriter out(outputFile_);
+    TSafeFileWriter out(outputFile_, TFileAccess::kShared);
     uint8_t chunk[kChunkSize];
     for (;;) {
       ssize_t n = ::read(in, chunk, sizeof chunk);

@@ -2,6 +2,7 @@
 
 #include <diary/ascii.h>
 #include <diary/cipher.h>
+#include <diary/diary_folder.h>
 #include <diary/paths.h>
 #include <base/error.h>
 #include <base/safe_file.h>
@@ -14,17 +15,18 @@ namespace quillet {
 fs::path TEntryStore::EntriesDirectory() const { return EntriesDir(diaryDir_); }
 
 void TEntryStore::CreateEntriesDirectory() const {
-  std::error_code ec;
-  fs::path dir = EntriesDirectory();
-  fs::create_directories(dir, ec);
-  if (ec) throw Error("Unable to create " + dir.string() + ": " + ec.message());
+  CreatePrivateDirectory(EntriesDirectory());
 }
 
 fs::path TEntryStore::EntryPath(TDate date) const { return EntryFileName(diaryDir_, date); }
 
 bool TEntryStore::Exists(TDate date) const {
+  // Anything but a folder under an entry's name is the day's entry: what is
+  // not a regular file (a named pipe, a device) then reads as unreadable, and
+  // is never written over.
   std::error_code ec;
-  return fs::is_regular_file(EntryPath(date), ec);
+  const fs::file_status status = fs::status(EntryPath(date), ec);
+  return fs::exists(status) && !fs::is_directory(status);
 }
 
 bool LooksLikeEntry(std::string_view bytes) {

@@ -6,7 +6,8 @@
 namespace quillet {
 
 TInstanceLock::TInstanceLock(const std::filesystem::path& diaryDir)
-    : lock_(std::make_unique<QLockFile>(QString::fromStdString((diaryDir / kFileName).string()))) {
+    : diaryDir_(diaryDir),
+      lock_(std::make_unique<QLockFile>(QString::fromStdString((diaryDir / kFileName).string()))) {
   // Age alone never makes a lock stale: only a holder that is gone does.
   lock_->setStaleLockTime(0);
 }
@@ -22,6 +23,21 @@ bool TInstanceLock::AlreadyRunning() {
   }
   if (held_) return false;
   return lock_->error() == QLockFile::LockFailedError;
+}
+
+std::string TInstanceLock::Unavailable() const {
+  if (held_) return {};
+  const std::string where = (diaryDir_ / kFileName).string();
+  switch (lock_->error()) {
+    case QLockFile::PermissionError:
+      return "Quillet cannot create its lock file " + where +
+             ": the diary folder cannot be written. Without it Quillet cannot keep a second "
+             "copy from opening the same diary and overwriting your entries.";
+    default:
+      return "Quillet cannot create its lock file " + where +
+             ". Without it Quillet cannot keep a second copy from opening the same diary and "
+             "overwriting your entries.";
+  }
 }
 
 void TInstanceLock::Release() {

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 class QLockFile;
 
@@ -19,11 +20,17 @@ class TInstanceLock {
 
   // True when another running copy holds the diary ("AlreadyRunning").
   bool AlreadyRunning();
+  // After AlreadyRunning answered false: true when this copy holds the lock.
+  // When it does not, the lock file could not be made (a folder that cannot
+  // be written, say) and nothing keeps a second copy out: why, for the user.
+  bool Held() const { return held_; }
+  std::string Unavailable() const;
   void Release();
 
   static constexpr const char* kFileName = ".quillet.lock";
 
  private:
+  std::filesystem::path diaryDir_;
   std::unique_ptr<QLockFile> lock_;
   bool held_ = false;
 };

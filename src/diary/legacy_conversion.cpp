@@ -8,6 +8,7 @@
 #include <base/safe_file.h>
 #include <richtext/io.h>
 
+#include <memory>
 #include <unordered_map>
 
 namespace quillet {
@@ -20,28 +21,53 @@ std::string EntryName(const fs::path& diaryDir, TDate day) {
   return EntryFileName(diaryDir, day).filename().string();
 }
 
-// The later entry appended to the earlier one as new paragraphs, through the
-// engine, so that both keep their fonts and formatting.
-std::string JoinEntries(const std::string& earlier, const std::string& later) {
-  if (later.empty()) return earlier;
-  if (earlier.empty()) return later;
-  richtext::TRTFTextIo joined, next;
-  if (joined.LoadFromStream(earlier) != richtext::ioOk || next.LoadFromStream(later) != richtext::ioOk) {
+// The texts of one day's records joined in record order, each later one
+// appended to the earlier as new paragraphs through the engine, so that all
+// keep their fonts and formatting. The joined document stays in memory until
+// the day's last record, so a day of many records costs one pass, not one a
+// record. A single text is kept byte for byte.
+class TDayJoin {
+ public:
+  void Append(std::string text) {
+    if (text.empty()) return;
+    if (bytes_.empty() && !joined_) {
+      bytes_ = std::move(text);
+      return;
+    }
+    if (!joined_) {
+      joined_ = std::make_unique<richtext::TRTFTextIo>();
+      if (joined_->LoadFromStream(bytes_) != richtext::ioOk) Unreadable();
+      if (!joined_->IsRich()) joined_->SetMemoryFormat(true);
+      bytes_.clear();
+    }
+    richtext::TRTFTextIo next;
+    if (next.LoadFromStream(text) != richtext::ioOk) Unreadable();
+    // An entry that ends with a paragraph mark ends in an empty paragraph: the
+    // later text takes its place rather than leaving an empty line between.
+    size_t last = joined_->Size() - 1;
+    if (last > 0 && joined_->Par(last).text.empty()) joined_->RemoveParagraphs(last, 1);
+    joined_->FastAppendText(next);
+  }
+
+  std::string Take() {
+    if (!joined_) return std::move(bytes_);
+    joined_->saveFormat = richtext::FormatRTF;
+    richtext::TStringStream out;
+    if (joined_->SaveToStream(out, true) != richtext::ioOk) {
+      throw Error("Two entries of the same day could not be joined.");
+    }
+    joined_.reset();
+    return std::move(out.bytes);
+  }
+
+ private:
+  [[noreturn]] static void Unreadable() {
     throw Error("Two entries of the same day could not be read to be joined.");
   }
-  if (!joined.IsRich()) joined.SetMemoryFormat(true);
-  // An entry that ends with a paragraph mark ends in an empty paragraph: the
-  // later text takes its place rather than leaving an empty line between.
-  size_t last = joined.Size() - 1;
-  if (last > 0 && joined.Par(last).text.empty()) joined.RemoveParagraphs(last, 1);
-  joined.FastAppendText(next);
-  joined.saveFormat = richtext::FormatRTF;
-  richtext::TStringStream out;
-  if (joined.SaveToStream(out, true) != richtext::ioOk) {
-    throw Error("Two entries of the same day could not be joined.");
-  }
-  return std::move(out.bytes);
-}
+
+  std::string bytes_;
+  std::unique_ptr<richtext::TRTFTextIo> joined_;
+};
 
 std::string RecordList(const std::vector<uint32_t>& records) {
   std::string text;
@@ -104,43 +130,53 @@ TConversionReport PerformConversion(const fs::path& diaryDir, std::string_view p
     // A staging directory left by an interrupted conversion holds nothing worth keeping.
     TStagingDir staging(ConversionStagingDir(diaryDir));
 
-    // Each day written so far: the record that wrote it, and its place in
-    // report.merged once a second record shares it.
-    constexpr size_t kAlone = SIZE_MAX;
-    struct Written {
-      uint32_t firstRecord;
-      size_t merged = kAlone;
+    // How many records each day has, so that a day's text is written once,
+    // at its last record.
+    auto dayOf = [&]() -> std::optional<TDate> {
+      std::string key = table.DateString();
+      return key.size() == 8 ? ParseDayKey(key) : std::nullopt;
     };
-    std::unordered_map<std::string, Written> written;
+    std::unordered_map<std::string, uint32_t> recordsLeft;
+    for (table.First(); !table.Eof(); table.Next()) {
+      if (!table.IsDeleted() && dayOf()) ++recordsLeft[table.DateString()];
+    }
+
+    // The days with more than one record: the first record, the place in
+    // report.merged, and the text joined so far.
+    struct Joining {
+      size_t merged;
+      TDayJoin text;
+    };
+    std::unordered_map<std::string, Joining> joining;
     for (table.First(); !table.Eof(); table.Next()) {
       if (table.IsDeleted()) continue;
       std::string key = table.DateString();
-      std::optional<TDate> day = key.size() == 8 ? ParseDayKey(key) : std::nullopt;
+      std::optional<TDate> day = dayOf();
       if (!day) {
         report.skipped.push_back({table.RecordNumber(), key});
         continue;
       }
       if (progress) progress(*day, TConversionPhase::Processing);
       std::string text = table.EntryBytes();
-      std::string name = EntryName(diaryDir, *day);
-      auto [it, first] = written.try_emplace(key, Written{table.RecordNumber()});
-      if (!first) {
-        if (it->second.merged == kAlone) {
-          it->second.merged = report.merged.size();
-          report.merged.push_back({*day, {it->second.firstRecord}});
-        }
+      uint32_t& left = recordsLeft[key];
+      auto it = joining.find(key);
+      if (it == joining.end() && left > 1) {
+        it = joining.emplace(key, Joining{report.merged.size(), {}}).first;
+        report.merged.push_back({*day, {}});
+      }
+      if (it != joining.end()) {
         report.merged[it->second.merged].records.push_back(table.RecordNumber());
-        fs::path staged = staging.Path() / name;
-        std::string earlier = password.empty() ? ReadWholeFile(staged)
-                                                : DecipherFile(staged, password);
-        text = JoinEntries(earlier, text);
+        it->second.text.Append(std::move(text));
       }
-      if (!password.empty()) {
-        if (progress) progress(*day, TConversionPhase::Encrypting);
-        text = EncipherBytes(std::move(text), password);
+      if (!password.empty() && progress) progress(*day, TConversionPhase::Encrypting);
+      if (--left > 0) continue;
+      if (it != joining.end()) {
+        text = it->second.text.Take();
+        joining.erase(it);
       }
-      staging.Write(name, text);
-      if (first) ++report.entriesWritten;
+      if (!password.empty()) text = EncipherBytes(std::move(text), password);
+      staging.Write(EntryName(diaryDir, *day), text);
+      ++report.entriesWritten;
     }
     staging.Commit(EntriesDir(diaryDir));
     report.completed = true;

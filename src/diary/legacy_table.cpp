@@ -2,6 +2,7 @@
 
 #include <diary/ascii.h>
 #include <base/error.h>
+#include <base/safe_file.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -36,8 +37,7 @@ uint32_t BigEndian(const char* p, size_t n) {
 class TFileSource : public TByteSource {
  public:
   explicit TFileSource(const fs::path& path) : path_(path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) Fail("open");
+    fd_ = OpenPlainFile(path);
     struct stat st {};
     if (::fstat(fd_, &st) != 0) Fail("read");
     size_ = uint64_t(st.st_size);

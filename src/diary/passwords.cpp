@@ -48,8 +48,7 @@ int CountEntryFiles(const fs::path& diaryDir) { return int(ListEntryFiles(diaryD
 
 bool CopyWholeFile(const fs::path& source, const fs::path& destination) {
   if (source == destination || SameFile(source, destination)) return false;
-  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) throw Error("Cannot open file \"" + source.string() + "\". " + std::strerror(errno));
+  int in = OpenPlainFile(source);
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }

@@ -2,6 +2,8 @@
 
 #include <base/error.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -30,8 +32,7 @@ TStagingDir::TStagingDir(fs::path staging) : staging_(std::move(staging)) {
   std::error_code ec;
   fs::remove_all(staging_, ec);
   if (ec) Fail("remove directory", staging_, ec.value());
-  fs::create_directories(staging_, ec);
-  if (ec) Fail("create directory", staging_, ec.value());
+  if (::mkdir(staging_.c_str(), 0700) != 0) Fail("create directory", staging_, errno);
 }
 
 TStagingDir::~TStagingDir() {
@@ -42,7 +43,7 @@ TStagingDir::~TStagingDir() {
 
 void TStagingDir::Write(const std::string& name, std::string_view bytes) {
   fs::path path = staging_ / name;
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) Fail("write file", path, errno);
   while (!bytes.empty()) {
     ssize_t n = ::write(fd, bytes.data(), bytes.size());

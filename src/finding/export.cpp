@@ -1,11 +1,13 @@
 #include <finding/export.h>
 
 #include <base/safe_file.h>
+#include <diary/ascii.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,7 +24,8 @@ bool Allowed(std::string_view step) { return !FaultHook() || FaultHook()(step); 
 std::string Reason(int err) { return std::strerror(err); }
 
 // One export file on its way: the bytes are in a temporary file beside the
-// target until it has reached the disk, then it is renamed over it.
+// target, readable by the user alone, until it has reached the disk; then it
+// gets the user's usual permissions and is renamed over the target.
 struct TPending {
   TDate day;
   std::filesystem::path target;
@@ -74,7 +77,6 @@ class TBatchWriter {
       at += n;
       left -= size_t(n);
     }
-    ::fchmod(fd, 0644 & ~CurrentUmask());
     if (::close(fd) != 0 && err == 0) err = errno;
     if (err != 0) {
       ::unlink(temp.c_str());
@@ -93,7 +95,8 @@ class TBatchWriter {
       if (!synced) {
         ::unlink(p.temp.c_str());
         Fail(p.day, p.target, Reason(syncErr));
-      } else if (!Allowed("rename") || ::rename(p.temp.c_str(), p.target.c_str()) != 0) {
+      } else if (!Allowed("rename") || ::chmod(p.temp.c_str(), 0666 & ~CurrentUmask()) != 0 ||
+                 ::rename(p.temp.c_str(), p.target.c_str()) != 0) {
         int err = errno ? errno : ENOSPC;
         ::unlink(p.temp.c_str());
         Fail(p.day, p.target, Reason(err));
@@ -125,6 +128,34 @@ class TBatchWriter {
   std::vector<TPending> pending_;
 };
 
+// True for "yyyymmdd.RTF" in any letter case: the names an export writes.
+bool IsExportFileName(std::string_view name) {
+  return name.size() == 12 && ParseDayKey(name.substr(0, 8)) &&
+         EqualNoCase(name.substr(8), ".RTF");
+}
+
+// Held on the export directory while an export writes there. Its temporary
+// files stay closed until they are renamed, so the directory itself is locked
+// (shared) to tell an export under way from one that was cut off; the files
+// left by a cut-off export are removed first, when no other export is at work.
+class TExportDirectoryLock {
+ public:
+  explicit TExportDirectoryLock(const std::filesystem::path& directory)
+      : fd_(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ < 0) return;
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) RemoveStaleTemporaries(directory, IsExportFileName);
+    ::flock(fd_, LOCK_SH);
+  }
+  ~TExportDirectoryLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TExportDirectoryLock(const TExportDirectoryLock&) = delete;
+  TExportDirectoryLock& operator=(const TExportDirectoryLock&) = delete;
+
+ private:
+  int fd_;
+};
+
 }  // namespace
 
 void SetExportFaultHook(std::function<bool(std::string_view step)> hook) { FaultHook() = std::move(hook); }
@@ -138,6 +169,7 @@ TExportResult ExportEntries(const TEntryStore& store, TDate first, TDate last,
                             const TDayProgress& progress) {
   TExportResult result;
   {
+    TExportDirectoryLock lock(directory);
     TBatchWriter writer(directory, result);
     for (const auto& [day, file] : EntryFilesIn(store, first, last)) {
       if (progress) progress(day);

@@ -159,6 +159,7 @@ TEST(LegacyOffer, NoOfferWithoutTheMemoFileOrWithEntries) {
   Diary converted;
   WriteOldTable(converted, {{"20261207", "x"}});
   fs::create_directory(converted.dir / "Entries");
+  fs::permissions(converted.dir / "Entries", fs::perms::owner_all);  // as Quillet makes it
   for (Diary* d : {&noMemo, &converted}) {
     Start s = RunOn(*d, true);
     EXPECT_TRUE(s.messages.empty());

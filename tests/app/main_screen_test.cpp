@@ -36,6 +36,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -564,6 +565,55 @@ TEST(Startup, AsksForThePasswordOnlyWhenOneIsStored) {
   CheckOpeningPassword = nullptr;
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(started);
+}
+
+TEST(Startup, RefusesADiaryItCannotLockOrWhoseSettingsCannotBeRead) {
+  Diary d;
+  TRunHooks hooks;
+  hooks.messenger = &d.messages;
+  bool started = false;
+  hooks.shown = [&](TMainScreen& w) {
+    started = true;
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+  };
+  TStartOptions options;
+  // sysfs takes no new file, not even from root, as a read-only folder refuses one.
+  options.diaryDir = "/sys/kernel";
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 1);
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_NE(d.messages.shown[0].find("/sys/kernel/.quillet.lock"), std::string::npos)
+      << d.messages.shown[0];
+
+  d.messages.shown.clear();
+  options.diaryDir = d.dir.path();
+  std::filesystem::remove(d.dir / "QX.INI");
+  ASSERT_EQ(::mkfifo((d.dir / "QX.INI").c_str(), 0600), 0);
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 1);
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_NE(d.messages.shown[0].find("QX.INI"), std::string::npos) << d.messages.shown[0];
+  EXPECT_FALSE(started);
+}
+
+TEST(Startup, MakesTheDiaryPrivateAndRemovesWhatCutOffWritesLeft) {
+  Diary d;
+  d.dir.Write("Entries/.20261207.QXE.Zz12Yy", "{\\rtf1 the plain text of a killed save}");
+  ::chmod(d.dir.path().c_str(), 0755);
+  ::chmod((d.dir / "QX.INI").c_str(), 0644);
+  TStartOptions options;
+  options.diaryDir = d.dir.path();
+  TRunHooks hooks;
+  hooks.messenger = &d.messages;
+  hooks.shown = [](TMainScreen& w) { QTimer::singleShot(0, &w, [&w] { w.close(); }); };
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_NE(d.messages.shown[0].find("private"), std::string::npos) << d.messages.shown[0];
+  struct stat st {};
+  ::stat(d.dir.path().c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_FALSE(std::filesystem::exists(d.dir / "Entries" / ".20261207.QXE.Zz12Yy"));
+  d.messages.shown.clear();
+  EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);
+  EXPECT_TRUE(d.messages.shown.empty());  // said once
 }
 
 TEST(Startup, DeletesAStaleScratchFile) {

@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <sys/stat.h>
 
 namespace quillet {
 namespace {
 
 using testing::ReadFile;
+using testing::ModeOf;
 using testing::TempDir;
 
 TEST(SafeFile, ReplacesWholeFilesAndKeepsTheirPermissions) {
@@ -35,14 +38,64 @@ TEST(SafeFile, AnAbandonedWriterLeavesNothingBehind) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
-TEST(SafeFile, ReadingAMissingFileSaysWhich) {
+TEST(SafeFile, ReadingAMissingFileOrOneThatIsNotAFileSaysWhich) {
   TempDir dir;
-  try {
-    ReadWholeFile(dir / "gone.QXE");
-    ADD_FAILURE();
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("gone.QXE"), std::string::npos);
+  // A named pipe with no writer would block a plain open() for ever.
+  ASSERT_EQ(::mkfifo((dir / "pipe.QXE").c_str(), 0600), 0);
+  for (const char* name : {"gone.QXE", "pipe.QXE", "."}) {
+    SCOPED_TRACE(name);
+    try {
+      ReadWholeFile(dir / name);
+      ADD_FAILURE();
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find((dir / name).string()), std::string::npos) << e.what();
+    }
   }
+}
+
+TEST(SafeFile, TheTemporaryFileIsPrivateAndNewFilesTakeTheirKindsPermissions) {
+  TempDir dir;
+  std::vector<unsigned> whileFlushed;
+  SetWriteFaultHook([&](std::string_view step) {
+    if (step == "flush") {
+      for (const auto& item : std::filesystem::directory_iterator(dir.path())) {
+        if (item.path().filename().string()[0] == '.') whileFlushed.push_back(ModeOf(item.path()));
+      }
+    }
+    return true;
+  });
+  const mode_t mask = ::umask(022);
+  WriteFileSafely(dir / "entry.QXE", "private");
+  WriteFileSafely(dir / "export.RTF", "shared", TFileAccess::kShared);
+  ::umask(mask);
+  SetWriteFaultHook({});
+  EXPECT_EQ(whileFlushed, (std::vector<unsigned>{0600, 0600}));
+  EXPECT_EQ(ModeOf(dir / "entry.QXE"), 0600u);
+  EXPECT_EQ(ModeOf(dir / "export.RTF"), 0644u);
+}
+
+TEST(SafeFile, RemovesTheTemporaryFilesOfCutOffWritesOnly) {
+  TempDir dir;
+  // Left by writers that were killed: no one holds them any more.
+  dir.Write(".entry.QXE.a1B2c3", "stale");
+  dir.Write(".QX.INI.zZ9yY8", "stale");
+  // Not of our naming, or not for a file we write.
+  dir.Write(".entry.QXE.short", "kept");
+  dir.Write(".notes.txt.a1B2c3", "kept");
+  dir.Write("entry.QXE.a1B2c3", "kept");
+  // A write under way, in this process as it could be in another.
+  TSafeFileWriter live(dir / "entry.QXE");
+  live.Write("under way");
+  auto ours = [](std::string_view name) { return name == "entry.QXE" || name == "QX.INI"; };
+  EXPECT_EQ(RemoveStaleTemporaries(dir.path(), ours), 2);
+  int left = 0;
+  for (const auto& item : std::filesystem::directory_iterator(dir.path())) {
+    ++left;
+    EXPECT_NE(ReadFile(item.path()), "stale") << item.path();
+  }
+  EXPECT_EQ(left, 4);  // the live writer's and the three that are not ours
+  live.Commit();
+  EXPECT_EQ(ReadFile(dir / "entry.QXE"), "under way");
 }
 
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace quillet {
 namespace {
 
@@ -75,13 +77,21 @@ TEST(EntryStore, ReportsUnreadableEntriesByDayAndFile) {
       {"control bytes", "", std::string("ab\0\x01" "cd", 6)},
       {"another password", "mine", EncipherBytes(kRtf, "theirs")},
       {"enciphered, read without password", "", EncipherBytes(kRtf, "theirs")},
+      {"a named pipe", "", ""},
+      {"a named pipe, with password", "mine", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
-    dir.Write("Entries/20240229.QXE", c.bytes);
+    if (std::string_view(c.name).find("pipe") != std::string_view::npos) {
+      std::filesystem::create_directory(dir / "Entries");
+      ASSERT_EQ(::mkfifo((dir / "Entries/20240229.QXE").c_str(), 0600), 0);
+    } else {
+      dir.Write("Entries/20240229.QXE", c.bytes);
+    }
     TEntryStore store(dir.path());
     store.SetPassword(c.password);
+    EXPECT_TRUE(store.Exists(MakeDate(2024, 2, 29)));  // so the day is never written over
     TEntryRead read = store.Read(MakeDate(2024, 2, 29));
     EXPECT_EQ(read.status, TEntryRead::kUnreadable);
     EXPECT_NE(read.problem.find("Thursday, February 29, 2024"), std::string::npos) << read.problem;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -151,6 +153,48 @@ TEST(Export, AnEmptyRangeWritesNothing) {
   TempDir out;
   EXPECT_EQ(ExportEntries(diary.store, Today(), Today(), out.path()).written, 0);
   EXPECT_EQ(ExportEntries(diary.store, MakeDate(2024, 6, 2), MakeDate(2024, 6, 1), out.path()).written, 0);
+}
+
+TEST(Export, PlainTextWaitsUnreadableByOthersAndACutOffExportLeavesNothing) {
+  Diary diary;
+  TDate a = diary.Add(2024, 6, 1, Rtf("one"));
+  TDate b = diary.Add(2024, 6, 2, Rtf("two"));
+  TempDir out;
+  // What an export killed before its renames left behind, and a file that is not its own.
+  out.Write(".20240601.RTF.k1LLed", Rtf("killed"));
+  ::chmod(out.Write(".20240601.txt.k1LLed", "not an export's").c_str(), 0600);
+  std::vector<std::string> waiting;  // the temporary files, when the first is renamed
+  SetExportFaultHook([&](std::string_view step) {
+    if (step == "rename" && waiting.empty()) {
+      for (const auto& e : std::filesystem::directory_iterator(out.path())) {
+        struct stat st {};
+        ::stat(e.path().c_str(), &st);
+        waiting.push_back(e.path().filename().string() + " " + std::to_string(st.st_mode & 0777));
+      }
+    }
+    return true;
+  });
+  const mode_t mask = ::umask(022);
+  TExportResult r = ExportEntries(diary.store, a, b, out.path());
+  ::umask(mask);
+  SetExportFaultHook({});
+  EXPECT_EQ(r.written, 2);
+  std::sort(waiting.begin(), waiting.end());
+  ASSERT_EQ(waiting.size(), 3u);
+  EXPECT_EQ(waiting[0].rfind(".20240601.RTF.", 0), 0u);
+  EXPECT_EQ(waiting[0].substr(waiting[0].size() - 4), " 384");  // 0600
+  EXPECT_EQ(waiting[1].rfind(".20240601.txt.k1LLed ", 0), 0u);
+  EXPECT_EQ(waiting[2].rfind(".20240602.RTF.", 0), 0u);
+  EXPECT_EQ(waiting[2].substr(waiting[2].size() - 4), " 384");
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(out.path())) {
+    struct stat st {};
+    ::stat(e.path().c_str(), &st);
+    left.push_back(e.path().filename().string() + " " + std::to_string(st.st_mode & 0777));
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".20240601.txt.k1LLed 384", "20240601.RTF 420",
+                                            "20240602.RTF 420"}));
 }
 
 TEST(PrintPlan, TruncatesEveryConversion) {

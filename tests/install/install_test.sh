@@ -70,6 +70,9 @@ programs)
   diary=$root/diary
   mkdir -p "$diary"
   printf '[Opening Screen]\nshow=0\n' > "$diary/QX.INI"
+  # Private already, so that no notice of made-private files waits for an answer.
+  chmod 700 "$diary"
+  chmod 600 "$diary/QX.INI"
   # The program's own lookup, as the installed quillet-tool (beside quillet) does it.
   run "$inst/bin/quillet-tool" paths --diary-dir "$diary"
   expect_eq "$status" 0 "quillet-tool paths"

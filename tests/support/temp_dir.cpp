@@ -5,6 +5,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <sys/stat.h>
+
 namespace quillet::testing {
 
 TempDir::TempDir() {
@@ -21,8 +23,15 @@ TempDir::~TempDir() {
 std::filesystem::path TempDir::Write(std::string_view name, std::string_view bytes) const {
   std::filesystem::path p = path_ / name;
   std::filesystem::create_directories(p.parent_path());
-  std::ofstream out(p, std::ios::binary);
-  out.write(bytes.data(), std::streamsize(bytes.size()));
+  {
+    std::ofstream out(p, std::ios::binary);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+  }
+  // Private, as the program keeps a diary's own files and folders.
+  ::chmod(p.c_str(), 0600);
+  for (auto dir = p.parent_path(); dir != path_ && dir.has_relative_path(); dir = dir.parent_path()) {
+    ::chmod(dir.c_str(), 0700);
+  }
   return p;
 }
 
@@ -31,6 +40,12 @@ std::string ReadFile(const std::filesystem::path& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+unsigned ModeOf(const std::filesystem::path& path) {
+  struct stat st {};
+  ::lstat(path.c_str(), &st);
+  return st.st_mode & 07777;
 }
 
 }  // namespace quillet::testing

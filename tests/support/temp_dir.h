@@ -17,7 +17,8 @@ class TempDir {
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
-  // Writes a file below the directory and gives its path.
+  // Writes a file below the directory and gives its path. The file and the
+  // folders made for it are readable by their owner alone.
   std::filesystem::path Write(std::string_view name, std::string_view bytes) const;
 
  private:
@@ -25,5 +26,8 @@ class TempDir {
 };
 
 std::string ReadFile(const std::filesystem::path& path);
+
+// The permission bits of a file or folder (a link itself, not what it names).
+unsigned ModeOf(const std::filesystem::path& path);
 
 }  // namespace quillet::testing

@@ -3,6 +3,7 @@
 
 #include <diary/cipher.h>
 #include <diary/instance_lock.h>
+#include <diary/password_change.h>
 #include <diary/passwords.h>
 #include <diary/settings_file.h>
 #include <richtext/ui/rich_text.h>
@@ -14,6 +15,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace quillet {
 namespace {
@@ -220,6 +223,84 @@ TEST_F(QuilletTool, PrintsToAPdfInBothLayouts) {
   EXPECT_FALSE(std::filesystem::exists(out / "none.pdf"));
   r = Tool(With({"print"}));
   EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(QuilletTool, EveryCommandFinishesACutOffPasswordChangeFirst) {
+  TempDir out;
+  const QString outDir = QString::fromStdString(out.path().string());
+  const QString pdf = QString::fromStdString((out / "d.pdf").string());
+  struct Case {
+    QStringList args;
+    int status;
+    const char* out;
+  };
+  const Case cases[] = {
+      {{"list"}, 0, "20240229\n20261207\n"},
+      {{"cat", "20261207"}, 0, "Snow at dawn\n"},
+      {{"search", "snow"}, 0, "20261207\n"},
+      {{"export", outDir}, 0, "2\n"},
+      {{"print", "--pdf", pdf}, 0, "2\n"},
+      {{"passwd", "--old", "#", "--new", "last"}, 0, "2 entry files rewritten\n"},
+      {{"convert-legacy"}, 1, ""},  // finished first, then nothing to convert
+  };
+  std::string password = "pw";
+  struct Cut {};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    // The change stops once its journal is on disk, before an entry is rewritten.
+    const std::string next = "n" + std::to_string(&c - cases);
+    SetPasswordChangeFaultHook([](std::string_view step) -> bool {
+      if (step == "commit") throw Cut{};
+      return true;
+    });
+    EXPECT_THROW(ChangePassword(dir.path(), password, next), Cut);
+    SetPasswordChangeFaultHook({});
+    ASSERT_TRUE(std::filesystem::exists(PasswordJournalName(dir.path())));
+    QStringList args = c.args;
+    args.replaceInStrings("#", QString::fromStdString(next));
+    {
+      // Not while Quillet has the diary open: said, and nothing read.
+      TInstanceLock lock(dir.path());
+      ASSERT_FALSE(lock.AlreadyRunning());
+      ToolRun r = Tool(With(args));
+      EXPECT_EQ(r.status, 1);
+      EXPECT_NE(r.err.find("password was cut off"), std::string::npos) << r.err;
+      EXPECT_EQ(r.out, "");
+    }
+    ToolRun r = Tool(With(args));
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_EQ(r.out, c.out) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(PasswordJournalName(dir.path())));
+    password = c.args[0] == "passwd" ? "last" : next;
+    EXPECT_EQ(ReadStoredPassword(dir.path()), password);
+  }
+}
+
+TEST_F(QuilletTool, NamedPipesNeitherHangNorPassForEntries) {
+  ASSERT_EQ(::mkfifo((dir / "Entries" / "20100101.QXE").c_str(), 0600), 0);
+  ToolRun r = Tool(With({"cat", "20100101"}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+  r = Tool(With({"search", "snow"}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "20261207\n");
+  EXPECT_NE(r.err.find("20100101.QXE"), std::string::npos) << r.err;
+  TempDir out;
+  r = Tool(With({"export", QString::fromStdString(out.path().string())}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("20100101.QXE"), std::string::npos) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(out / "20261207.RTF"));
+
+  // A settings file that cannot be read hides the password: nothing is read.
+  std::filesystem::rename(dir / "QX.INI", dir / "QX.INI.kept");
+  ASSERT_EQ(::mkfifo((dir / "QX.INI").c_str(), 0600), 0);
+  for (const char* command : {"list", "search"}) {
+    SCOPED_TRACE(command);
+    r = Tool(With(command == std::string("list") ? QStringList{"list"} : QStringList{"search", "snow"}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("QX.INI"), std::string::npos) << r.err;
+  }
 }
 
 }  // namespace

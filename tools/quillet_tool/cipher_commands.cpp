@@ -16,7 +16,7 @@ int Run(TArgs& args, bool decipher) {
   std::string bytes = ReadWholeFile(files[0]);
   bytes = decipher ? DecipherBytes(std::move(bytes), *password)
                    : EncipherBytes(std::move(bytes), *password);
-  WriteFileSafely(files[1], bytes);
+  WriteFileSafely(files[1], bytes, TFileAccess::kShared);
   return 0;
 }
 

@@ -32,12 +32,10 @@ std::string NothingToConvert(const fs::path& diaryDir) {
 int ConvertLegacy(TArgs& args) {
   args.Operands(0);
   const fs::path diaryDir = args.DiaryDir();
-  std::error_code ec;
-  if (!fs::is_directory(diaryDir, ec)) throw Failure("no diary in " + diaryDir.string());
+  PrepareDiary(diaryDir);
   if (std::string why = NothingToConvert(diaryDir); !why.empty()) throw Failure(why);
   // Quillet itself must not open the diary while its entries appear.
-  TInstanceLock lock(diaryDir);
-  if (lock.AlreadyRunning()) throw Failure("Quillet! is running on this diary: close it first");
+  std::unique_ptr<TInstanceLock> lock = LockDiary(diaryDir);
 
   TConversionReport report =
       PerformConversion(diaryDir, ReadStoredPassword(diaryDir), [](TDate day, TConversionPhase phase) {

@@ -12,6 +12,8 @@
 //   quillet-tool convert-legacy [--diary-dir DIR]
 #include "tool.h"
 
+#include <diary/diary_folder.h>
+#include <diary/password_change.h>
 #include <diary/passwords.h>
 #include <diary/paths.h>
 #include <app/start_options.h>
@@ -69,11 +71,37 @@ std::vector<std::string> TArgs::Operands(size_t count) {
   return args_;
 }
 
-TEntryStore OpenDiary(const std::filesystem::path& diaryDir) {
+std::unique_ptr<TInstanceLock> LockDiary(const std::filesystem::path& diaryDir) {
+  auto lock = std::make_unique<TInstanceLock>(diaryDir);
+  if (lock->AlreadyRunning()) throw Failure("Quillet! is running on this diary: close it first");
+  if (!lock->Held()) throw Failure(lock->Unavailable());
+  return lock;
+}
+
+void PrepareDiary(const std::filesystem::path& diaryDir) {
   std::error_code ec;
   if (!std::filesystem::is_directory(diaryDir, ec)) {
     throw Failure("no diary in " + diaryDir.string());
   }
+  if (std::filesystem::exists(PasswordJournalName(diaryDir), ec)) {
+    const std::string pending = "a change of the diary's password was cut off and is not finished";
+    std::unique_ptr<TInstanceLock> lock;
+    try {
+      lock = LockDiary(diaryDir);
+    } catch (const Failure& e) {
+      throw Failure(pending + "; it cannot be finished now: " + e.what());
+    }
+    const TRecoveryResult recovery = RecoverPasswordChange(diaryDir);
+    if (recovery.outcome == TRecovery::Failed) throw Failure(pending + ": " + recovery.message);
+    if (!recovery.message.empty()) std::fprintf(stderr, "quillet-tool: %s\n", recovery.message.c_str());
+  }
+  const TDiaryFolderCheck folder = PrepareDiaryFolder(diaryDir);
+  if (!folder.problem.empty()) throw Failure(folder.problem);
+  if (!folder.notice.empty()) std::fprintf(stderr, "quillet-tool: %s\n", folder.notice.c_str());
+}
+
+TEntryStore OpenDiary(const std::filesystem::path& diaryDir) {
+  PrepareDiary(diaryDir);
   TEntryStore store(diaryDir);
   store.SetPassword(ReadStoredPassword(diaryDir));
   return store;

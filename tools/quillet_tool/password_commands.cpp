@@ -19,10 +19,9 @@ int Passwd(TArgs& args) {
     throw UsageError("a password has at most 8 characters; valid password characters are "
                      "A-Z, 0-9 and spaces");
   }
-  OpenDiary(args.DiaryDir());  // there must be a diary
+  PrepareDiary(args.DiaryDir());
   // Quillet itself must not have the diary open while its files are rewritten.
-  TInstanceLock lock(args.DiaryDir());
-  if (lock.AlreadyRunning()) throw Failure("Quillet! is running on this diary: close it first");
+  std::unique_ptr<TInstanceLock> lock = LockDiary(args.DiaryDir());
   TPasswordChangeResult result = ChangePassword(args.DiaryDir(), oldPassword, *newPassword);
   if (result.state != TDiaryState::Changed) throw Failure(result.message);
   std::printf("%d entry files rewritten\n", result.filesRewritten);

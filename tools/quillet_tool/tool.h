@@ -2,8 +2,10 @@
 #pragma once
 
 #include <diary/entry_store.h>
+#include <diary/instance_lock.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -40,8 +42,19 @@ class TArgs {
   std::filesystem::path diaryDir_;
 };
 
-// The entry store of the diary, keyed with the password stored in its QX.INI.
+// Gets the diary ready as the program does at its start: a password change
+// that was cut off is finished first (refused while Quillet has the diary
+// open, or when the lock cannot be taken), the folder is made private and
+// cleared of cut-off writes (said on standard error), and a settings file that
+// cannot be read is a failure.
+void PrepareDiary(const std::filesystem::path& diaryDir);
+
+// The entry store of the diary, made ready, keyed with the password stored in its QX.INI.
 TEntryStore OpenDiary(const std::filesystem::path& diaryDir);
+
+// The diary's lock, for commands that write the diary: refused while Quillet
+// has the diary open, or when the lock cannot be taken.
+std::unique_ptr<TInstanceLock> LockDiary(const std::filesystem::path& diaryDir);
 
 struct TCommand {
   const char* name;

@@ -1,0 +1,101 @@
+#include <diary/diary_folder.h>
+
+#include <diary/ascii.h>
+#include <diary/instance_lock.h>
+#include <diary/paths.h>
+#include <base/error.h>
+#include <base/safe_file.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillet {
+namespace {
+
+constexpr mode_t kOthers = S_IRWXG | S_IRWXO;
+
+// Takes group and other permissions away from `path` (not following a
+// link). True when it had any.
+bool MakePrivate(const fs::path& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode) || (st.st_mode & kOthers) == 0) {
+    return false;
+  }
+  if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return false;
+  return ::chmod(path.c_str(), st.st_mode & 07700) == 0;
+}
+
+// The folder and every item in it; folders one level down are not entered.
+// The lock file holds no text of the diary, only who has it open.
+int MakeFolderPrivate(const fs::path& dir) {
+  int changed = MakePrivate(dir) ? 1 : 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->path().filename() == TInstanceLock::kFileName) continue;
+    changed += MakePrivate(it->path()) ? 1 : 0;
+  }
+  return changed;
+}
+
+// The files the program keeps in the diary folder and writes safely.
+bool IsDiaryFileName(std::string_view name) {
+  return EqualNoCase(name, "QX.INI") || EqualNoCase(name, "quilletu.dct") ||
+         EqualNoCase(name, "Password.jnl");
+}
+
+bool IsEntryName(std::string_view name) {
+  return name.size() == 12 && IsEntryFileName(name) && ParseDayKey(name.substr(0, 8));
+}
+
+}  // namespace
+
+void CreatePrivateDirectory(const fs::path& dir) {
+  std::error_code ec;
+  if (fs::is_directory(dir, ec)) return;
+  if (dir.has_parent_path()) fs::create_directories(dir.parent_path(), ec);
+  if (::mkdir(dir.c_str(), 0700) != 0 && !fs::is_directory(dir, ec)) {
+    throw Error("Unable to create the directory " + dir.string() + ": " +
+                std::error_code(errno, std::generic_category()).message());
+  }
+}
+
+TDiaryFolderCheck PrepareDiaryFolder(const fs::path& diaryDir) {
+  TDiaryFolderCheck check;
+  try {
+    CreatePrivateDirectory(diaryDir);
+  } catch (const Error& e) {
+    check.problem = e.what();
+    return check;
+  }
+
+  int tightened = MakeFolderPrivate(diaryDir);
+  std::error_code ec;
+  const fs::path entries = EntriesDir(diaryDir);
+  if (fs::is_directory(entries, ec)) tightened += MakeFolderPrivate(entries);
+  if (tightened > 0) {
+    check.notice = "Other users of this computer could read your diary in " + diaryDir.string() +
+                   ". Quillet has made it private: " + std::to_string(tightened) +
+                   " file(s) and folder(s) can now be read by you alone.";
+  }
+
+  check.temporariesRemoved = RemoveStaleTemporaries(diaryDir, IsDiaryFileName);
+  if (fs::is_directory(entries, ec)) {
+    check.temporariesRemoved += RemoveStaleTemporaries(entries, IsEntryName);
+  }
+
+  const fs::path settings = SettingsFileName(diaryDir);
+  struct stat st {};
+  if (::stat(settings.c_str(), &st) == 0) {
+    try {
+      ::close(OpenPlainFile(settings));
+    } catch (const Error& e) {
+      check.problem = std::string(e.what()) +
+                      "\n\nThe settings file holds the diary's password, so the diary is not "
+                      "opened without it. Put the file right, or move it away to start with "
+                      "the default settings.";
+    }
+  }
+  return check;
+}
+
+}  // namespace quillet
