@@ -168,7 +168,8 @@ class TRtfReader::Impl {
   void Grow(TParagraph& p, size_t needed);
   // Applies the character words of a paragraph (kind 0) or character
   // (kind 1) style, those of the styles it is based on first.
-  void ApplyStyle(int kind, int number, int depth = 0);
+  void ApplyStyle(int kind, int number);
+  int inStyle_ = 0;  // the words being applied are a style's
   // \plain: the character formatting of the paragraph style in force, or
   // RTF's defaults where the style gives none.
   void PlainFormatting();

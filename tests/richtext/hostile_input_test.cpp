@@ -93,6 +93,41 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
   EXPECT_NE(thin.first.find("\\brdrw20"), std::string::npos);  // half a point is a thin line
 }
 
+// A style is applied through the styles it is based on, and \plain inside it
+// gives RTF's defaults: no style sheet may make the reader apply styles
+// without end.
+TEST(Hostile, StylesThatReferToThemselvesAreAppliedOnce) {
+  struct Case {
+    const char* rtf;
+    const char* text;
+    uint32_t flags[3];  // bold and italic of the first three characters
+  } cases[] = {
+      {"{\\rtf1\\ansi{\\stylesheet{\\s1\\plain\\b Heading;}}\\pard\\s1\\plain hello\\par}", "hello",
+       {afBold, afBold, afBold}},
+      {"{\\rtf1{\\stylesheet{\\s1\\b\\plain\\i A;}}\\pard\\s1 xyz\\par}", "xyz",
+       {afItalic, afItalic, afItalic}},
+      // A paragraph style and a character style, each with \plain.
+      {"{\\rtf1{\\stylesheet{\\s1\\plain\\b A;}{\\*\\cs2\\plain\\i B;}}\\pard\\s1 a{\\cs2 b}\\plain c\\par}",
+       "abc", {afBold, afItalic, afBold}},
+      // Based on itself: no base.
+      {"{\\rtf1{\\stylesheet{\\s1\\sbasedon1\\b A;}}\\pard\\s1 xyz\\par}", "xyz", {afBold, afBold, afBold}},
+      // Bases that come back round: the style is broken and left out.
+      {"{\\rtf1{\\stylesheet{\\s1\\sbasedon2\\b A;}{\\s2\\sbasedon1\\i B;}}\\pard\\s1 xy\\s2 z\\par}", "xyz",
+       {0, 0, 0}},
+      {"{\\rtf1{\\stylesheet{\\s1\\sbasedon2\\plain\\b A;}{\\s2\\sbasedon3\\plain B;}{\\s3\\sbasedon1\\i C;}"
+       "{\\s4\\sbasedon3\\ul D;}}\\pard\\plain\\s4\\plain xyz\\par}",
+       "xyz", {0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    TRTFTextIo doc;
+    LoadRtf(doc, c.rtf);
+    ASSERT_EQ(ToUtf8(doc.Par(0).text), c.text) << c.rtf;
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(doc.CharAttr(doc.Par(0), i).flags & (afBold | afItalic), c.flags[i]) << c.rtf << " " << i;
+    }
+  }
+}
+
 TEST(Hostile, TextUnderADoubleByteFontReadsBackAsWritten) {
   for (int charset : {134, 128, 136, 129, 0, 161}) {
     Doc d;
