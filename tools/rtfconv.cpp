@@ -56,15 +56,18 @@ bool WritePlainText(const richtext::TRTFText& doc, richtext::TOutStream& out) {
     n = 0;
     return ok;
   };
+  // Before each character and each line end: room for the longest one.
+  auto room = [&] { return n + 4 <= sizeof piece || flush(); };
   for (const auto& p : doc.Paragraphs()) {
     for (char32_t c : p->text) {
-      if (n > sizeof piece - 8 && !flush()) return false;
+      if (!room()) return false;
       if (c < 0x80) {
         if (c > 3) piece[n++] = char(c);  // object characters are no text
       } else {
         n += richtext::EncodeUtf8(c, piece + n);
       }
     }
+    if (!room()) return false;
     piece[n++] = '\n';
   }
   return flush();
