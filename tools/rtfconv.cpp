@@ -137,6 +137,11 @@ int main(int argc, char** argv) {
   }
   bytes.clear();
   bytes.shrink_to_fit();
+  if (doc.lastLosses.tooDeep != 0) {
+    std::fprintf(stderr, "rtfconv: %s: text inside groups nested too deeply was left out (%zu bytes)\n", in,
+                 doc.lastLosses.tooDeep);
+    return 1;
+  }
 
   // Standard output takes the text as it is made; a file is written whole
   // beside the old one and then put in its place.

@@ -103,7 +103,8 @@ using namespace rtf;
 
 class TRtfReader::Impl {
  public:
-  Impl(TRTFText& doc, const TReadOptions& options) : doc_(doc), h_(doc.Header()), options_(options) {}
+  Impl(TRTFText& doc, const TReadOptions& options, TReadLosses& losses)
+      : doc_(doc), h_(doc.Header()), options_(options), losses_(losses) {}
 
   TRTFText::ParagraphList Run(std::string_view bytes);
 
@@ -217,6 +218,7 @@ class TRtfReader::Impl {
   TRTFText& doc_;
   TTextHeader& h_;
   const TReadOptions& options_;
+  TReadLosses& losses_;
   TRTFText::ParagraphList list_;
 
   std::string_view data_;

@@ -128,6 +128,18 @@ TEST(Hostile, StylesThatReferToThemselvesAreAppliedOnce) {
   }
 }
 
+// Groups nested deeper than the reader follows are left out, and the load
+// says so; nothing is left out of well-formed input.
+TEST(Hostile, TextNestedTooDeeplyIsReportedAsLeftOut) {
+  TRTFTextIo doc;
+  const size_t depth = 100001;
+  LoadRtf(doc, "{\\rtf1 a" + std::string(depth, '{') + "deep\\}" + std::string(depth, '}') + "b}");
+  EXPECT_EQ(Text(doc), "ab");
+  EXPECT_TRUE(doc.lastLosses.Any());
+  LoadRtf(doc, "{\\rtf1 a{\\b b}\\par c}");
+  EXPECT_FALSE(doc.lastLosses.Any());
+}
+
 TEST(Hostile, TextUnderADoubleByteFontReadsBackAsWritten) {
   for (int charset : {134, 128, 136, 129, 0, 161}) {
     Doc d;

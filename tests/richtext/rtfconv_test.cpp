@@ -36,4 +36,28 @@ TEST(Rtfconv, WritesTensOfThousandsOfEmptyLines) {
   }
 }
 
+// Text the reader leaves out for its depth is a failed conversion.
+TEST(Rtfconv, FailsOnTextNestedTooDeeply) {
+  TempDir dir;
+  const size_t depth = 100001;
+  const std::string deep =
+      dir.Write("deep.rtf", "{\\rtf1 " + std::string(depth, '{') + "deep" + std::string(depth, '}') + " end}")
+          .string();
+  ToolRun r = Rtfconv(dir, "--to text " + deep);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("rtfconv: " + deep + ": text inside groups nested too deeply was left out"),
+            std::string::npos)
+      << r.err;
+  // As deep as the reader follows, the text is read.
+  const std::string deepest =
+      dir.Write("deepest.rtf", "{\\rtf1 " + std::string(depth - 2, '{') + "deep" + std::string(depth - 2, '}') +
+                                   " end}")
+          .string();
+  r = Rtfconv(dir, "--to text " + deepest);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "deep end\n");
+  EXPECT_EQ(r.err, "");
+}
+
 }  // namespace
