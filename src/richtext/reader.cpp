@@ -106,7 +106,7 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
           codeMatch_ = 1;
           continue;
         }
-        if (c >= 32) Insert(TChar(c));
+        if (c >= 32) Insert(Cp1252ToUnicode(c));  // as the writer writes RTF code
         continue;
       }
       // Plain text, the bulk of most files, goes in as a run at a time.

@@ -79,6 +79,12 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 \\plain a{\\fs20 b}c\\par}",
       // Picture data in a group of its own inside the picture.
       "{\\rtf1 a{\\pict\\pngblip{\\bin4 \x89PNG}}b}",
+      // RTF code holding bytes of Windows-1252, braces and the end of the text.
+      "{\\rtf1 \\wprtf\xff}",
+      "{\\rtf1 a\\wprtf1 \\'e9\x80\xe9{\\b}\\wprtf0 b}",
+      // RTF code that is automatic text, an insertion point, a footnote's mark.
+      "{\\rtf1 a{\\inaut\\wprtf1 x\\wprtf0 }{\\inspnt7\\wprtf1 y}}",
+      "{\\rtf1 \\wprtf1 ab\\wprtf0{\\footnote n}c}",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
