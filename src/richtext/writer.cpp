@@ -210,10 +210,15 @@ void TRTFWriter::WriteTabs(uint64_t set) {
 
 namespace {
 
+// Compares what a row definition writes of two cells: a cell without a
+// border writes no line style, width or colour.
 bool SameCell(const TParagraphProps& a, const TParagraphProps& b) {
-  return a.borderFlags == b.borderFlags && a.borderStyle == b.borderStyle &&
-         a.borderWidth == b.borderWidth && a.borderSpaceColor == b.borderSpaceColor &&
-         a.borderColorHigh == b.borderColorHigh && a.shadeColors == b.shadeColors &&
+  bool lines = a.borderFlags & bfBorder;
+  return a.borderFlags == b.borderFlags &&
+         (!lines || (a.borderStyle == b.borderStyle && a.borderWidth == b.borderWidth &&
+                     a.borderColorHigh == b.borderColorHigh)) &&
+         (a.borderSpaceColor >> 4) == (b.borderSpaceColor >> 4) &&
+         (!lines || (a.borderSpaceColor & 15) == (b.borderSpaceColor & 15)) && a.shadeColors == b.shadeColors &&
          a.shadeColorsHigh == b.shadeColorsHigh && a.shading == b.shading &&
          a.cellStart == b.cellStart && a.cellWidth == b.cellWidth &&
          a.leftIndent == b.leftIndent && a.rightIndent == b.rightIndent;
@@ -340,12 +345,16 @@ void TRTFWriter::ParagraphStart(size_t par) {
       Put('{');
       const std::pair<uint8_t, const char*> sides[] = {
           {bfBox, "\\box"}, {bfTop, "\\brdrt"}, {bfBottom, "\\brdrb"}, {bfLeft, "\\brdrl"}, {bfRight, "\\brdrr"}};
+      bool anySide = false;
       for (auto [bit, word] : sides) {
         if (p.borderFlags & bit) {
           Put(word);
           Put(p.borderFlags & bfDouble ? "\\brdrdb" : "\\brdrs");
+          anySide = true;
         }
       }
+      // A double line without a side, as read from a lone \brdrdb.
+      if (!anySide && (p.borderFlags & bfDouble)) Put("\\brdrdb");
       if (p.borderStyle & bsBar) Put("\\brdrbar");
       if (p.borderStyle & bsTableLine) Put("\\brdrtablin");
       Put("\\brdrw");

@@ -85,6 +85,10 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       // RTF code that is automatic text, an insertion point, a footnote's mark.
       "{\\rtf1 a{\\inaut\\wprtf1 x\\wprtf0 }{\\inspnt7\\wprtf1 y}}",
       "{\\rtf1 \\wprtf1 ab\\wprtf0{\\footnote n}c}",
+      // A double border line without a side.
+      "{\\rtf1 \\brdrdb a\\par b}",
+      // A border colour for a cell without a border.
+      "{\\rtf1 a\\cell\\row\\pard\\brdrcf1 b\\cell c}",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
