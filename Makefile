@@ -35,10 +35,10 @@ fuzz:
 	cmake --build build-fuzz -j $(JOBS)
 	mkdir -p build-fuzz/corpus/rtf build-fuzz/corpus/plain build-fuzz/corpus/dictionary build-fuzz/corpus/legacy build-fuzz/corpus/pcx
 	build-fuzz/bin/rtf_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -dict=fuzz/rtf.dict \
-	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/rtf tests/fixtures/rtf
+	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/rtf tests/fixtures/rtf fuzz/seeds/rtf
 	mkdir -p build-fuzz/corpus/roundtrip
 	build-fuzz/bin/rtf_roundtrip_fuzz -max_total_time=$(FUZZ_SECONDS) -dict=fuzz/rtf.dict \
-	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/roundtrip tests/fixtures/rtf
+	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/roundtrip tests/fixtures/rtf fuzz/seeds/rtf
 	build-fuzz/bin/plain_reader_fuzz -max_total_time=$(FUZZ_SECONDS) \
 	  -artifact_prefix=build-fuzz/ build-fuzz/corpus/plain
 	build-fuzz/bin/dictionary_reader_fuzz -max_total_time=$(FUZZ_SECONDS) \

@@ -56,15 +56,18 @@ bool WritePlainText(const richtext::TRTFText& doc, richtext::TOutStream& out) {
     n = 0;
     return ok;
   };
+  // Before each character and each line end: room for the longest one.
+  auto room = [&] { return n + 4 <= sizeof piece || flush(); };
   for (const auto& p : doc.Paragraphs()) {
     for (char32_t c : p->text) {
-      if (n > sizeof piece - 8 && !flush()) return false;
+      if (!room()) return false;
       if (c < 0x80) {
         if (c > 3) piece[n++] = char(c);  // object characters are no text
       } else {
         n += richtext::EncodeUtf8(c, piece + n);
       }
     }
+    if (!room()) return false;
     piece[n++] = '\n';
   }
   return flush();
@@ -134,6 +137,11 @@ int main(int argc, char** argv) {
   }
   bytes.clear();
   bytes.shrink_to_fit();
+  if (doc.lastLosses.tooDeep != 0) {
+    std::fprintf(stderr, "rtfconv: %s: text inside groups nested too deeply was left out (%zu bytes)\n", in,
+                 doc.lastLosses.tooDeep);
+    return 1;
+  }
 
   // Standard output takes the text as it is made; a file is written whole
   // beside the old one and then put in its place.

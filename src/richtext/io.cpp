@@ -40,11 +40,14 @@ TIoResult TRTFTextIo::LoadFromStream(std::string_view bytes) {
     format = DetectFormat(bytes);
   }
   Clear();
+  lastLosses = {};
   if (format == FormatANSI && bytes.size() > 500000) SetMemoryFormat(false);
   try {
     ParagraphList list;
     if (format == FormatRTF) {
-      list = TRtfReader(this).Read(bytes);
+      TRtfReader reader(this);
+      list = reader.Read(bytes);
+      lastLosses = reader.Losses();
     } else if (format == FormatHTML) {
       list = ReadHtml(*this, bytes);
     } else {

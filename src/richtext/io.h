@@ -2,6 +2,7 @@
 #pragma once
 
 #include <richtext/document.h>
+#include <richtext/reader.h>
 #include <richtext/stream.h>
 #include <richtext/writer.h>
 
@@ -31,6 +32,7 @@ class TRTFTextIo : public TRTFText {
   TLoadFormat saveFormat = AutomaticFormat;
   TLoadFormat lastFormat = AutomaticFormat;  // the format last loaded
   TIoResult lastError = ioOk;
+  TReadLosses lastLosses;  // what the last load left out of its input
   std::filesystem::path fileName;  // the file last loaded or saved
   TWriteOptions writeOptions;
 

@@ -25,7 +25,7 @@ void TLayout::SetZoom(int percent) {
 }
 
 void TLayout::Invalidate() {
-  for (TParagraphLayout& l : layouts_) l.Drop();
+  for (size_t k = 0; k < layouts_.size(); ++k) Drop(k);
   fonts_.clear();
   firstInvalid_ = 0;
 }
@@ -36,19 +36,20 @@ void TLayout::Invalidate() {
 void TLayout::InvalidateRow(size_t i) {
   if (i >= layouts_.size() || i >= doc_.Size()) return;
   size_t first = RowFirst(i), last = std::min(RowLast(i), layouts_.size() - 1);
-  for (size_t k = first; k <= last; ++k) layouts_[k].Drop();
+  for (size_t k = first; k <= last; ++k) Drop(k);
   firstInvalid_ = std::min(firstInvalid_, first);
 }
 
 void TLayout::ParagraphChanged(size_t index) {
-  if (index < layouts_.size()) layouts_[index].Drop();
+  if (index < layouts_.size()) Drop(index);
   firstInvalid_ = std::min(firstInvalid_, index);
   InvalidateRow(index);
 }
 
 void TLayout::TextReplaced(size_t index, size_t offset, size_t removed, size_t inserted) {
   if (index >= layouts_.size()) return;
-  TParagraphLayout& l = layouts_[index];
+  if (!layouts_[index]) return ParagraphChanged(index);
+  TParagraphLayout& l = *layouts_[index];
   bool inRow = doc_.Par(index).IsTableCell() && RowFirst(index) != RowLast(index);
   if (!l.valid || inRow || l.lines.empty()) return ParagraphChanged(index);  // two edits: laid out anew
   l.valid = false;
@@ -60,10 +61,14 @@ void TLayout::TextReplaced(size_t index, size_t offset, size_t removed, size_t i
 }
 
 void TLayout::ParagraphsInserted(size_t index, size_t count) {
-  layouts_.insert(layouts_.begin() + std::ptrdiff_t(index), count, TParagraphLayout{});
+  layouts_.resize(layouts_.size() + count);
+  std::move_backward(layouts_.begin() + std::ptrdiff_t(index), layouts_.end() - std::ptrdiff_t(count),
+                     layouts_.end());
+  for (size_t k = index; k < index + count; ++k) layouts_[k].reset();
+  heightKnown_.insert(heightKnown_.begin() + std::ptrdiff_t(index), count, false);
   heights_.insert(heights_.begin() + std::ptrdiff_t(index), count, 0);
   // The paragraph before may take its empty-line height from its neighbour.
-  if (index > 0) layouts_[index - 1].Drop();
+  if (index > 0) Drop(index - 1);
   firstInvalid_ = std::min(firstInvalid_, index == 0 ? 0 : index - 1);
   if (index > 0) InvalidateRow(index - 1);
   for (size_t k = index; k < index + count; ++k) InvalidateRow(k);
@@ -77,11 +82,14 @@ void TLayout::ParagraphsRemoved(size_t index, size_t count) {
                  layouts_.begin() + std::ptrdiff_t(index + count));
   heights_.erase(heights_.begin() + std::ptrdiff_t(index),
                  heights_.begin() + std::ptrdiff_t(index + count));
+  heightKnown_.erase(heightKnown_.begin() + std::ptrdiff_t(index),
+                     heightKnown_.begin() + std::ptrdiff_t(index + count));
   if (layouts_.size() < doc_.Size()) {  // the document keeps one paragraph
     layouts_.resize(doc_.Size());
+    heightKnown_.resize(doc_.Size(), false);
     heights_.resize(doc_.Size(), 0);
   }
-  if (index < layouts_.size()) layouts_[index].Drop();
+  if (index < layouts_.size()) Drop(index);
   firstInvalid_ = std::min(firstInvalid_, index);
   if (index > 0) InvalidateRow(index - 1);
   InvalidateRow(index);
@@ -89,7 +97,9 @@ void TLayout::ParagraphsRemoved(size_t index, size_t count) {
 }
 
 void TLayout::DocumentReset() {
-  layouts_.assign(doc_.Size(), TParagraphLayout{});
+  layouts_.clear();
+  layouts_.resize(doc_.Size());
+  heightKnown_.assign(doc_.Size(), false);
   heights_.assign(doc_.Size(), 0);
   firstInvalid_ = 0;
   RebuildTree();
@@ -108,6 +118,7 @@ void TLayout::RebuildTree() {
 }
 
 void TLayout::SetHeight(size_t i, int32_t height) {
+  heightKnown_[i] = true;
   int64_t delta = int64_t(height) - heights_[i];
   if (delta == 0) return;
   heights_[i] = height;
@@ -115,7 +126,7 @@ void TLayout::SetHeight(size_t i, int32_t height) {
 }
 
 const TParagraphLayout& TLayout::Paragraph(size_t i) {
-  TParagraphLayout& l = layouts_[i];
+  TParagraphLayout& l = Slot(i);
   if (!l.valid) {
     size_t first = RowFirst(i), last = RowLast(i);
     if (first == last && l.mendable &&
@@ -142,7 +153,7 @@ const TParagraphLayout& TLayout::Paragraph(size_t i) {
 void TLayout::LayOutRow(size_t first, size_t last) {
   int32_t row = 0;
   for (size_t k = first; k <= last; ++k) {
-    TParagraphLayout& l = layouts_[k];
+    TParagraphLayout& l = Slot(k);
     if (!l.valid) {
       Measure(k, l);
       Wrap(k, l);
@@ -152,7 +163,7 @@ void TLayout::LayOutRow(size_t first, size_t last) {
     row = std::max(row, l.contentHeight);
   }
   for (size_t k = first; k <= last; ++k) {
-    TParagraphLayout& l = layouts_[k];
+    TParagraphLayout& l = Slot(k);
     l.rowHeight = row;
     l.height = k == last ? row : 0;
     SetHeight(k, l.height);
@@ -205,11 +216,22 @@ size_t TLayout::LineAt(size_t par, int64_t y) {
 }
 
 int64_t TLayout::ParagraphTop(size_t i) {
-  for (size_t k = firstInvalid_; k < i && k < layouts_.size(); ++k) Paragraph(k);
+  // Paragraphs laid out here only for their heights keep no layout: a long
+  // document holds the lines and widths of the paragraphs shown, not of all.
+  for (size_t k = firstInvalid_; k < i && k < layouts_.size(); ++k) {
+    if (heightKnown_[k]) continue;
+    bool kept = Kept(k);
+    Paragraph(k);
+    Release(k, kept);
+  }
   firstInvalid_ = std::max(firstInvalid_, i);
   int64_t sum = 0;
   for (size_t k = i; k > 0; k -= k & (~k + 1)) sum += tree_[k];
   return sum;
+}
+
+size_t TLayout::LayoutsHeld() const {
+  return size_t(std::count_if(layouts_.begin(), layouts_.end(), [](const auto& l) { return l != nullptr; }));
 }
 
 int64_t TLayout::TotalHeight() {
@@ -680,15 +702,18 @@ std::vector<TPageStart> TLayout::Paginate(int pageHeight) {
     used += h;
   };
   for (size_t par = 0; par < doc_.Size(); ++par) {
+    bool kept = Kept(par);
     const TParagraphLayout& pl = Paragraph(par);
     size_t last = RowLast(par);
     if (last != par || RowFirst(par) != par) {
       // A table row goes on one page whole.
       place(par, 0, pl.rowHeight);
+      Release(par, kept);
       par = last;
       continue;
     }
     for (size_t li = 0; li < pl.lines.size(); ++li) place(par, li, pl.lines[li].height);
+    Release(par, kept);
   }
   return pages;
 }

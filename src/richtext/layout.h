@@ -5,6 +5,7 @@
 #include <richtext/platform.h>
 
 #include <map>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -132,6 +133,8 @@ class TLayout : public TDocumentListener {
   // before the first line of a paragraph that starts a new page.
   std::vector<TPageStart> Paginate(int pageHeight);
 
+  // How many paragraphs hold a layout (lines and widths) now.
+  size_t LayoutsHeld() const;
   // How many paragraphs were laid out, and how many display lines were
   // wrapped, since the counters were last cleared.
   size_t layoutCount = 0;
@@ -172,7 +175,23 @@ class TLayout : public TDocumentListener {
   TFontMetrics& metrics_;
   int wrapWidth_ = 600;
   int zoom_ = 100;
-  std::vector<TParagraphLayout> layouts_;
+  // Paragraphs not laid out since the last reset have none.
+  std::vector<std::unique_ptr<TParagraphLayout>> layouts_;
+  TParagraphLayout& Slot(size_t i) {
+    if (!layouts_[i]) layouts_[i] = std::make_unique<TParagraphLayout>();
+    return *layouts_[i];
+  }
+  void Drop(size_t i) {
+    if (layouts_[i]) layouts_[i]->Drop();
+    heightKnown_[i] = false;
+  }
+  // Frees a layout made only to be measured when it is one line, cheap to
+  // make again; a longer paragraph keeps its layout, to be mended on edits.
+  void Release(size_t i, bool kept) {
+    if (!kept && layouts_[i] && layouts_[i]->lines.size() <= 1) layouts_[i].reset();
+  }
+  bool Kept(size_t i) const { return layouts_[i] && layouts_[i]->valid; }
+  std::vector<bool> heightKnown_;  // the tree holds the paragraph's height
   std::vector<int64_t> tree_;     // Fenwick tree of paragraph heights
   std::vector<int32_t> heights_;  // the heights the tree holds
   size_t firstInvalid_ = 0;       // every paragraph before it is laid out

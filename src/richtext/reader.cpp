@@ -57,7 +57,8 @@ TRtfReader::TRtfReader(TRTFText* doc, TReadOptions options)
 TRtfReader::~TRtfReader() = default;
 
 TRTFText::ParagraphList TRtfReader::Read(std::string_view bytes) {
-  Impl impl(doc_, options_);
+  losses_ = {};
+  Impl impl(doc_, options_, losses_);
   return impl.Run(bytes);
 }
 
@@ -73,6 +74,7 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
       uint8_t c = Next();
       if (rebasePending_ && c != '}' && c != '\r' && c != '\n') Rebase();
       if (deepSkip_ > 0 && c != '{' && c != '}') {
+        if (c != '\r' && c != '\n') ++losses_.tooDeep;
         if (c == '\\' && More()) ++pos_;  // an escaped brace does not count
         continue;
       }
@@ -104,7 +106,7 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
           codeMatch_ = 1;
           continue;
         }
-        if (c >= 32) Insert(TChar(c));
+        if (c >= 32) Insert(Cp1252ToUnicode(c));  // as the writer writes RTF code
         continue;
       }
       // Plain text, the bulk of most files, goes in as a run at a time.

@@ -64,15 +64,29 @@ void TRtfReader::Impl::EndFontEntry() {
   UpdateDecoder();
 }
 
-void TRtfReader::Impl::ApplyStyle(int kind, int number, int depth) {
-  auto it = styles_[kind].find(number);
-  if (it == styles_[kind].end() || depth > 20) return;
-  const Style& style = it->second;
+void TRtfReader::Impl::ApplyStyle(int kind, int number) {
+  // The style and the styles it is based on, nearest first. A style based on
+  // itself has no base; one whose bases come back to a style of the chain is
+  // broken, and none of it is applied.
+  constexpr size_t kMaxBases = 20;
+  std::vector<const Style*> chain;
+  for (int n = number; chain.size() <= kMaxBases;) {
+    auto it = styles_[kind].find(n);
+    if (it == styles_[kind].end()) break;
+    const Style* style = &it->second;
+    if (std::find(chain.begin(), chain.end(), style) != chain.end()) return;
+    chain.push_back(style);
+    if (style->basedOn < 0 || style->basedOn == n) break;
+    n = style->basedOn;
+  }
   // Which characters associated words are for (\loch, \dbch) holds inside
   // the style's words only, not for the words of the text after it.
   uint8_t charClass = s_.charClass;
-  if (style.basedOn >= 0 && style.basedOn != number) ApplyStyle(kind, style.basedOn, depth + 1);
-  for (const StyleWord& w : style.words) HeaderWord(*w.kw, {}, w.param, w.value, w.on);
+  ++inStyle_;
+  for (auto style = chain.rbegin(); style != chain.rend(); ++style) {
+    for (const StyleWord& w : (*style)->words) HeaderWord(*w.kw, {}, w.param, w.value, w.on);
+  }
+  --inStyle_;
   s_.charClass = charClass;
 }
 
@@ -95,7 +109,9 @@ const TRtfReader::Impl::PlainState& TRtfReader::Impl::Plain(int style) {
 }
 
 void TRtfReader::Impl::PlainFormatting() {
-  PlainState plain = Plain(s_.dest == dText ? s_.parStyle : -1);
+  // Inside a style's own words \plain gives RTF's defaults: the paragraph
+  // style in force is the one being applied.
+  PlainState plain = Plain(s_.dest == dText && inStyle_ == 0 ? s_.parStyle : -1);
   s_.attr = plain.attr;
   s_.rtfFont = plain.rtfFont;
   s_.charClass = 0;

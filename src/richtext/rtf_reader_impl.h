@@ -103,7 +103,8 @@ using namespace rtf;
 
 class TRtfReader::Impl {
  public:
-  Impl(TRTFText& doc, const TReadOptions& options) : doc_(doc), h_(doc.Header()), options_(options) {}
+  Impl(TRTFText& doc, const TReadOptions& options, TReadLosses& losses)
+      : doc_(doc), h_(doc.Header()), options_(options), losses_(losses) {}
 
   TRTFText::ParagraphList Run(std::string_view bytes);
 
@@ -168,7 +169,8 @@ class TRtfReader::Impl {
   void Grow(TParagraph& p, size_t needed);
   // Applies the character words of a paragraph (kind 0) or character
   // (kind 1) style, those of the styles it is based on first.
-  void ApplyStyle(int kind, int number, int depth = 0);
+  void ApplyStyle(int kind, int number);
+  int inStyle_ = 0;  // the words being applied are a style's
   // \plain: the character formatting of the paragraph style in force, or
   // RTF's defaults where the style gives none.
   void PlainFormatting();
@@ -216,6 +218,7 @@ class TRtfReader::Impl {
   TRTFText& doc_;
   TTextHeader& h_;
   const TReadOptions& options_;
+  TReadLosses& losses_;
   TRTFText::ParagraphList list_;
 
   std::string_view data_;

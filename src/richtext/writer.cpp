@@ -210,10 +210,15 @@ void TRTFWriter::WriteTabs(uint64_t set) {
 
 namespace {
 
+// Compares what a row definition writes of two cells: a cell without a
+// border writes no line style, width or colour.
 bool SameCell(const TParagraphProps& a, const TParagraphProps& b) {
-  return a.borderFlags == b.borderFlags && a.borderStyle == b.borderStyle &&
-         a.borderWidth == b.borderWidth && a.borderSpaceColor == b.borderSpaceColor &&
-         a.borderColorHigh == b.borderColorHigh && a.shadeColors == b.shadeColors &&
+  bool lines = a.borderFlags & bfBorder;
+  return a.borderFlags == b.borderFlags &&
+         (!lines || (a.borderStyle == b.borderStyle && a.borderWidth == b.borderWidth &&
+                     a.borderColorHigh == b.borderColorHigh)) &&
+         (a.borderSpaceColor >> 4) == (b.borderSpaceColor >> 4) &&
+         (!lines || (a.borderSpaceColor & 15) == (b.borderSpaceColor & 15)) && a.shadeColors == b.shadeColors &&
          a.shadeColorsHigh == b.shadeColorsHigh && a.shading == b.shading &&
          a.cellStart == b.cellStart && a.cellWidth == b.cellWidth &&
          a.leftIndent == b.leftIndent && a.rightIndent == b.rightIndent;
@@ -340,12 +345,16 @@ void TRTFWriter::ParagraphStart(size_t par) {
       Put('{');
       const std::pair<uint8_t, const char*> sides[] = {
           {bfBox, "\\box"}, {bfTop, "\\brdrt"}, {bfBottom, "\\brdrb"}, {bfLeft, "\\brdrl"}, {bfRight, "\\brdrr"}};
+      bool anySide = false;
       for (auto [bit, word] : sides) {
         if (p.borderFlags & bit) {
           Put(word);
           Put(p.borderFlags & bfDouble ? "\\brdrdb" : "\\brdrs");
+          anySide = true;
         }
       }
+      // A double line without a side, as read from a lone \brdrdb.
+      if (!anySide && (p.borderFlags & bfDouble)) Put("\\brdrdb");
       if (p.borderStyle & bsBar) Put("\\brdrbar");
       if (p.borderStyle & bsTableLine) Put("\\brdrtablin");
       Put("\\brdrw");
@@ -452,16 +461,31 @@ void TRTFWriter::ParagraphEnd(size_t par, bool last) {
   shadingOpen_ = false;
 }
 
+namespace {
+
+// A reader takes RTF code back byte for byte as Windows-1252 text: a
+// character without a printable byte there, and an object, footnote or
+// insertion point, is written as ordinary text.
+TAttr WrittenAttr(TAttr a, TChar c) {
+  if ((a.flags & afRtfCode) &&
+      ((a.flags & (afObject | afInsertPoint | afFootnote)) || UnicodeToCp1252(c) < 32)) {
+    a.flags &= ~afRtfCode;
+  }
+  return a;
+}
+
+}  // namespace
+
 void TRTFWriter::Runs(size_t par) {
   const TParagraph& p = doc_.Par(par);
   size_t from = From(par), to = To(par);
   size_t i = from;
   while (i < to) {
-    TAttr a = doc_.CharAttr(p, i);
+    TAttr a = WrittenAttr(doc_.CharAttr(p, i), p.text[i]);
     size_t e = i + 1;
     bool single = (a.flags & (afObject | afInsertPoint | afFootnote)) || p.text[i] <= 3;
     if (!single) {
-      while (e < to && p.text[e] > 3 && doc_.CharAttr(p, e).SameRun(a) &&
+      while (e < to && p.text[e] > 3 && WrittenAttr(doc_.CharAttr(p, e), p.text[e]).SameRun(a) &&
              !(doc_.CharAttr(p, e).flags & (afObject | afInsertPoint | afFootnote))) {
         ++e;
       }
@@ -513,28 +537,23 @@ void TRTFWriter::AttributePrefix(const TAttr& a) {
   if ((a.flags & afProtected) && !options_.noProtectionWords) Put("\\shad");
   hidden_ = a.flags & afHidden;
   if (hidden_) Put("\\v");
-  if (code) {
-    Put("\\wprtf1");
-    rtfCode_ = true;
-  }
   if ((a.flags & afInsertPoint) && !options_.dropInsertPoints) {
     Put("\\inspnt");
     PutNumber(a.id);
   }
   if ((a.flags & afAutomatic) && !options_.dropAutomaticText) Put("\\inaut");
+  // Last: every byte after it up to \wprtf0 is text.
+  if (code) {
+    Put("\\wprtf1");
+    rtfCode_ = true;
+  }
   Put(' ');
 }
 
 void TRTFWriter::Text(const TString& text, size_t from, size_t to, const TAttr& a) {
   std::u32string_view run(text.data() + from, to - from);
   if (a.flags & afRtfCode) {
-    for (TChar c : run) {
-      if (c >= 32 && c <= 126) {
-        Put(char(c));
-      } else {
-        EscapedText(std::u32string_view(&c, 1), EscapeOfFont(a.font));
-      }
-    }
+    for (TChar c : run) Put(char(UnicodeToCp1252(c)));  // WrittenAttr keeps only these in code
     return;
   }
   EscapedText(run, EscapeOfFont(a.font));

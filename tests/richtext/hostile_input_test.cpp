@@ -79,6 +79,16 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 \\plain a{\\fs20 b}c\\par}",
       // Picture data in a group of its own inside the picture.
       "{\\rtf1 a{\\pict\\pngblip{\\bin4 \x89PNG}}b}",
+      // RTF code holding bytes of Windows-1252, braces and the end of the text.
+      "{\\rtf1 \\wprtf\xff}",
+      "{\\rtf1 a\\wprtf1 \\'e9\x80\xe9{\\b}\\wprtf0 b}",
+      // RTF code that is automatic text, an insertion point, a footnote's mark.
+      "{\\rtf1 a{\\inaut\\wprtf1 x\\wprtf0 }{\\inspnt7\\wprtf1 y}}",
+      "{\\rtf1 \\wprtf1 ab\\wprtf0{\\footnote n}c}",
+      // A double border line without a side.
+      "{\\rtf1 \\brdrdb a\\par b}",
+      // A border colour for a cell without a border.
+      "{\\rtf1 a\\cell\\row\\pard\\brdrcf1 b\\cell c}",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
@@ -91,6 +101,53 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
   EXPECT_NE(table.second.find("\\cellx6000"), std::string::npos);
   TwoSaves thin(cases[1]);
   EXPECT_NE(thin.first.find("\\brdrw20"), std::string::npos);  // half a point is a thin line
+}
+
+// A style is applied through the styles it is based on, and \plain inside it
+// gives RTF's defaults: no style sheet may make the reader apply styles
+// without end.
+TEST(Hostile, StylesThatReferToThemselvesAreAppliedOnce) {
+  struct Case {
+    const char* rtf;
+    const char* text;
+    uint32_t flags[3];  // bold and italic of the first three characters
+  } cases[] = {
+      {"{\\rtf1\\ansi{\\stylesheet{\\s1\\plain\\b Heading;}}\\pard\\s1\\plain hello\\par}", "hello",
+       {afBold, afBold, afBold}},
+      {"{\\rtf1{\\stylesheet{\\s1\\b\\plain\\i A;}}\\pard\\s1 xyz\\par}", "xyz",
+       {afItalic, afItalic, afItalic}},
+      // A paragraph style and a character style, each with \plain.
+      {"{\\rtf1{\\stylesheet{\\s1\\plain\\b A;}{\\*\\cs2\\plain\\i B;}}\\pard\\s1 a{\\cs2 b}\\plain c\\par}",
+       "abc", {afBold, afItalic, afBold}},
+      // Based on itself: no base.
+      {"{\\rtf1{\\stylesheet{\\s1\\sbasedon1\\b A;}}\\pard\\s1 xyz\\par}", "xyz", {afBold, afBold, afBold}},
+      // Bases that come back round: the style is broken and left out.
+      {"{\\rtf1{\\stylesheet{\\s1\\sbasedon2\\b A;}{\\s2\\sbasedon1\\i B;}}\\pard\\s1 xy\\s2 z\\par}", "xyz",
+       {0, 0, 0}},
+      {"{\\rtf1{\\stylesheet{\\s1\\sbasedon2\\plain\\b A;}{\\s2\\sbasedon3\\plain B;}{\\s3\\sbasedon1\\i C;}"
+       "{\\s4\\sbasedon3\\ul D;}}\\pard\\plain\\s4\\plain xyz\\par}",
+       "xyz", {0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    TRTFTextIo doc;
+    LoadRtf(doc, c.rtf);
+    ASSERT_EQ(ToUtf8(doc.Par(0).text), c.text) << c.rtf;
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(doc.CharAttr(doc.Par(0), i).flags & (afBold | afItalic), c.flags[i]) << c.rtf << " " << i;
+    }
+  }
+}
+
+// Groups nested deeper than the reader follows are left out, and the load
+// says so; nothing is left out of well-formed input.
+TEST(Hostile, TextNestedTooDeeplyIsReportedAsLeftOut) {
+  TRTFTextIo doc;
+  const size_t depth = 100001;
+  LoadRtf(doc, "{\\rtf1 a" + std::string(depth, '{') + "deep\\}" + std::string(depth, '}') + "b}");
+  EXPECT_EQ(Text(doc), "ab");
+  EXPECT_TRUE(doc.lastLosses.Any());
+  LoadRtf(doc, "{\\rtf1 a{\\b b}\\par c}");
+  EXPECT_FALSE(doc.lastLosses.Any());
 }
 
 TEST(Hostile, TextUnderADoubleByteFontReadsBackAsWritten) {

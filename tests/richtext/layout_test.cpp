@@ -168,6 +168,24 @@ TEST(Layout, AnEditLaysOutOnlyItsParagraph) {
   EXPECT_EQ(f.layout.TotalHeight(), total + 16 - 10 * 32);
 }
 
+// A long document holds the layouts of the paragraphs shown, not of every
+// paragraph measured for its height or its page.
+TEST(Layout, ShortParagraphsMeasuredForTheirHeightsHoldNoLayout) {
+  Fixture f;
+  constexpr size_t kCount = 20000;
+  f.d.Para(kCount - 1, U"");
+  f.d.Para(7, U"some words of the diary");  // two lines: kept, to be mended
+  EXPECT_EQ(f.layout.TotalHeight(), int64_t(kCount + 1) * 16);
+  EXPECT_EQ(f.layout.ParagraphAt(16 * 5000 + 3), 4999u);
+  f.layout.Paginate(16 * 50);
+  EXPECT_LE(f.layout.LayoutsHeld(), 2u);
+  f.layout.layoutCount = 0;
+  EXPECT_EQ(f.layout.Paragraph(9000).lines.size(), 1u);  // laid out again when asked for
+  EXPECT_EQ(f.layout.layoutCount, 1u);
+  EXPECT_EQ(f.layout.ParagraphTop(kCount - 1), int64_t(kCount) * 16);  // the heights stay known
+  EXPECT_EQ(f.layout.layoutCount, 1u);
+}
+
 // Edits of a long paragraph through the editor: the lines re-wrapped are
 // counted, and the mended layout is compared with one laid out anew.
 TEST(Layout, AnEditOfALongParagraphRewrapsOnlyTheLinesThatChange) {
