@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
   }
   if (outPath) {
     try {
-      quillet::WriteFileSafely(outPath, buffer.bytes);
+      quillet::WriteFileSafely(outPath, buffer.bytes, quillet::TFileAccess::kShared);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "rtfconv: %s\n", e.what());
       return 1;

@@ -29,6 +29,15 @@ void TMainScreen::ApplyLoaded(const TEntryRead& read, richtext::TRichText& edito
                               bool reportProblem) {
   if (read.status == TEntryRead::kOk &&
       editor.LoadFromStream(read.bytes) == richtext::ioOk) {
+    const richtext::TReadLosses& losses = editor.Document().lastLosses;
+    if (!losses.Any() || !reportProblem) return;
+    // Saving what could be read would drop the rest from the file for good.
+    unreadable_ = true;
+    Messenger().ShowMessage("The entry of " + LongDate(currentDate_) + " (" +
+                            GetCurrentDateFileName().string() + ") holds text nested too deeply "
+                            "to be shown: " + std::to_string(losses.tooDeep) +
+                            " bytes were left out.\n\nThe file is left as it is; the day is shown "
+                            "read-only.");
     return;
   }
   editor.Clear();

@@ -112,7 +112,7 @@ TIoResult TRTFTextIo::SaveToFile(const std::filesystem::path& path) {
   saveFormat = keep;
   if (r == ioOk) {
     try {
-      quillet::WriteFileSafely(path, out.bytes);
+      quillet::WriteFileSafely(path, out.bytes, quillet::TFileAccess::kShared);
       fileName = path;
     } catch (const std::exception&) {
       r = ioFailed;

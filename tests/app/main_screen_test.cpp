@@ -316,6 +316,9 @@ TEST(MainScreen, LeavesAnUnreadableEntryIntact) {
       {"binary bytes without a password", "", std::string("\x01\x02\x00\xff garbage", 12)},
       {"a plain entry read with a password", "secret", rtf},
       {"enciphered with another password", "secret", EncipherBytes(rtf, "other")},
+      {"text nested deeper than is read", "",
+       "{\\rtf1\\ansi Shallow " + std::string(100005, '{') + "deep" + std::string(100005, '}') +
+           "\\par}"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
