@@ -32,6 +32,8 @@ void TMainScreen::BuildMenus() {
 
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
   item(file, "mnuSecurity", QStringLiteral("Select or Change Password"), &TMainScreen::mnuSecurityClick);
+  item(file, "mnuRestoreDeleted", QStringLiteral("Restore Deleted Entry..."),
+       &TMainScreen::RestoreDeletedEntryClick);
   file->addSeparator();
   QAction* exit = item(file, "exit1", QStringLiteral("E&xit"), &TMainScreen::exit1Click);
 

@@ -87,8 +87,10 @@ bool TMainScreen::SaveRichText() {
       entryExists_ = true;
     }
   } catch (const std::exception& e) {
-    Messenger().ShowMessage("The entry of " + LongDate(currentDate_) + " could not be saved.\n\n" +
-                            e.what() + "\n\nYour text is still in the editor.");
+    if (!shuttingDown_) {
+      Messenger().ShowMessage("The entry of " + LongDate(currentDate_) + " could not be saved.\n\n" +
+                              e.what() + "\n\nYour text is still in the editor.");
+    }
     return false;
   }
   QCoreApplication::processEvents();

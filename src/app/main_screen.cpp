@@ -74,6 +74,7 @@ TMainScreen::TMainScreen(const std::filesystem::path& diaryDir, QWidget* parent)
   BuildMenus();
   BuildFormatting();
   BuildDecoration();
+  BuildRecovery();
   resize(QSize(kDesignedWidth, kDesignedHeight + menuBar()->sizeHint().height())
              .expandedTo(minimumSizeHint()));
   FormCreate();
@@ -365,18 +366,21 @@ void TMainScreen::RichText1Change() {
   // An entry that could not be read is never saved over.
   if (unreadable_) return;
   ShowEditButtons(true);
+  PageChangedForRecovery();
 }
 
 bool TMainScreen::SaveButtonClick() {
   if (!Unsaved()) return true;
   if (!SaveRichText()) return false;
   ShowEditButtons(false);
+  DropRecoveryCopy();
   return true;
 }
 
 void TMainScreen::CancelButtonClick() {
   LoadRichText();
   ShowEditButtons(false);
+  DropRecoveryCopy();
 }
 
 void TMainScreen::SetButtons() {

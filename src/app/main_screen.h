@@ -17,6 +17,7 @@ class QFontDialog;
 class QFrame;
 class QIcon;
 class QLabel;
+class QTimer;
 class QPushButton;
 
 class QToolButton;
@@ -94,6 +95,21 @@ class TMainScreen : public QMainWindow {
   void SetButtons();
   void SetDateCaption();
   void RichText1Change();
+
+  // ---- nothing lost: the recovery copy, shutdown, deleted entries (main_recovery.cpp) ----
+  // Writes the recovery copy of the shown page now, when it has unsaved changes.
+  void WriteRecoveryCopyNow();
+  // At start: a recovery copy left by a crash is offered back (or set aside
+  // when it cannot be read). Call before the window is shown.
+  void OfferRecoveryCopy();
+  // The session or a signal ends the program: the page is kept in the
+  // recovery copy, then saved as Exit saves it, asking nothing.
+  void SaveForShutdown();
+  // File, "Restore Deleted Entry...".
+  void RestoreDeletedEntryClick();
+  QTimer* RecoveryPauseTimer() const { return recoveryPause_; }
+  static constexpr int kRecoveryPauseMs = 2000;   // a copy once typing pauses this long
+  static constexpr int kRecoveryLimitMs = 30000;  // and at least this often while it goes on
 
   // ---- navigation: each saves first and stays on the day when saving failed ----
   void PriorButtonClick();
@@ -186,6 +202,9 @@ class TMainScreen : public QMainWindow {
   void ShowOpeningMessage();
   bool AppMessageHook(QObject* watched, QEvent* event);
   void ApplyLoaded(const TEntryRead& read, richtext::TRichText& editor, bool reportProblem);
+  void BuildRecovery();
+  void PageChangedForRecovery();
+  void DropRecoveryCopy();
   TRect MainBounds() const;
 
   std::filesystem::path diaryDir_;
@@ -197,6 +216,9 @@ class TMainScreen : public QMainWindow {
   bool startingUp_ = true;
   bool terminated_ = false;
   bool hookInstalled_ = false;
+  bool shuttingDown_ = false;  // nothing is asked or shown
+  QTimer* recoveryPause_ = nullptr;
+  QTimer* recoveryLimit_ = nullptr;
   const QEvent* lastKey_ = nullptr;  // the key event the window saw last
   quint64 lastKeyTime_ = 0;
   int lastKeyType_ = 0;

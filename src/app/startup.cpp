@@ -4,6 +4,7 @@
 #include <app/main_screen.h>
 #include <app/password_dialogs.h>
 #include <app/qt_messenger.h>
+#include <app/shutdown_signals.h>
 
 #include <diary/cipher.h>
 #include <diary/diary_folder.h>
@@ -18,6 +19,7 @@
 #include <controls/program_style.h>
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QEvent>
 #include <QIcon>
 #include <QTimer>
@@ -150,6 +152,20 @@ int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks&
   if (!TMainScreen::PerformConversion) TMainScreen::PerformConversion = OfferLegacyConversion;
   TMainScreen window(diaryDir);
   if (window.Terminated()) return 0;
+  window.OfferRecoveryCopy();
+  // The session ending, or a signal (logging out, shutting down, kill),
+  // saves the page as Exit does and ends; the lock goes with the window.
+  TShutdownSignals shutdown;
+  bool ending = false;
+  auto endNow = [&] {
+    if (ending) return;
+    ending = true;
+    window.SaveForShutdown();
+    app.quit();
+  };
+  QObject::connect(&shutdown, &TShutdownSignals::requested, &window, endNow);
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                   [&](QSessionManager&) { window.SaveForShutdown(); });
   window.show();
   // The window's icon comes from the desktop's icon theme, and looking it up
   // there can take longer than building and painting the whole window: it

@@ -3,6 +3,7 @@
 #include <diary/ascii.h>
 #include <diary/instance_lock.h>
 #include <diary/paths.h>
+#include <diary/recovery_copy.h>
 #include <base/error.h>
 #include <base/safe_file.h>
 
@@ -40,7 +41,7 @@ int MakeFolderPrivate(const fs::path& dir) {
 // The files the program keeps in the diary folder and writes safely.
 bool IsDiaryFileName(std::string_view name) {
   return EqualNoCase(name, "QX.INI") || EqualNoCase(name, "quilletu.dct") ||
-         EqualNoCase(name, "Password.jnl");
+         EqualNoCase(name, "Password.jnl") || EqualNoCase(name, kRecoveryFileName);
 }
 
 bool IsEntryName(std::string_view name) {
@@ -72,6 +73,8 @@ TDiaryFolderCheck PrepareDiaryFolder(const fs::path& diaryDir) {
   std::error_code ec;
   const fs::path entries = EntriesDir(diaryDir);
   if (fs::is_directory(entries, ec)) tightened += MakeFolderPrivate(entries);
+  const fs::path deleted = FindNoCase(diaryDir, "Deleted");
+  if (fs::is_directory(deleted, ec)) tightened += MakeFolderPrivate(deleted);
   if (tightened > 0) {
     check.notice = "Other users of this computer could read your diary in " + diaryDir.string() +
                    ". Quillet has made it private: " + std::to_string(tightened) +

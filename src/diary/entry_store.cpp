@@ -8,9 +8,34 @@
 #include <base/safe_file.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace quillet {
+namespace {
+
+// Flushes a folder's list of names, so that a rename in it is on disk.
+void SyncDirectory(const fs::path& dir) {
+  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+// "yyyymmddhhmmss" in local time.
+std::string TimeStampNow() {
+  std::time_t now = std::time(nullptr);
+  std::tm local {};
+  ::localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local);
+  return text;
+}
+
+}  // namespace
 
 fs::path TEntryStore::EntriesDirectory() const { return EntriesDir(diaryDir_); }
 
@@ -53,18 +78,29 @@ std::map<TDate, fs::path> TEntryStore::EntryFiles() const {
 }
 
 TEntryRead TEntryStore::ReadFile(TDate date, const fs::path& path) const {
-  TEntryRead result;
   std::error_code ec;
-  if (!fs::exists(path, ec)) return result;
-  // The message is only built when something goes wrong: a scan reads thousands of entries.
-  auto where = [&] { return "The entry of " + LongDate(date) + " (" + path.string() + ")"; };
+  if (!fs::exists(path, ec)) return {};
+  std::string stored;
   try {
-    result.bytes = password_.empty() ? ReadWholeFile(path) : DecipherFile(path, password_);
+    stored = ReadWholeFile(path);
   } catch (const std::exception& e) {
+    TEntryRead result;
     result.status = TEntryRead::kUnreadable;
-    result.problem = where() + " cannot be read: " + e.what();
+    result.problem = "The entry of " + LongDate(date) + " (" + path.string() + ") cannot be read: " + e.what();
     return result;
   }
+  return Decode(date, std::move(stored), path);
+}
+
+std::string TEntryStore::Encode(TDate, std::string_view bytes) const {
+  return password_.empty() ? std::string(bytes) : EncipherBytes(std::string(bytes), password_);
+}
+
+TEntryRead TEntryStore::Decode(TDate date, std::string stored, const fs::path& shownAs) const {
+  TEntryRead result;
+  // The message is only built when something goes wrong: a scan reads thousands of entries.
+  auto where = [&] { return "The entry of " + LongDate(date) + " (" + shownAs.string() + ")"; };
+  result.bytes = password_.empty() ? std::move(stored) : DecipherBytes(std::move(stored), password_);
   if (!LooksLikeEntry(result.bytes)) {
     result.status = TEntryRead::kUnreadable;
     result.bytes.clear();
@@ -80,20 +116,64 @@ TEntryRead TEntryStore::ReadFile(TDate date, const fs::path& path) const {
 
 void TEntryStore::Write(TDate date, std::string_view bytes) const {
   CreateEntriesDirectory();
-  fs::path path = EntryPath(date);
-  if (password_.empty()) {
-    WriteFileSafely(path, bytes);
-  } else {
-    EncipherToFile(bytes, path, password_);
-  }
+  WriteFileSafely(EntryPath(date), Encode(date, bytes));
 }
 
 void TEntryStore::Remove(TDate date) const {
   fs::path path = EntryPath(date);
   std::error_code ec;
-  if (!fs::remove(path, ec) && ec && ec != std::errc::no_such_file_or_directory) {
-    throw Error("Unable to delete " + path.string() + ": " + ec.message());
+  if (!fs::exists(fs::symlink_status(path, ec))) return;
+  const fs::path deleted = DeletedDirectory();
+  CreatePrivateDirectory(deleted);
+  // The file moves as it is, enciphered or not; a name taken by an earlier
+  // deletion in the same second gets a number.
+  const std::string stamp = DayKey(date) + "_" + TimeStampNow();
+  fs::path target = deleted / (stamp + ".QXE");
+  for (int n = 2; fs::exists(fs::symlink_status(target, ec)); ++n) {
+    target = deleted / (stamp + "-" + std::to_string(n) + ".QXE");
   }
+  if (::rename(path.c_str(), target.c_str()) != 0) {
+    throw Error("Unable to delete " + path.string() + ": it cannot be moved to " +
+                deleted.string() + ". " + std::strerror(errno));
+  }
+  SyncDirectory(deleted);
+  SyncDirectory(path.parent_path());
+}
+
+fs::path TEntryStore::DeletedDirectory() const { return FindNoCase(diaryDir_, "Deleted"); }
+
+std::vector<TDeletedEntry> TEntryStore::DeletedEntries() const {
+  std::vector<TDeletedEntry> found;
+  std::error_code ec;
+  for (fs::directory_iterator it(DeletedDirectory(), ec), end; !ec && it != end; it.increment(ec)) {
+    // "yyyymmdd_yyyymmddhhmmss.QXE", perhaps with "-N" before the extension.
+    const std::string name = it->path().filename().string();
+    if (name.size() < 27 || name[8] != '_' || !IsEntryFileName(name)) continue;
+    std::optional<TDate> day = ParseDayKey(std::string_view(name).substr(0, 8));
+    const std::string stamp = name.substr(9, 14);
+    if (!day || stamp.find_first_not_of("0123456789") != std::string::npos) continue;
+    found.push_back({*day, stamp, it->path()});
+  }
+  std::sort(found.begin(), found.end(), [](const TDeletedEntry& a, const TDeletedEntry& b) {
+    if (a.day != b.day) return a.day > b.day;
+    if (a.deletedAt != b.deletedAt) return a.deletedAt > b.deletedAt;
+    return a.file.filename() > b.file.filename();
+  });
+  return found;
+}
+
+void TEntryStore::Restore(const TDeletedEntry& deleted) const {
+  // What the day holds now is kept among the deleted ones first, so a crash
+  // between the two moves leaves both there.
+  Remove(deleted.day);
+  CreateEntriesDirectory();
+  const fs::path target = EntryPath(deleted.day);
+  if (::rename(deleted.file.c_str(), target.c_str()) != 0) {
+    throw Error("Unable to restore " + deleted.file.string() + " to " + target.string() + ". " +
+                std::strerror(errno));
+  }
+  SyncDirectory(target.parent_path());
+  SyncDirectory(deleted.file.parent_path());
 }
 
 template <class F>

@@ -21,6 +21,13 @@ struct TEntryRead {
   std::string problem;  // kUnreadable: a message that names the day and the file
 };
 
+// An entry that was deleted: its file kept in Deleted/, as it was.
+struct TDeletedEntry {
+  TDate day;
+  std::string deletedAt;  // "yyyymmddhhmmss", local time
+  fs::path file;
+};
+
 // The entry files of one diary directory. With a password the files hold the
 // enciphered RTF; deciphering goes through memory, so no plaintext of an
 // enciphered diary is written anywhere. Every write goes through a temporary
@@ -53,8 +60,21 @@ class TEntryStore {
   // Enciphers (with a password) and writes the entry; throws Error with the
   // reason and leaves the old file intact when the write fails.
   void Write(TDate date, std::string_view bytes) const;
-  // Removes a day's entry file; nothing when there is none. Throws Error on failure.
+  // The bytes an entry file of the day holds for the entry's `bytes`, and
+  // back: what Write stores and ReadFile reads, for copies kept elsewhere.
+  std::string Encode(TDate date, std::string_view bytes) const;
+  TEntryRead Decode(TDate date, std::string stored, const fs::path& shownAs) const;
+
+  // Takes a day's entry out of the diary: the file moves, as it is, to
+  // Deleted/ ("yyyymmdd_yyyymmddhhmmss.QXE"), where nothing reads it and
+  // nothing removes it. Nothing when the day has no entry. Throws Error on failure.
   void Remove(TDate date) const;
+  fs::path DeletedDirectory() const;  // "Deleted"
+  // The deleted entries, the latest day first, and the latest deletion first within a day.
+  std::vector<TDeletedEntry> DeletedEntries() const;
+  // Puts a deleted entry back on its day; the day's entry, if it has one, is
+  // deleted first (kept in Deleted/). Throws Error on failure.
+  void Restore(const TDeletedEntry& deleted) const;
 
   // The earliest and latest entry dates, or today when no entry lies before
   // (after) today. Names that are not day keys are passed over.
