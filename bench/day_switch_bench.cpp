@@ -4,11 +4,13 @@
 #include "diary_fixture.h"
 
 #include <app/main_screen.h>
+#include <diary/entry_store.h>
 #include <richtext/ui/rich_text.h>
 
 #include "../tests/support/recording_messenger.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -58,6 +60,58 @@ void BM_LeaveChangedDayShowNext(benchmark::State& state) {
   std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_LeaveChangedDayShowNext)->Arg(0)->Arg(1)->ArgName("password")->Iterations(300)
+    ->Unit(benchmark::kMillisecond);
+
+// Typing in the middle of a 1 MB entry in the main window, with the recovery
+// copy kept as the program keeps it and with its writes held off. Every 50
+// keys typing pauses long enough for a copy to be written (untimed); the
+// keystrokes are timed, and copy_ms is how long one copy of the page takes.
+void BM_TypeInMainWindow(benchmark::State& state) {
+  const bool recovery = state.range(0) != 0;
+  char templ[] = "/tmp/quillet-bench-XXXXXX";
+  const std::filesystem::path dir = ::mkdtemp(templ);
+  const TDate day = MakeDate(2020, 1, 1);
+  TEntryStore(dir).Write(day, bench::GeneratedEntryRtf(5000, 200, 1));
+  testing::RecordingMessenger messages;
+  std::vector<double> ms;
+  double copyMs = 0;
+  {
+    TMainScreen w(dir);
+    w.resize(800, 700);
+    w.show();
+    w.FormActivate();
+    w.GoToDay(day);
+    w.RecoveryPauseTimer()->blockSignals(!recovery);
+    w.RecoveryLimitTimer()->blockSignals(!recovery);
+    richtext::TRichText& edit = *w.RichText1();
+    edit.Editor().MoveTo({2500, 100}, false);
+    edit.EnsureCaretVisible();
+    QApplication::processEvents();
+    for (auto _ : state) {
+      if (ms.size() % 50 == 49) {
+        state.PauseTiming();
+        const auto until = Clock::now() + std::chrono::milliseconds(TMainScreen::kRecoveryPauseMs + 200);
+        while (Clock::now() < until) QApplication::processEvents(QEventLoop::AllEvents, 50);
+        state.ResumeTiming();
+      }
+      auto start = Clock::now();
+      edit.InsertText(QStringLiteral("x"));
+      QApplication::processEvents();
+      edit.Repaint();
+      ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    auto start = Clock::now();
+    w.WriteRecoveryCopyNow();
+    copyMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    w.CancelButtonClick();
+  }
+  std::sort(ms.begin(), ms.end());
+  state.counters["median_ms"] = ms.empty() ? 0 : ms[ms.size() / 2];
+  state.counters["p99_ms"] = ms.empty() ? 0 : ms[ms.size() * 99 / 100];
+  state.counters["copy_ms"] = copyMs;
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_TypeInMainWindow)->Arg(0)->Arg(1)->ArgName("recovery")->Iterations(200)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

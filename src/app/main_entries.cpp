@@ -54,6 +54,7 @@ void TMainScreen::ApplyLoaded(const TEntryRead& read, richtext::TRichText& edito
 
 void TMainScreen::LoadRichText() {
   unreadable_ = false;
+  restoredCopy_ = false;
   richText1_->Clear();
   if (entryExists_) {
     TEntryRead read = store_.Read(currentDate_);

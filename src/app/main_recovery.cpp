@@ -46,6 +46,7 @@ void TMainScreen::WriteRecoveryCopyNow() {
 }
 
 void TMainScreen::DropRecoveryCopy() {
+  restoredCopy_ = false;
   if (recoveryPause_) recoveryPause_->stop();
   if (recoveryLimit_) recoveryLimit_->stop();
   try {
@@ -93,6 +94,7 @@ void TMainScreen::OfferRecoveryCopy() {
   richText1_->SetCaretToStart();
   richText1_->Invalidate();
   // Marked changed: nothing is written until the user saves or leaves the day.
+  restoredCopy_ = true;
   ShowEditButtons(true);
 }
 

@@ -385,7 +385,7 @@ void TMainScreen::CancelButtonClick() {
 
 void TMainScreen::SetButtons() {
   richText1_->SetReadOnly(unreadable_);
-  ShowEditButtons(false);
+  ShowEditButtons(restoredCopy_);
   SetIconToolCaption();
 }
 

@@ -108,6 +108,7 @@ class TMainScreen : public QMainWindow {
   // File, "Restore Deleted Entry...".
   void RestoreDeletedEntryClick();
   QTimer* RecoveryPauseTimer() const { return recoveryPause_; }
+  QTimer* RecoveryLimitTimer() const { return recoveryLimit_; }
   static constexpr int kRecoveryPauseMs = 2000;   // a copy once typing pauses this long
   static constexpr int kRecoveryLimitMs = 30000;  // and at least this often while it goes on
 
@@ -217,6 +218,7 @@ class TMainScreen : public QMainWindow {
   bool terminated_ = false;
   bool hookInstalled_ = false;
   bool shuttingDown_ = false;  // nothing is asked or shown
+  bool restoredCopy_ = false;  // the page holds a restored recovery copy, not yet saved
   QTimer* recoveryPause_ = nullptr;
   QTimer* recoveryLimit_ = nullptr;
   const QEvent* lastKey_ = nullptr;  // the key event the window saw last

@@ -8,6 +8,7 @@
 #include <base/safe_file.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -23,6 +24,13 @@ void SyncDirectory(const fs::path& dir) {
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
+}
+
+// The number a deletion's file name carries after its stamp ("-2" for the
+// second deletion of a day in one second), 1 when it carries none.
+int DeletionNumber(const fs::path& file) {
+  const std::string stem = file.stem().string();
+  return stem.size() > 24 && stem[23] == '-' ? std::atoi(stem.c_str() + 24) : 1;
 }
 
 // "yyyymmddhhmmss" in local time.
@@ -157,7 +165,7 @@ std::vector<TDeletedEntry> TEntryStore::DeletedEntries() const {
   std::sort(found.begin(), found.end(), [](const TDeletedEntry& a, const TDeletedEntry& b) {
     if (a.day != b.day) return a.day > b.day;
     if (a.deletedAt != b.deletedAt) return a.deletedAt > b.deletedAt;
-    return a.file.filename() > b.file.filename();
+    return DeletionNumber(a.file) > DeletionNumber(b.file);
   });
   return found;
 }

@@ -9,7 +9,12 @@
 #include "../support/recording_messenger.h"
 #include "../support/temp_dir.h"
 
+#include <richtext/io.h>
+#include <richtext/ui/rich_text.h>
+#include <richtext/writer.h>
+
 #include <QApplication>
+#include <QTest>
 #include <QToolButton>
 
 #include <memory>
@@ -36,6 +41,22 @@ inline std::unique_ptr<TMainScreen> Open(const std::filesystem::path& dir) {
 inline void Settle() {
   for (int i = 0; i < 3; ++i) QApplication::processEvents();
 }
+
+// Types into the page as the user does.
+inline void Type(TMainScreen& w, const QString& text) {
+  w.RichText1()->setFocus();
+  QTest::keyClicks(w.RichText1(), text);
+}
+
+// The page's plain text: enough to tell entries apart.
+inline std::string PlainText(std::string_view rtf) {
+  richtext::TRTFTextIo doc;
+  doc.LoadFromStream(rtf);
+  richtext::TStringStream out;
+  richtext::TTextWriter(doc).Write(out);
+  return out.bytes;
+}
+inline std::string Text(TMainScreen& w) { return PlainText(w.RichText1()->SaveToBytes()); }
 
 // One of the window's tool buttons, by its object name.
 inline QToolButton* Tool(TMainScreen& w, const char* name) {

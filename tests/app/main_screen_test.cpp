@@ -48,22 +48,9 @@ using testing::Open;
 using testing::ReadFile;
 using testing::RecordingMessenger;
 using testing::TempDir;
+using testing::Text;
+using testing::Type;
 using testing::WhenShown;
-
-void Type(TMainScreen& w, const QString& text) {
-  w.RichText1()->setFocus();
-  QTest::keyClicks(w.RichText1(), text);
-}
-
-std::string Text(TMainScreen& w) {
-  std::string rtf = w.RichText1()->SaveToBytes();
-  // The plain text is enough to tell entries apart.
-  richtext::TRTFTextIo doc;
-  doc.LoadFromStream(rtf);
-  richtext::TStringStream out;
-  richtext::TTextWriter(doc).Write(out);
-  return out.bytes;
-}
 
 QPushButton* Button(TMainScreen& w, const char* name) {
   return w.findChild<QPushButton*>(QString::fromLatin1(name));

@@ -149,6 +149,37 @@ TEST(EntryStore, ListsEntryDatesAndTheDaysOfAMonth) {
   EXPECT_EQ(keys, (std::vector<std::string>{"20230203", "20240203", "20240217", "20240301"}));
 }
 
+TEST(EntryStore, ADeletedEntryIsKeptAsItWasAndListedLatestFirst) {
+  TempDir dir;
+  TEntryStore store(dir.path());
+  store.SetPassword("Secret");
+  const TDate day = MakeDate(2026, 12, 7);
+  store.Write(day, kRtf);
+  const std::string enciphered = ReadFile(dir / "Entries" / "20261207.QXE");
+  store.Remove(day);
+  EXPECT_FALSE(store.Exists(day));
+  EXPECT_TRUE(store.EntryDates().empty());
+  std::vector<TDeletedEntry> deleted = store.DeletedEntries();
+  ASSERT_EQ(deleted.size(), 1u);
+  EXPECT_EQ(deleted[0].day, day);
+  EXPECT_EQ(ReadFile(deleted[0].file), enciphered);
+  store.Remove(day);  // nothing there: nothing more kept
+  EXPECT_EQ(store.DeletedEntries().size(), 1u);
+
+  // Deletions of one day within one second are numbered; the latest comes first.
+  for (const char* name : {"20261207_20261210120000.QXE", "20261207_20261210120000-2.QXE",
+                           "20261207_20261210120000-10.QXE", "20261207_20261210120000-9.QXE",
+                           "20261208_20250101000000.QXE", "notes.txt"}) {
+    dir.Write(std::string("Deleted/") + name, kRtf);
+  }
+  std::vector<std::string> order;
+  for (const TDeletedEntry& e : store.DeletedEntries()) order.push_back(e.file.filename().string());
+  EXPECT_EQ(order, (std::vector<std::string>{
+                       "20261208_20250101000000.QXE", deleted[0].file.filename().string(),
+                       "20261207_20261210120000-10.QXE", "20261207_20261210120000-9.QXE",
+                       "20261207_20261210120000-2.QXE", "20261207_20261210120000.QXE"}));
+}
+
 TEST(EntryStore, DeletesAStaleScratchFileInAnyCase) {
   TempDir dir;
   dir.Write("ERASEME.RTF", kRtf);

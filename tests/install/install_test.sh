@@ -97,7 +97,9 @@ programs)
     [ -d "$diary/Entries" ] || fail "quillet made no Entries/ in the diary directory"
     kill -TERM "$pid"
     wait "$pid"
-    expect_eq "$?" 143 "quillet's end by SIGTERM"
+    # SIGTERM saves the page and ends the program normally, lock released.
+    expect_eq "$?" 0 "quillet's end by SIGTERM"
+    [ -e "$diary/.quillet.lock" ] && fail "quillet left its lock behind after SIGTERM"
   else
     wait "$pid"
     fail "quillet ended by itself with status $?: $(cat "$root/quillet.out")"
