@@ -2,6 +2,7 @@
 #include <app/main_screen.h>
 
 #include <diary/cipher.h>
+#include <diary/entry_store.h>
 #include <diary/instance_lock.h>
 #include <diary/password_change.h>
 #include <diary/passwords.h>
@@ -15,6 +16,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
 
 #include <sys/stat.h>
 
@@ -43,6 +47,7 @@ class QuilletTool : public ::testing::Test {
   void SetUp() override {
     dir.Write("QX.INI", "[Opening Screen]\nshow=0\n");
     TIniFile(dir / "QX.INI").WriteString("Security", "Password", EncryptString("pw"));
+    store.SetPassword("pw");
     TMainScreen w(dir.path());
     w.show();
     w.FormActivate();
@@ -79,8 +84,24 @@ class QuilletTool : public ::testing::Test {
 
   QStringList With(QStringList args) { return args << "--diary-dir" << QString::fromStdString(dir.path().string()); }
 
+  // Deletes a day's entry through the store, then dates the deletion `stamp`
+  // ("yyyymmddhhmmss"), so that listings and choices by time are known ahead.
+  void DeleteAt(TDate day, const std::string& stamp) {
+    auto files = [&] {
+      std::set<std::filesystem::path> found;
+      for (const TDeletedEntry& e : store.DeletedEntries()) found.insert(e.file);
+      return found;
+    };
+    const std::set<std::filesystem::path> before = files();
+    store.Remove(day);
+    for (const std::filesystem::path& f : files()) {
+      if (!before.count(f)) std::filesystem::rename(f, f.parent_path() / (DayKey(day) + "_" + stamp + ".QXE"));
+    }
+  }
+
   TempDir dir;
   testing::RecordingMessenger messages;
+  TEntryStore store{dir.path()};  // keyed with the diary's password in SetUp
 };
 
 TEST_F(QuilletTool, ListsTheEntriesInDateOrder) {
@@ -301,6 +322,76 @@ TEST_F(QuilletTool, NamedPipesNeitherHangNorPassForEntries) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("QX.INI"), std::string::npos) << r.err;
   }
+}
+
+TEST_F(QuilletTool, ListsDeletedEntriesAndRestoresTheChosenOne) {
+  ToolRun none = Tool(With({"deleted"}));
+  EXPECT_EQ(none.status, 0) << none.err;
+  EXPECT_EQ(none.out, "");
+  const TDate snow = MakeDate(2026, 12, 7), leap = MakeDate(2024, 2, 29);
+  DeleteAt(snow, "20250102030405");
+  store.Write(snow, "{\\rtf1 Second snow}");
+  DeleteAt(snow, "20250102030406");
+  DeleteAt(leap, "20260101000000");
+
+  ToolRun listed = Tool(With({"deleted"}));
+  EXPECT_EQ(listed.status, 0) << listed.err;
+  EXPECT_EQ(listed.out,
+            "20261207\t2025-01-02T03:04:06\t20261207_20250102030406.QXE\n"
+            "20261207\t2025-01-02T03:04:05\t20261207_20250102030405.QXE\n"
+            "20240229\t2026-01-01T00:00:00\t20240229_20260101000000.QXE\n");
+  EXPECT_EQ(Tool(With({"list"})).out, "");  // deleted entries are not entries
+
+  ToolRun chosen = Tool(With({"restore", "20261207", "--deleted-at", "2025-01-02T03:04:05"}));
+  EXPECT_EQ(chosen.status, 0) << chosen.err;
+  EXPECT_EQ(chosen.out, "restored 20261207\n");
+  EXPECT_EQ(Tool(With({"cat", "20261207"})).out, "Snow at dawn\n");
+  ToolRun latest = Tool(With({"restore", "20240229"}));
+  EXPECT_EQ(latest.status, 0) << latest.err;
+  EXPECT_EQ(Tool(With({"cat", "20240229"})).out, "Leap day, caf\xc3\xa9\nsecond line\n");
+  EXPECT_EQ(Tool(With({"deleted"})).out, "20261207\t2025-01-02T03:04:06\t20261207_20250102030406.QXE\n");
+}
+
+TEST_F(QuilletTool, RestoresOverANewEntryOnlyWithReplace) {
+  const TDate snow = MakeDate(2026, 12, 7);
+  DeleteAt(snow, "20250102030405");
+  store.Write(snow, "{\\rtf1 Fresh snow}");
+  ExpectRefused({{{"restore", "20261207"}, 1, "--replace"}});
+  EXPECT_EQ(Tool(With({"cat", "20261207"})).out, "Fresh snow\n");
+
+  ToolRun r = Tool(With({"restore", "20261207", "--replace"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "restored 20261207\n");
+  EXPECT_EQ(Tool(With({"cat", "20261207"})).out, "Snow at dawn\n");
+  // The entry it replaced is kept among the deleted ones.
+  const std::string listed = Tool(With({"deleted"})).out;
+  ASSERT_EQ(listed.rfind("20261207\t", 0), 0u) << listed;
+  ASSERT_EQ(std::count(listed.begin(), listed.end(), '\n'), 1);
+  const std::string file = listed.substr(listed.rfind('\t') + 1, listed.size() - listed.rfind('\t') - 2);
+  const TEntryRead replaced = store.ReadFile(snow, store.DeletedDirectory() / file);
+  EXPECT_EQ(replaced.bytes, "{\\rtf1 Fresh snow}");
+}
+
+TEST_F(QuilletTool, RestoreRefusesWithoutChangingTheDiary) {
+  DeleteAt(MakeDate(2026, 12, 7), "20250102030405");
+  const std::string kept = "20261207\t2025-01-02T03:04:05\t20261207_20250102030405.QXE\n";
+  ExpectRefused({
+      {{"restore", "20240229"}, 1, "no deleted entry of 20240229"},
+      {{"restore", "20261207", "--deleted-at", "2025-01-02T03:04:06"}, 1, "deleted at 2025-01-02T03:04:06"},
+      {{"restore", "20261207", "--deleted-at", "20250102030405"}, 2, "is not a time"},
+      {{"restore", "2026-12-07"}, 2, "Usage: quillet-tool restore"},
+      {{"restore"}, 2, "missing operand"},
+      {{"deleted", "20261207"}, 2, "too many operands"},
+  });
+  {
+    // Listing reads only, so it goes on while Quillet has the diary open; restoring waits.
+    TInstanceLock lock(dir.path());
+    ASSERT_FALSE(lock.AlreadyRunning());
+    ExpectRefused({{{"restore", "20261207"}, 1, "Quillet! is running"}});
+    EXPECT_EQ(Tool(With({"deleted"})).out, kept);
+  }
+  EXPECT_EQ(Tool(With({"deleted"})).out, kept);
+  EXPECT_EQ(Tool(With({"list"})).out, "20240229\n");
 }
 
 }  // namespace

@@ -10,12 +10,6 @@
 namespace quillet::tool {
 namespace {
 
-void Put(std::string_view bytes) {
-  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
-    throw Failure("cannot write to standard output");
-  }
-}
-
 int List(TArgs& args) {
   args.Operands(0);
   TEntryStore store = OpenDiary(args.DiaryDir());
@@ -42,10 +36,9 @@ std::string PlainText(richtext::TRTFTextIo& doc) {
 int Cat(TArgs& args) {
   const bool rtf = args.TakeFlag("--rtf");
   const std::string key = args.Operands(1)[0];
-  std::optional<TDate> date = key.size() == 8 ? ParseDayKey(key) : std::nullopt;
-  if (!date) throw UsageError("'" + key + "' is not a day key (yyyymmdd)");
+  const TDate date = DayKeyArgument(key);
   TEntryStore store = OpenDiary(args.DiaryDir());
-  TEntryRead read = store.Read(*date);
+  TEntryRead read = store.Read(date);
   if (read.status == TEntryRead::kNone) throw Failure("no entry for " + key);
   if (read.status == TEntryRead::kUnreadable) throw Failure(read.problem);
   richtext::TRTFTextIo doc;

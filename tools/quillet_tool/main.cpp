@@ -10,6 +10,8 @@
 //   quillet-tool export [--from DAYKEY] [--to DAYKEY] DIR
 //   quillet-tool print [--from DAYKEY] [--to DAYKEY] [--merged] --pdf FILE
 //   quillet-tool convert-legacy [--diary-dir DIR]
+//   quillet-tool deleted [--diary-dir DIR]
+//   quillet-tool restore DAYKEY [--deleted-at YYYY-MM-DDTHH:MM:SS] [--replace] [--diary-dir DIR]
 #include "tool.h"
 
 #include <diary/diary_folder.h>
@@ -71,6 +73,20 @@ std::vector<std::string> TArgs::Operands(size_t count) {
   return args_;
 }
 
+TDate DayKeyArgument(const std::string& key, const std::string& option) {
+  std::optional<TDate> date = key.size() == 8 ? ParseDayKey(key) : std::nullopt;
+  if (!date) {
+    throw UsageError((option.empty() ? "" : option + ": ") + "'" + key + "' is not a day key (yyyymmdd)");
+  }
+  return *date;
+}
+
+void Put(std::string_view bytes) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+    throw Failure("cannot write to standard output");
+  }
+}
+
 std::unique_ptr<TInstanceLock> LockDiary(const std::filesystem::path& diaryDir) {
   auto lock = std::make_unique<TInstanceLock>(diaryDir);
   if (lock->AlreadyRunning()) throw Failure("Quillet! is running on this diary: close it first");
@@ -117,6 +133,7 @@ std::vector<TCommand> Commands() {
   AddPasswordCommands(commands);
   AddWholeDiaryCommands(commands);
   AddLegacyCommand(commands);
+  AddDeletedCommands(commands);
   return commands;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillet::tool {
@@ -56,6 +57,13 @@ TEntryStore OpenDiary(const std::filesystem::path& diaryDir);
 // has the diary open, or when the lock cannot be taken.
 std::unique_ptr<TInstanceLock> LockDiary(const std::filesystem::path& diaryDir);
 
+// A day key given on the command line; wrong usage when it is not one. `option`
+// names the option it came with, if any, in the message.
+TDate DayKeyArgument(const std::string& key, const std::string& option = "");
+
+// Writes bytes to standard output as they are; a failure when they cannot be written.
+void Put(std::string_view bytes);
+
 struct TCommand {
   const char* name;
   const char* usage;    // the arguments after the name
@@ -70,5 +78,6 @@ void AddPathsCommand(std::vector<TCommand>& commands);    // paths
 void AddPasswordCommands(std::vector<TCommand>& commands);  // passwd
 void AddWholeDiaryCommands(std::vector<TCommand>& commands);  // search, export, print
 void AddLegacyCommand(std::vector<TCommand>& commands);  // convert-legacy
+void AddDeletedCommands(std::vector<TCommand>& commands);  // deleted, restore
 
 }  // namespace quillet::tool

@@ -26,9 +26,7 @@ struct TRange {
 TDate DayOption(TArgs& args, const std::string& name, TDate fallback) {
   std::optional<std::string> key = args.TakeOption(name);
   if (!key) return fallback;
-  std::optional<TDate> date = key->size() == 8 ? ParseDayKey(*key) : std::nullopt;
-  if (!date) throw UsageError(name + ": '" + *key + "' is not a day key (yyyymmdd)");
-  return *date;
+  return DayKeyArgument(*key, name);
 }
 
 // --from and --to; without them, every entry (from the first to the last entry day).
