@@ -5,14 +5,14 @@
 // half of them with a password, kills it 1 to 8 seconds after the start,
 // and then, with the diary core alone, reads every entry file and the
 // recovery copy. Every character the probe's log says was typed more than
-// the recovery pause (TMainScreen::kRecoveryPauseMs) before the kill must be
+// the recovery pause (TMainScreen::kRecoveryPromiseMs) before the kill must be
 // found on its day: in the recovery copy when there is one for the day (the
 // next start offers it), else in the day's entry file. Nothing the program
 // wrote may be damaged: each entry file and the copy read as entries.
 //
 // Each run prints what was typed, what was due and what was lost; for a loss,
 // the text lost, how long before the kill it was typed, and whether by then a
-// copy (a stillness of the typing of kRecoveryPauseMs) or a save (a move to
+// copy (a stillness of the typing of kRecoveryPromiseMs) or a save (a move to
 // the next day) was due, going by the log. The end gives the runs, the runs
 // with loss, the worst loss and the damaged files.
 //
@@ -58,7 +58,7 @@ using quillet::bench::SteadyNanoseconds;
 using quillet::bench::TypingLog;
 
 constexpr long long kMs = 1000000;  // nanoseconds
-constexpr long long kPauseNs = quillet::TMainScreen::kRecoveryPauseMs * kMs;
+constexpr long long kPauseNs = quillet::TMainScreen::kRecoveryPromiseMs * kMs;
 
 fs::path ProbePath() {
   std::error_code ec;
@@ -169,7 +169,7 @@ struct RunResult {
 };
 
 // The first moment after `t` at which the program owed the disk a copy of
-// the page as it was at `t`: kRecoveryPauseMs after a burst that no other
+// the page as it was at `t`: kRecoveryPromiseMs after a burst that no other
 // followed that soon, or the end of a move to another day (which saves the
 // page); at -1 when there was none before the kill.
 struct CopyDue {
@@ -293,7 +293,7 @@ RunResult OneRun(int run, int runs, std::mt19937& random) {
       std::snprintf(line, sizeof line,
                     "    no copy was due yet: from then to the kill the typing never stood still for "
                     "%d ms (its longest stillness %.2f s) and the day was not left",
-                    quillet::TMainScreen::kRecoveryPauseMs, Seconds(copy.longestGap));
+                    quillet::TMainScreen::kRecoveryPromiseMs, Seconds(copy.longestGap));
       ++result.lossesNotYetDue;
     } else if (copy.byMove) {
       std::snprintf(line, sizeof line,
@@ -340,7 +340,7 @@ int main(int argc, char** argv) {
   }
   std::printf("recovery_kill_bench: %d runs, seed %u, the program killed 1-8 s after its start; "
               "text typed more than %d ms before the kill must be found\n",
-              runs, seed, quillet::TMainScreen::kRecoveryPauseMs);
+              runs, seed, quillet::TMainScreen::kRecoveryPromiseMs);
   std::mt19937 random(seed);
   int withLoss = 0, damaged = 0, early = 0, notYetDue = 0, wasDue = 0, strange = 0;
   size_t worst = 0, due = 0, lost = 0;
@@ -365,7 +365,7 @@ int main(int argc, char** argv) {
   if (withLoss) {
     std::printf("days with loss: %d where a copy or save was due before the kill, %d where none was "
                 "due yet (typing had not stood still for %d ms since)\n",
-                wasDue, notYetDue, quillet::TMainScreen::kRecoveryPauseMs);
+                wasDue, notYetDue, quillet::TMainScreen::kRecoveryPromiseMs);
   }
   return withLoss || damaged || strange || early ? 1 : 0;
 }

@@ -16,27 +16,23 @@
 namespace quillet {
 
 void TMainScreen::BuildRecovery() {
-  // One copy once typing pauses, and one at least every half minute while
-  // it goes on; each is a save of the page into memory and one safe write.
-  recoveryPause_ = new QTimer(this);
-  recoveryPause_->setSingleShot(true);
-  recoveryPause_->setInterval(kRecoveryPauseMs);
-  recoveryLimit_ = new QTimer(this);
-  recoveryLimit_->setSingleShot(true);
-  recoveryLimit_->setInterval(kRecoveryLimitMs);
-  connect(recoveryPause_, &QTimer::timeout, this, &TMainScreen::WriteRecoveryCopyNow);
-  connect(recoveryLimit_, &QTimer::timeout, this, &TMainScreen::WriteRecoveryCopyNow);
+  // The first change after a copy starts the timer and later ones leave it
+  // running: a copy follows every change within kRecoveryDelayMs, while
+  // typing goes on as well as when it pauses. Each is a save of the page into
+  // memory and one safe write; a precise timer, since a coarse one may fire late.
+  recoveryTimer_ = new QTimer(this);
+  recoveryTimer_->setSingleShot(true);
+  recoveryTimer_->setTimerType(Qt::PreciseTimer);
+  recoveryTimer_->setInterval(kRecoveryDelayMs);
+  connect(recoveryTimer_, &QTimer::timeout, this, &TMainScreen::WriteRecoveryCopyNow);
 }
 
 void TMainScreen::PageChangedForRecovery() {
-  if (!recoveryPause_) return;
-  recoveryPause_->start();
-  if (!recoveryLimit_->isActive()) recoveryLimit_->start();
+  if (recoveryTimer_ && !recoveryTimer_->isActive()) recoveryTimer_->start();
 }
 
 void TMainScreen::WriteRecoveryCopyNow() {
-  if (recoveryPause_) recoveryPause_->stop();
-  if (recoveryLimit_) recoveryLimit_->stop();
+  if (recoveryTimer_) recoveryTimer_->stop();
   if (!Unsaved() || unreadable_) return;
   try {
     WriteRecoveryCopy(store_, currentDate_, richText1_->SaveToBytes());
@@ -47,8 +43,7 @@ void TMainScreen::WriteRecoveryCopyNow() {
 
 void TMainScreen::DropRecoveryCopy() {
   restoredCopy_ = false;
-  if (recoveryPause_) recoveryPause_->stop();
-  if (recoveryLimit_) recoveryLimit_->stop();
+  if (recoveryTimer_) recoveryTimer_->stop();
   try {
     RemoveRecoveryCopy(diaryDir_);
   } catch (const std::exception&) {

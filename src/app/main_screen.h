@@ -107,10 +107,12 @@ class TMainScreen : public QMainWindow {
   void SaveForShutdown();
   // File, "Restore Deleted Entry...".
   void RestoreDeletedEntryClick();
-  QTimer* RecoveryPauseTimer() const { return recoveryPause_; }
-  QTimer* RecoveryLimitTimer() const { return recoveryLimit_; }
-  static constexpr int kRecoveryPauseMs = 2000;   // a copy once typing pauses this long
-  static constexpr int kRecoveryLimitMs = 30000;  // and at least this often while it goes on
+  QTimer* RecoveryTimer() const { return recoveryTimer_; }
+  // A copy is written this long after the first change it does not hold yet,
+  // whether typing pauses or goes on, so that what was typed 2 seconds ago is
+  // always on disk (kRecoveryPromiseMs), in the copy or in the entry.
+  static constexpr int kRecoveryDelayMs = 1500;
+  static constexpr int kRecoveryPromiseMs = 2000;
 
   // ---- navigation: each saves first and stays on the day when saving failed ----
   void PriorButtonClick();
@@ -219,8 +221,7 @@ class TMainScreen : public QMainWindow {
   bool hookInstalled_ = false;
   bool shuttingDown_ = false;  // nothing is asked or shown
   bool restoredCopy_ = false;  // the page holds a restored recovery copy, not yet saved
-  QTimer* recoveryPause_ = nullptr;
-  QTimer* recoveryLimit_ = nullptr;
+  QTimer* recoveryTimer_ = nullptr;
   const QEvent* lastKey_ = nullptr;  // the key event the window saw last
   quint64 lastKeyTime_ = 0;
   int lastKeyType_ = 0;
