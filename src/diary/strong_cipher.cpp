@@ -75,6 +75,17 @@ std::string Check(std::string_view bytes) {
 
 // --- Key file ---
 
+// Argon2id takes up to 2^32 - 1 passes and 4 TiB, but a key file that asks
+// for more than these is taken as damaged: they lie far above any cost worth
+// choosing, and a forged file must not keep the unlock running for hours.
+constexpr uint64_t kMostOpslimit = 32;
+constexpr uint64_t kMostMemlimit = 4ull << 30;
+
+bool CostInRange(TArgon2Cost cost) {
+  return cost.opslimit >= crypto_pwhash_OPSLIMIT_MIN && cost.opslimit <= kMostOpslimit &&
+         cost.memlimit >= crypto_pwhash_MEMLIMIT_MIN && cost.memlimit <= kMostMemlimit;
+}
+
 [[noreturn]] void KeyFileFault(const fs::path& keyFile, const std::string& what) {
   throw Error("The key file " + keyFile.string() + " " + what + ".");
 }
@@ -106,10 +117,7 @@ std::string ReadCheckedKeyFile(const fs::path& keyFile, TKeyFileInfo* info) {
   if (algorithm != crypto_pwhash_ALG_ARGON2ID13) {
     KeyFileFault(keyFile, "names an unknown key derivation (" + std::to_string(algorithm) + ")");
   }
-  if (cost.opslimit < crypto_pwhash_OPSLIMIT_MIN || cost.opslimit > crypto_pwhash_OPSLIMIT_MAX ||
-      cost.memlimit < crypto_pwhash_MEMLIMIT_MIN || cost.memlimit > crypto_pwhash_MEMLIMIT_MAX) {
-    KeyFileFault(keyFile, "names a key derivation cost out of range");
-  }
+  if (!CostInRange(cost)) KeyFileFault(keyFile, "names a key derivation cost out of range");
   if (info) *info = {version, algorithm, cost};
   return bytes;
 }
@@ -184,6 +192,7 @@ void WriteKeyFile(const fs::path& keyFile, const TSecretKey& diaryKey, std::stri
                   TArgon2Cost cost) {
   StartSodium();
   if (passphrase.empty()) throw Error("The passphrase is empty.");
+  if (!CostInRange(cost)) throw Error("The key derivation cost is out of range.");
   std::string bytes(kKeyMagic);
   bytes.push_back(char(kFormatVersion));
   bytes.push_back(char(crypto_pwhash_ALG_ARGON2ID13));
