@@ -12,6 +12,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev fonts-liberation2 poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
+  libsodium-dev  # the strong entry cipher: Argon2id and XChaCha20-Poly1305
   # the main dictionary's word list, the icon sets' glyphs, icon tools to compare with
   wamerican fonts-noto-color-emoji icoutils
   # tests compare our table and picture readers with these programs' results

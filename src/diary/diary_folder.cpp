@@ -4,6 +4,7 @@
 #include <diary/instance_lock.h>
 #include <diary/paths.h>
 #include <diary/recovery_copy.h>
+#include <diary/strong_cipher.h>
 #include <base/error.h>
 #include <base/safe_file.h>
 
@@ -41,7 +42,8 @@ int MakeFolderPrivate(const fs::path& dir) {
 // The files the program keeps in the diary folder and writes safely.
 bool IsDiaryFileName(std::string_view name) {
   return EqualNoCase(name, "QX.INI") || EqualNoCase(name, "quilletu.dct") ||
-         EqualNoCase(name, "Password.jnl") || EqualNoCase(name, kRecoveryFileName);
+         EqualNoCase(name, "Password.jnl") || EqualNoCase(name, kRecoveryFileName) ||
+         EqualNoCase(name, kKeyFileName);
 }
 
 bool IsEntryName(std::string_view name) {
