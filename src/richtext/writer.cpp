@@ -210,9 +210,24 @@ void TRTFWriter::WriteTabs(uint64_t set) {
 
 namespace {
 
-// Compares what a row definition writes of two cells: a cell without a
-// border writes no line style, width or colour.
-bool SameCell(const TParagraphProps& a, const TParagraphProps& b) {
+// Where a row definition puts a cell's right boundary, in twips. The row
+// spans the text width less the indents of its first cell, and the boundary
+// is rounded as the reader rounds the fraction, so that a boundary read back
+// stays where it was. A row narrower than 256 twips is written 256 wide:
+// fractions of 1/255 come back from boundaries only when a step is at least
+// a twip. A row whose cells add up to more than its width ends at its width.
+int64_t CellBoundary(int32_t textWidth, const TParagraphProps& first, const TParagraphProps& cell) {
+  int64_t row = std::max<int64_t>(int64_t(textWidth) - first.rightIndent - first.leftIndent, 256);
+  int end = std::min(cell.cellStart + cell.cellWidth, 255);
+  return (row * end * 2 + 255) / 510 + first.leftIndent;
+}
+
+// Compares what a row definition writes of two cells, each beside the first
+// cell of its row: a cell without a border writes no line style, width or
+// colour, and rows whose widths differ only below the narrowest written
+// width have their boundaries in the same places.
+bool SameCell(int32_t textWidth, const TParagraphProps& aFirst, const TParagraphProps& a,
+              const TParagraphProps& bFirst, const TParagraphProps& b) {
   bool lines = a.borderFlags & bfBorder;
   return a.borderFlags == b.borderFlags &&
          (!lines || (a.borderStyle == b.borderStyle && a.borderWidth == b.borderWidth &&
@@ -220,8 +235,8 @@ bool SameCell(const TParagraphProps& a, const TParagraphProps& b) {
          (a.borderSpaceColor >> 4) == (b.borderSpaceColor >> 4) &&
          (!lines || (a.borderSpaceColor & 15) == (b.borderSpaceColor & 15)) && a.shadeColors == b.shadeColors &&
          a.shadeColorsHigh == b.shadeColorsHigh && a.shading == b.shading &&
-         a.cellStart == b.cellStart && a.cellWidth == b.cellWidth &&
-         a.leftIndent == b.leftIndent && a.rightIndent == b.rightIndent;
+         CellBoundary(textWidth, aFirst, a) == CellBoundary(textWidth, bFirst, b) &&
+         a.leftIndent == b.leftIndent;
 }
 
 }  // namespace
@@ -266,14 +281,7 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
       }
     }
     Put("\\cellx");
-    // The row spans the text width less both indents; rounded as the reader
-    // rounds the fraction, so that a boundary read back stays where it was.
-    // A row narrower than 256 twips is written 256 wide: fractions of 1/255
-    // come back from boundaries only when a step is at least a twip.
-    int64_t row = std::max<int64_t>(int64_t(textWidth) - first.rightIndent - first.leftIndent, 256);
-    // A row whose cells add up to more than its width ends at its width.
-    int end = std::min(c.cellStart + c.cellWidth, 255);
-    PutNumber((row * end * 2 + 255) / 510 + first.leftIndent);
+    PutNumber(CellBoundary(textWidth, first, c));
     if (c.IsLastCell()) break;
   }
   Put("\\intbl");
@@ -309,9 +317,11 @@ void TRTFWriter::ParagraphStart(size_t par) {
     bool close = !p.IsTableCell();
     if (!close && p.IsFirstCell()) {
       const std::vector<TParagraphProps>& saved = Top().cells;
+      const TTextHeader& h = doc_.Header();
+      int32_t textWidth = h.pageWidth - h.marginLeft - h.marginRight;
       size_t n = 0;
       for (size_t i = par; i < doc_.Size() && doc_.Par(i).IsTableCell() && n < 50; ++i, ++n) {
-        if (n >= saved.size() || !SameCell(doc_.Par(i), saved[n])) close = true;
+        if (n >= saved.size() || !SameCell(textWidth, doc_.Par(par), doc_.Par(i), saved[0], saved[n])) close = true;
         if (doc_.Par(i).IsLastCell()) {
           ++n;
           break;

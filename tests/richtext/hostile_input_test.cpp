@@ -89,6 +89,10 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 \\brdrdb a\\par b}",
       // A border colour for a cell without a border.
       "{\\rtf1 a\\cell\\row\\pard\\brdrcf1 b\\cell c}",
+      // Rows narrower than the narrowest a boundary is written, by their
+      // boundaries or by a margin stated after the first row ended.
+      "{\\rtf1 \\trowd\\cellx100\\pard\\intbl a\\cell\\row\\trowd\\cellx200\\pard\\intbl b\\cell\\row}",
+      "\\cell\\row\\cell\\margr",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
