@@ -224,19 +224,20 @@ int64_t CellBoundary(int32_t textWidth, const TParagraphProps& first, const TPar
 
 // Compares what a row definition writes of two cells, each beside the first
 // cell of its row: a cell without a border writes no line style, width or
-// colour, and rows whose widths differ only below the narrowest written
-// width have their boundaries in the same places.
+// colour; the gap between cells and the row's indent are the first cell's;
+// rows whose widths differ only below the narrowest written width have
+// their boundaries in the same places.
 bool SameCell(int32_t textWidth, const TParagraphProps& aFirst, const TParagraphProps& a,
               const TParagraphProps& bFirst, const TParagraphProps& b) {
   bool lines = a.borderFlags & bfBorder;
   return a.borderFlags == b.borderFlags &&
          (!lines || (a.borderStyle == b.borderStyle && a.borderWidth == b.borderWidth &&
                      a.borderColorHigh == b.borderColorHigh)) &&
-         (a.borderSpaceColor >> 4) == (b.borderSpaceColor >> 4) &&
+         (aFirst.borderSpaceColor >> 4) == (bFirst.borderSpaceColor >> 4) &&
          (!lines || (a.borderSpaceColor & 15) == (b.borderSpaceColor & 15)) && a.shadeColors == b.shadeColors &&
          a.shadeColorsHigh == b.shadeColorsHigh && a.shading == b.shading &&
          CellBoundary(textWidth, aFirst, a) == CellBoundary(textWidth, bFirst, b) &&
-         a.leftIndent == b.leftIndent;
+         aFirst.leftIndent == bFirst.leftIndent;
 }
 
 }  // namespace
@@ -265,7 +266,7 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
       }
       Put("\\brdrw");
       PutNumber(c.borderWidth * 20);
-      if (c.borderSpaceColor != 0 || c.borderColorHigh != 0) {
+      if (c.BorderColor() != 0) {
         Put("\\brdrcf");
         PutNumber(c.BorderColor());
       }

@@ -93,6 +93,10 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       // boundaries or by a margin stated after the first row ended.
       "{\\rtf1 \\trowd\\cellx100\\pard\\intbl a\\cell\\row\\trowd\\cellx200\\pard\\intbl b\\cell\\row}",
       "\\cell\\row\\cell\\margr",
+      // A box around a cell, and one with a wide spacing that a cell has no
+      // word for: only the first cell's spacing is the row's gap.
+      "\\cell\\box\\cell",
+      "{\\rtf1 a\\cell\\box b\\cell\\row\\pard c\\cell\\box\\brsp800 d\\cell\\row}",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
