@@ -222,20 +222,30 @@ int64_t CellBoundary(int32_t textWidth, const TParagraphProps& first, const TPar
   return (row * end * 2 + 255) / 510 + first.leftIndent;
 }
 
+// The border flags a row definition writes for a cell: a box as its four
+// sides, and no border at all without a side to draw it on.
+uint8_t WrittenCellBorder(uint8_t flags) {
+  uint8_t sides = flags & (bfTop | bfBottom | bfLeft | bfRight);
+  if (flags & bfBox) sides = bfTop | bfBottom | bfLeft | bfRight;
+  if (!(flags & bfBorder) || sides == 0) return 0;
+  return uint8_t(bfBorder | sides | (flags & bfDouble));
+}
+
 // Compares what a row definition writes of two cells, each beside the first
 // cell of its row: a cell without a border writes no line style, width or
-// colour; the gap between cells and the row's indent are the first cell's;
-// rows whose widths differ only below the narrowest written width have
-// their boundaries in the same places.
+// colour, and no cell a shading percentage; the gap between cells and the
+// row's indent are the first cell's; rows whose widths differ only below
+// the narrowest written width have their boundaries in the same places.
 bool SameCell(int32_t textWidth, const TParagraphProps& aFirst, const TParagraphProps& a,
               const TParagraphProps& bFirst, const TParagraphProps& b) {
-  bool lines = a.borderFlags & bfBorder;
-  return a.borderFlags == b.borderFlags &&
+  uint8_t border = WrittenCellBorder(a.borderFlags);
+  bool lines = border != 0;
+  return border == WrittenCellBorder(b.borderFlags) &&
          (!lines || (a.borderStyle == b.borderStyle && a.borderWidth == b.borderWidth &&
                      a.borderColorHigh == b.borderColorHigh)) &&
          (aFirst.borderSpaceColor >> 4) == (bFirst.borderSpaceColor >> 4) &&
          (!lines || (a.borderSpaceColor & 15) == (b.borderSpaceColor & 15)) && a.shadeColors == b.shadeColors &&
-         a.shadeColorsHigh == b.shadeColorsHigh && a.shading == b.shading &&
+         a.shadeColorsHigh == b.shadeColorsHigh &&
          CellBoundary(textWidth, aFirst, a) == CellBoundary(textWidth, bFirst, b) &&
          aFirst.leftIndent == bFirst.leftIndent;
 }
@@ -255,13 +265,13 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
     const TParagraph& c = doc_.Par(i);
     if (!c.IsTableCell()) break;
     cells.push_back(c.Props());
-    if (c.borderFlags & bfBorder) {
+    if (uint8_t border = WrittenCellBorder(c.borderFlags)) {
       const std::pair<uint8_t, const char*> sides[] = {
           {bfTop, "\\clbrdrt"}, {bfBottom, "\\clbrdrb"}, {bfLeft, "\\clbrdrl"}, {bfRight, "\\clbrdrr"}};
       for (auto [bit, word] : sides) {
-        if (c.borderFlags & (bit | bfBox)) {
+        if (border & bit) {
           Put(word);
-          Put(c.borderFlags & bfDouble ? "\\brdrdb" : "\\brdrs");
+          Put(border & bfDouble ? "\\brdrdb" : "\\brdrs");
         }
       }
       Put("\\brdrw");
@@ -273,13 +283,12 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
       if (c.borderStyle & bsDotted) Put("\\brdrdot");
       if (c.borderStyle & bsHairline) Put("\\brdrhair");
     }
+    // A cell has no word for a shading percentage: both colours are written.
     if (c.HasShadeColors()) {
       Put("\\clshdng\\clcfpat");
       PutNumber(c.PatternColor());
-      if (c.shading != 100) {
-        Put("\\clcbpat");
-        PutNumber(c.ShadeBackColor());
-      }
+      Put("\\clcbpat");
+      PutNumber(c.ShadeBackColor());
     }
     Put("\\cellx");
     PutNumber(CellBoundary(textWidth, first, c));
@@ -403,7 +412,9 @@ void TRTFWriter::ParagraphStart(size_t par) {
       }
       Put("\\cfpat");
       PutNumber(p.PatternColor());
-      if (p.shading != 100) {
+      // Shading 0 with a pattern colour is written, and read back, as full.
+      int shading = p.shading != 0 || p.PatternColor() == 0 ? p.shading : 100;
+      if (shading != 100) {
         Put("\\cbpat");
         PutNumber(p.ShadeBackColor());
       }

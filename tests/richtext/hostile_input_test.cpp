@@ -97,6 +97,15 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       // word for: only the first cell's spacing is the row's gap.
       "\\cell\\box\\cell",
       "{\\rtf1 a\\cell\\box b\\cell\\row\\pard c\\cell\\box\\brsp800 d\\cell\\row}",
+      // A double line around a cell without a side; a boxed cell in a row
+      // above one with its four sides.
+      "\\brdrdb\\cell",
+      "{\\rtf1 \\box a\\cell\\row\\pard\\brdrt\\brdrs\\brdrb\\brdrs\\brdrl\\brdrs\\brdrr\\brdrs b\\cell\\row}",
+      // A pattern colour without a percentage, which is full shading; cells
+      // shaded by percentages that a cell has no word for.
+      "\\cfpat5",
+      "{\\rtf1 \\shading5000\\cbpat4 a\\cell\\row\\pard\\cbpat4 b\\cell\\row}",
+      "{\\rtf1 \\shading10000\\cfpat2 a\\cell\\row}",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
