@@ -210,18 +210,44 @@ void TRTFWriter::WriteTabs(uint64_t set) {
 
 namespace {
 
-// Compares what a row definition writes of two cells: a cell without a
-// border writes no line style, width or colour.
-bool SameCell(const TParagraphProps& a, const TParagraphProps& b) {
-  bool lines = a.borderFlags & bfBorder;
-  return a.borderFlags == b.borderFlags &&
+// Where a row definition puts a cell's right boundary, in twips. The row
+// spans the text width less the indents of its first cell, and the boundary
+// is rounded as the reader rounds the fraction, so that a boundary read back
+// stays where it was. A row narrower than 256 twips is written 256 wide:
+// fractions of 1/255 come back from boundaries only when a step is at least
+// a twip. A row whose cells add up to more than its width ends at its width.
+int64_t CellBoundary(int32_t textWidth, const TParagraphProps& first, const TParagraphProps& cell) {
+  int64_t row = std::max<int64_t>(int64_t(textWidth) - first.rightIndent - first.leftIndent, 256);
+  int end = std::min(cell.cellStart + cell.cellWidth, 255);
+  return (row * end * 2 + 255) / 510 + first.leftIndent;
+}
+
+// The border flags a row definition writes for a cell: a box as its four
+// sides, and no border at all without a side to draw it on.
+uint8_t WrittenCellBorder(uint8_t flags) {
+  uint8_t sides = flags & (bfTop | bfBottom | bfLeft | bfRight);
+  if (flags & bfBox) sides = bfTop | bfBottom | bfLeft | bfRight;
+  if (!(flags & bfBorder) || sides == 0) return 0;
+  return uint8_t(bfBorder | sides | (flags & bfDouble));
+}
+
+// Compares what a row definition writes of two cells, each beside the first
+// cell of its row: a cell without a border writes no line style, width or
+// colour, and no cell a shading percentage; the gap between cells and the
+// row's indent are the first cell's; rows whose widths differ only below
+// the narrowest written width have their boundaries in the same places.
+bool SameCell(int32_t textWidth, const TParagraphProps& aFirst, const TParagraphProps& a,
+              const TParagraphProps& bFirst, const TParagraphProps& b) {
+  uint8_t border = WrittenCellBorder(a.borderFlags);
+  bool lines = border != 0;
+  return border == WrittenCellBorder(b.borderFlags) &&
          (!lines || (a.borderStyle == b.borderStyle && a.borderWidth == b.borderWidth &&
                      a.borderColorHigh == b.borderColorHigh)) &&
-         (a.borderSpaceColor >> 4) == (b.borderSpaceColor >> 4) &&
+         (aFirst.borderSpaceColor >> 4) == (bFirst.borderSpaceColor >> 4) &&
          (!lines || (a.borderSpaceColor & 15) == (b.borderSpaceColor & 15)) && a.shadeColors == b.shadeColors &&
-         a.shadeColorsHigh == b.shadeColorsHigh && a.shading == b.shading &&
-         a.cellStart == b.cellStart && a.cellWidth == b.cellWidth &&
-         a.leftIndent == b.leftIndent && a.rightIndent == b.rightIndent;
+         a.shadeColorsHigh == b.shadeColorsHigh &&
+         CellBoundary(textWidth, aFirst, a) == CellBoundary(textWidth, bFirst, b) &&
+         aFirst.leftIndent == bFirst.leftIndent;
 }
 
 }  // namespace
@@ -239,41 +265,33 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
     const TParagraph& c = doc_.Par(i);
     if (!c.IsTableCell()) break;
     cells.push_back(c.Props());
-    if (c.borderFlags & bfBorder) {
+    if (uint8_t border = WrittenCellBorder(c.borderFlags)) {
       const std::pair<uint8_t, const char*> sides[] = {
           {bfTop, "\\clbrdrt"}, {bfBottom, "\\clbrdrb"}, {bfLeft, "\\clbrdrl"}, {bfRight, "\\clbrdrr"}};
       for (auto [bit, word] : sides) {
-        if (c.borderFlags & (bit | bfBox)) {
+        if (border & bit) {
           Put(word);
-          Put(c.borderFlags & bfDouble ? "\\brdrdb" : "\\brdrs");
+          Put(border & bfDouble ? "\\brdrdb" : "\\brdrs");
         }
       }
       Put("\\brdrw");
       PutNumber(c.borderWidth * 20);
-      if (c.borderSpaceColor != 0 || c.borderColorHigh != 0) {
+      if (c.BorderColor() != 0) {
         Put("\\brdrcf");
         PutNumber(c.BorderColor());
       }
       if (c.borderStyle & bsDotted) Put("\\brdrdot");
       if (c.borderStyle & bsHairline) Put("\\brdrhair");
     }
+    // A cell has no word for a shading percentage: both colours are written.
     if (c.HasShadeColors()) {
       Put("\\clshdng\\clcfpat");
       PutNumber(c.PatternColor());
-      if (c.shading != 100) {
-        Put("\\clcbpat");
-        PutNumber(c.ShadeBackColor());
-      }
+      Put("\\clcbpat");
+      PutNumber(c.ShadeBackColor());
     }
     Put("\\cellx");
-    // The row spans the text width less both indents; rounded as the reader
-    // rounds the fraction, so that a boundary read back stays where it was.
-    // A row narrower than 256 twips is written 256 wide: fractions of 1/255
-    // come back from boundaries only when a step is at least a twip.
-    int64_t row = std::max<int64_t>(int64_t(textWidth) - first.rightIndent - first.leftIndent, 256);
-    // A row whose cells add up to more than its width ends at its width.
-    int end = std::min(c.cellStart + c.cellWidth, 255);
-    PutNumber((row * end * 2 + 255) / 510 + first.leftIndent);
+    PutNumber(CellBoundary(textWidth, first, c));
     if (c.IsLastCell()) break;
   }
   Put("\\intbl");
@@ -309,9 +327,11 @@ void TRTFWriter::ParagraphStart(size_t par) {
     bool close = !p.IsTableCell();
     if (!close && p.IsFirstCell()) {
       const std::vector<TParagraphProps>& saved = Top().cells;
+      const TTextHeader& h = doc_.Header();
+      int32_t textWidth = h.pageWidth - h.marginLeft - h.marginRight;
       size_t n = 0;
       for (size_t i = par; i < doc_.Size() && doc_.Par(i).IsTableCell() && n < 50; ++i, ++n) {
-        if (n >= saved.size() || !SameCell(doc_.Par(i), saved[n])) close = true;
+        if (n >= saved.size() || !SameCell(textWidth, doc_.Par(par), doc_.Par(i), saved[0], saved[n])) close = true;
         if (doc_.Par(i).IsLastCell()) {
           ++n;
           break;
@@ -392,7 +412,9 @@ void TRTFWriter::ParagraphStart(size_t par) {
       }
       Put("\\cfpat");
       PutNumber(p.PatternColor());
-      if (p.shading != 100) {
+      // Shading 0 with a pattern colour is written, and read back, as full.
+      int shading = p.shading != 0 || p.PatternColor() == 0 ? p.shading : 100;
+      if (shading != 100) {
         Put("\\cbpat");
         PutNumber(p.ShadeBackColor());
       }

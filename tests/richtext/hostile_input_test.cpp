@@ -89,6 +89,23 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 \\brdrdb a\\par b}",
       // A border colour for a cell without a border.
       "{\\rtf1 a\\cell\\row\\pard\\brdrcf1 b\\cell c}",
+      // Rows narrower than the narrowest a boundary is written, by their
+      // boundaries or by a margin stated after the first row ended.
+      "{\\rtf1 \\trowd\\cellx100\\pard\\intbl a\\cell\\row\\trowd\\cellx200\\pard\\intbl b\\cell\\row}",
+      "\\cell\\row\\cell\\margr",
+      // A box around a cell, and one with a wide spacing that a cell has no
+      // word for: only the first cell's spacing is the row's gap.
+      "\\cell\\box\\cell",
+      "{\\rtf1 a\\cell\\box b\\cell\\row\\pard c\\cell\\box\\brsp800 d\\cell\\row}",
+      // A double line around a cell without a side; a boxed cell in a row
+      // above one with its four sides.
+      "\\brdrdb\\cell",
+      "{\\rtf1 \\box a\\cell\\row\\pard\\brdrt\\brdrs\\brdrb\\brdrs\\brdrl\\brdrs\\brdrr\\brdrs b\\cell\\row}",
+      // A pattern colour without a percentage, which is full shading; cells
+      // shaded by percentages that a cell has no word for.
+      "\\cfpat5",
+      "{\\rtf1 \\shading5000\\cbpat4 a\\cell\\row\\pard\\cbpat4 b\\cell\\row}",
+      "{\\rtf1 \\shading10000\\cfpat2 a\\cell\\row}",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
