@@ -112,12 +112,7 @@ void TMainScreen::RestoreDeletedEntryClick() {
   }
   auto firstLine = [this](const TDeletedEntry& e) {
     richTextAllPurpose_->Clear();
-    TEntryRead read;
-    try {
-      read = store_.ReadFile(e.day, e.file);
-    } catch (const std::exception&) {
-      return std::string();
-    }
+    const TEntryRead read = store_.ReadFile(e.day, e.file);
     if (read.status != TEntryRead::kOk || richTextAllPurpose_->LoadFromStream(read.bytes) != richtext::ioOk) {
       return std::string("(cannot be read)");
     }

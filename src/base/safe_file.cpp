@@ -53,6 +53,8 @@ bool WriteAll(int fd, const char* data, size_t size, off_t at) {
   return true;
 }
 
+}  // namespace
+
 void SyncDirectoryOf(const fs::path& file) {
   fs::path dir = file.parent_path();
   int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -61,8 +63,6 @@ void SyncDirectoryOf(const fs::path& file) {
     ::close(dirFd);
   }
 }
-
-}  // namespace
 
 bool SameFile(const fs::path& a, const fs::path& b) {
   struct stat sa {}, sb {};

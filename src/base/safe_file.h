@@ -87,6 +87,10 @@ void WriteFileSafely(const fs::path& path, std::string_view bytes,
 // crash. Throws Error.
 void OverwriteFile(const fs::path& path, std::string_view bytes);
 
+// Flushes the folder that holds `file`, so that a rename or a new name in it
+// is on disk. Best effort: a folder that cannot be opened is passed over.
+void SyncDirectoryOf(const fs::path& file);
+
 // Flushes to disk everything written on the file system that holds `path`.
 // Throws Error when the system reports a write that failed.
 void SyncFileSystemOf(const fs::path& path);

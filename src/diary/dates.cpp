@@ -21,6 +21,15 @@ TDate Today() {
   return MakeDate(local.tm_year + 1900, unsigned(local.tm_mon + 1), unsigned(local.tm_mday));
 }
 
+std::string TimeStampNow() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local);
+  return text;
+}
+
 TDate FirstDate() { return MakeDate(1, 1, 1); }
 TDate LastDate() { return MakeDate(9999, 12, 31); }
 

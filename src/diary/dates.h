@@ -14,6 +14,8 @@ using TDate = std::chrono::sys_days;
 
 TDate MakeDate(int year, unsigned month, unsigned day);  // the date must be valid
 TDate Today();                                          // in local time
+// "yyyymmddhhmmss", now in local time: stamps the names of kept files.
+std::string TimeStampNow();
 TDate FirstDate();                                      // 1 January 0001
 TDate LastDate();                                       // 31 December 9999
 

@@ -11,36 +11,16 @@
 #include <cstdlib>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
-#include <fcntl.h>
-#include <unistd.h>
+#include <cstdio>
 
 namespace quillet {
 namespace {
-
-// Flushes a folder's list of names, so that a rename in it is on disk.
-void SyncDirectory(const fs::path& dir) {
-  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
 
 // The number a deletion's file name carries after its stamp ("-2" for the
 // second deletion of a day in one second), 1 when it carries none.
 int DeletionNumber(const fs::path& file) {
   const std::string stem = file.stem().string();
   return stem.size() > 24 && stem[23] == '-' ? std::atoi(stem.c_str() + 24) : 1;
-}
-
-// "yyyymmddhhmmss" in local time.
-std::string TimeStampNow() {
-  std::time_t now = std::time(nullptr);
-  std::tm local {};
-  ::localtime_r(&now, &local);
-  char text[16];
-  std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local);
-  return text;
 }
 
 }  // namespace
@@ -144,8 +124,8 @@ void TEntryStore::Remove(TDate date) const {
     throw Error("Unable to delete " + path.string() + ": it cannot be moved to " +
                 deleted.string() + ". " + std::strerror(errno));
   }
-  SyncDirectory(deleted);
-  SyncDirectory(path.parent_path());
+  SyncDirectoryOf(target);
+  SyncDirectoryOf(path);
 }
 
 fs::path TEntryStore::DeletedDirectory() const { return FindNoCase(diaryDir_, "Deleted"); }
@@ -180,8 +160,8 @@ void TEntryStore::Restore(const TDeletedEntry& deleted) const {
     throw Error("Unable to restore " + deleted.file.string() + " to " + target.string() + ". " +
                 std::strerror(errno));
   }
-  SyncDirectory(target.parent_path());
-  SyncDirectory(deleted.file.parent_path());
+  SyncDirectoryOf(target);
+  SyncDirectoryOf(deleted.file);
 }
 
 template <class F>

@@ -91,11 +91,7 @@ void RemoveRecoveryCopy(const fs::path& diaryDir) {
 
 fs::path SetRecoveryCopyAside(const fs::path& diaryDir) {
   const fs::path path = RecoveryCopyName(diaryDir);
-  std::time_t now = std::time(nullptr);
-  std::tm local {};
-  ::localtime_r(&now, &local);
-  char stamp[16];
-  std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M%S", &local);
+  const std::string stamp = TimeStampNow();
   fs::path aside = diaryDir / (std::string("Recovery-unreadable-") + stamp + ".QXR");
   for (int n = 2; fs::exists(aside); ++n) {
     aside = diaryDir / (std::string("Recovery-unreadable-") + stamp + "-" + std::to_string(n) + ".QXR");

@@ -167,9 +167,7 @@ TEST(Export, PlainTextWaitsUnreadableByOthersAndACutOffExportLeavesNothing) {
   SetExportFaultHook([&](std::string_view step) {
     if (step == "rename" && waiting.empty()) {
       for (const auto& e : std::filesystem::directory_iterator(out.path())) {
-        struct stat st {};
-        ::stat(e.path().c_str(), &st);
-        waiting.push_back(e.path().filename().string() + " " + std::to_string(st.st_mode & 0777));
+        waiting.push_back(e.path().filename().string() + " " + std::to_string(testing::ModeOf(e.path())));
       }
     }
     return true;
@@ -188,9 +186,7 @@ TEST(Export, PlainTextWaitsUnreadableByOthersAndACutOffExportLeavesNothing) {
   EXPECT_EQ(waiting[2].substr(waiting[2].size() - 4), " 384");
   std::vector<std::string> left;
   for (const auto& e : std::filesystem::directory_iterator(out.path())) {
-    struct stat st {};
-    ::stat(e.path().c_str(), &st);
-    left.push_back(e.path().filename().string() + " " + std::to_string(st.st_mode & 0777));
+    left.push_back(e.path().filename().string() + " " + std::to_string(testing::ModeOf(e.path())));
   }
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{".20240601.txt.k1LLed 384", "20240601.RTF 420",
