@@ -1,9 +1,9 @@
 #include <diary/entry_store.h>
 
 #include <diary/ascii.h>
-#include <diary/cipher.h>
 #include <diary/diary_folder.h>
 #include <diary/paths.h>
+#include <diary/strong_cipher.h>
 #include <base/error.h>
 #include <base/safe_file.h>
 
@@ -80,23 +80,42 @@ TEntryRead TEntryStore::ReadFile(TDate date, const fs::path& path) const {
   return Decode(date, std::move(stored), path);
 }
 
-std::string TEntryStore::Encode(TDate, std::string_view bytes) const {
-  return password_.empty() ? std::string(bytes) : EncipherBytes(std::string(bytes), password_);
+std::string TEntryStore::Encode(TDate date, std::string_view bytes) const {
+  return key_.Encode(date, bytes);
 }
 
 TEntryRead TEntryStore::Decode(TDate date, std::string stored, const fs::path& shownAs) const {
   TEntryRead result;
   // The message is only built when something goes wrong: a scan reads thousands of entries.
   auto where = [&] { return "The entry of " + LongDate(date) + " (" + shownAs.string() + ")"; };
-  result.bytes = password_.empty() ? std::move(stored) : DecipherBytes(std::move(stored), password_);
-  if (!LooksLikeEntry(result.bytes)) {
+  auto unreadable = [&](const std::string& why) {
     result.status = TEntryRead::kUnreadable;
     result.bytes.clear();
-    result.problem = where() + " does not hold an entry" +
-                     (password_.empty() ? std::string(" (it may be enciphered with a password)")
-                                        : std::string(" readable with the diary's password")) +
-                     ".";
+    result.problem = where() + why;
     return result;
+  };
+  if (key_.Cipher() != TCipher::Strong && IsStrongEntry(stored)) {
+    return unreadable(" is encrypted with a passphrase, but the diary is not set up for one.");
+  }
+  if (key_.Cipher() == TCipher::Strong && !IsStrongEntry(stored)) {
+    return unreadable(" is not encrypted with the diary's key.");
+  }
+  try {
+    result.bytes = key_.Decode(date, std::move(stored));
+  } catch (const Error&) {
+    return unreadable(
+        " cannot be decrypted with the diary's key: it was damaged or cut short, belongs to "
+        "another day, or comes from another diary.");
+  }
+  if (!LooksLikeEntry(result.bytes)) {
+    switch (key_.Cipher()) {
+      case TCipher::None:
+        return unreadable(" does not hold an entry (it may be enciphered with a password).");
+      case TCipher::Compatible:
+        return unreadable(" does not hold an entry readable with the diary's password.");
+      case TCipher::Strong:
+        return unreadable(" does not hold an entry.");
+    }
   }
   result.status = TEntryRead::kOk;
   return result;

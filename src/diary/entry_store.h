@@ -2,6 +2,7 @@
 #pragma once
 
 #include <diary/dates.h>
+#include <diary/entry_key.h>
 
 #include <filesystem>
 #include <map>
@@ -28,7 +29,7 @@ struct TDeletedEntry {
   fs::path file;
 };
 
-// The entry files of one diary directory. With a password the files hold the
+// The entry files of one diary directory. With a key the files hold the
 // enciphered RTF; deciphering goes through memory, so no plaintext of an
 // enciphered diary is written anywhere. Every write goes through a temporary
 // file that replaces the entry only when complete. Entry files are found
@@ -38,8 +39,11 @@ class TEntryStore {
   explicit TEntryStore(fs::path diaryDir) : diaryDir_(std::move(diaryDir)) {}
 
   const fs::path& DiaryDir() const { return diaryDir_; }
-  const std::string& Password() const { return password_; }
-  void SetPassword(std::string password) { password_ = std::move(password); }
+  // How entries are enciphered: none until a key is set.
+  const TEntryKey& Key() const { return key_; }
+  void SetKey(TEntryKey key) { key_ = std::move(key); }
+  // The old cipher under `password` (none when it is empty).
+  void SetPassword(std::string password) { key_ = TEntryKey::Compatible(std::move(password)); }
 
   fs::path EntriesDirectory() const;
   // Creates Entries/ with every missing parent; throws Error when it cannot.
@@ -49,9 +53,9 @@ class TEntryStore {
   fs::path EntryPath(TDate date) const;
   bool Exists(TDate date) const;
 
-  // Reads and deciphers a day's entry. A file that cannot be read, or whose
-  // content is neither RTF nor text (a wrong password gives such bytes),
-  // gives kUnreadable with the reason.
+  // Reads and deciphers a day's entry. A file that cannot be read, that does
+  // not decrypt, or whose content is neither RTF nor text (a wrong password
+  // gives such bytes), gives kUnreadable with the reason.
   TEntryRead Read(TDate date) const;
   // The same for a file already found, e.g. in one listing of Entries/ (EntryFiles).
   TEntryRead ReadFile(TDate date, const fs::path& path) const;
@@ -95,7 +99,7 @@ class TEntryStore {
   void ForEachEntryName(F each) const;
 
   fs::path diaryDir_;
-  std::string password_;
+  TEntryKey key_;
 };
 
 // True when the bytes can be an entry: RTF, or text without control bytes

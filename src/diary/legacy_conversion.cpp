@@ -119,6 +119,11 @@ std::vector<std::string> TConversionReport::Lines() const {
 
 TConversionReport PerformConversion(const fs::path& diaryDir, std::string_view password,
                                     const TConversionProgress& progress) {
+  return PerformConversion(diaryDir, TEntryKey::Compatible(std::string(password)), progress);
+}
+
+TConversionReport PerformConversion(const fs::path& diaryDir, const TEntryKey& entryKey,
+                                    const TConversionProgress& progress) {
   TConversionReport report;
   std::error_code ec;
   try {
@@ -168,13 +173,13 @@ TConversionReport PerformConversion(const fs::path& diaryDir, std::string_view p
         report.merged[it->second.merged].records.push_back(table.RecordNumber());
         it->second.text.Append(std::move(text));
       }
-      if (!password.empty() && progress) progress(*day, TConversionPhase::Encrypting);
+      if (entryKey.Cipher() != TCipher::None && progress) progress(*day, TConversionPhase::Encrypting);
       if (--left > 0) continue;
       if (it != joining.end()) {
         text = it->second.text.Take();
         joining.erase(it);
       }
-      if (!password.empty()) text = EncipherBytes(std::move(text), password);
+      text = entryKey.Encode(*day, text);
       staging.Write(EntryName(diaryDir, *day), text);
       ++report.entriesWritten;
     }

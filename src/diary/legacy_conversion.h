@@ -1,6 +1,8 @@
 /** The one-time conversion of the old single-table diary (QUILLET.DBF) into entry files. */
 #pragma once
 
+#include <diary/entry_key.h>
+
 #include <diary/dates.h>
 
 #include <cstdint>
@@ -60,8 +62,8 @@ struct TConversionReport {
 };
 
 // Converts every record of the old table into an entry file named after its
-// DATE, enciphered with `password` when it is not empty (in memory: no
-// plaintext file is written when a password is set). Deleted records are left
+// DATE, enciphered with `key` (in memory: no plaintext file is written when
+// the diary has a password). Deleted records are left
 // out; records whose DATE is not a valid day key are left out and reported;
 // records sharing a DATE are joined into one entry and reported. The entries
 // are written into ConversionStagingDir, which becomes "Entries" only when
@@ -69,6 +71,9 @@ struct TConversionReport {
 // "Entries" behind and gives the reason. The old files are only read.
 // `progress` (may be empty) is called before each entry, and before it is
 // enciphered; the window repaints there.
+TConversionReport PerformConversion(const fs::path& diaryDir, const TEntryKey& key,
+                                    const TConversionProgress& progress = {});
+// The same with the compatible cipher under `password` (none when empty).
 TConversionReport PerformConversion(const fs::path& diaryDir, std::string_view password,
                                     const TConversionProgress& progress = {});
 

@@ -1,10 +1,13 @@
 #include <diary/password_change.h>
 
 #include <diary/cipher.h>
+#include <diary/entry_store.h>
 #include <diary/passwords.h>
 #include <diary/paths.h>
 #include <base/error.h>
 #include <base/safe_file.h>
+
+#include <sodium.h>
 
 #include <cerrno>
 #include <charconv>
@@ -29,14 +32,32 @@ void Step(std::string_view step, const fs::path& path, const char* what) {
 }
 
 // The journal, in bytes:
-//   Quillet password change 1
-//   password <hex of the scrambled new password>
+//   Quillet password change 2
+//   cipher <none, compatible or strong>
+//   password <hex of the scrambled new password of the compatible cipher>
 //   entries <count>
 //   entry <hex of the file name> <length>
 //   <the entry file's new bytes>
 //   ... one entry record for each file ...
 //   end <FNV-1a 64 of every byte before this line, 16 hex digits>
-constexpr std::string_view kMagic = "Quillet password change 1\n";
+// A file name is an entry's name in Entries/, or "Deleted/" and the name of a
+// deleted entry. A journal of the first format has no cipher line (the
+// compatible cipher, or none with no password) and names entries only.
+constexpr std::string_view kMagic1 = "Quillet password change 1\n";
+constexpr std::string_view kMagic = "Quillet password change 2\n";
+constexpr std::string_view kDeletedPrefix = "Deleted/";
+
+constexpr std::string_view CipherName(TCipher cipher) {
+  switch (cipher) {
+    case TCipher::None:
+      return "none";
+    case TCipher::Compatible:
+      return "compatible";
+    case TCipher::Strong:
+      return "strong";
+  }
+  return "none";
+}
 
 class TChecksum {
  public:
@@ -81,7 +102,7 @@ std::string EndLine(uint64_t sum) {
 }
 
 struct TJournal {
-  std::string password;  // the new one, unscrambled
+  TStoredProtection protection;  // the new one
   struct Entry {
     std::string name;
     std::string_view bytes;  // into `data`
@@ -109,12 +130,24 @@ std::optional<TJournal> LoadJournal(const fs::path& path) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size() && !text.empty();
   };
-  if (data.substr(0, kMagic.size()) != kMagic) return std::nullopt;
+  const bool first = data.substr(0, kMagic1.size()) == kMagic1;
+  if (!first && data.substr(0, kMagic.size()) != kMagic) return std::nullopt;
   pos = kMagic.size();
+  std::optional<TCipher> cipher;
+  if (!first) {
+    auto name = line("cipher");
+    for (TCipher c : {TCipher::None, TCipher::Compatible, TCipher::Strong}) {
+      if (name && *name == CipherName(c)) cipher = c;
+    }
+    if (!cipher) return std::nullopt;
+  }
   auto password = line("password");
   std::optional<std::string> scrambled = password ? Unhex(*password) : std::nullopt;
   if (!scrambled) return std::nullopt;
-  j.password = Decryptstring(*scrambled);
+  j.protection.password = Decryptstring(*scrambled);
+  j.protection.cipher = cipher ? *cipher
+                               : j.protection.password.empty() ? TCipher::None : TCipher::Compatible;
+  if (j.protection.cipher != TCipher::Compatible) j.protection.password.clear();
   auto count = line("entries");
   size_t n = 0;
   if (!count || !number(*count, n) || n > data.size()) return std::nullopt;
@@ -127,9 +160,11 @@ std::optional<TJournal> LoadJournal(const fs::path& path) {
     if (space == std::string_view::npos || !name || !number(entry->substr(space + 1), length)) {
       return std::nullopt;
     }
-    // Only plain entry names below Entries/.
-    if (!IsEntryFileName(*name) || name->find('/') != std::string::npos || *name == ".QXE" ||
-        name->find('\0') != std::string::npos) {
+    // Only plain entry names below Entries/ or Deleted/.
+    std::string_view plain = *name;
+    if (!first && plain.starts_with(kDeletedPrefix)) plain.remove_prefix(kDeletedPrefix.size());
+    if (!IsEntryFileName(plain) || plain.find('/') != std::string::npos || plain == ".QXE" ||
+        plain.find('\0') != std::string::npos) {
       return std::nullopt;
     }
     if (length > data.size() - pos || data.size() - pos - length < 1 ||
@@ -160,16 +195,24 @@ void RemoveJournal(const fs::path& diaryDir, const fs::path& journal) {
   SyncFileSystemOf(diaryDir);  // a journal that came back after a crash would be replayed
 }
 
+// Where a journal's file name lies.
+fs::path JournalFile(const fs::path& diaryDir, std::string_view name) {
+  if (name.starts_with(kDeletedPrefix)) {
+    return TEntryStore(diaryDir).DeletedDirectory() / name.substr(kDeletedPrefix.size());
+  }
+  return EntriesDir(diaryDir) / name;
+}
+
 // Carries a recorded change through. Every step may be done again.
 TFinishResult FinishFromJournal(const fs::path& diaryDir, const fs::path& journal,
                                 const TJournal& j) {
-  // While QX.INI holds another password no entry has been touched yet, so a
-  // settings file that refuses the new one can still undo the change.
-  if (ReadStoredPassword(diaryDir) != j.password) {
+  // While QX.INI holds another protection no entry has been touched yet, so
+  // a settings file that refuses the new one can still undo the change.
+  if (ReadStoredProtection(diaryDir) != j.protection) {
     try {
-      WriteStoredPassword(diaryDir, j.password);
+      WriteStoredProtection(diaryDir, j.protection);
     } catch (const Error& e) {
-      if (ReadStoredPassword(diaryDir) != j.password) {
+      if (ReadStoredProtection(diaryDir) != j.protection) {
         try {
           RemoveJournal(diaryDir, journal);
         } catch (const Error&) {
@@ -180,10 +223,9 @@ TFinishResult FinishFromJournal(const fs::path& diaryDir, const fs::path& journa
     }
   }
   try {
-    fs::path entries = EntriesDir(diaryDir);
     std::map<dev_t, fs::path> fileSystems;  // an entry may link to a file on another disk
     for (const TJournal::Entry& e : j.entries) {
-      fs::path file = entries / e.name;
+      fs::path file = JournalFile(diaryDir, e.name);
       Step("commit", file, "write");
       OverwriteFile(file, e.bytes);
       struct stat st {};
@@ -194,6 +236,9 @@ TFinishResult FinishFromJournal(const fs::path& diaryDir, const fs::path& journa
   } catch (const Error& e) {
     return {TFinish::Failed, e.what()};
   }
+  // A key file that no longer opens anything goes (a crash just before
+  // leaves it, unused, for the next change to replace).
+  if (j.protection.cipher != TCipher::Strong) ::unlink(KeyFileName(diaryDir).c_str());
   return {TFinish::Finished, {}};
 }
 
@@ -201,7 +246,8 @@ TFinishResult FinishFromJournal(const fs::path& diaryDir, const fs::path& journa
 // ".Password.jnl.XXXXXX", ".QX.INI.XXXXXX".
 void RemoveStaleCopies(const fs::path& diaryDir) {
   std::vector<std::string> prefixes;
-  for (const fs::path& file : {PasswordJournalName(diaryDir), SettingsFileName(diaryDir)}) {
+  for (const fs::path& file :
+       {PasswordJournalName(diaryDir), SettingsFileName(diaryDir), KeyFileName(diaryDir)}) {
     prefixes.push_back("." + file.filename().string() + ".");
   }
   std::error_code ec;
@@ -276,51 +322,131 @@ TRecoveryResult RecoverPasswordChange(const fs::path& diaryDir) {
 
 TPasswordChangeResult ChangePassword(const fs::path& diaryDir, std::string_view oldPassword,
                                      std::string_view newPassword, const TPassProgress& progress) {
+  return ChangePassword(diaryDir, oldPassword,
+                        newPassword.empty() ? TCipher::None : TCipher::Compatible, newPassword,
+                        progress);
+}
+
+namespace {
+
+// The regular files the pass rewrites: every entry, and every deleted entry
+// (so that one put back later still opens), by their journal names.
+std::vector<std::pair<std::string, fs::path>> FilesToRekey(const fs::path& diaryDir) {
+  std::vector<std::pair<std::string, fs::path>> files;
+  for (const fs::path& file : ListEntryFiles(diaryDir)) files.emplace_back(file.filename().string(), file);
+  for (const TDeletedEntry& d : TEntryStore(diaryDir).DeletedEntries()) {
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(d.file, ec))) continue;
+    files.emplace_back(std::string(kDeletedPrefix) + d.file.filename().string(), d.file);
+  }
+  return files;
+}
+
+// The day a file name starts with ("yyyymmdd..."), the day its entry is keyed to.
+std::optional<TDate> DayOfFile(const fs::path& file) {
+  const std::string name = file.filename().string();
+  return name.size() >= 8 ? ParseDayKey(std::string_view(name).substr(0, 8)) : std::nullopt;
+}
+
+}  // namespace
+
+TPasswordChangeResult ChangePassword(const fs::path& diaryDir, std::string_view oldPassword,
+                                     TCipher cipher, std::string_view newPassword,
+                                     const TPassProgress& progress) {
   TPasswordChangeResult r;
   auto unchanged = [&](const std::string& why) {
+    const TStoredProtection now = ReadStoredProtection(diaryDir);
     r.state = TDiaryState::Unchanged;
-    r.password = ReadStoredPassword(diaryDir);
+    r.cipher = now.cipher;
+    r.password = now.password;
     r.filesRewritten = 0;
-    r.message =
-        "The password was not changed. " + Sentence(why) + " " + PreviousState(r.password);
+    r.message = "The password was not changed. " + Sentence(why) + " " +
+                PreviousState(now.cipher == TCipher::None ? "" : "set");
     return r;
   };
   auto interrupted = [&](const std::string& why) {
     r.state = TDiaryState::Interrupted;
-    r.password = newPassword;
+    r.cipher = cipher;
+    r.password = cipher == TCipher::Compatible ? std::string(newPassword) : std::string();
     r.filesRewritten = 0;
     r.message = "The password change could not be finished: " + Sentence(why) + kNotFinished;
     return r;
   };
-  if (newPassword.size() > kMaxPasswordLength) {
+  if (cipher == TCipher::None) newPassword = {};
+  if (cipher == TCipher::Compatible && newPassword.size() > kMaxPasswordLength) {
     return unchanged("A password has at most 8 characters.");
   }
-  if (!IsValidPassword(newPassword)) {
-    return unchanged("Valid password characters are A-Z, 0-9 and spaces.");
+  if (!IsValidPassphrase(cipher, newPassword)) {
+    return unchanged(cipher == TCipher::Compatible
+                         ? "Valid password characters are A-Z, a-z, 0-9 and spaces."
+                         : "The passphrase is empty.");
   }
   // A change that an earlier run left unfinished goes first.
   TRecoveryResult earlier = RecoverPasswordChange(diaryDir);
   if (earlier.outcome == TRecovery::Failed) {
+    const TStoredProtection now = ReadStoredProtection(diaryDir);
     r.state = TDiaryState::Interrupted;
-    r.password = ReadStoredPassword(diaryDir);
+    r.cipher = now.cipher;
+    r.password = now.password;
     r.message = earlier.message;
     return r;
   }
-  if (ReadStoredPassword(diaryDir) != oldPassword) {
+  const TStoredProtection current = ReadStoredProtection(diaryDir);
+  if (current.cipher == TCipher::None && !oldPassword.empty()) {
+    return unchanged("Previous password is incorrect.");
+  }
+  TEntryKey oldKey;
+  try {
+    oldKey = UnlockDiary(diaryDir, oldPassword);
+  } catch (const Error& e) {
+    if (std::string_view(e.what()) != "Wrong passphrase.") return unchanged(e.what());
     return unchanged(oldPassword.empty() ? "Previous password is required."
                                          : "Previous password is incorrect.");
   }
-  if (oldPassword == newPassword) {
+  const fs::path keyFile = KeyFileName(diaryDir);
+  if (current.cipher == cipher) {
+    // The same cipher: the compatible one with the same password, or none,
+    // changes nothing; strong encryption wraps the same diary key anew, in
+    // the key file alone.
     r.state = TDiaryState::Changed;
-    r.password = newPassword;
-    return r;
+    r.cipher = cipher;
+    r.password = std::string(newPassword);
+    r.key = oldKey;
+    if (cipher == TCipher::Compatible && newPassword != oldPassword) {
+      // Falls through to the pass below.
+    } else {
+      if (cipher == TCipher::Strong && newPassword != oldPassword) {
+        try {
+          WriteKeyFile(keyFile, oldKey.DiaryKey(), newPassword);
+        } catch (const Error& e) {
+          return unchanged(e.what());
+        }
+      }
+      return r;
+    }
+  }
+
+  // The new key. A new diary key is wrapped into the key file once every
+  // entry has been re-keyed with it, just before the journal is committed:
+  // once the journal is there the change goes through, and the key must be
+  // waiting. Until QX.INI says so, nothing reads the key file.
+  std::optional<TSecretKey> diaryKey;
+  TEntryKey newKey = TEntryKey::Compatible(std::string(newPassword));
+  if (cipher == TCipher::Strong) {
+    diaryKey = TSecretKey::Random();
+    TSecretKey copy;
+    std::memcpy(copy.data(), diaryKey->data(), TSecretKey::kSize);
+    newKey = TEntryKey::Strong(std::move(copy));
   }
 
   // 1. Every entry, re-keyed in memory, into the journal.
-  std::vector<fs::path> files = ListEntryFiles(diaryDir);
+  const std::vector<std::pair<std::string, fs::path>> files = FilesToRekey(diaryDir);
   const int total = int(files.size());
   if (progress) progress(0, total);
   fs::path journal = PasswordJournalName(diaryDir);
+  const bool keyedByDay = current.cipher == TCipher::Strong || cipher == TCipher::Strong;
+  size_t recorded = 0;
+  bool keyWritten = false;
   try {
     TSafeFileWriter writer(journal);
     TChecksum sum;
@@ -328,29 +454,47 @@ TPasswordChangeResult ChangePassword(const fs::path& diaryDir, std::string_view 
       writer.Write(bytes);
       sum.Add(bytes);
     };
-    std::string scrambled = newPassword.empty() ? "" : EncryptString(newPassword);
-    put(std::string(kMagic) + "password " + Hex(scrambled) + "\nentries " +
-        std::to_string(total) + "\n");
+    std::string scrambled = cipher == TCipher::Compatible ? EncryptString(newPassword) : "";
+    put(std::string(kMagic) + "cipher " + std::string(CipherName(cipher)) + "\npassword " +
+        Hex(scrambled) + "\n");
+    std::string records;
     for (int i = 0; i < total; ++i) {
-      const fs::path& file = files[size_t(i)];
+      const auto& [name, file] = files[size_t(i)];
       Step("read", file, "read");
+      const std::optional<TDate> day = DayOfFile(file);
+      // Strong encryption keys each entry to its day: a file named for no day is left alone.
+      if (!day && keyedByDay) continue;
       // The file is overwritten in place later: it must be writable now.
       if (::access(file.c_str(), W_OK) != 0) {
         throw Error("Cannot write file \"" + file.string() + "\". " + std::strerror(errno));
       }
-      std::string record = ReadWholeFile(file);
-      auto* bytes = reinterpret_cast<uint8_t*>(record.data());
-      if (!oldPassword.empty()) TKeystream(oldPassword).Decipher(bytes, record.size());
-      if (!newPassword.empty()) TKeystream(newPassword).Encipher(bytes, record.size());
-      record.insert(0, "entry " + Hex(file.filename().string()) + " " +
-                           std::to_string(record.size()) + "\n");
-      record += '\n';
-      put(record);
+      const TDate date = day.value_or(TDate{});
+      std::string text;
+      try {
+        text = oldKey.Decode(date, ReadWholeFile(file));
+      } catch (const Error& e) {
+        throw Error("\"" + file.string() + "\" cannot be read with the present password, so it "
+                    "cannot be re-keyed: " + e.what() + " Move it out of the diary folder (keep "
+                    "it), then try again.");
+      }
+      std::string record = newKey.Encode(date, text);
+      sodium_memzero(text.data(), text.size());
+      records += "entry " + Hex(name) + " " + std::to_string(record.size()) + "\n";
+      records += record;
+      records += '\n';
+      ++recorded;
       if (progress) progress(i + 1, total);
     }
+    put("entries " + std::to_string(recorded) + "\n");
+    put(records);
     writer.Write(EndLine(sum.Value()));
+    if (diaryKey) {
+      WriteKeyFile(keyFile, *diaryKey, newPassword);
+      keyWritten = true;
+    }
     writer.Commit();
   } catch (const Error& e) {
+    if (keyWritten) ::unlink(keyFile.c_str());  // not in use: QX.INI never named it
     return unchanged(e.what());
   }
 
@@ -360,7 +504,7 @@ TPasswordChangeResult ChangePassword(const fs::path& diaryDir, std::string_view 
     j = LoadJournal(journal);
   } catch (const Error&) {
   }
-  if (!j || j->entries.size() != files.size()) {
+  if (!j || j->entries.size() != recorded) {
     ::unlink(journal.c_str());
     return unchanged("The journal \"" + journal.string() + "\" did not read back.");
   }
@@ -373,8 +517,10 @@ TPasswordChangeResult ChangePassword(const fs::path& diaryDir, std::string_view 
     if (again.outcome != TRecovery::Finished) return interrupted(f.reason);
   }
   r.state = TDiaryState::Changed;
-  r.password = newPassword;
-  r.filesRewritten = total;
+  r.cipher = cipher;
+  r.password = cipher == TCipher::Compatible ? std::string(newPassword) : std::string();
+  r.key = newKey;
+  r.filesRewritten = int(recorded);
   return r;
 }
 

@@ -24,6 +24,69 @@ bool IsValidPassword(std::string_view password) {
   });
 }
 
+bool IsValidPassphrase(TCipher cipher, std::string_view passphrase) {
+  switch (cipher) {
+    case TCipher::None:
+      return passphrase.empty();
+    case TCipher::Compatible:
+      return !passphrase.empty() && IsValidPassword(passphrase);
+    case TCipher::Strong:
+      return !passphrase.empty();
+  }
+  return false;
+}
+
+namespace {
+constexpr const char* kSecurity = "Security";
+constexpr const char* kStrongValue = "Strong";
+}  // namespace
+
+TStoredProtection ReadStoredProtection(const fs::path& diaryDir) {
+  const TIniFile ini(SettingsFileName(diaryDir));
+  if (ini.ReadString(kSecurity, "Cipher", "") == kStrongValue) return {TCipher::Strong, {}};
+  std::string password = ReadStoredPassword(diaryDir);
+  if (password.empty()) return {};
+  return {TCipher::Compatible, std::move(password)};
+}
+
+void WriteStoredProtection(const fs::path& diaryDir, const TStoredProtection& protection) {
+  TIniFile ini(SettingsFileName(diaryDir));
+  auto cipher = [&] {
+    const std::string value = protection.cipher == TCipher::Strong ? kStrongValue : "";
+    if (ini.ReadString(kSecurity, "Cipher", "") != value) ini.WriteString(kSecurity, "Cipher", value);
+  };
+  auto password = [&] {
+    const std::string value = protection.cipher == TCipher::Compatible ? protection.password : "";
+    if (ReadStoredPassword(diaryDir) != value) WriteStoredPassword(diaryDir, value);
+  };
+  // While Cipher says Strong the password is not read, so: towards strong,
+  // Cipher first, then the password cleared; away from it, the password
+  // first, then Cipher.
+  if (protection.cipher == TCipher::Strong) {
+    cipher();
+    password();
+  } else {
+    password();
+    cipher();
+  }
+}
+
+fs::path KeyFileName(const fs::path& diaryDir) { return diaryDir / kKeyFileName; }
+
+TEntryKey UnlockDiary(const fs::path& diaryDir, std::string_view passphrase) {
+  const TStoredProtection stored = ReadStoredProtection(diaryDir);
+  switch (stored.cipher) {
+    case TCipher::None:
+      return {};
+    case TCipher::Compatible:
+      if (passphrase != stored.password) throw Error("Wrong passphrase.");
+      return TEntryKey::Compatible(stored.password);
+    case TCipher::Strong:
+      return TEntryKey::Strong(UnlockKeyFile(KeyFileName(diaryDir), passphrase));
+  }
+  return {};
+}
+
 std::string ReadStoredPassword(const fs::path& diaryDir) {
   std::string stored = TIniFile(SettingsFileName(diaryDir)).ReadString("Security", "Password", "");
   return stored.empty() ? stored : Decryptstring(stored);

@@ -1,6 +1,8 @@
 /** The diary password: its rule, where it is stored, and the entry files it keys. */
 #pragma once
 
+#include <diary/entry_key.h>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -16,6 +18,35 @@ constexpr size_t kMaxPasswordLength = 8;
 // upper-cased, a letter A-Z, a digit or a space. The empty password (no
 // password at all) passes.
 bool IsValidPassword(std::string_view password);
+
+// A passphrase for `cipher`: the compatible cipher takes valid passwords
+// (above), strong encryption any UTF-8 text of at least one character, and
+// no protection only the empty one.
+bool IsValidPassphrase(TCipher cipher, std::string_view passphrase);
+
+// How "QX.INI" says the diary is protected: [Security] Cipher=Strong for
+// strong encryption (no password is stored then: the key file checks it),
+// else the old cipher when [Security] Password holds one, else none.
+struct TStoredProtection {
+  TCipher cipher = TCipher::None;
+  std::string password;  // the old cipher's, unscrambled; empty otherwise
+  bool operator==(const TStoredProtection&) const = default;
+};
+TStoredProtection ReadStoredProtection(const fs::path& diaryDir);
+// Records `protection`, in an order that a crash between the two keys
+// written leaves either the old or the new protection, and never a password
+// in the file of a strong diary. Throws Error as WriteStoredPassword does.
+void WriteStoredProtection(const fs::path& diaryDir, const TStoredProtection& protection);
+
+// The strong diary's key file: "Diary.key" in the diary directory.
+fs::path KeyFileName(const fs::path& diaryDir);
+
+// The key to the diary's entries, opened with `passphrase`: none without
+// protection (any passphrase), the old cipher when it is the stored password
+// exactly, the diary key when it unwraps the key file. Throws Error "Wrong
+// passphrase." when it does not open the diary, and another Error when the
+// key file is missing or damaged.
+TEntryKey UnlockDiary(const fs::path& diaryDir, std::string_view passphrase);
 
 // The password stored in the diary's "QX.INI" under [Security] Password,
 // unscrambled; empty when none is set or the file is missing.

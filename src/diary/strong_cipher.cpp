@@ -157,6 +157,13 @@ void RequireDayKey(std::string_view dayKey) {
 
 const TArgon2Cost kLeastArgon2Cost{crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN};
 
+namespace {
+TArgon2Cost keyFileCost = kDiaryArgon2Cost;
+}  // namespace
+
+TArgon2Cost KeyFileCost() { return keyFileCost; }
+void SetKeyFileCost(TArgon2Cost cost) { keyFileCost = cost; }
+
 // --- TSecretKey ---
 
 TSecretKey::TSecretKey() {

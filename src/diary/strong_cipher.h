@@ -67,6 +67,11 @@ inline constexpr TArgon2Cost kDiaryArgon2Cost{3, 128ull << 20};
 // The least cost Argon2id allows (1 pass, 8 KiB): for tests only.
 extern const TArgon2Cost kLeastArgon2Cost;
 
+// The cost new key files are wrapped with: kDiaryArgon2Cost, unless a test
+// has set another (SetKeyFileCost) so that its many wraps stay quick.
+TArgon2Cost KeyFileCost();
+void SetKeyFileCost(TArgon2Cost cost);
+
 // 32 key bytes in memory of their own: locked so that it is never swapped
 // out, fenced by guard pages, and wiped when freed. Movable, not copyable; a
 // moved-from key holds nothing (data() is null).
@@ -104,7 +109,7 @@ struct TKeyFileInfo {
 // Throws Error on an empty passphrase, a lack of memory for the derivation,
 // or a file error.
 void WriteKeyFile(const fs::path& keyFile, const TSecretKey& diaryKey,
-                  std::string_view passphrase, TArgon2Cost cost = kDiaryArgon2Cost);
+                  std::string_view passphrase, TArgon2Cost cost = KeyFileCost());
 
 // Reads the key file and gives the diary key. Throws Error "Wrong passphrase."
 // when the passphrase does not open it, and another Error when the file is
@@ -119,7 +124,7 @@ TKeyFileInfo ReadKeyFileInfo(const fs::path& keyFile);
 // UnlockKeyFile does, with nothing written) and wraps the same diary key under
 // the new one. Entries stay as they are.
 void ChangePassphrase(const fs::path& keyFile, std::string_view oldPassphrase,
-                      std::string_view newPassphrase, TArgon2Cost cost = kDiaryArgon2Cost);
+                      std::string_view newPassphrase, TArgon2Cost cost = KeyFileCost());
 
 // True when `bytes` begin with the strong entry magic: such an entry is for
 // DecryptEntry, anything else is plain or in the old cipher.

@@ -105,7 +105,7 @@ TEST(PasswordChange, RefusalsChangeNothing) {
       {"abd", "xyz", "Previous password is incorrect."},
       {"ABC", "xyz", "Previous password is incorrect."},  // compared exactly
       {"", "xyz", "Previous password is required."},
-      {"abc", "xyz!", "Valid password characters are A-Z, 0-9 and spaces."},
+      {"abc", "xyz!", "Valid password characters are A-Z, a-z, 0-9 and spaces."},
       {"abc", "ABCDEFGHI", "A password has at most 8 characters."},
   };
   for (const Case& c : cases) {

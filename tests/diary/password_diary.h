@@ -2,6 +2,7 @@
 #pragma once
 
 #include <diary/cipher.h>
+#include <diary/dates.h>
 #include <diary/passwords.h>
 #include <diary/settings_file.h>
 
@@ -33,9 +34,7 @@ struct PasswordDiary {
     for (int i = 0; i < more; ++i) {
       std::string text = "{\\rtf1\\ansi Entry " + std::to_string(i) + "\\par ";
       while (text.size() < 3000) text += "the weather was fine and the train was late again. ";
-      char name[16];
-      std::snprintf(name, sizeof name, "%08d.QXE", 20000101 + i);
-      plain[name] = text + "}";
+      plain[DayKey(MakeDate(2000, 1, 1) + std::chrono::days(i)) + ".QXE"] = text + "}";
     }
     for (const auto& [name, text] : plain) {
       dir.Write("Entries/" + name, password.empty() ? text : EncipherBytes(text, password));
@@ -57,6 +56,30 @@ struct PasswordDiary {
       found[file.filename().string()] = password.empty() ? bytes : DecipherBytes(bytes, password);
     }
     EXPECT_EQ(found, plain) << context << " under \"" << password << "\"";
+    EXPECT_EQ(ReadFile(dir / "Entries/notes.txt"), "not an entry") << context;
+    EXPECT_EQ(TIniFile(dir / "QX.INI").ReadString("Default Font", "Name", ""), "Arial") << context;
+  }
+
+  // Every entry reads back exactly with the key `passphrase` opens, under
+  // whichever protection QX.INI names, and nothing else changed.
+  void ExpectOpensWith(std::string_view passphrase, const std::string& context) const {
+    TEntryKey key;
+    try {
+      key = UnlockDiary(path(), passphrase);
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << context << ": " << e.what();
+      return;
+    }
+    std::map<std::string, std::string> found;
+    for (const auto& file : ListEntryFiles(path())) {
+      const std::string name = file.filename().string();
+      try {
+        found[name] = key.Decode(ParseDayKey(name.substr(0, 8)).value(), ReadFile(file));
+      } catch (const std::exception& e) {
+        found[name] = e.what();
+      }
+    }
+    EXPECT_EQ(found, plain) << context;
     EXPECT_EQ(ReadFile(dir / "Entries/notes.txt"), "not an entry") << context;
     EXPECT_EQ(TIniFile(dir / "QX.INI").ReadString("Default Font", "Name", ""), "Arial") << context;
   }
