@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
   const char* seed = std::getenv("QUILLET_KILL_SEED");
   QApplication app(argc, argv);
   quillet::SetUpApplication(app);
-  // The password stored in the diary counts as given; the window reads it from the settings.
-  quillet::CheckOpeningPassword = [](const std::filesystem::path&) { return true; };
+  // No prompt: the window reads the old cipher's password from the settings.
+  quillet::CheckOpeningPassword = nullptr;
   quillet::TRunHooks hooks;
   // Whatever the program says goes to standard error, and nothing waits for an answer.
   hooks.messenger = &quillet::Messenger();

@@ -6,7 +6,6 @@
 #include <diary/dates.h>
 #include <diary/legacy_conversion.h>
 #include <base/messages.h>
-#include <diary/passwords.h>
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -37,7 +36,7 @@ bool OfferLegacyConversion(TMainScreen& window) {
     auto notify = std::make_unique<TConvertNotify>();
     notify->show();
     QCoreApplication::processEvents();
-    report = PerformConversion(window.DiaryDir(), ReadStoredPassword(window.DiaryDir()),
+    report = PerformConversion(window.DiaryDir(), window.Store().Key(),
                                [&](TDate day, TConversionPhase phase) {
                                  notify->SetStatus(
                                      QString::fromLatin1(phase == TConversionPhase::Processing

@@ -149,7 +149,6 @@ QFont FontOf(const TPreferences& p) {
 void TMainScreen::LoadPreferences() {
   TIniFile ini(SettingsFileName(diaryDir_));
   prefs_.Load(ini, diaryDir_, MainBounds());
-  store_.SetPassword(prefs_.currentPassword);
   if (fontDialog_) fontDialog_->setCurrentFont(FontOf(prefs_));
 }
 

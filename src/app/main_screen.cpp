@@ -7,6 +7,7 @@
 #include <decoration/ui/spell_as_you_type.h>
 
 #include <base/messages.h>
+#include <diary/passwords.h>
 #include <diary/paths.h>
 #include <base/error.h>
 #include <richtext/ui/rich_text.h>
@@ -63,9 +64,11 @@ std::function<bool(TMainScreen&)> TMainScreen::PerformConversion;
 
 TMainScreen* MainScreen() { return theMainScreen.data(); }
 
-TMainScreen::TMainScreen(const std::filesystem::path& diaryDir, QWidget* parent)
+TMainScreen::TMainScreen(const std::filesystem::path& diaryDir, std::optional<TEntryKey> key,
+                         QWidget* parent)
     : QMainWindow(parent), diaryDir_(diaryDir), store_(diaryDir), currentDate_(Today()) {
   theMainScreen = this;
+  store_.SetKey(key ? std::move(*key) : TEntryKey::Compatible(ReadStoredPassword(diaryDir)));
   setObjectName(QStringLiteral("MainScreen"));
   setWindowTitle(QStringLiteral("Quillet"));
   openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -41,7 +42,10 @@ class TMainScreen : public QMainWindow {
   // Creates the window for the diary in `diaryDir`; this runs FormCreate:
   // preferences, placement, the legacy conversion offer, Entries/, today's
   // entry and the opening message. Check Terminated() before showing it.
-  explicit TMainScreen(const std::filesystem::path& diaryDir, QWidget* parent = nullptr);
+  // Entries are read with `key`, the one the opening prompt gave; without
+  // one, with the old cipher's password from QX.INI (or none).
+  explicit TMainScreen(const std::filesystem::path& diaryDir, std::optional<TEntryKey> key = {},
+                       QWidget* parent = nullptr);
   ~TMainScreen() override;
 
   // The legacy conversion, run when Entries/ is missing and the old table

@@ -8,6 +8,7 @@
 #include <diary/passwords.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -28,10 +29,10 @@ namespace {
 constexpr Qt::WindowFlags kFixedDialog =
     Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint;
 
+// A box for a password; the old cipher's hold at most 8 characters.
 QLineEdit* PasswordBox(QWidget* parent, const char* name, bool hidden) {
   auto* box = new QLineEdit(parent);
   box->setObjectName(QString::fromLatin1(name));
-  box->setMaxLength(int(kMaxPasswordLength));
   if (hidden) {
     box->setEchoMode(QLineEdit::Password);
     box->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));  // '*'
@@ -50,11 +51,31 @@ int TextWidth(const QWidget* w, const QString& text) {
   return w->fontMetrics().horizontalAdvance(text);
 }
 
+// Unlocking runs the key derivation: about half a second.
+struct TBusyCursor {
+  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// Whether `passphrase` opens the diary; says why not when the reason is
+// other than a wrong passphrase (a missing or damaged key file).
+std::optional<TEntryKey> TryUnlock(const std::filesystem::path& diaryDir, const std::string& passphrase,
+                                   std::string* problem) {
+  TBusyCursor busy;
+  try {
+    return UnlockDiary(diaryDir, passphrase);
+  } catch (const std::exception& e) {
+    if (problem && std::string_view(e.what()) != "Wrong passphrase.") *problem = e.what();
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 // ------------------------------------------------------ the prompt at start
 
-TGetOpeningPassword::TGetOpeningPassword(QWidget* parent) : QDialog(parent) {
+TGetOpeningPassword::TGetOpeningPassword(std::filesystem::path diaryDir, QWidget* parent)
+    : QDialog(parent), diaryDir_(std::move(diaryDir)) {
   setObjectName(QStringLiteral("GetOpeningPassword"));
   setWindowTitle(QStringLiteral("Quillet! - Password Required"));
   setWindowFlags(kFixedDialog | Qt::WindowStaysOnTopHint);
@@ -92,11 +113,13 @@ TGetOpeningPassword::TGetOpeningPassword(QWidget* parent) : QDialog(parent) {
 }
 
 void TGetOpeningPassword::BitBtn1Click() {
-  if (Pass->text().toStdString() == expectedPassword) {
+  std::string problem;
+  key_ = TryUnlock(diaryDir_, Pass->text().toStdString(), &problem);
+  if (key_) {
     accept();
     return;
   }
-  Messenger().InfoBox("Sorry, that is the wrong password");
+  Messenger().InfoBox(problem.empty() ? "Sorry, that is the wrong password" : problem);
 }
 
 void TGetOpeningPassword::BitBtn2Click() { reject(); }
@@ -120,12 +143,11 @@ void TGetOpeningPassword::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-bool AskOpeningPassword(const std::filesystem::path& diaryDir) {
-  const std::string stored = ReadStoredPassword(diaryDir);
-  if (stored.empty()) return true;
-  TGetOpeningPassword prompt;
-  prompt.expectedPassword = stored;
-  return prompt.exec() == QDialog::Accepted;
+std::optional<TEntryKey> AskOpeningPassword(const std::filesystem::path& diaryDir) {
+  if (ReadStoredProtection(diaryDir).cipher == TCipher::None) return TEntryKey();
+  TGetOpeningPassword prompt(diaryDir);
+  if (prompt.exec() != QDialog::Accepted) return std::nullopt;
+  return prompt.Key();
 }
 
 // ------------------------------------------------------- the backup warning
@@ -180,6 +202,7 @@ TGetPassword::TGetPassword(TMainScreen& main) : QDialog(&main), main_(main) {
   setObjectName(QStringLiteral("GetPassword"));
   setWindowTitle(QStringLiteral("Set Up Password"));
   setWindowFlags(kFixedDialog);
+  current_ = ReadStoredProtection(main_.Store().DiaryDir());
 
   // "Processing new password:" and the gauge lie behind the panel, and show
   // when the panel is hidden for the pass.
@@ -200,12 +223,31 @@ TGetPassword::TGetPassword(TMainScreen& main) : QDialog(&main), main_(main) {
   Label2 = new QLabel(QStringLiteral("(none)"), PassPanel);
   Label2->setObjectName(QStringLiteral("Label2"));
   OldPassword = PasswordBox(PassPanel, "OldPassword", true);
+  if (current_.cipher == TCipher::Compatible) OldPassword->setMaxLength(int(kMaxPasswordLength));
   Label3 = new QLabel(QStringLiteral("New Password"), PassPanel);
   Label3->setObjectName(QStringLiteral("Label3"));
   NewPassword = PasswordBox(PassPanel, "NewPassword", false);
   NewPassword->installEventFilter(this);
-  Label4 = new QLabel(QStringLiteral("(maximum 8 chars - A-Z, 0-9 and spaces)"), PassPanel);
+  Label4 = new QLabel(PassPanel);
   Label4->setObjectName(QStringLiteral("Label4"));
+  Strength = new QLabel(PassPanel);
+  Strength->setObjectName(QStringLiteral("Strength"));
+  Compatible = new QCheckBox(QStringLiteral("Compatible with older versions (weak protection)"), PassPanel);
+  Compatible->setObjectName(QStringLiteral("Compatible"));
+  CompatibleWarning = new QLabel(
+      QStringLiteral("Weak: anyone who has the entry files can read them without the password."),
+      PassPanel);
+  CompatibleWarning->setObjectName(QStringLiteral("CompatibleWarning"));
+  UpgradeNote = new QLabel(
+      QStringLiteral("This diary uses the old cipher, which protects weakly. Leave \"Compatible "
+                     "with older versions\" unchecked to upgrade it to strong encryption; the "
+                     "same password may be kept."),
+      PassPanel);
+  UpgradeNote->setObjectName(QStringLiteral("UpgradeNote"));
+  UpgradeNote->setWordWrap(true);
+  UpgradeNote->setVisible(current_.cipher == TCipher::Compatible);
+  connect(Compatible, &QCheckBox::toggled, this, &TGetPassword::ShowRule);
+  connect(NewPassword, &QLineEdit::textChanged, this, &TGetPassword::ShowRule);
 
   OkButton = Button(this, "OkButton", QStringLiteral("OK"));
   OkButton->setDefault(true);
@@ -218,20 +260,39 @@ TGetPassword::TGetPassword(TMainScreen& main) : QDialog(&main), main_(main) {
   connect(CancelButton, &QPushButton::clicked, this, &TGetPassword::reject);
   connect(ClearButton, &QPushButton::clicked, this, &TGetPassword::ClearButtonClick);
 
-  // Laid out by hand: the controls that lie behind others are part of the look.
+  // Laid out by hand: the controls that lie behind others are part of the
+  // look. The strength of a passphrase and the warning of the old cipher
+  // share a line: one shows at a time.
   const int gap = 8, line = std::max(22, NewPassword->sizeHint().height());
   const int labelWidth = std::max(TextWidth(Label1, Label1->text()), TextWidth(Label3, Label3->text()));
-  const int boxWidth = TextWidth(NewPassword, QStringLiteral("WWWWWWWW")) + 12;
-  const int panelWidth = std::max(gap + labelWidth + gap + boxWidth + gap,
-                                  gap + TextWidth(Label4, Label4->text()) + gap);
+  const int boxWidth = TextWidth(NewPassword, QStringLiteral("WWWWWWWWWWWWWW")) + 12;
+  int panelWidth = gap + labelWidth + gap + boxWidth + gap;
+  for (const QString& text : {RuleText(TCipher::Strong), RuleText(TCipher::Compatible)}) {
+    Label4->setText(text);
+    panelWidth = std::max(panelWidth, gap + Label4->sizeHint().width() + gap);
+  }
+  panelWidth = std::max(panelWidth, gap + CompatibleWarning->sizeHint().width() + gap);
+  panelWidth = std::max(panelWidth, gap + Compatible->sizeHint().width() + gap);
   const int boxLeft = panelWidth - gap - boxWidth;
-  Label1->setGeometry(gap, gap, labelWidth, line);
-  Label2->setGeometry(boxLeft, gap, boxWidth, line);
-  OldPassword->setGeometry(boxLeft, gap, boxWidth, line);
-  Label3->setGeometry(gap, 2 * gap + line, labelWidth, line);
-  NewPassword->setGeometry(boxLeft, 2 * gap + line, boxWidth, line);
-  Label4->setGeometry(gap, 3 * gap + 2 * line, panelWidth - 2 * gap, line);
-  const int panelHeight = 4 * gap + 3 * line;
+  const int inner = panelWidth - 2 * gap;
+  int y = gap;
+  auto row = [&](QWidget* w, int height) {
+    w->setGeometry(gap, y, inner, height);
+    y += height + gap;
+  };
+  Label1->setGeometry(gap, y, labelWidth, line);
+  Label2->setGeometry(boxLeft, y, boxWidth, line);
+  OldPassword->setGeometry(boxLeft, y, boxWidth, line);
+  y += line + gap;
+  Label3->setGeometry(gap, y, labelWidth, line);
+  NewPassword->setGeometry(boxLeft, y, boxWidth, line);
+  y += line + gap;
+  row(Label4, line);
+  row(Compatible, std::max(line, Compatible->sizeHint().height()));
+  Strength->setGeometry(gap, y, inner, line);
+  row(CompatibleWarning, line);
+  if (UpgradeNote->isVisibleTo(PassPanel)) row(UpgradeNote, UpgradeNote->heightForWidth(inner));
+  const int panelHeight = y;
   PassPanel->setGeometry(gap, gap, panelWidth, panelHeight);
   Label5->setGeometry(2 * gap, 2 * gap, panelWidth - 2 * gap, line);
   Gauge1->setGeometry(2 * gap, 3 * gap + line, panelWidth - 2 * gap, line);
@@ -251,13 +312,34 @@ TGetPassword::TGetPassword(TMainScreen& main) : QDialog(&main), main_(main) {
   setTabOrder(CancelButton, ClearButton);
   setTabOrder(ClearButton, OldPassword);
   setTabOrder(OldPassword, NewPassword);
+  setTabOrder(NewPassword, Compatible);
+  ShowRule();
   FormCreate();
 }
 
+QString TGetPassword::RuleText(TCipher cipher) {
+  return cipher == TCipher::Compatible
+             ? QStringLiteral("(maximum 8 chars - A-Z, a-z, 0-9 and spaces)")
+             : QStringLiteral("(any length from 1 character, any characters)");
+}
+
+TCipher TGetPassword::ChosenCipher() const {
+  return Compatible->isChecked() ? TCipher::Compatible : TCipher::Strong;
+}
+
+void TGetPassword::ShowRule() {
+  const TCipher cipher = ChosenCipher();
+  Label4->setText(RuleText(cipher));
+  NewPassword->setMaxLength(cipher == TCipher::Compatible ? int(kMaxPasswordLength) : 32767);
+  CompatibleWarning->setVisible(cipher == TCipher::Compatible);
+  const std::string typed = NewPassword->text().toStdString();
+  Strength->setVisible(cipher == TCipher::Strong && !typed.empty());
+  Strength->setText(QString::fromStdString(EstimatePassphraseStrength(typed).hint));
+}
+
 void TGetPassword::FormCreate() {
-  // The password in force is the stored one.
   main_.LoadPreferences();
-  const bool none = main_.CurrentPassword().empty();
+  const bool none = current_.cipher == TCipher::None;
   OldPassword->setVisible(!none);
   // The user comes here to type: the first box shown has the focus.
   (none ? NewPassword : OldPassword)->setFocus();
@@ -265,13 +347,14 @@ void TGetPassword::FormCreate() {
 
 bool TGetPassword::checkoldpassword() const {
   if (OldPassword->isHidden()) return true;
-  return OldPassword->text().toStdString() == main_.CurrentPassword();
+  return TryUnlock(main_.Store().DiaryDir(), OldPassword->text().toStdString(), nullptr).has_value();
 }
 
 bool TGetPassword::NewPasswordExit() {
+  if (ChosenCipher() != TCipher::Compatible) return true;
   if (IsValidPassword(NewPassword->text().toStdString())) return true;
   Beep();
-  Messenger().InfoBox("Valid password characters are A-Z, 0-9 and spaces");
+  Messenger().InfoBox("Valid password characters are A-Z, a-z, 0-9 and spaces");
   NewPassword->clear();
   NewPassword->setFocus();
   return false;
@@ -305,13 +388,13 @@ void TGetPassword::OkButtonClick() {
     ClearButtonClick();
     return;
   }
-  const std::string oldPassword = main_.CurrentPassword();
   if (!checkoldpassword()) {
     RefuseOldPassword();
     return;
   }
-  // The pass stores the new password itself, once every entry is safe.
-  ProcessPassword(oldPassword, NewPassword->text().toStdString());
+  // The pass stores the new protection itself, once every entry is safe.
+  ProcessPassword(OldPassword->isHidden() ? std::string() : OldPassword->text().toStdString(),
+                  ChosenCipher(), NewPassword->text().toStdString());
   accept();
 }
 
@@ -321,18 +404,20 @@ void TGetPassword::ClearButtonClick() {
     RefuseOldPassword();
     return;
   }
-  ProcessPassword(main_.CurrentPassword(), std::string());
+  ProcessPassword(OldPassword->isHidden() ? std::string() : OldPassword->text().toStdString(),
+                  TCipher::None, std::string());
   accept();
 }
 
-void TGetPassword::ProcessPassword(const std::string& oldPassword, const std::string& newPassword) {
+void TGetPassword::ProcessPassword(const std::string& oldPassword, TCipher cipher,
+                                   const std::string& newPassword) {
   processing_ = true;
   for (QPushButton* b : {OkButton, CancelButton, ClearButton}) b->setEnabled(false);
   PassPanel->hide();
   const std::filesystem::path diaryDir = main_.Store().DiaryDir();
   Gauge1->SetProgress(0);
   Gauge1->SetMaxValue(CountEntryFiles(diaryDir));
-  if (newPassword == oldPassword) {
+  if (cipher == current_.cipher && newPassword == oldPassword) {
     // No entry file changes; the settings are written again as they are.
     main_.SavePreferences();
     main_.LoadPreferences();
@@ -342,7 +427,8 @@ void TGetPassword::ProcessPassword(const std::string& oldPassword, const std::st
   QCoreApplication::processEvents();
   TPasswordChangeResult result;
   try {
-    result = ChangePassword(diaryDir, oldPassword, newPassword, [this](int done, int total) {
+    TBusyCursor busy;
+    result = ChangePassword(diaryDir, oldPassword, cipher, newPassword, [this](int done, int total) {
       if (Gauge1->MaxValue() != total) Gauge1->SetMaxValue(total);
       Gauge1->SetProgress(done);
       QCoreApplication::processEvents();
@@ -350,7 +436,6 @@ void TGetPassword::ProcessPassword(const std::string& oldPassword, const std::st
   } catch (const std::exception& e) {
     // Out of memory, say: whatever was recorded is finished or undone at the next start.
     result.state = TDiaryState::Interrupted;
-    result.password = ReadStoredPassword(diaryDir);
     result.message = std::string("The password change stopped: ") + e.what() +
                      ". Quillet! finishes or undoes it the next time it starts; until then the "
                      "diary cannot be used.";
@@ -358,16 +443,17 @@ void TGetPassword::ProcessPassword(const std::string& oldPassword, const std::st
   outcome_ = result;
   Gauge1->hide();
   main_.LoadPreferences();
-  if (main_.CurrentPassword() != result.password) {
-    main_.Preferences().currentPassword = result.password;
-    main_.Store().SetPassword(result.password);
-  }
+  if (result.state == TDiaryState::Changed) main_.Store().SetKey(result.key);
   if (result.state != TDiaryState::Changed) {
     Messenger().InfoBox(result.message);
-  } else if (newPassword.empty()) {
+  } else if (cipher == TCipher::None) {
     Messenger().InfoBox("Password cleared. No password now required.");
-  } else {
+  } else if (cipher == TCipher::Compatible) {
     Messenger().InfoBox("Be sure to write down your new password: " + newPassword);
+  } else {
+    Messenger().InfoBox(
+        "Be sure to write down your new password or keep it safe: without it the diary cannot "
+        "be opened, and no one can recover it.");
   }
 }
 

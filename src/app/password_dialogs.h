@@ -2,6 +2,7 @@
 #pragma once
 
 #include <diary/password_change.h>
+#include <diary/passwords.h>
 
 #include <QDialog>
 
@@ -10,6 +11,7 @@
 #include <optional>
 #include <string>
 
+class QCheckBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -21,14 +23,16 @@ class TGauge;
 class TMainScreen;
 
 // "Quillet! - Password Required": asked at start, before any window, when the
-// diary has a password. OK accepts only the expected password, exactly; there
-// is no limit on tries. Close ends the program.
+// diary has a password. OK accepts only what opens the diary: the old
+// cipher's password exactly, or the passphrase that unwraps the key file;
+// there is no limit on tries. Close ends the program.
 class TGetOpeningPassword : public QDialog {
   Q_OBJECT
  public:
-  explicit TGetOpeningPassword(QWidget* parent = nullptr);
+  explicit TGetOpeningPassword(std::filesystem::path diaryDir, QWidget* parent = nullptr);
 
-  std::string expectedPassword;  // set by the creator before it is shown
+  // Once accepted: the key to the diary's entries.
+  const std::optional<TEntryKey>& Key() const { return key_; }
 
   QLabel* Label1 = nullptr;
   QLineEdit* Pass = nullptr;
@@ -41,11 +45,16 @@ class TGetOpeningPassword : public QDialog {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  std::filesystem::path diaryDir_;
+  std::optional<TEntryKey> key_;
 };
 
-// The opening password check: true when the diary has no password or the
-// user typed it; false when the prompt was closed.
-bool AskOpeningPassword(const std::filesystem::path& diaryDir);
+// The opening password check: the diary's key, once the user typed what
+// opens it (at once when the diary has no password); nothing when the
+// prompt was closed.
+std::optional<TEntryKey> AskOpeningPassword(const std::filesystem::path& diaryDir);
 
 // "Warning!": the reminder to back up before every entry file is rewritten.
 class TWarningScreen : public QDialog {
@@ -57,8 +66,9 @@ class TWarningScreen : public QDialog {
   QPushButton* CancelButton = nullptr;
 };
 
-// "Set Up Password": sets, changes or clears the diary's password, and runs
-// the pass that rewrites every entry file with it.
+// "Set Up Password": sets, changes or clears the diary's password, chooses
+// between strong encryption (the default) and the old cipher, and runs the
+// pass that rewrites every entry file when the protection changes.
 class TGetPassword : public QDialog {
   Q_OBJECT
  public:
@@ -74,22 +84,28 @@ class TGetPassword : public QDialog {
   QLabel* Label3 = nullptr;  // "New Password"
   QLineEdit* NewPassword = nullptr;
   QLabel* Label4 = nullptr;  // the rule
+  QLabel* Strength = nullptr;          // how strong the new passphrase is (strong encryption)
+  QCheckBox* Compatible = nullptr;     // "Compatible with older versions (weak protection)"
+  QLabel* CompatibleWarning = nullptr; // what the old cipher means, while the box is checked
+  QLabel* UpgradeNote = nullptr;       // the offer to upgrade a diary under the old cipher
   QLabel* Label5 = nullptr;  // "Processing new password:", behind PassPanel
   TGauge* Gauge1 = nullptr;
   QPushButton* OkButton = nullptr;
   QPushButton* CancelButton = nullptr;
   QPushButton* ClearButton = nullptr;
 
-  // True when no password is set or OldPassword holds the current one exactly.
+  // True when no password is set or OldPassword opens the diary.
   bool checkoldpassword() const;
-  // Checks the new password's characters; false (after the beep, the message,
-  // and the box emptied with the focus back in it) when one is not allowed.
+  // Checks the new password's characters for the old cipher; false (after
+  // the beep, the message, and the box emptied with the focus back in it)
+  // when one is not allowed. Strong encryption takes any characters.
   bool NewPasswordExit();
   void OkButtonClick();
   void ClearButtonClick();
-  // Rewrites every entry file from the old password to the new one and
-  // stores the new one; the same password again touches no entry file.
-  void ProcessPassword(const std::string& oldPassword, const std::string& newPassword);
+  // Moves the diary from what OldPassword opens to `cipher` under
+  // `newPassword`; the same protection again touches no entry file.
+  void ProcessPassword(const std::string& oldPassword, TCipher cipher,
+                       const std::string& newPassword);
 
   // What the last pass gave; nothing when none ran (Cancel, or the same password).
   const std::optional<TPasswordChangeResult>& Outcome() const { return outcome_; }
@@ -103,8 +119,12 @@ class TGetPassword : public QDialog {
  private:
   void FormCreate();
   void RefuseOldPassword();
+  void ShowRule();  // the rule, the strength and the warning for the chosen cipher
+  TCipher ChosenCipher() const;
+  static QString RuleText(TCipher cipher);
 
   TMainScreen& main_;
+  TStoredProtection current_;
   bool processing_ = false;
   std::optional<TPasswordChangeResult> outcome_;
 };

@@ -33,7 +33,8 @@
 
 namespace quillet {
 
-std::function<bool(const std::filesystem::path& diaryDir)> CheckOpeningPassword = AskOpeningPassword;
+std::function<std::optional<TEntryKey>(const std::filesystem::path& diaryDir)> CheckOpeningPassword =
+    AskOpeningPassword;
 
 namespace {
 
@@ -143,14 +144,16 @@ int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks&
   }
   if (recovery.outcome != TRecovery::Nothing) Messenger().InfoBox(recovery.message);
 
-  // With no stored password the diary opens; otherwise the check decides.
-  if (!ReadStoredPassword(diaryDir).empty() && CheckOpeningPassword && !CheckOpeningPassword(diaryDir)) {
-    return 0;
+  // With no password the diary opens; otherwise the check gives the key.
+  std::optional<TEntryKey> key;
+  if (ReadStoredProtection(diaryDir).cipher != TCipher::None && CheckOpeningPassword) {
+    key = CheckOpeningPassword(diaryDir);
+    if (!key) return 0;
   }
 
   TEntryStore(diaryDir).DeleteStaleScratch();
   if (!TMainScreen::PerformConversion) TMainScreen::PerformConversion = OfferLegacyConversion;
-  TMainScreen window(diaryDir);
+  TMainScreen window(diaryDir, std::move(key));
   if (window.Terminated()) return 0;
   window.OfferRecoveryCopy();
   // The session ending, or a signal (logging out, shutting down, kill),

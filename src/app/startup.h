@@ -2,9 +2,11 @@
 #pragma once
 
 #include <app/start_options.h>
+#include <diary/entry_key.h>
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,9 +17,11 @@ namespace quillet {
 class TMainScreen;
 class TMessenger;
 
-// The opening password check: true lets the program start. It is asked only
-// when a password is stored; by default it is the prompt AskOpeningPassword.
-extern std::function<bool(const std::filesystem::path& diaryDir)> CheckOpeningPassword;
+// The opening password check: the key it gives opens the diary; none ends the
+// program. It is asked only when the diary has a password; by default it is
+// the prompt AskOpeningPassword.
+extern std::function<std::optional<TEntryKey>(const std::filesystem::path& diaryDir)>
+    CheckOpeningPassword;
 
 // --help, --version and wrong usage are answered before any window exists:
 // gives the exit status then, or -1 when the program is to run.

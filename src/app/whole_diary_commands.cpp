@@ -14,6 +14,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -141,12 +144,21 @@ void TWholeDiaryCommands::PrintNowClick() {
   window_.LoadRichText();
 }
 
+QString DefaultExportDirectory() {
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (documents.isEmpty() || !QFileInfo(documents).isDir()) documents = QDir::homePath();
+  return documents;
+}
+
 void TWholeDiaryCommands::Export1Click() {
   if (!window_.SaveButtonClick()) return;
   TSaveOptions options(&window_);
   options.startDate = window_.CurrentDate();
   options.endDate = Today();
-  options.SetDirectory(QString::fromStdString(window_.Store().DiaryDir().string()));
+  // Exported files are plain RTF: they go to the documents folder, not
+  // beside the diary, and with a password the dialog says they are not protected.
+  options.SetDirectory(DefaultExportDirectory());
+  options.WarnUnprotected(window_.Store().Key().Cipher() != TCipher::None);
   options.placeDialog = [](QWidget* dialog) { CenterForm(dialog); };
   options.OnNeedEntryDays = [this](QStringList& days, int year, int month) {
     window_.FillEntryDays(days, year, month);

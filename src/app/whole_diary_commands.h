@@ -13,6 +13,9 @@ namespace quillet {
 class TMainScreen;
 
 // Owned by the main window; holds the search state that lives as long as it.
+// Where Export starts: the user's documents folder, else the home folder.
+QString DefaultExportDirectory();
+
 class TWholeDiaryCommands : public QObject {
   Q_OBJECT
  public:

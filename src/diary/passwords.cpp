@@ -38,12 +38,11 @@ bool IsValidPassphrase(TCipher cipher, std::string_view passphrase) {
 
 namespace {
 constexpr const char* kSecurity = "Security";
-constexpr const char* kStrongValue = "Strong";
 }  // namespace
 
 TStoredProtection ReadStoredProtection(const fs::path& diaryDir) {
   const TIniFile ini(SettingsFileName(diaryDir));
-  if (ini.ReadString(kSecurity, "Cipher", "") == kStrongValue) return {TCipher::Strong, {}};
+  if (ini.ReadString(kSecurity, "Cipher", "") == kStrongCipherValue) return {TCipher::Strong, {}};
   std::string password = ReadStoredPassword(diaryDir);
   if (password.empty()) return {};
   return {TCipher::Compatible, std::move(password)};
@@ -52,7 +51,7 @@ TStoredProtection ReadStoredProtection(const fs::path& diaryDir) {
 void WriteStoredProtection(const fs::path& diaryDir, const TStoredProtection& protection) {
   TIniFile ini(SettingsFileName(diaryDir));
   auto cipher = [&] {
-    const std::string value = protection.cipher == TCipher::Strong ? kStrongValue : "";
+    const std::string value = protection.cipher == TCipher::Strong ? std::string(kStrongCipherValue) : "";
     if (ini.ReadString(kSecurity, "Cipher", "") != value) ini.WriteString(kSecurity, "Cipher", value);
   };
   auto password = [&] {

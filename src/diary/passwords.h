@@ -27,6 +27,7 @@ bool IsValidPassphrase(TCipher cipher, std::string_view passphrase);
 // How "QX.INI" says the diary is protected: [Security] Cipher=Strong for
 // strong encryption (no password is stored then: the key file checks it),
 // else the old cipher when [Security] Password holds one, else none.
+inline constexpr std::string_view kStrongCipherValue = "Strong";  // [Security] Cipher
 struct TStoredProtection {
   TCipher cipher = TCipher::None;
   std::string password;  // the old cipher's, unscrambled; empty otherwise

@@ -1,6 +1,7 @@
 #include <diary/preferences.h>
 
 #include <diary/cipher.h>
+#include <diary/passwords.h>
 
 #include <algorithm>
 
@@ -48,8 +49,12 @@ void TPreferences::Load(const TIniFile& ini, const std::filesystem::path& diaryD
 }
 
 void TPreferences::Save(TIniFile& ini) const {
-  Put(ini, kSecurity, "Password",
-      currentPassword.empty() ? std::string() : EncryptString(currentPassword));
+  // A strongly encrypted diary keeps no password here (the key file checks
+  // the passphrase); only the password change writes this section then.
+  if (ini.ReadString(kSecurity, "Cipher", "") != kStrongCipherValue) {
+    Put(ini, kSecurity, "Password",
+        currentPassword.empty() ? std::string() : EncryptString(currentPassword));
+  }
   Put(ini, kFont, "Name", defaultFontName);
   Put(ini, kFont, "Size", defaultFontSize);
   Put(ini, kFont, "Bold", defaultFontBold);

@@ -20,7 +20,7 @@ struct TRect {
 
 // Every key of the settings file except the window placement.
 struct TPreferences {
-  std::string currentPassword;  // unscrambled; empty means entries are not enciphered
+  std::string currentPassword;  // the old cipher's, unscrambled; empty without it
   std::string defaultFontName = "Arial";
   int defaultFontSize = 10;
   bool defaultFontBold = false;

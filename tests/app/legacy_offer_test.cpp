@@ -70,7 +70,7 @@ Start RunOn(Diary& d, bool answerYes) {
   });
   watch.start(0);
   auto check = CheckOpeningPassword;
-  CheckOpeningPassword = [](const fs::path&) { return true; };  // the password is known
+  CheckOpeningPassword = nullptr;  // no prompt: the window takes the stored password
   s.status = RunQuillet(*qApp, options, hooks);
   CheckOpeningPassword = check;
   s.messages = d.messages.shown;

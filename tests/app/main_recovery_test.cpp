@@ -49,11 +49,10 @@ int Start(Diary& d, std::function<void(TMainScreen&)> act = {}) {
       }
     });
   };
-  // The password, where there is one, is taken as given: its prompt has tests of its own.
-  CheckOpeningPassword = [](const std::filesystem::path&) { return true; };
-  const int status = RunQuillet(*qApp, options, hooks);
+  // The password, where there is one, is taken as given: with no prompt the
+  // window reads it from the settings. The prompt has tests of its own.
   CheckOpeningPassword = nullptr;
-  return status;
+  return RunQuillet(*qApp, options, hooks);
 }
 
 TEST(RecoveryCopy, KeepsTheUnsavedPageEncipheredUntilItIsSavedOrCancelled) {

@@ -542,9 +542,9 @@ TEST(Startup, AsksForThePasswordOnlyWhenOneIsStored) {
     QTimer::singleShot(0, &w, [&w] { w.close(); });
   };
   int asked = 0;
-  CheckOpeningPassword = [&](const std::filesystem::path&) {
+  CheckOpeningPassword = [&](const std::filesystem::path&) -> std::optional<TEntryKey> {
     ++asked;
-    return false;
+    return std::nullopt;
   };
   EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);  // no password: opens unasked
   EXPECT_TRUE(started);

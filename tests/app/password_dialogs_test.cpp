@@ -11,6 +11,7 @@
 #include <diary/password_change.h>
 #include <diary/passwords.h>
 #include <diary/settings_file.h>
+#include <diary/strong_cipher.h>
 #include <richtext/ui/rich_text.h>
 
 #include "../support/modal.h"
@@ -18,6 +19,7 @@
 #include "../diary/password_diary.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,10 +36,16 @@ using testing::ReadFile;
 using testing::RecordingMessenger;
 using testing::WhenShown;
 
-// The small diary of the password tests, with the window's opening message off.
+// The small diary of the password tests, with the window's opening message
+// off; strong key files are wrapped at the least cost, so that tests stay quick.
 struct Diary : testing::PasswordDiary {
   explicit Diary(const std::string& password) : testing::PasswordDiary(password) {
     TIniFile(dir / "QX.INI").WriteString("Opening Screen", "show", "0");
+    SetKeyFileCost(kLeastArgon2Cost);
+  }
+  // The diary moved to strong encryption under `passphrase` (from no password).
+  void MakeStrong(const std::string& passphrase) {
+    ASSERT_EQ(ChangePassword(path(), "", TCipher::Strong, passphrase).state, TDiaryState::Changed);
   }
   // Every entry file's bytes, by name.
   std::map<std::string, std::string> Files() const {
@@ -62,6 +70,12 @@ QWidget* OnTop(QWidget* w) {
 }
 
 void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+// Chooses the old cipher in the set-up dialog, as a user would: a click on the check box.
+void UseOldCipher(TGetPassword* dialog) {
+  QTest::mouseClick(dialog->Compatible, Qt::LeftButton, {}, QPoint(6, dialog->Compatible->height() / 2));
+  ASSERT_TRUE(dialog->Compatible->isChecked());
+}
 
 void Type(QLineEdit* box, const QString& text) {
   box->setFocus();
@@ -119,9 +133,33 @@ TEST(PasswordDialogs, TheWarningAndTheSetUpDialogAsDesigned) {
     EXPECT_EQ(dialog->Label2->text(), "(none)");
     EXPECT_EQ(dialog->Label2->geometry(), dialog->OldPassword->geometry());
     EXPECT_EQ(OnTop(dialog->Label2), dialog->Label2);
-    EXPECT_EQ(dialog->Label4->text(), "(maximum 8 chars - A-Z, 0-9 and spaces)");
-    EXPECT_EQ(dialog->ClearButton->text(), "Clear (no password)");
+    // Strong encryption unless the old cipher is chosen: any characters, any length.
+    EXPECT_EQ(dialog->Label4->text(), "(any length from 1 character, any characters)");
+    EXPECT_FALSE(dialog->Compatible->isChecked());
+    EXPECT_EQ(dialog->Compatible->text(), "Compatible with older versions (weak protection)");
+    EXPECT_FALSE(dialog->CompatibleWarning->isVisible());
+    EXPECT_FALSE(dialog->UpgradeNote->isVisible());
+    EXPECT_GT(dialog->NewPassword->maxLength(), 1000);
+    EXPECT_FALSE(dialog->Strength->isVisible());
+    QTest::keyClicks(dialog->NewPassword, "abc");
+    EXPECT_TRUE(dialog->Strength->isVisible());
+    EXPECT_TRUE(dialog->Strength->text().startsWith("Too short")) << dialog->Strength->text().toStdString();
+    UseOldCipher(dialog);
+    EXPECT_EQ(dialog->Label4->text(), "(maximum 8 chars - A-Z, a-z, 0-9 and spaces)");
     EXPECT_EQ(dialog->NewPassword->maxLength(), 8);
+    EXPECT_TRUE(dialog->CompatibleWarning->isVisible());
+    EXPECT_FALSE(dialog->Strength->isVisible());
+    // The warning takes the strength's place: no text overlaps another.
+    EXPECT_EQ(dialog->CompatibleWarning->geometry().top(), dialog->Strength->geometry().top());
+    for (QLabel* l : dialog->findChildren<QLabel*>()) {
+      if (l->isVisible() && !l->wordWrap()) {
+        EXPECT_LE(l->sizeHint().width(), l->width()) << l->objectName().toStdString();
+      }
+    }
+    QTest::keyClick(dialog->NewPassword, Qt::Key_Backspace);
+    QTest::keyClick(dialog->NewPassword, Qt::Key_Backspace);
+    QTest::keyClick(dialog->NewPassword, Qt::Key_Backspace);
+    EXPECT_EQ(dialog->ClearButton->text(), "Clear (no password)");
     EXPECT_EQ(dialog->NewPassword->echoMode(), QLineEdit::Normal);
     EXPECT_EQ(dialog->OldPassword->echoMode(), QLineEdit::Password);
     EXPECT_FALSE(dialog->Gauge1->isVisible());
@@ -161,6 +199,7 @@ TEST(PasswordDialogs, SettingAPasswordEnciphersEveryEntryWithTheGaugeFollowing) 
       }
       return true;
     });
+    UseOldCipher(dialog);
     Type(dialog->NewPassword, "Secret 1");
     QTest::keyClick(dialog->NewPassword, Qt::Key_Return);  // OK is the default button
     SetPasswordChangeFaultHook(nullptr);
@@ -190,13 +229,14 @@ TEST(PasswordDialogs, SettingAPasswordEnciphersEveryEntryWithTheGaugeFollowing) 
             std::string::npos);
 }
 
-TEST(PasswordDialogs, TheOldPasswordMustBeTypedExactly) {
+TEST(PasswordDialogs, TheOldPasswordMustBeTypedExactlyAndTheOldCipherIsUpgraded) {
   Diary d("Old 1");
   const auto before = d.Files();
   auto w = Open(d.path());
   ChangePasswordCommand(*w, [&](TGetPassword* dialog) {
     EXPECT_TRUE(dialog->OldPassword->isVisible());
     EXPECT_EQ(OnTop(dialog->Label2), dialog->OldPassword);  // "(none)" lies behind it
+    EXPECT_TRUE(dialog->UpgradeNote->isVisible());  // the offer to upgrade
     Type(dialog->NewPassword, "New 2");
     Click(dialog->OkButton);
     Type(dialog->OldPassword, "old 1");  // another letter case
@@ -212,16 +252,79 @@ TEST(PasswordDialogs, TheOldPasswordMustBeTypedExactly) {
   EXPECT_TRUE(d.Files() == before);
   EXPECT_EQ(ReadStoredPassword(d.path()), "Old 1");
 
+  // The same password, strong encryption left chosen: the diary is upgraded.
   d.messages.shown.clear();
   ChangePasswordCommand(*w, [&](TGetPassword* dialog) {
     Type(dialog->OldPassword, "Old 1");
+    Type(dialog->NewPassword, "Old 1");
+    Click(dialog->OkButton);
+  });
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_NE(d.messages.shown[0].find("no one can recover it"), std::string::npos);
+  EXPECT_EQ(ReadStoredProtection(d.path()).cipher, TCipher::Strong);
+  EXPECT_EQ(w->CurrentPassword(), "");
+  d.ExpectOpensWith("Old 1", "after the upgrade");
+  // The window goes on reading and writing with the new key.
+  w->SetCurrentDate(MakeDate(2026, 12, 7));
+  w->FindDateRecord();
+  w->LoadRichText();
+  EXPECT_FALSE(w->EntryUnreadable());
+  QTest::keyClicks(w->RichText1(), "more ");
+  ASSERT_TRUE(w->SaveButtonClick());
+  TEntryStore store(d.path());
+  store.SetKey(UnlockDiary(d.path(), "Old 1"));
+  EXPECT_NE(store.Read(MakeDate(2026, 12, 7)).bytes.find("more"), std::string::npos);
+
+  // And back to the old cipher, for older versions.
+  d.messages.shown.clear();
+  ChangePasswordCommand(*w, [&](TGetPassword* dialog) {
+    EXPECT_FALSE(dialog->UpgradeNote->isVisible());
+    Type(dialog->OldPassword, "Old 1");
+    UseOldCipher(dialog);
     Type(dialog->NewPassword, "New 2");
     Click(dialog->OkButton);
   });
   EXPECT_EQ(d.messages.shown,
             std::vector<std::string>{"Be sure to write down your new password: New 2"});
   EXPECT_EQ(w->CurrentPassword(), "New 2");
-  d.ExpectReadsBack("after a change");
+  EXPECT_FALSE(std::filesystem::exists(d.dir / "Diary.key"));
+  d.plain["20261207.QXE"] = DecipherBytes(ReadFile(d.dir / "Entries/20261207.QXE"), "New 2");
+  d.ExpectReadsBack("after going back");
+}
+
+TEST(PasswordDialogs, AStrongPassphraseIsAnyTextAndItsChangeTouchesNoEntry) {
+  Diary d("");
+  auto w = Open(d.path());
+  const std::string passphrase = "Fjällen är höga, 🙂!";
+  ChangePasswordCommand(*w, [&](TGetPassword* dialog) {
+    // Typed as an input method gives it: the test keyboard has no emoji keys.
+    dialog->NewPassword->setFocus();
+    dialog->NewPassword->insert(QString::fromStdString(passphrase));
+    EXPECT_EQ(dialog->NewPassword->text().toStdString(), passphrase);
+    Click(dialog->OkButton);
+  });
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_EQ(ReadStoredProtection(d.path()).cipher, TCipher::Strong);
+  EXPECT_EQ(TIniFile(d.dir / "QX.INI").ReadString("Security", "Password", "absent"), "");
+  d.ExpectOpensWith(passphrase, "after setting it");
+  for (const auto& [name, bytes] : d.Files()) {
+    EXPECT_EQ(bytes.find("Dear diary"), std::string::npos) << name;
+  }
+
+  const auto before = d.Files();
+  const std::string key = ReadFile(d.dir / "Diary.key");
+  d.messages.shown.clear();
+  ChangePasswordCommand(*w, [&](TGetPassword* dialog) {
+    dialog->OldPassword->setText(QStringLiteral("fjällen"));  // wrong
+    Type(dialog->NewPassword, "x");
+    Click(dialog->OkButton);
+    dialog->OldPassword->setText(QString::fromStdString(passphrase));
+    Click(dialog->OkButton);
+  });
+  EXPECT_EQ(d.messages.shown.front(), "Previous password is incorrect");
+  EXPECT_TRUE(d.Files() == before);  // only the key file changed
+  EXPECT_NE(ReadFile(d.dir / "Diary.key"), key);
+  d.ExpectOpensWith("x", "after the change");
 }
 
 TEST(PasswordDialogs, ClearOrOkWithAnEmptyBoxRemovesThePassword) {
@@ -245,13 +348,19 @@ TEST(PasswordDialogs, ClearOrOkWithAnEmptyBoxRemovesThePassword) {
   }
 }
 
-TEST(PasswordDialogs, CharactersOutsideTheRuleAreRefusedWithABeep) {
+TEST(PasswordDialogs, CharactersOutsideTheOldCiphersRuleAreRefusedWithABeep) {
   Diary d("");
   const auto before = d.Files();
   auto w = Open(d.path());
   int beeps = 0;
   TGetPassword::Beep = [&] { ++beeps; };
   ChangePasswordCommand(*w, [&](TGetPassword* dialog) {
+    // Strong encryption takes them.
+    Type(dialog->NewPassword, "ab-c");
+    QTest::keyClick(dialog->NewPassword, Qt::Key_Tab);
+    QTest::qWait(20);
+    EXPECT_EQ(dialog->NewPassword->text(), "ab-c");
+    UseOldCipher(dialog);
     // Leaving the box with Tab.
     Type(dialog->NewPassword, "ab-c");
     QTest::keyClick(dialog->NewPassword, Qt::Key_Tab);
@@ -263,7 +372,7 @@ TEST(PasswordDialogs, CharactersOutsideTheRuleAreRefusedWithABeep) {
     Click(dialog->OkButton);
     EXPECT_EQ(dialog->NewPassword->text(), "");
     EXPECT_TRUE(dialog->isVisible());
-    // Lower-case letters pass, though the rule names only A-Z.
+    // Lower-case letters pass, as the rule says.
     Type(dialog->NewPassword, "ok 2");
     QTest::keyClick(dialog->NewPassword, Qt::Key_Tab);
     QTest::qWait(20);
@@ -272,7 +381,7 @@ TEST(PasswordDialogs, CharactersOutsideTheRuleAreRefusedWithABeep) {
   TGetPassword::Beep = [] { QApplication::beep(); };
   EXPECT_EQ(beeps, 2);
   EXPECT_EQ(d.messages.shown,
-            std::vector<std::string>(2, "Valid password characters are A-Z, 0-9 and spaces"));
+            std::vector<std::string>(2, "Valid password characters are A-Z, a-z, 0-9 and spaces"));
   EXPECT_TRUE(d.Files() == before);
   EXPECT_EQ(ReadStoredPassword(d.path()), "");
 }
@@ -282,9 +391,11 @@ TEST(PasswordDialogs, TheSamePasswordAgainTouchesNoEntry) {
     const char* stored;
     const char* typed;  // nullptr: Clear
   };
-  for (const Case& c : {Case{"pw", "pw"}, Case{"", nullptr}}) {
+  for (const Case& c : {Case{"pw", "pw"}, Case{"", nullptr}, Case{"strong", "strong"}}) {
     SCOPED_TRACE(c.stored);
-    Diary d(c.stored);
+    const bool strong = std::string(c.stored) == "strong";
+    Diary d(strong ? "" : c.stored);
+    if (strong) d.MakeStrong(c.stored);
     for (const auto& f : ListEntryFiles(d.path())) ::chmod(f.c_str(), 0444);
     std::map<std::string, struct timespec> times;
     for (const auto& f : ListEntryFiles(d.path())) {
@@ -296,6 +407,7 @@ TEST(PasswordDialogs, TheSamePasswordAgainTouchesNoEntry) {
     ChangePasswordCommand(*w, [&](TGetPassword* dialog) {
       if (c.typed) {
         Type(dialog->OldPassword, c.typed);
+        if (!strong) UseOldCipher(dialog);
         Type(dialog->NewPassword, c.typed);
         Click(dialog->OkButton);
       } else {
@@ -304,14 +416,14 @@ TEST(PasswordDialogs, TheSamePasswordAgainTouchesNoEntry) {
       EXPECT_FALSE(dialog->isVisible());
     });
     EXPECT_TRUE(d.messages.shown.empty());
-    EXPECT_EQ(w->CurrentPassword(), c.stored);
+    EXPECT_EQ(w->CurrentPassword(), strong ? "" : c.stored);
     for (const auto& f : ListEntryFiles(d.path())) {
       struct stat st {};
       ::stat(f.c_str(), &st);
       EXPECT_EQ(st.st_mtim.tv_nsec, times[f.filename().string()].tv_nsec) << f;
       EXPECT_EQ(st.st_mtim.tv_sec, times[f.filename().string()].tv_sec) << f;
     }
-    d.ExpectReadsBack("after the same password");
+    d.ExpectOpensWith(c.stored, "after the same password");
   }
 }
 
@@ -321,6 +433,7 @@ TEST(PasswordDialogs, AnEmptyDiaryStillTellsTheNewPassword) {
   d.plain.clear();
   auto w = Open(d.path());
   ChangePasswordCommand(*w, [&](TGetPassword* dialog) {
+    UseOldCipher(dialog);
     Type(dialog->NewPassword, "Fresh");
     Click(dialog->OkButton);
     EXPECT_EQ(dialog->Gauge1->MaxValue(), 0);
@@ -350,6 +463,7 @@ TEST(PasswordDialogs, AFailedPassSaysWhatStateTheDiaryIsIn) {
     ChangePasswordCommand(*w, [&](TGetPassword* dialog) {
       SetPasswordChangeFaultHook([&](std::string_view step) { return step != c.refusedStep; });
       Type(dialog->OldPassword, "Old");
+      UseOldCipher(dialog);
       Type(dialog->NewPassword, "New");
       Click(dialog->OkButton);
       SetPasswordChangeFaultHook(nullptr);
@@ -416,6 +530,45 @@ TEST(OpeningPassword, WrongThenRightOpensTheDiary) {
   EXPECT_TRUE(start.started);
   EXPECT_EQ(start.password, "Pw");
   EXPECT_EQ(d.messages.shown, std::vector<std::string>(2, "Sorry, that is the wrong password"));
+}
+
+TEST(OpeningPassword, AStrongDiaryOpensWithItsPassphraseOnly) {
+  Diary d("");
+  d.MakeStrong("lång fras");
+  Start start(d);
+  bool readable = false;
+  start.hooks.shown = [&](TMainScreen& w) {
+    start.started = true;
+    w.SetCurrentDate(MakeDate(2026, 12, 7));
+    w.FindDateRecord();
+    w.LoadRichText();
+    readable = !w.EntryUnreadable();
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+  };
+  WhenShown<TGetOpeningPassword>([&](TGetOpeningPassword* prompt) {
+    for (const char* typed : {"Lång fras", "lång fras"}) {
+      prompt->Pass->setText(QString::fromUtf8(typed));
+      Click(prompt->BitBtn1);
+    }
+  });
+  EXPECT_EQ(start.Run(), 0);
+  EXPECT_TRUE(start.started);
+  EXPECT_TRUE(readable);
+  EXPECT_EQ(d.messages.shown, std::vector<std::string>{"Sorry, that is the wrong password"});
+
+  // A key file that is gone is said as it is, not taken for a wrong password.
+  std::filesystem::rename(d.dir / "Diary.key", d.dir / "Elsewhere.key");
+  d.messages.shown.clear();
+  Start again(d);
+  WhenShown<TGetOpeningPassword>([&](TGetOpeningPassword* prompt) {
+    prompt->Pass->setText(QString::fromUtf8("lång fras"));
+    Click(prompt->BitBtn1);
+    Click(prompt->BitBtn2);
+  });
+  EXPECT_EQ(again.Run(), 0);
+  EXPECT_FALSE(again.started);
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_NE(d.messages.shown[0].find("Diary.key"), std::string::npos) << d.messages.shown[0];
 }
 
 TEST(OpeningPassword, CloseEndsTheProgramWithoutAWindow) {

@@ -172,7 +172,11 @@ TEST(ExportToRtf, ExportsARangeOfAnEncipheredDiaryByteForByte) {
   d.Open();
   TempDir out;
   WhenShown<TSaveOptions>([&](TSaveOptions* o) {
-    EXPECT_EQ(o->Directory().toStdString(), d.dir.path().string());  // starts at the diary
+    // Plain RTF goes to the documents folder, never beside the diary, and the
+    // dialog says the files are not protected.
+    EXPECT_EQ(o->Directory(), DefaultExportDirectory());
+    EXPECT_NE(o->Directory().toStdString(), d.dir.path().string());
+    EXPECT_TRUE(o->UnprotectedWarning()->isVisible());
     o->chooseDirectory = [&](QWidget*, const QString&) { return QString::fromStdString(out.path().string()); };
     Click(o->BrowseButton());
     Click(o->PrintRangeOfDates());
@@ -198,6 +202,7 @@ TEST(ExportToRtf, ACurrentDayWithoutEntrySavesNoneAndAFailedFileIsNamed) {
   d.Open();
   TempDir out;
   WhenShown<TSaveOptions>([&](TSaveOptions* o) {
+    EXPECT_FALSE(o->UnprotectedWarning()->isVisible());  // no password: nothing to say
     o->SetDirectory(QString::fromStdString(out.path().string()));
     Click(o->OKButton());  // current entry only: today has none
   });

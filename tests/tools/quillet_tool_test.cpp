@@ -20,7 +20,11 @@
 #include <algorithm>
 #include <set>
 
+#include <poll.h>
+#include <pty.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace quillet {
 namespace {
@@ -33,9 +37,12 @@ struct ToolRun {
   std::string out, err;
 };
 
-ToolRun Tool(const QStringList& args) {
+// Runs the tool with `input` on its standard input (a pipe: passwords are read from it).
+ToolRun Tool(const QStringList& args, const std::string& input = "") {
   QProcess p;
   p.start(QStringLiteral(QUILLET_TOOL), args);
+  p.write(input.data(), qint64(input.size()));
+  p.closeWriteChannel();
   p.waitForFinished(20000);
   return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
           p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
@@ -71,11 +78,12 @@ class QuilletTool : public ::testing::Test {
     QStringList args;
     int status;
     const char* says;
+    std::string input = "";
   };
   void ExpectRefused(std::initializer_list<Refusal> cases) {
     for (const Refusal& c : cases) {
       SCOPED_TRACE(c.args.join(' ').toStdString());
-      ToolRun r = Tool(With(c.args));
+      ToolRun r = Tool(With(c.args), c.input);
       EXPECT_EQ(r.status, c.status);
       EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
       EXPECT_TRUE(r.out.empty());
@@ -122,10 +130,10 @@ TEST_F(QuilletTool, PrintsAnEntryAsTextOrRtf) {
 TEST_F(QuilletTool, EnciphersAndDeciphersFilesByteForByte) {
   const std::string entry = (dir / "Entries" / "20261207.QXE").string();
   const std::string plain = (dir / "plain.rtf").string(), again = (dir / "again.qxe").string();
-  ToolRun d = Tool({"decipher", "--password", "pw", QString::fromStdString(entry), QString::fromStdString(plain)});
+  ToolRun d = Tool({"decipher", QString::fromStdString(entry), QString::fromStdString(plain)}, "pw\n");
   EXPECT_EQ(d.status, 0) << d.err;
   EXPECT_EQ(ReadFile(plain).rfind("{\\rtf", 0), 0u);
-  ToolRun e = Tool({"encipher", "--password", "pw", QString::fromStdString(plain), QString::fromStdString(again)});
+  ToolRun e = Tool({"encipher", QString::fromStdString(plain), QString::fromStdString(again)}, "pw\n");
   EXPECT_EQ(e.status, 0) << e.err;
   EXPECT_EQ(ReadFile(again), ReadFile(entry));
 }
@@ -137,7 +145,9 @@ TEST_F(QuilletTool, FailsWithAMessageAndTheRightStatus) {
       {{"cat"}, 2, "missing operand"},
       {{"list", "--colour"}, 2, "unknown option"},
       {{"frobnicate"}, 2, "unknown command"},
-      {{"decipher", "--password", "pw", "/nonexistent/in", "/tmp/out"}, 1, "/nonexistent/in"},
+      {{"decipher", "/nonexistent/in", "/tmp/out"}, 1, "/nonexistent/in"},
+      // Passwords never on the command line, where the process list shows them.
+      {{"decipher", "--password", "pw", "in", "out"}, 2, "shows in the process list"},
   });
   // An entry enciphered with another password is reported, not printed.
   TIniFile(dir / "QX.INI").WriteString("Security", "Password", EncryptString("wrong"));
@@ -146,42 +156,111 @@ TEST_F(QuilletTool, FailsWithAMessageAndTheRightStatus) {
   EXPECT_NE(r.err.find("20261207.QXE"), std::string::npos) << r.err;
 }
 
-TEST_F(QuilletTool, PasswdRewritesEveryEntryUnderTheNewPassword) {
-  ToolRun change = Tool(With({"passwd", "--old", "pw", "--new", "New 1"}));
+TEST_F(QuilletTool, PasswdReadsPasswordsFromStandardInput) {
+  // The old cipher, as older versions read it: the current password, then the new one.
+  ToolRun change = Tool(With({"passwd", "--compatible"}), "pw\nNew 1\n");
   EXPECT_EQ(change.status, 0) << change.err;
   EXPECT_EQ(change.out, "2 entry files rewritten\n");
   EXPECT_EQ(ReadStoredPassword(dir.path()), "New 1");
   ToolRun text = Tool(With({"cat", "20261207"}));
   EXPECT_EQ(text.out, "Snow at dawn\n") << text.err;
 
-  ToolRun clear = Tool(With({"passwd", "--old", "New 1", "--new", ""}));
+  ToolRun clear = Tool(With({"passwd"}), "New 1\n\n");  // an empty line: no password
   EXPECT_EQ(clear.status, 0) << clear.err;
   EXPECT_EQ(ReadStoredPassword(dir.path()), "");
   EXPECT_EQ(ReadFile(dir / "Entries" / "20261207.QXE").rfind("{\\rtf", 0), 0u);  // plain RTF
 
-  ToolRun set = Tool(With({"passwd", "--new", "pw"}));  // none before: no --old
+  // Strong encryption by default; every reading command asks for the passphrase then.
+  ToolRun set = Tool(With({"passwd"}), "\nwinter is long\n");  // none before: an empty line
   EXPECT_EQ(set.status, 0) << set.err;
-  EXPECT_EQ(Tool(With({"cat", "20240229"})).out, "Leap day, caf\xc3\xa9\nsecond line\n");
+  EXPECT_EQ(ReadStoredProtection(dir.path()).cipher, TCipher::Strong);
+  EXPECT_EQ(Tool(With({"cat", "20240229"}), "winter is long\n").out, "Leap day, caf\xc3\xa9\nsecond line\n");
+  EXPECT_EQ(Tool(With({"search", "snow"}), "winter is long\n").out, "20261207\n");
+  EXPECT_EQ(Tool(With({"list"})).out, "20240229\n20261207\n");  // lists without it
+  ExpectRefused({
+      {{"cat", "20240229"}, 1, "wrong password", "winter is short\n"},
+      {{"cat", "20240229"}, 1, "standard input ended", ""},
+  });
+  // A new passphrase rewrites the key file alone.
+  const std::string entry = ReadFile(dir / "Entries" / "20261207.QXE");
+  ToolRun again = Tool(With({"passwd"}), "winter is long\nspring\n");
+  EXPECT_EQ(again.out, "0 entry files rewritten\n") << again.err;
+  EXPECT_EQ(ReadFile(dir / "Entries" / "20261207.QXE"), entry);
+  EXPECT_EQ(Tool(With({"cat", "20261207"}), "spring\n").out, "Snow at dawn\n");
 }
 
 TEST_F(QuilletTool, PasswdRefusesChangingNothing) {
   const std::string before = ReadFile(dir / "Entries" / "20261207.QXE");
   ExpectRefused({
-      {{"passwd", "--new", "x"}, 1, "Previous password is required"},
-      {{"passwd", "--old", "PW", "--new", "x"}, 1, "Previous password is incorrect"},
-      {{"passwd", "--old", "pw", "--new", "no-dash"}, 2, "valid password characters"},
-      {{"passwd", "--old", "pw", "--new", "123456789"}, 2, "at most 8"},
-      {{"passwd", "--old", "pw"}, 2, "--new is needed"},
-      {{"passwd", "--old", "pw", "--new", "x", "extra"}, 2, "too many operands"},
+      {{"passwd", "--compatible"}, 1, "Previous password is required", "\nx\n"},
+      {{"passwd", "--compatible"}, 1, "Previous password is incorrect", "PW\nx\n"},
+      {{"passwd", "--compatible"}, 1, "valid password characters", "pw\nno-dash\n"},
+      {{"passwd", "--compatible"}, 1, "at most 8", "pw\n123456789\n"},
+      {{"passwd"}, 1, "standard input ended", "pw\n"},
+      {{"passwd", "--old", "pw", "--new", "x"}, 2, "asks for the current and the new password"},
+      {{"passwd", "extra"}, 2, "too many operands"},
   });
   // Not while Quillet has the diary open.
   {
     TInstanceLock lock(dir.path());
     ASSERT_FALSE(lock.AlreadyRunning());
-    ExpectRefused({{{"passwd", "--old", "pw", "--new", "x"}, 1, "Quillet! is running"}});
+    ExpectRefused({{{"passwd"}, 1, "Quillet! is running", "pw\nx\n"}});
   }
   EXPECT_EQ(ReadFile(dir / "Entries" / "20261207.QXE"), before);
   EXPECT_EQ(ReadStoredPassword(dir.path()), "pw");
+}
+
+TEST_F(QuilletTool, AsksForPasswordsOnATerminalWithoutEcho) {
+  ASSERT_EQ(ChangePassword(dir.path(), "pw", TCipher::Strong, "secret words").state, TDiaryState::Changed);
+  int terminal = -1;
+  const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    const std::string diary = dir.path().string();
+    ::execl(QUILLET_TOOL, QUILLET_TOOL, "--diary-dir", diary.c_str(), "cat", "20261207", nullptr);
+    ::_exit(127);
+  }
+  // Everything the terminal shows, until `wanted` appears or the tool ends.
+  std::string shown;
+  auto readUntil = [&](const std::string& wanted) {
+    for (int i = 0; i < 200 && shown.find(wanted) == std::string::npos; ++i) {
+      pollfd p{terminal, POLLIN, 0};
+      if (::poll(&p, 1, 50) <= 0) continue;
+      char chunk[256];
+      const ssize_t n = ::read(terminal, chunk, sizeof chunk);
+      if (n <= 0) break;
+      shown.append(chunk, size_t(n));
+    }
+  };
+  readUntil("Diary password: ");
+  EXPECT_NE(shown.find("Diary password: "), std::string::npos) << shown;
+  const std::string typed = "secret words\n";
+  ASSERT_EQ(::write(terminal, typed.data(), typed.size()), ssize_t(typed.size()));
+  readUntil("Snow at dawn");
+  int status = 0;
+  for (int i = 0; i < 100 && ::waitpid(pid, &status, WNOHANG) == 0; ++i) QTest::qWait(50);
+  if (::waitpid(pid, &status, WNOHANG) == 0) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+  }
+  ::close(terminal);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
+  EXPECT_NE(shown.find("Snow at dawn"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("secret"), std::string::npos) << "echoed: " << shown;
+}
+
+TEST_F(QuilletTool, TakesTheDiaryBeforeOrAfterTheCommand) {
+  const QString diary = QString::fromStdString(dir.path().string());
+  for (const QStringList& args : {QStringList{"--diary-dir", diary, "list"},
+                                  QStringList{"--diary-dir=" + diary, "list"},
+                                  QStringList{"list", "--diary-dir", diary}}) {
+    ToolRun r = Tool(args);
+    EXPECT_EQ(r.status, 0) << args.join(' ').toStdString() << ": " << r.err;
+    EXPECT_EQ(r.out, "20240229\n20261207\n");
+  }
+  ToolRun usage = Tool({"--diary-dir", diary});
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_NE(usage.err.find("Usage: quillet-tool [--diary-dir DIR] COMMAND"), std::string::npos) << usage.err;
 }
 
 TEST_F(QuilletTool, SearchesEveryEntryWithoutRegardToCase) {
@@ -261,7 +340,7 @@ TEST_F(QuilletTool, EveryCommandFinishesACutOffPasswordChangeFirst) {
       {{"search", "snow"}, 0, "20261207\n"},
       {{"export", outDir}, 0, "2\n"},
       {{"print", "--pdf", pdf}, 0, "2\n"},
-      {{"passwd", "--old", "#", "--new", "last"}, 0, "2 entry files rewritten\n"},
+      {{"passwd", "--compatible"}, 0, "2 entry files rewritten\n"},
       {{"convert-legacy"}, 1, ""},  // finished first, then nothing to convert
   };
   std::string password = "pw";
@@ -288,7 +367,8 @@ TEST_F(QuilletTool, EveryCommandFinishesACutOffPasswordChangeFirst) {
       EXPECT_NE(r.err.find("password was cut off"), std::string::npos) << r.err;
       EXPECT_EQ(r.out, "");
     }
-    ToolRun r = Tool(With(args));
+    const std::string input = c.args[0] == "passwd" ? next + "\nlast\n" : "";
+    ToolRun r = Tool(With(args), input);
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_EQ(r.out, c.out) << r.err;
     EXPECT_FALSE(std::filesystem::exists(PasswordJournalName(dir.path())));

@@ -9,13 +9,17 @@ namespace quillet::tool {
 namespace {
 
 int Run(TArgs& args, bool decipher) {
-  std::optional<std::string> password = args.TakeOption("--password");
+  RefusePassphraseOptions(args,
+                          "The password is the diary's old-cipher password, else asked on the "
+                          "terminal or read from standard input.");
   std::vector<std::string> files = args.Operands(2);
-  if (!password) password = ReadStoredPassword(args.DiaryDir());
-  if (password->empty()) throw UsageError("no password: give --password P or set one in QX.INI");
+  const TStoredProtection stored = ReadStoredProtection(args.DiaryDir());
+  std::string password = stored.cipher == TCipher::Compatible ? stored.password
+                                                              : ReadPassphrase("Password");
+  if (password.empty()) throw Failure("no password: the old cipher needs one");
   std::string bytes = ReadWholeFile(files[0]);
-  bytes = decipher ? DecipherBytes(std::move(bytes), *password)
-                   : EncipherBytes(std::move(bytes), *password);
+  bytes = decipher ? DecipherBytes(std::move(bytes), password)
+                   : EncipherBytes(std::move(bytes), password);
   WriteFileSafely(files[1], bytes, TFileAccess::kShared);
   return 0;
 }
@@ -26,11 +30,13 @@ int Decipher(TArgs& args) { return Run(args, true); }
 }  // namespace
 
 void AddCipherCommands(std::vector<TCommand>& commands) {
-  commands.push_back({"encipher", "--password P IN OUT",
-                      "enciphers a file as entry files are (default: the diary's password)",
+  commands.push_back({"encipher", "IN OUT",
+                      "enciphers a file with the old cipher (the diary's old-cipher password, "
+                      "else asked)",
                       Encipher});
-  commands.push_back({"decipher", "--password P IN OUT",
-                      "deciphers an entry file into plain RTF (default: the diary's password)",
+  commands.push_back({"decipher", "IN OUT",
+                      "deciphers an old-cipher entry file into plain RTF (password as for "
+                      "encipher)",
                       Decipher});
 }
 

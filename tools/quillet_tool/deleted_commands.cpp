@@ -35,7 +35,7 @@ std::string DeletedAtOption(const std::string& text) {
 
 int Deleted(TArgs& args) {
   args.Operands(0);
-  const TEntryStore store = OpenDiary(args.DiaryDir());
+  const TEntryStore store = OpenDiaryFiles(args.DiaryDir());
   std::string out;
   for (const TDeletedEntry& e : store.DeletedEntries()) {
     out += DayKey(e.day) + "\t" + DeletedAtIso(e.deletedAt) + "\t" + e.file.filename().string() + "\n";
@@ -50,7 +50,7 @@ int Restore(TArgs& args) {
   const std::optional<std::string> stamp = at ? std::optional(DeletedAtOption(*at)) : std::nullopt;
   const std::string key = args.Operands(1)[0];
   const TDate day = DayKeyArgument(key);
-  const TEntryStore store = OpenDiary(args.DiaryDir());
+  const TEntryStore store = OpenDiaryFiles(args.DiaryDir());
   // Quillet itself must not have the diary open while an entry moves under it.
   const std::unique_ptr<TInstanceLock> lock = LockDiary(args.DiaryDir());
 

@@ -12,7 +12,7 @@ namespace {
 
 int List(TArgs& args) {
   args.Operands(0);
-  TEntryStore store = OpenDiary(args.DiaryDir());
+  TEntryStore store = OpenDiaryFiles(args.DiaryDir());
   std::string out;
   for (TDate d : store.EntryDates()) out += DayKey(d) + "\n";
   Put(out);

@@ -38,7 +38,7 @@ int ConvertLegacy(TArgs& args) {
   std::unique_ptr<TInstanceLock> lock = LockDiary(diaryDir);
 
   TConversionReport report =
-      PerformConversion(diaryDir, ReadStoredPassword(diaryDir), [](TDate day, TConversionPhase phase) {
+      PerformConversion(diaryDir, UnlockForCommand(diaryDir), [](TDate day, TConversionPhase phase) {
         std::printf("%s entry for %s\n",
                     phase == TConversionPhase::Processing ? "Processing" : "Encrypting",
                     DayKey(day).c_str());

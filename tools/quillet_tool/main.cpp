@@ -1,17 +1,19 @@
 // quillet-tool: a diary on the command line, for backups, recovery and scripts.
 //
-//   quillet-tool list [--diary-dir DIR]
-//   quillet-tool cat DAYKEY [--rtf] [--diary-dir DIR]
-//   quillet-tool encipher --password P IN OUT
-//   quillet-tool decipher --password P IN OUT
-//   quillet-tool paths [--diary-dir DIR]
-//   quillet-tool passwd --old P --new Q
+//   quillet-tool [--diary-dir DIR] COMMAND [ARGS]   (--diary-dir may also follow the command)
+//   quillet-tool list
+//   quillet-tool cat DAYKEY [--rtf]
+//   quillet-tool encipher IN OUT
+//   quillet-tool decipher IN OUT
+//   quillet-tool paths
+//   quillet-tool passwd [--compatible]
 //   quillet-tool search TEXT [--from DAYKEY] [--to DAYKEY]
 //   quillet-tool export [--from DAYKEY] [--to DAYKEY] DIR
 //   quillet-tool print [--from DAYKEY] [--to DAYKEY] [--merged] --pdf FILE
-//   quillet-tool convert-legacy [--diary-dir DIR]
-//   quillet-tool deleted [--diary-dir DIR]
-//   quillet-tool restore DAYKEY [--deleted-at YYYY-MM-DDTHH:MM:SS] [--replace] [--diary-dir DIR]
+//   quillet-tool convert-legacy
+//   quillet-tool deleted
+//   quillet-tool restore DAYKEY [--deleted-at YYYY-MM-DDTHH:MM:SS] [--replace]
+// Passwords are asked on the terminal, or read from standard input.
 #include "tool.h"
 
 #include <diary/diary_folder.h>
@@ -117,10 +119,14 @@ void PrepareDiary(const std::filesystem::path& diaryDir) {
 }
 
 TEntryStore OpenDiary(const std::filesystem::path& diaryDir) {
-  PrepareDiary(diaryDir);
-  TEntryStore store(diaryDir);
-  store.SetPassword(ReadStoredPassword(diaryDir));
+  TEntryStore store = OpenDiaryFiles(diaryDir);
+  store.SetKey(UnlockForCommand(diaryDir));
   return store;
+}
+
+TEntryStore OpenDiaryFiles(const std::filesystem::path& diaryDir) {
+  PrepareDiary(diaryDir);
+  return TEntryStore(diaryDir);
 }
 
 namespace {
@@ -138,13 +144,21 @@ std::vector<TCommand> Commands() {
 }
 
 void PrintUsage(std::FILE* to) {
-  std::fprintf(to, "Usage: quillet-tool COMMAND [ARGS] [--diary-dir DIR]\n");
+  std::fprintf(to, "Usage: quillet-tool [--diary-dir DIR] COMMAND [ARGS]\n");
+}
+
+// Options for every command, which may stand before the command's name.
+bool IsGlobalOption(const std::string& arg) {
+  return arg == "--diary-dir" || arg.rfind("--diary-dir=", 0) == 0;
 }
 
 void PrintHelp() {
   PrintUsage(stdout);
   std::printf("\nWorks on a Quillet diary without its window. The diary is the one the program\n"
-              "would open (see --diary-dir); entries are read with the password in its QX.INI.\n\n"
+              "would open, or the one --diary-dir names (before or after the command).\n"
+              "With strong encryption the diary's password is asked on the terminal, without\n"
+              "echo, or read from standard input, one per line; it is never an argument, where\n"
+              "every user of the machine could see it in the process list.\n\n"
               "Commands:\n");
   for (const TCommand& c : Commands()) {
     std::string line = std::string(c.name) + " " + c.usage;
@@ -158,6 +172,13 @@ void PrintHelp() {
 
 int Main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  // Global options before the command go after it, where every command takes them.
+  std::vector<std::string> global;
+  while (!args.empty() && IsGlobalOption(args[0])) {
+    const size_t n = args[0] == "--diary-dir" ? std::min<size_t>(2, args.size()) : 1;
+    global.insert(global.end(), args.begin(), args.begin() + long(n));
+    args.erase(args.begin(), args.begin() + long(n));
+  }
   if (args.empty()) {
     PrintUsage(stderr);
     return 2;
@@ -174,6 +195,7 @@ int Main(int argc, char** argv) {
     if (args[0] != c.name) continue;
     try {
       std::vector<std::string> rest(args.begin() + 1, args.end());
+      rest.insert(rest.end(), global.begin(), global.end());
       for (const std::string& a : rest) {
         if (a == "--help" || a == "-h") {
           std::printf("Usage: quillet-tool %s %s\n%s\n", c.name, c.usage, c.summary);

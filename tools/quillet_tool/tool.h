@@ -50,8 +50,27 @@ class TArgs {
 // cannot be read is a failure.
 void PrepareDiary(const std::filesystem::path& diaryDir);
 
-// The entry store of the diary, made ready, keyed with the password stored in its QX.INI.
+// The entry store of the diary, made ready and keyed: with strong
+// encryption the passphrase is asked (ReadPassphrase); the old cipher's
+// password is taken from QX.INI.
 TEntryStore OpenDiary(const std::filesystem::path& diaryDir);
+// The same without a key, for commands that only list or move entry files.
+TEntryStore OpenDiaryFiles(const std::filesystem::path& diaryDir);
+
+// Whether passphrases are asked on a terminal (else read from standard input).
+bool OnTerminal();
+// One passphrase: asked on the terminal, after `prompt`, without echo, or
+// read as one line of standard input when that is not a terminal. A failure
+// when standard input ends first.
+std::string ReadPassphrase(const std::string& prompt);
+// A new one: on a terminal typed twice (a failure when they differ).
+std::string ReadNewPassphrase(const std::string& prompt);
+// Wrong usage, naming `how` passphrases are given, when --password, --old or
+// --new is on the command line.
+void RefusePassphraseOptions(TArgs& args, const char* how);
+// The key to the diary's entries, asking for the passphrase when needed; a
+// failure when it does not open the diary.
+TEntryKey UnlockForCommand(const std::filesystem::path& diaryDir);
 
 // The diary's lock, for commands that write the diary: refused while Quillet
 // has the diary open, or when the lock cannot be taken.

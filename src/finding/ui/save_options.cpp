@@ -32,7 +32,15 @@ TSaveOptions::TSaveOptions(QWidget* parent)
   grid->addWidget(label2, 0, 0, 1, 2);
   grid->addWidget(directory_, 1, 0);
   grid->addWidget(browse_, 1, 1);
+  unprotected_ = new QLabel(
+      "The exported files are plain RTF: the diary's password does not protect them. Keep them "
+      "somewhere private, and delete them when they are no longer needed.",
+      panel2);
+  unprotected_->setObjectName("UnprotectedWarning");
+  unprotected_->setWordWrap(true);
+  unprotected_->hide();
   grid->addWidget(label3, 2, 0, 1, 2);
+  grid->addWidget(unprotected_, 3, 0, 1, 2);
   AddPanel(panel2);
 
   chooseDirectory = [](QWidget* owner, const QString& start) {
@@ -46,5 +54,6 @@ TSaveOptions::TSaveOptions(QWidget* parent)
 
 QString TSaveOptions::Directory() const { return directory_->text(); }
 void TSaveOptions::SetDirectory(const QString& directory) { directory_->setText(directory); }
+void TSaveOptions::WarnUnprotected(bool warn) { unprotected_->setVisible(warn); }
 
 }  // namespace quillet

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QLabel;
+
 namespace quillet {
 
 class TSaveOptions : public TRangeOptions {
@@ -16,6 +18,11 @@ class TSaveOptions : public TRangeOptions {
   QString Directory() const;
   void SetDirectory(const QString& directory);
 
+  // Says, under the path, that the exported files are not protected: shown
+  // when the diary has a password.
+  void WarnUnprotected(bool warn);
+  QLabel* UnprotectedWarning() const { return unprotected_; }
+
   // Asks for a directory, starting at the given one; gives an empty text on
   // Cancel. A QFileDialog unless a test replaces it.
   std::function<QString(QWidget* parent, const QString& start)> chooseDirectory;
@@ -26,6 +33,7 @@ class TSaveOptions : public TRangeOptions {
  private:
   QLineEdit* directory_ = nullptr;
   QPushButton* browse_ = nullptr;
+  QLabel* unprotected_ = nullptr;
 };
 
 }  // namespace quillet
