@@ -5,6 +5,7 @@
 
 #include "../../support/recording_messenger.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
@@ -16,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace quillet {
 namespace {
@@ -125,6 +128,102 @@ TEST(SymbolSelector, PreselectsWingdingsAndFollowsTheChosenFont) {
     QTest::mouseClick(dlg.OKButton, Qt::LeftButton);  // "Cancel"
   });
   EXPECT_EQ(result, 2);
+}
+
+// Fifteen columns of cells at least 26 pixels square, side by side without
+// overlapping, at the dialog's first size and after the user widens it.
+TEST(SymbolSelector, DrawsAReadableGridThatFollowsTheDialogsSize) {
+  TSymbolSelector dlg(Faces({"Wingdings"}), nullptr);
+  dlg.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  const QSize sizes[] = {dlg.size(), QSize(820, 500)};
+  for (QSize size : sizes) {
+    dlg.resize(size);
+    QApplication::processEvents();
+    QListWidget* list = dlg.SymbolList;
+    QRect first = list->visualItemRect(list->item(0)), second = list->visualItemRect(list->item(1));
+    QRect last = list->visualItemRect(list->item(14)), next = list->visualItemRect(list->item(15));
+    EXPECT_GE(first.width(), 26) << size.width();
+    EXPECT_GE(first.height(), 26) << size.width();
+    EXPECT_FALSE(first.intersects(second)) << size.width();
+    EXPECT_EQ(last.top(), first.top()) << "15 in the first row at " << size.width();
+    EXPECT_LE(last.right(), list->viewport()->width()) << size.width();
+    EXPECT_EQ(next.left(), first.left()) << "the 16th starts the second row at " << size.width();
+    EXPECT_GE(next.top(), first.bottom()) << size.width();
+    EXPECT_GE(first.width() * 15, list->viewport()->width() - 15) << "the cells fill the width";
+  }
+}
+
+// However the character is chosen, "Ok" gives that character, not the space
+// the dialog started on.
+TEST(SymbolSelector, TheCharacterChosenWithoutTheMouseIsTheOneGiven) {
+  struct Way {
+    const char* name;
+    std::function<void(TSymbolSelector&)> choose;  // to the character '2' (0x32)
+  };
+  const Way ways[] = {
+      {"keys",
+       [](TSymbolSelector& dlg) {
+         dlg.SymbolSets->setFocus();
+         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+         ASSERT_EQ(QApplication::focusWidget(), dlg.SymbolList);
+         for (int i = 0; i < 3; ++i) QTest::keyClick(dlg.SymbolList, Qt::Key_Right);
+         QTest::keyClick(dlg.SymbolList, Qt::Key_Down);
+       }},
+      {"accessibility bus",
+       [](TSymbolSelector& dlg) {
+         QAccessibleInterface* list = QAccessible::queryAccessibleInterface(dlg.SymbolList);
+         ASSERT_TRUE(list && list->tableInterface());
+         QAccessibleInterface* cell = list->tableInterface()->cellAt(0x32 - 0x20, 0);
+         ASSERT_TRUE(cell && cell->actionInterface());
+         cell->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+       }},
+  };
+  for (const Way& way : ways) {
+    TSymbolSelector dlg(Faces({"Wingdings"}), nullptr);
+    int result = RunModal(dlg, [&] {
+      way.choose(dlg);
+      QTest::keyClick(dlg.SymbolList, Qt::Key_Return);  // the default button, "Ok"
+    });
+    EXPECT_EQ(result, 1) << way.name;
+    EXPECT_EQ(dlg.ChosenChar(), "2") << way.name;
+    EXPECT_EQ(dlg.ChosenFontName(), "Wingdings") << way.name;
+  }
+}
+
+// A font of Unicode symbols offers the characters it has; the one chosen is
+// inserted as that Unicode character in that font, not as a symbol code.
+TEST(SymbolSelector, AFontOfUnicodeSymbolsGivesItsOwnCharacters) {
+  std::vector<TFontFace> fonts = SymbolFonts();
+  auto open = std::find_if(fonts.begin(), fonts.end(), [](const TFontFace& f) { return f.family == "OpenSymbol"; });
+  if (open == fonts.end()) GTEST_SKIP() << "fonts-opensymbol is not installed";
+  TSymbolSelector dlg(fonts, nullptr);
+  int at = dlg.SymbolSets->findText("OpenSymbol");
+  ASSERT_GE(at, 0);
+  int result = RunModal(dlg, [&] {
+    dlg.SymbolSets->setCurrentIndex(at);
+    emit dlg.SymbolSets->activated(at);
+    QList<QListWidgetItem*> arrow = dlg.SymbolList->findItems(QString(QChar(0x2192)), Qt::MatchExactly);
+    ASSERT_EQ(arrow.size(), 1);
+    EXPECT_TRUE(dlg.SymbolList->findItems("A", Qt::MatchExactly).isEmpty()) << "no letters";
+    ClickItem(dlg.SymbolList, dlg.SymbolList->row(arrow.front()), true);
+  });
+  ASSERT_EQ(result, 1);
+  EXPECT_EQ(dlg.ChosenFontName(), "OpenSymbol");
+  EXPECT_FALSE(dlg.ChosenIsSymbolCode());
+
+  richtext::TRichText edit;
+  edit.LoadFromStream("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 x}");
+  edit.show();
+  QTest::keyClick(&edit, Qt::Key_End);
+  InsertSymbol(edit, dlg.ChosenFontName(), dlg.ChosenChar(), dlg.ChosenIsSymbolCode());
+  std::string rtf = edit.SaveToBytes();
+  EXPECT_EQ(rtf.find("charset2 OpenSymbol"), std::string::npos) << rtf;
+  richtext::TRichText back;
+  back.LoadFromStream(rtf);
+  const auto& par = back.Document().Par(0);
+  ASSERT_EQ(par.text, U"x\u2192");
+  EXPECT_EQ(back.Document().Header().fonts[back.Document().CharAttr(par, 1).font].name, "OpenSymbol");
 }
 
 TEST(SymbolSelector, SaysSoWhenNoSymbolFontIsInstalled) {
