@@ -321,6 +321,15 @@ void TRichToolBar::FillSizeList() {
   });
 }
 
+void AddColorEntries(QComboBox& list, std::span<const uint32_t> colors) {
+  for (uint32_t bgr : colors) {
+    const QString name = ColorName(bgr);
+    list.addItem(ColorSwatch(ToQColor(bgr)), QString());
+    list.setItemData(list.count() - 1, name, Qt::ToolTipRole);
+    list.setItemData(list.count() - 1, name, Qt::AccessibleTextRole);
+  }
+}
+
 void TRichToolBar::FillColorLists() {
   TTextHeader fresh;
   // The lists offer the standard sixteen, the first entries of any colour table.
@@ -335,17 +344,11 @@ void TRichToolBar::FillColorLists() {
     const QSignalBlocker block(list);
     const int current = list->currentIndex();
     list->clear();
-    for (int i = 0; i < 16; ++i) {
-      QColor color = ToQColor(colors[size_t(i)]);
-      QString name = ColorName(colors[size_t(i)]);
-      // The background list's first entry is no background: the window's colour.
-      if (list == backColor_ && i == 0) {
-        color = palette().color(QPalette::Base);
-        name = tr("Window");
-      }
-      list->addItem(ColorSwatch(color), QString());
-      list->setItemData(i, name, Qt::ToolTipRole);
-      list->setItemData(i, name, Qt::AccessibleTextRole);
+    AddColorEntries(*list, {colors.begin(), 16});
+    // The background list's first entry is no background: the window's colour.
+    if (list == backColor_) {
+      list->setItemIcon(0, ColorSwatch(palette().color(QPalette::Base)));
+      for (int role : {int(Qt::ToolTipRole), int(Qt::AccessibleTextRole)}) list->setItemData(0, tr("Window"), role);
     }
     list->setCurrentIndex(std::max(current, 0));
   }
