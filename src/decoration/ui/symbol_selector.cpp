@@ -149,11 +149,17 @@ void TSymbolSelector::FillSymbolList(const QString& family) {
   for (const TFontFace& f : fonts_) {
     if (QString::fromStdString(f.family).compare(family, Qt::CaseInsensitive) == 0) symbolCodes = f.symbolCodes;
   }
+  // Only the characters the font draws itself, so the grid shows no empty
+  // boxes; a font Qt cannot find offers every code.
+  const QRawFont raw = QRawFont::fromFont(SymbolList->font());
+  const bool drawn = raw.isValid() && raw.familyName().compare(family, Qt::CaseInsensitive) == 0;
   if (symbolCodes) {
-    for (char32_t code = 0x20; code <= 0xFF; ++code) add(code);
+    // The space first, as the selection starts there.
+    for (char32_t code = 0x20; code <= 0xFF; ++code) {
+      if (code == 0x20 || !drawn || raw.supportsCharacter(code) || raw.supportsCharacter(0xF000 + code)) add(code);
+    }
   } else {
-    // A font of Unicode symbols: every character it draws itself.
-    QRawFont raw = QRawFont::fromFont(SymbolList->font());
+    // A font of Unicode symbols: every character it has.
     for (char32_t code = 0x20; code <= 0xFFFF; ++code) {
       const QChar::Category kind = QChar::category(code);
       if (kind == QChar::Other_Control || kind == QChar::Other_Format || kind == QChar::Other_Surrogate ||

@@ -21,8 +21,8 @@ namespace quillet {
 
 // Shows the characters of a symbol font (Wingdings preselected when
 // installed) in a grid of 15 columns that follows the dialog's size: the
-// codes 0x20-0xFF of a font with symbol codes, or every character a font of
-// Unicode symbols has. The chosen character follows the list's current item,
+// space, then those of the codes 0x20-0xFF that a font with symbol codes
+// draws, or every character a font of Unicode symbols has. The chosen character follows the list's current item,
 // however it is chosen (mouse, keys, the accessibility bus). On modal result 1
 // the caller reads ChosenFontName, ChosenChar and ChosenIsSymbolCode and
 // inserts them with InsertSymbol. Call Run() rather than exec(): with no
