@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -124,7 +125,10 @@ TImageBrowser::TImageBrowser(QWidget* parent, const QString& startDir) : QDialog
   // The model reads folders in the background: once the way to the folder
   // is read, the tree shows it again rather than its top.
   connect(dirs_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
-    if (dir_ == loaded || dir_.startsWith(loaded.endsWith('/') ? loaded : loaded + '/')) ShowInTree();
+    if (dir_ == loaded || dir_.startsWith(loaded.endsWith('/') ? loaded : loaded + '/')) {
+      // The model sorts the rows it read just after saying so.
+      QTimer::singleShot(0, this, [this] { ShowInTree(); });
+    }
   });
   // The chosen file is the selected one: focus alone moves the current row but selects nothing.
   connect(FileListBox1, &QListWidget::itemSelectionChanged, this, [this] { FileListBox1Change(); });
@@ -163,6 +167,13 @@ void TImageBrowser::SetDirectory(const QString& dir) {
   if (path == dir_) return;
   dir_ = path;
   DirectoryEdit->setText(QDir::toNativeSeparators(dir_));
+  // The place the folder lies in: the longest of them that holds it.
+  int place = 0;
+  for (int i = 1; i < DriveComboBox1->count(); ++i) {
+    const QString p = DriveComboBox1->itemText(i);
+    if ((dir_ == p || dir_.startsWith(p + '/')) && p.size() > DriveComboBox1->itemText(place).size()) place = i;
+  }
+  DriveComboBox1->setCurrentIndex(place);
   ShowInTree();
   FillFileList();
 }
@@ -173,7 +184,7 @@ void TImageBrowser::ShowInTree() {
   followingTree_ = true;
   DirectoryListBox1->setCurrentIndex(index);
   DirectoryListBox1->expand(index);
-  DirectoryListBox1->scrollTo(index);
+  DirectoryListBox1->scrollTo(index, QAbstractItemView::PositionAtCenter);
   followingTree_ = false;
 }
 

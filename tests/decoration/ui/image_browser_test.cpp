@@ -263,6 +263,11 @@ TEST(ImageBrowser, WorksWithTheKeyboardAloneAndTakesPngGifAndWebP) {
   // The tree follows, and the arrow keys in it choose the folder.
   auto treeAt = [&] { return b.DirectoryListBox1->currentIndex().data(QFileSystemModel::FilePathRole).toString(); };
   EXPECT_TRUE(Eventually([&] { return treeAt() == sub; })) << treeAt().toStdString();
+  // ... and shows it, not the top of the tree.
+  EXPECT_TRUE(Eventually([&] {
+    const QRect shown = b.DirectoryListBox1->visualRect(b.DirectoryListBox1->currentIndex());
+    return shown.isValid() && b.DirectoryListBox1->viewport()->rect().contains(shown.center());
+  }));
   b.DirectoryListBox1->setFocus();
   QTest::keyClick(b.DirectoryListBox1, Qt::Key_Left);  // folds sub, shown unfolded
   EXPECT_EQ(b.Directory(), sub);
