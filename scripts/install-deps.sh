@@ -17,8 +17,8 @@ packages=(
   wamerican fonts-noto-color-emoji icoutils
   # tests compare our table and picture readers with these programs' results
   python3-dbfread imagemagick netpbm
-  # symbol fonts (Wingdings, Webdings, Marlett), fontconfig to find them, Targa pictures
-  fonts-wine libfontconfig-dev qt6-image-formats-plugins
+  # symbol fonts (Wingdings, Webdings, Marlett, OpenSymbol), fontconfig to find them, Targa pictures
+  fonts-wine fonts-opensymbol libfontconfig-dev qt6-image-formats-plugins
   # the icon rendered at its sizes; desktop entry and metadata checkers
   librsvg2-bin desktop-file-utils appstream
 )

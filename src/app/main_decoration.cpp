@@ -236,7 +236,7 @@ void TMainScreen::SymbolSelectorButtonClick() {
   TSymbolSelector dialog(this);
   CenterForm(&dialog);
   if (dialog.Run() == 1) {
-    InsertSymbol(*richText1_, dialog.ChosenFontName(), dialog.ChosenChar());
+    InsertSymbol(*richText1_, dialog.ChosenFontName(), dialog.ChosenChar(), dialog.ChosenIsSymbolCode());
     richText1_->Changed();
     richToolBar2_->UpdateFromEditor();
   }

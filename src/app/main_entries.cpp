@@ -7,14 +7,22 @@
 #include <diary/settings_file.h>
 #include <base/error.h>
 #include <decoration/ui/floating_palette.h>
+#include <richtext/header.h>
 #include <richtext/ui/qt_platform.h>
 #include <richtext/ui/rich_text.h>
+#include <richtext/ui/toolbar.h>
 
 #include <QApplication>
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFontDialog>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace quillet {
 
@@ -125,14 +133,6 @@ TRect TMainScreen::MainBounds() const {
   return {g.left(), g.top(), g.right() + 1, g.bottom() + 1};
 }
 
-QFontDialog* TMainScreen::DefaultFontdialog() {
-  if (!fontDialog_) {
-    fontDialog_ = new QFontDialog(this);
-    fontDialog_->setObjectName(QStringLiteral("DefaultFontdialog"));
-  }
-  return fontDialog_;
-}
-
 namespace {
 
 QFont FontOf(const TPreferences& p) {
@@ -144,23 +144,82 @@ QFont FontOf(const TPreferences& p) {
   return f;
 }
 
+// A default font's colours: the first entries of the standard table, those a
+// new entry can name.
+constexpr size_t kDefaultFontColors = 15;
+
+QComboBox* ColorList(QFontDialog& dialog) { return dialog.findChild<QComboBox*>(QStringLiteral("DefaultFontColor")); }
+
+// The toolkit's font dialog has no colour, and a Strikeout box the settings
+// do not keep: the box goes, and the toolbar's colour list joins the effects.
+void AddColorToFontDialog(QFontDialog& dialog) {
+  dialog.setOption(QFontDialog::DontUseNativeDialog);
+  QWidget* effects = nullptr;
+  for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+    if (box->text().remove(QLatin1Char('&')).startsWith(QStringLiteral("Strikeout"), Qt::CaseInsensitive)) {
+      box->hide();
+      effects = box->parentWidget();
+    }
+  }
+  auto* colors = new QComboBox(&dialog);
+  colors->setObjectName(QStringLiteral("DefaultFontColor"));
+  richtext::AddColorEntries(*colors, {richtext::TTextHeader().colors.data(), kDefaultFontColors});
+  auto* label = new QLabel(QStringLiteral("Colo&r"), &dialog);
+  label->setBuddy(colors);
+  auto* row = new QHBoxLayout;
+  row->addWidget(label);
+  row->addWidget(colors, 1);
+  if (auto* box = effects ? qobject_cast<QBoxLayout*>(effects->layout()) : nullptr) {
+    box->addLayout(row);
+  } else if (auto* box = qobject_cast<QBoxLayout*>(dialog.layout())) {
+    box->addLayout(row);
+  }
+}
+
+// The dialog shows the default font of the fields. What it shows for a name
+// that is not installed is remembered, so that confirming it unchanged keeps
+// the stored name.
+void ShowDefaultFont(QFontDialog& dialog, const TPreferences& p) {
+  dialog.setCurrentFont(FontOf(p));
+  dialog.setProperty("shownFamily", dialog.currentFont().family());
+  const auto& table = richtext::TTextHeader().colors;
+  const auto end = table.begin() + kDefaultFontColors;
+  const auto at = std::find(table.begin(), end, uint32_t(p.defaultFontColor));
+  // A colour outside the list shows none and stays as it is.
+  if (QComboBox* colors = ColorList(dialog)) colors->setCurrentIndex(at == end ? -1 : int(at - table.begin()));
+}
+
+void TakeDefaultFont(QFontDialog& dialog, TPreferences& p) {
+  const QFont f = dialog.currentFont();
+  if (f.family() != dialog.property("shownFamily").toString()) p.defaultFontName = f.family().toStdString();
+  if (f.pointSize() > 0) p.defaultFontSize = f.pointSize();
+  p.defaultFontBold = f.bold();
+  p.defaultFontItalic = f.italic();
+  p.defaultFontUnderline = f.underline();
+  if (QComboBox* colors = ColorList(dialog); colors && colors->currentIndex() >= 0) {
+    p.defaultFontColor = int(richtext::TTextHeader().colors[size_t(colors->currentIndex())]);
+  }
+}
+
 }  // namespace
+
+QFontDialog* TMainScreen::DefaultFontdialog() {
+  if (!fontDialog_) {
+    fontDialog_ = new QFontDialog(this);
+    fontDialog_->setObjectName(QStringLiteral("DefaultFontdialog"));
+    AddColorToFontDialog(*fontDialog_);
+  }
+  return fontDialog_;
+}
 
 void TMainScreen::LoadPreferences() {
   TIniFile ini(SettingsFileName(diaryDir_));
   prefs_.Load(ini, diaryDir_, MainBounds());
-  if (fontDialog_) fontDialog_->setCurrentFont(FontOf(prefs_));
+  if (fontDialog_) ShowDefaultFont(*fontDialog_, prefs_);
 }
 
 void TMainScreen::SavePreferences() {
-  if (fontDialog_) {
-    QFont f = fontDialog_->currentFont();
-    prefs_.defaultFontName = f.family().toStdString();
-    if (f.pointSize() > 0) prefs_.defaultFontSize = f.pointSize();
-    prefs_.defaultFontBold = f.bold();
-    prefs_.defaultFontItalic = f.italic();
-    prefs_.defaultFontUnderline = f.underline();
-  }
+  if (fontDialog_) TakeDefaultFont(*fontDialog_, prefs_);
   // Until the first activation has placed the palette, the settings hold its state.
   if (palette_ && !startingUp_) StoreIconPreferences(*palette_, prefs_);
   try {
@@ -169,13 +228,13 @@ void TMainScreen::SavePreferences() {
   } catch (const Error& e) {
     Messenger().ShowMessage(e.what());
   }
-  if (fontDialog_) fontDialog_->setCurrentFont(FontOf(prefs_));
+  if (fontDialog_) ShowDefaultFont(*fontDialog_, prefs_);
 }
 
 void TMainScreen::mnuDefaultFontClick() {
   LoadPreferences();
   QFontDialog* dialog = DefaultFontdialog();
-  dialog->setCurrentFont(FontOf(prefs_));
+  ShowDefaultFont(*dialog, prefs_);
   CenterForm(dialog);
   if (dialog->exec() == QDialog::Accepted) SavePreferences();
 }

@@ -84,6 +84,21 @@ bool LessNoCase(const std::string& a, const std::string& b) {
   });
 }
 
+// Whether a font's characters serve no language: fontconfig finds none that
+// its character set covers. Colour fonts (emoji) are pictures, not symbols.
+bool WritesNoLanguage(FcPattern* font) {
+  FcBool color = FcFalse;
+  if (FcPatternGetBool(font, FC_COLOR, 0, &color) == FcResultMatch && color) return false;
+  FcLangSet* langs = nullptr;
+  if (FcPatternGetLangSet(font, FC_LANG, 0, &langs) != FcResultMatch || !langs) return false;
+  FcStrSet* names = FcLangSetGetLangs(langs);
+  FcStrList* list = FcStrListCreate(names);
+  const bool none = FcStrListNext(list) == nullptr;
+  FcStrListDone(list);
+  FcStrSetDestroy(names);
+  return none;
+}
+
 }  // namespace
 
 bool HasSymbolCharacterMap(std::string_view fontFile, unsigned index) {
@@ -108,7 +123,7 @@ std::vector<TFontFace> SymbolFonts() {
   }
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_FILE, FC_INDEX, nullptr);
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_FILE, FC_INDEX, FC_LANG, FC_COLOR, nullptr);
   FcFontSet* set = FcFontList(config, pattern, objects);
   std::map<std::string, TFontFace, decltype(&LessNoCase)> byFamily(&LessNoCase);
   for (int i = 0; set && i < set->nfont; ++i) {
@@ -122,8 +137,12 @@ std::vector<TFontFace> SymbolFonts() {
     FcPatternGetInteger(set->fonts[i], FC_INDEX, 0, &index);
     TFontFace face{reinterpret_cast<const char*>(family), reinterpret_cast<const char*>(file),
                    unsigned(std::max(0, index) & 0xFFFF)};
-    if (byFamily.count(face.family) || !FileHasSymbolCharacterMap(face.file, face.index)) continue;
-    byFamily.emplace(face.family, face);
+    face.symbolCodes = FileHasSymbolCharacterMap(face.file, face.index);
+    if (!face.symbolCodes && !WritesNoLanguage(set->fonts[i])) continue;
+    // A face with symbol codes wins over a Unicode face of the same family.
+    auto known = byFamily.find(face.family);
+    if (known != byFamily.end() && (known->second.symbolCodes || !face.symbolCodes)) continue;
+    byFamily.insert_or_assign(face.family, face);
   }
   if (set) FcFontSetDestroy(set);
   FcObjectSetDestroy(objects);

@@ -1,4 +1,4 @@
-/** Finds the symbol fonts: scalable fonts whose character map has the Microsoft Symbol encoding. */
+/** Finds the symbol fonts: scalable fonts addressed by symbol codes, or whose characters write no language. */
 #pragma once
 
 #include <filesystem>
@@ -21,6 +21,9 @@ struct TFontFace {
   std::string family;
   std::filesystem::path file;
   unsigned index = 0;  // face number inside a font collection
+  // True: the characters are the symbol codes 0x20-0xFF (a Symbol character
+  // map). False: a font of Unicode symbols, whose characters are its own.
+  bool symbolCodes = true;
 };
 
 // Directories of scalable fonts that fontconfig does not list on its own but
@@ -30,7 +33,9 @@ std::vector<std::filesystem::path> ExtraSymbolFontDirs();
 
 // The symbol fonts among the scalable fonts that fontconfig lists (with the
 // extra directories added to this process's fontconfig configuration), sorted
-// by family name without regard to case, one face per family.
+// by family name without regard to case, one face per family. A symbol font
+// has a Symbol character map, or its characters write no language at all
+// (OpenSymbol, Standard Symbols PS); colour (emoji) fonts are left out.
 std::vector<TFontFace> SymbolFonts();
 
 }  // namespace quillet

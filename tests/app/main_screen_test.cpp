@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QFontDialog>
 #include <QFrame>
@@ -440,6 +441,50 @@ TEST(MainScreen, ChangesTheDefaultFontForNewEntries) {
   EXPECT_EQ(a.size, 14);
   EXPECT_TRUE(a.flags & richtext::afBold);
   EXPECT_EQ(w->RichText1()->Document().Header().fonts[a.font].name, "Liberation Serif");
+}
+
+// The default font's dialog offers the colour; confirmed unchanged, it keeps
+// the stored name (one not installed here) and a colour outside the list.
+TEST(MainScreen, ChangeDefaultFontOffersTheColourAndKeepsWhatIsUnchanged) {
+  const struct {
+    const char* what;
+    int pick;  // the colour list's entry chosen, or -1 for none
+    int color;  // Default Font/Color afterwards
+    int textColor;  // the colour number a new entry starts with
+  } cases[] = {
+      {"nothing changed", -1, 0x123456, 0},
+      {"red chosen", 1, 0x0000FF, 1},
+  };
+  for (const auto& c : cases) {
+    Diary d;
+    TIniFile(d.dir / "QX.INI").WriteString("Default Font", "Name", "Arial");
+    TIniFile(d.dir / "QX.INI").WriteInteger("Default Font", "Color", 0x123456);
+    auto w = Open(d.dir.path());
+    WhenShown<QFontDialog>([&](QFontDialog* f) {
+      for (QCheckBox* box : f->findChildren<QCheckBox*>()) {
+        EXPECT_FALSE(box->isVisible() && box->text().contains("Stri")) << "a Strikeout box the settings cannot keep";
+      }
+      auto* colors = f->findChild<QComboBox*>("DefaultFontColor");
+      ASSERT_TRUE(colors && colors->isVisible());
+      EXPECT_EQ(colors->count(), 15);
+      EXPECT_EQ(colors->currentIndex(), -1) << "a colour outside the list";
+      if (c.pick >= 0) {
+        colors->setFocus();
+        for (int i = 0; i <= c.pick; ++i) QTest::keyClick(colors, Qt::Key_Down);
+        EXPECT_EQ(colors->itemData(colors->currentIndex(), Qt::ToolTipRole).toString(), "Red");
+      }
+      QTest::keyClick(f, Qt::Key_Return);
+    });
+    w->mnuDefaultFontClick();
+    TIniFile ini(d.dir / "QX.INI");
+    EXPECT_EQ(ini.ReadString("Default Font", "Name", ""), "Arial") << c.what;
+    EXPECT_EQ(ini.ReadInteger("Default Font", "Color", 0), c.color) << c.what;
+    w->NextButtonClick();
+    EXPECT_EQ(w->RichText1()->GetInsertionAttribute().TextColor(), c.textColor) << c.what;
+    w->close();
+    TIniFile after(d.dir / "QX.INI");
+    EXPECT_EQ(after.ReadString("Default Font", "Name", ""), "Arial") << c.what << ", after closing";
+  }
 }
 
 TEST(MainScreen, ADefaultColourOutsideTheTableGivesItsFirstEntry) {

@@ -77,7 +77,25 @@ TEST(SymbolFonts, FindsWingdingsAndLeavesOutTextFonts) {
   EXPECT_TRUE(std::is_sorted(families.begin(), families.end(), [](auto& a, auto& b) {
     return strcasecmp(a.c_str(), b.c_str()) < 0;
   }));
-  for (const TFontFace& f : fonts) EXPECT_TRUE(FileHasSymbolCharacterMap(f.file, f.index));
+  for (const TFontFace& f : fonts) EXPECT_EQ(FileHasSymbolCharacterMap(f.file, f.index), f.symbolCodes) << f.family;
+}
+
+// Debian's own symbol fonts map their characters by Unicode and write no
+// language: they are listed too, as fonts of their own characters. The emoji
+// font (pictures in colour) and the text fonts are not.
+TEST(SymbolFonts, ListsFontsOfUnicodeSymbolsButNotEmojiOrText) {
+  if (!std::filesystem::exists("/usr/share/fonts/truetype/libreoffice/opens___.ttf")) {
+    GTEST_SKIP() << "fonts-opensymbol is not installed";
+  }
+  std::vector<TFontFace> fonts = SymbolFonts();
+  auto find = [&](const std::string& family) {
+    return std::find_if(fonts.begin(), fonts.end(), [&](const TFontFace& f) { return f.family == family; });
+  };
+  ASSERT_NE(find("OpenSymbol"), fonts.end());
+  EXPECT_FALSE(find("OpenSymbol")->symbolCodes);
+  for (const char* other : {"Noto Color Emoji", "DejaVu Sans", "DejaVu Math TeX Gyre", "Liberation Serif"}) {
+    EXPECT_EQ(find(other), fonts.end()) << other;
+  }
 }
 
 // fontconfig keeps its configuration until it is told to let go; a program

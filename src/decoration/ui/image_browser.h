@@ -7,6 +7,7 @@
 class QComboBox;
 class QFileSystemModel;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
@@ -26,14 +27,16 @@ class TImageBrowser : public QDialog {
  public:
   explicit TImageBrowser(QWidget* parent = nullptr, const QString& startDir = QString());
 
-  static const char* const kMask;  // "*.BMP;*.DIB;*.JPG;*.JIF;*.PCX;*.RLE;*.TGA;*.ICO"
+  // The picture files listed: the kinds of old, with PNG, GIF and WebP.
+  static const char* const kMask;
 
   void SetDirectory(const QString& dir);
   QString Directory() const { return dir_; }
   QString SelectedFile() const;  // the full path, or empty
   const QImage& Picture() const { return scaled_; }
 
-  QComboBox* DriveComboBox1;      // the places to start from: "/" and the home folder
+  QComboBox* DriveComboBox1;      // the places to start from: "/", home, pictures
+  QLineEdit* DirectoryEdit;       // the folder's path, to read or to type
   QTreeView* DirectoryListBox1;   // the folder tree
   QListWidget* FileListBox1;      // the picture files of the folder
   QLabel* Image1;                 // the preview
@@ -42,14 +45,21 @@ class TImageBrowser : public QDialog {
   QPushButton* OKButton;
   QPushButton* Cancelbutton;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void FileListBox1Change();
   void SpinEdit1Change();
   void OKButtonClick();
   void FillFileList();
+  void ShowInTree();
+  void DirectoryEditEnter();
 
   QFileSystemModel* dirs_;
   QString dir_;
+  bool followingTree_ = false;  // the tree is being moved to dir_
+  bool movingInFiles_ = false;  // a key is passed on to the file list
   QImage original_;  // the picture at 100 percent
   QImage scaled_;
 };

@@ -4,12 +4,17 @@
 #include <richtext/ui/rich_text.h>
 
 #include <QComboBox>
+#include <QFormLayout>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillet {
@@ -19,17 +24,14 @@ constexpr double kTwipsPerInch = 1440;
 constexpr double kTwipsPerCm = 566.929;
 constexpr int kTwipsPerPoint = 20;
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int w, int h) {
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int minWidth) {
   auto* e = new QLineEdit(parent);
   e->setObjectName(name);
-  e->setGeometry(x, y, w, h);
+  // Room for a number such as "10.00" in the font the dialog is shown in.
+  const int width = std::max(minWidth, e->fontMetrics().horizontalAdvance(QStringLiteral("000.00")) + 12);
+  e->setMinimumWidth(width);
+  e->setMaximumWidth(width * 2);
   return e;
-}
-
-void MakeLabel(QWidget* parent, const QString& text, QWidget* buddy, int x, int y) {
-  auto* l = new QLabel(text, parent);
-  l->setBuddy(buddy);
-  l->move(x, y + 3);
 }
 
 bool IsPointsField(const QLineEdit* e) { return e->objectName().toUpper().contains("PTS"); }
@@ -52,48 +54,66 @@ TParagraphPropDlg::TParagraphPropDlg(richtext::TRichText* editor, QWidget* paren
     : QDialog(parent), editor_(editor) {
   setWindowTitle("Paragraph Properties");
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  setFixedSize(494, 128);
-  QFont f("MS Sans Serif");
-  f.setPixelSize(11);
-  setFont(f);
+  // Laid out by the labels' and boxes' own sizes, so nothing is cut at any
+  // scale or font size; the dialog keeps the size its contents ask for.
+  auto* columns = new QHBoxLayout(this);
+  columns->setSizeConstraint(QLayout::SetFixedSize);
 
-  LeftIndent = MakeEdit(this, "LeftIndent", 151, 10, 55, 21);
-  MakeLabel(this, "Left Indent", LeftIndent, 12, 10);
-  RightIndent = MakeEdit(this, "RightIndent", 151, 37, 55, 21);
-  MakeLabel(this, "Right Indent", RightIndent, 12, 37);
+  auto* indents = new QVBoxLayout;
+  auto* sides = new QFormLayout;
+  LeftIndent = MakeEdit(this, "LeftIndent", 55);
+  sides->addRow("Left Indent", LeftIndent);
+  RightIndent = MakeEdit(this, "RightIndent", 55);
+  sides->addRow("Right Indent", RightIndent);
+  indents->addLayout(sides);
   auto* bevel = new QFrame(this);
   bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  bevel->setGeometry(12, 64, 199, 53);
-  auto* firstLabel = new QLabel("First Indent", this);
-  firstLabel->move(24, 67);
-  FirstIndentCombo = new QComboBox(this);
+  auto* first = new QGridLayout(bevel);
+  auto* firstLabel = new QLabel("First Indent", bevel);
+  FirstIndentCombo = new QComboBox(bevel);
   FirstIndentCombo->setObjectName("FirstIndentCombo");
   FirstIndentCombo->addItems({"Same as Left Indent", "Indented by"});
-  FirstIndentCombo->setGeometry(24, 84, 113, 21);
+  FirstIndentCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   FirstIndentCombo->setToolTip("Specify special handling for first line indent");
-  FirstIndent = MakeEdit(this, "FirstIndent", 151, 83, 55, 21);
-  SpaceBeforePts = MakeEdit(this, "SpaceBeforePts", 318, 10, 49, 20);
-  MakeLabel(this, "Space before (pts)", SpaceBeforePts, 222, 10);
-  SpaceAfterPts = MakeEdit(this, "SpaceAfterPts", 318, 34, 49, 20);
-  MakeLabel(this, "Space after (pts)", SpaceAfterPts, 222, 34);
-  LineHeightPts = MakeEdit(this, "LineHeightPts", 318, 58, 49, 20);
-  MakeLabel(this, "Line Height (pts)", LineHeightPts, 222, 58);
+  firstLabel->setBuddy(FirstIndentCombo);
+  FirstIndent = MakeEdit(bevel, "FirstIndent", 55);
+  first->addWidget(firstLabel, 0, 0);
+  first->addWidget(FirstIndentCombo, 1, 0);
+  first->addWidget(FirstIndent, 1, 1);
+  indents->addWidget(bevel);
+  indents->addStretch();
+  columns->addLayout(indents);
+
+  auto* spacing = new QFormLayout;
+  SpaceBeforePts = MakeEdit(this, "SpaceBeforePts", 49);
+  spacing->addRow("Space before (pts)", SpaceBeforePts);
+  SpaceAfterPts = MakeEdit(this, "SpaceAfterPts", 49);
+  spacing->addRow("Space after (pts)", SpaceAfterPts);
+  LineHeightPts = MakeEdit(this, "LineHeightPts", 49);
+  spacing->addRow("Line Height (pts)", LineHeightPts);
   SpaceBeforePts->setToolTip("Specify spacing before paragraph in points (1 point=1/72 inch)");
   SpaceAfterPts->setToolTip("Specify spacing after paragraph in points (1 point=1/72 inch)");
   LineHeightPts->setToolTip("Specify spacing between lines of paragraph in points (1 point=1/72 inch)");
   ComboBox1 = new QComboBox(this);
   ComboBox1->setObjectName("ComboBox1");
   ComboBox1->addItems({"Inch", "Cm"});
-  ComboBox1->setGeometry(311, 89, 56, 21);
+  ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   ComboBox1->setToolTip("Change unit of measurement to inches or centimeters");
-  MakeLabel(this, "Units", ComboBox1, 280, 89);
+  spacing->addRow("Units", ComboBox1);
+  columns->addLayout(spacing);
+
+  auto* buttons = new QVBoxLayout;
   Okbutton = new QPushButton("OK", this);
   Okbutton->setObjectName("Okbutton");
-  Okbutton->setGeometry(396, 11, 84, 26);
   Okbutton->setDefault(true);
   CancelButton = new QPushButton("Cancel", this);
   CancelButton->setObjectName("CancelButton");
-  CancelButton->setGeometry(396, 46, 84, 27);
+  for (QPushButton* b : {Okbutton, CancelButton}) {
+    b->setMinimumSize(84, 26);
+    buttons->addWidget(b);
+  }
+  buttons->addStretch();
+  columns->addLayout(buttons);
 
   for (QLineEdit* e : {FirstIndent, LeftIndent, RightIndent, SpaceBeforePts, SpaceAfterPts, LineHeightPts}) {
     connect(e, &QLineEdit::textChanged, this, [this, e] { EditChange(e); });

@@ -19,11 +19,15 @@ class TRichText;
 
 namespace quillet {
 
-// Shows the characters 0x20-0xFF of a symbol font (Wingdings preselected when
-// installed). On modal result 1 the caller reads ChosenFontName and
-// ChosenChar and inserts them with InsertSymbol. Call Run() rather than
-// exec(): with no symbol font installed it says "No Symbol fonts installed"
-// and gives 0 without showing the dialog.
+// Shows the characters of a symbol font (Wingdings preselected when
+// installed) in a grid of 15 columns that follows the dialog's size: the
+// space, then those of the codes 0x20-0xFF that a font with symbol codes
+// draws, or every character a font of Unicode symbols has. The chosen character follows the list's current item,
+// however it is chosen (mouse, keys, the accessibility bus). On modal result 1
+// the caller reads ChosenFontName, ChosenChar and ChosenIsSymbolCode and
+// inserts them with InsertSymbol. Call Run() rather than exec(): with no
+// symbol font installed it says "No Symbol fonts installed" and gives 0
+// without showing the dialog.
 class TSymbolSelector : public QDialog {
   Q_OBJECT
  public:
@@ -35,6 +39,8 @@ class TSymbolSelector : public QDialog {
 
   const QString& ChosenFontName() const { return chosenFont_; }
   const QString& ChosenChar() const { return chosenChar_; }
+  // Whether the chosen font addresses its characters by symbol codes.
+  bool ChosenIsSymbolCode() const;
 
   QComboBox* SymbolSets;
   QListWidget* SymbolList;
@@ -43,6 +49,7 @@ class TSymbolSelector : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void LoadFontsList(std::vector<TFontFace> fonts);
@@ -50,16 +57,21 @@ class TSymbolSelector : public QDialog {
   void SymbolListClick();
   void CopyCharButtonClick();
   void SetListFont(const QString& family);
+  void FillSymbolList(const QString& family);
+  void FitGrid();
 
+  std::vector<TFontFace> fonts_;
   QString chosenFont_;
   QString chosenChar_;
 };
 
 // Inserts a symbol character at the caret of `edit` in the symbol font: the
-// font enters the document's font table marked as a symbol font (so the RTF
-// names it with \fcharset2 and writes the character as its byte), the
-// insertion attribute takes the font and keeps size, style and colour.
-void InsertSymbol(richtext::TRichText& edit, const QString& fontName, const QString& character);
+// insertion attribute takes the font and keeps size, style and colour. A font
+// with symbol codes enters the document's font table marked as a symbol font
+// (so the RTF names it with \fcharset2 and writes the character as its byte);
+// a font of Unicode symbols keeps the character as the letter it is.
+void InsertSymbol(richtext::TRichText& edit, const QString& fontName, const QString& character,
+                  bool symbolCode = true);
 
 // Makes the symbol fonts known to Qt when fontconfig alone did not list them
 // (the fonts-wine directory); gives the families Qt can draw.

@@ -11,6 +11,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPrinter>
@@ -32,6 +33,16 @@ QStringList AvailablePrinters() {
 
 QString& ChosenPrinter() {
   static QString chosen;
+  return chosen;
+}
+
+TPaperChoice& ChosenPaper() {
+  static TPaperChoice chosen = [] {
+    TPaperChoice c;
+    const QPageSize::PageSizeId fallback = QPrinter().pageLayout().pageSize().id();
+    if (fallback != QPageSize::Custom) c.size = fallback;
+    return c;
+  }();
   return chosen;
 }
 
@@ -90,6 +101,14 @@ void TPrintStatusForm::reject() {
   QDialog::reject();
 }
 
+namespace {
+
+bool RenameOver(const QString& from, const QString& to) {
+  return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+}  // namespace
+
 void TPrintStatusForm::RunJob() {
   running_ = true;
   TPrintJob job(store_, printer_);
@@ -101,6 +120,16 @@ void TPrintStatusForm::RunJob() {
   job.abort = [this] { printer_.abort(); };
   outcome_ = job.Run(startDate, endDate, merged);
   running_ = false;
+  std::string failure = job.Failure();
+  if (!pdfFile.isEmpty()) {
+    const bool keep = outcome_ == TPrintOutcome::kCompleted && job.EntriesPrinted() > 0;
+    // The file has its name before the window says it is done.
+    if (keep && !RenameOver(printer_.outputFileName(), pdfFile)) {
+      outcome_ = TPrintOutcome::kFailed;
+      failure = "Unable to write to " + pdfFile.toStdString();
+    }
+    if (!keep || outcome_ != TPrintOutcome::kCompleted) QFile::remove(printer_.outputFileName());
+  }
   if (outcome_ == TPrintOutcome::kCompleted && job.EntriesPrinted() == 0) {
     // Nothing reached the printer (no "Save as PDF" file either): say so
     // rather than "Completed".
@@ -112,7 +141,7 @@ void TPrintStatusForm::RunJob() {
     status_->setText("Completed");
   } else if (outcome_ == TPrintOutcome::kFailed) {
     QApplication::beep();
-    status_->setText(QString::fromStdString(job.Failure()));
+    status_->setText(QString::fromStdString(failure));
   }
   BecomeOk();
 }
@@ -128,19 +157,45 @@ void PrintSetup(QWidget* parent, const std::function<void(QWidget*)>& placeDialo
   QDialog dialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   dialog.setWindowTitle("Print Setup");
   auto* layout = new QVBoxLayout(&dialog);
-  layout->addWidget(new QLabel("Printer", &dialog));
+  auto* form = new QFormLayout;
+  layout->addLayout(form);
   auto* printers = new QComboBox(&dialog);
   printers->setObjectName("Printers");
   printers->addItems(AvailablePrinters());
   int at = printers->findText(ChosenPrinter());
   printers->setCurrentIndex(at < 0 ? 0 : at);
-  layout->addWidget(printers);
+  form->addRow("Printer", printers);
+
+  auto* paper = new QComboBox(&dialog);
+  paper->setObjectName("PaperSize");
+  for (QPageSize::PageSizeId id : {QPageSize::A3, QPageSize::A4, QPageSize::A5, QPageSize::B5, QPageSize::Letter,
+                                   QPageSize::Legal, QPageSize::Executive, QPageSize::Tabloid}) {
+    paper->addItem(QPageSize::name(id), int(id));
+  }
+  at = paper->findData(int(ChosenPaper().size));
+  if (at < 0) {
+    paper->addItem(QPageSize::name(ChosenPaper().size), int(ChosenPaper().size));
+    at = paper->count() - 1;
+  }
+  paper->setCurrentIndex(at);
+  form->addRow("&Paper size", paper);
+
+  auto* orientation = new QComboBox(&dialog);
+  orientation->setObjectName("Orientation");
+  orientation->addItem("Portrait", int(QPageLayout::Portrait));
+  orientation->addItem("Landscape", int(QPageLayout::Landscape));
+  orientation->setCurrentIndex(ChosenPaper().orientation == QPageLayout::Landscape ? 1 : 0);
+  form->addRow("&Orientation", orientation);
+
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
   layout->addWidget(buttons);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   if (placeDialog) placeDialog(&dialog);
-  if (dialog.exec() == QDialog::Accepted) ChosenPrinter() = printers->currentText();
+  if (dialog.exec() != QDialog::Accepted) return;
+  ChosenPrinter() = printers->currentText();
+  ChosenPaper().size = QPageSize::PageSizeId(paper->currentData().toInt());
+  ChosenPaper().orientation = QPageLayout::Orientation(orientation->currentData().toInt());
 }
 
 void PrintCommand(const TPrintRequest& request) {
@@ -179,26 +234,20 @@ void PrintCommand(const TPrintRequest& request) {
     printer.setPrinterName(name);
   }
   printer.setFullPage(true);
+  printer.setPageSize(QPageSize(ChosenPaper().size));
+  printer.setPageOrientation(ChosenPaper().orientation);
 
-  TPrintOutcome outcome;
   {
     TPrintStatusForm status(*request.store, printer, request.parent);
     status.startDate = start;
     status.endDate = end;
     status.merged = options.merge;
+    status.pdfFile = pdfFile;
     if (request.placeDialog) request.placeDialog(&status);
     status.exec();
-    outcome = status.Outcome();
   }
-  if (pdfTemp.isEmpty() || !QFile::exists(pdfTemp)) return;
-  if (outcome != TPrintOutcome::kCompleted) {
-    QFile::remove(pdfTemp);
-    return;
-  }
-  if (::rename(QFile::encodeName(pdfTemp).constData(), QFile::encodeName(pdfFile).constData()) != 0) {
-    QFile::remove(pdfTemp);
-    Messenger().InfoBox("Unable to write to " + pdfFile.toStdString());
-  }
+  // A job that never ran leaves no part file behind either.
+  if (!pdfTemp.isEmpty() && QFile::exists(pdfTemp)) QFile::remove(pdfTemp);
 }
 
 }  // namespace quillet

@@ -5,6 +5,8 @@
 #include <finding/ui/print_job.h>
 
 #include <QDialog>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +28,14 @@ QStringList AvailablePrinters();
 // The printer chosen in Print Setup; empty means the first of the list.
 QString& ChosenPrinter();
 
+// The paper chosen in Print Setup; the pages are laid out on it. Until then,
+// the printing system's default paper, upright.
+struct TPaperChoice {
+  QPageSize::PageSizeId size = QPageSize::A4;
+  QPageLayout::Orientation orientation = QPageLayout::Portrait;
+};
+TPaperChoice& ChosenPaper();
+
 // Runs one print job and shows its progress: "Printing", "Printed <date>" per
 // day, then "Completed" or "Cancelled", or what failed. The job starts once,
 // when the window is first shown; the button reads "Cancel" while it runs and
@@ -39,6 +49,10 @@ class TPrintStatusForm : public QDialog {
   TDate startDate = Today();
   TDate endDate = Today();
   bool merged = false;
+  // With the built-in PDF printer: the name the printer's file takes once
+  // the job is complete, before "Completed" is shown; the file of a job
+  // cancelled or failed is removed.
+  QString pdfFile;
 
   QLabel* printerstatus() const { return status_; }
   QPushButton* CancelButton() const { return button_; }
@@ -53,6 +67,7 @@ class TPrintStatusForm : public QDialog {
 
  private:
   void RunJob();
+  void FinishPdf(bool keep);
   void BecomeOk();
 
   const TEntryStore& store_;
@@ -79,7 +94,8 @@ struct TPrintRequest {
 // Cancel. A QFileDialog unless a test replaces it.
 std::function<QString(QWidget* parent)>& AskPdfFileName();
 
-// Print Setup: chooses the printer among AvailablePrinters().
+// Print Setup: chooses the printer among AvailablePrinters(), the paper size
+// and the orientation.
 void PrintSetup(QWidget* parent, const std::function<void(QWidget*)>& placeDialog);
 
 // The print command after the shown entry has been saved: the options dialog,

@@ -6,11 +6,14 @@
 #include <richtext/ui/toolbar_icons.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QIntValidator>
 #include <QLineEdit>
 #include <QPainter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
@@ -141,20 +144,24 @@ class TLazyList : public QComboBox {
   using QComboBox::QComboBox;
 
   // How the entries are made; run at once when they are already wanted.
-  void SetFill(std::function<void(QComboBox&)> fill) {
+  // `stale`, when given, tells whether entries made before no longer hold,
+  // so that each opening makes them again.
+  void SetFill(std::function<void(QComboBox&)> fill, std::function<bool(const QComboBox&)> stale = nullptr) {
     fill_ = std::move(fill);
-    if (filled_) Fill();
+    stale_ = std::move(stale);
+    if (filled_) {
+      filled_ = false;
+      Fill();
+    }
   }
 
   void Fill() {
-    if (!fill_) return;
+    if (!fill_ || (filled_ && !(stale_ && stale_(*this)))) return;
     filled_ = true;
-    const auto fill = std::move(fill_);
-    fill_ = nullptr;
     const QString shown = currentText();
     const QSignalBlocker block(this);
     clear();
-    fill(*this);
+    fill_(*this);
     setCurrentIndex(findText(shown, Qt::MatchFixedString));
     setEditText(shown);
   }
@@ -172,6 +179,7 @@ class TLazyList : public QComboBox {
 
  private:
   std::function<void(QComboBox&)> fill_;
+  std::function<bool(const QComboBox&)> stale_;
   bool filled_ = false;
 };
 
@@ -183,10 +191,13 @@ class TFontItemDelegate : public QStyledItemDelegate {
              const QModelIndex& index) const override {
     QStyleOptionViewItem shifted = option;
     shifted.rect.setLeft(option.rect.left() + 16);
-    // The row's background first, across the marker too.
+    // The row's background first, across the marker too: the panel alone,
+    // since the option a list passes may already carry the row's text.
     QStyleOptionViewItem background = option;
-    background.text.clear();
-    QStyledItemDelegate::paint(painter, background, QModelIndex());
+    initStyleOption(&background, index);
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, widget);
     QStyledItemDelegate::paint(painter, shifted, index);
     if (!index.data(kTrueTypeRole).toBool()) return;
     const QRect box(option.rect.left() + 2, option.rect.center().y() - 6, 12, 12);
@@ -321,6 +332,15 @@ void TRichToolBar::FillSizeList() {
   });
 }
 
+void AddColorEntries(QComboBox& list, std::span<const uint32_t> colors) {
+  for (uint32_t bgr : colors) {
+    const QString name = ColorName(bgr);
+    list.addItem(ColorSwatch(ToQColor(bgr)), QString());
+    list.setItemData(list.count() - 1, name, Qt::ToolTipRole);
+    list.setItemData(list.count() - 1, name, Qt::AccessibleTextRole);
+  }
+}
+
 void TRichToolBar::FillColorLists() {
   TTextHeader fresh;
   // The lists offer the standard sixteen, the first entries of any colour table.
@@ -335,17 +355,11 @@ void TRichToolBar::FillColorLists() {
     const QSignalBlocker block(list);
     const int current = list->currentIndex();
     list->clear();
-    for (int i = 0; i < 16; ++i) {
-      QColor color = ToQColor(colors[size_t(i)]);
-      QString name = ColorName(colors[size_t(i)]);
-      // The background list's first entry is no background: the window's colour.
-      if (list == backColor_ && i == 0) {
-        color = palette().color(QPalette::Base);
-        name = tr("Window");
-      }
-      list->addItem(ColorSwatch(color), QString());
-      list->setItemData(i, name, Qt::ToolTipRole);
-      list->setItemData(i, name, Qt::AccessibleTextRole);
+    AddColorEntries(*list, {colors.begin(), 16});
+    // The background list's first entry is no background: the window's colour.
+    if (list == backColor_) {
+      list->setItemIcon(0, ColorSwatch(palette().color(QPalette::Base)));
+      for (int role : {int(Qt::ToolTipRole), int(Qt::AccessibleTextRole)}) list->setItemData(0, tr("Window"), role);
     }
     list->setCurrentIndex(std::max(current, 0));
   }
@@ -381,12 +395,22 @@ void TRichToolBar::Rebuild() {
     fontName_->setInsertPolicy(QComboBox::NoInsert);
     fontName_->setItemDelegate(new TFontItemDelegate(fontName_));
     fontName_->setMaxVisibleItems(20);
-    static_cast<TLazyList*>(fontName_)->SetFill([](QComboBox& list) {
-      for (const QString& family : QFontDatabase::families()) {
-        list.addItem(family);
-        list.setItemData(list.count() - 1, QFontDatabase::isSmoothlyScalable(family), kTrueTypeRole);
-      }
-    });
+    // The installed families, made again when fonts were added or removed
+    // since (a symbol font registered, a font installed while running).
+    static_cast<TLazyList*>(fontName_)->SetFill(
+        [](QComboBox& list) {
+          for (const QString& family : QFontDatabase::families()) {
+            list.addItem(family);
+            list.setItemData(list.count() - 1, QFontDatabase::isSmoothlyScalable(family), kTrueTypeRole);
+          }
+        },
+        [](const QComboBox& list) {
+          const QStringList families = QFontDatabase::families();
+          if (families.size() != list.count()) return true;
+          for (int i = 0; i < list.count(); ++i)
+            if (list.itemText(i) != families[i]) return true;
+          return false;
+        });
     TypedEntry(fontName_, selFontName);
   }
   if (fontSize_) {
@@ -687,7 +711,9 @@ void TRichToolBar::UpdateFromEditor() {
     if (icon.button->isChecked() != down) icon.button->setChecked(down);
   }
   if (fontName_ && !fontName_->hasFocus()) {
-    const QString name = QString::fromStdString(doc.Header().fonts[std::min<size_t>(a.font, 98)].name);
+    QString name = QString::fromStdString(doc.Header().fonts[std::min<size_t>(a.font, 98)].name);
+    // A font that is not installed shows the family the text is drawn in.
+    if (!name.isEmpty() && !QFontDatabase::hasFamily(name)) name = QFontInfo(QFont(name)).family();
     const QSignalBlocker block(fontName_);
     if (fontName_->currentText() != name) {
       fontName_->setCurrentIndex(fontName_->findText(name, Qt::MatchFixedString));

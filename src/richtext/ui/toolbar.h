@@ -8,7 +8,9 @@
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 class QAction;
@@ -103,6 +105,10 @@ enum TTbIcons4 : unsigned {
   SelReplace = 1u << 6,
   SelSpellCheck = 1u << 7,
 };
+
+// Adds a colour list's entries: a swatch per colour (a colour table's value,
+// red in the low byte), named in its tooltip and for screen readers.
+void AddColorEntries(QComboBox& list, std::span<const uint32_t> colors);
 
 // Font, size and colour lists and icon buttons over a linked TRichText. The
 // pressed buttons and the list texts follow the caret; a button or a list

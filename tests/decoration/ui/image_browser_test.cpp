@@ -10,6 +10,9 @@
 #include "../../support/temp_dir.h"
 
 #include <QApplication>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QTreeView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
@@ -18,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <cstdlib>
 
 namespace quillet {
@@ -205,6 +209,88 @@ TEST(ImageBrowser, AFileThatCannotBeReadIsNamedAndNothingIsInserted) {
   EXPECT_EQ(b.result(), 0);
   QTest::mouseClick(b.Cancelbutton, Qt::LeftButton);
   EXPECT_EQ(b.result(), 2);
+}
+
+// Waits for the folder model, which reads in the background.
+bool Eventually(const std::function<bool()>& done) {
+  for (int i = 0; i < 400 && !done(); ++i) QTest::qWait(5);
+  return done();
+}
+
+QStringList Listed(const TImageBrowser& b) {
+  QStringList listed;
+  for (int i = 0; i < b.FileListBox1->count(); ++i) listed << b.FileListBox1->item(i)->text();
+  return listed;
+}
+
+// A folder typed into the path box, a folder chosen in the tree with the
+// arrow keys, a PNG, a GIF and a WebP picture chosen and taken with the keys.
+TEST(ImageBrowser, WorksWithTheKeyboardAloneAndTakesPngGifAndWebP) {
+  Browser files;
+  std::filesystem::create_directory(files.dir / "sub");
+  const QString sub = QString::fromStdString((files.dir / "sub").string());
+  QImage picture(kFixture);
+  ASSERT_TRUE(picture.save(sub + "/a.png"));
+  QStringList expected{"a.png"};
+  // Qt reads GIF but does not write it: ImageMagick does.
+  if (Have("convert") && std::system(("convert '" + (sub + "/a.png").toStdString() + "' '" +
+                                      (sub + "/b.gif").toStdString() + "'").c_str()) == 0) {
+    expected << "b.gif";
+  }
+  if (picture.save(sub + "/c.webp")) expected << "c.webp";  // with Qt's WebP plugin
+
+  testing::RecordingMessenger messages;
+  TImageBrowser b(nullptr, files.Dir());
+  b.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
+  EXPECT_EQ(b.DirectoryEdit->text(), files.Dir());
+
+  // The path box: a folder that is not there is named and the text stays.
+  QTest::keyClick(&b, Qt::Key_O, Qt::AltModifier);
+  ASSERT_EQ(QApplication::focusWidget(), b.DirectoryEdit);
+  b.DirectoryEdit->selectAll();
+  QTest::keyClicks(b.DirectoryEdit, "/no/such/folder");
+  QTest::keyClick(b.DirectoryEdit, Qt::Key_Return);
+  EXPECT_EQ(messages.shown, std::vector<std::string>{"There is no folder /no/such/folder"});
+  EXPECT_EQ(b.DirectoryEdit->text(), "/no/such/folder");
+  EXPECT_EQ(b.Directory(), files.Dir());
+  b.DirectoryEdit->selectAll();
+  QTest::keyClicks(b.DirectoryEdit, "sub");  // from the folder shown
+  QTest::keyClick(b.DirectoryEdit, Qt::Key_Return);
+  EXPECT_EQ(b.Directory(), sub);
+  EXPECT_EQ(Listed(b), expected);
+
+  // The tree follows, and the arrow keys in it choose the folder.
+  auto treeAt = [&] { return b.DirectoryListBox1->currentIndex().data(QFileSystemModel::FilePathRole).toString(); };
+  EXPECT_TRUE(Eventually([&] { return treeAt() == sub; })) << treeAt().toStdString();
+  // ... and shows it, not the top of the tree.
+  EXPECT_TRUE(Eventually([&] {
+    const QRect shown = b.DirectoryListBox1->visualRect(b.DirectoryListBox1->currentIndex());
+    return shown.isValid() && b.DirectoryListBox1->viewport()->rect().contains(shown.center());
+  }));
+  b.DirectoryListBox1->setFocus();
+  QTest::keyClick(b.DirectoryListBox1, Qt::Key_Left);  // folds sub, shown unfolded
+  EXPECT_EQ(b.Directory(), sub);
+  QTest::keyClick(b.DirectoryListBox1, Qt::Key_Left);  // to the parent
+  EXPECT_TRUE(Eventually([&] { return b.Directory() == files.Dir(); })) << b.Directory().toStdString();
+  EXPECT_EQ(Listed(b), (QStringList{"broken.pcx", "colours.bmp", "wide.BMP"}));
+  EXPECT_EQ(b.DirectoryEdit->text(), files.Dir());
+  ASSERT_TRUE(Eventually([&] { return b.DirectoryListBox1->model()->rowCount(b.DirectoryListBox1->currentIndex()) == 1; }));
+  b.DirectoryListBox1->expand(b.DirectoryListBox1->currentIndex());
+  QTest::keyClick(b.DirectoryListBox1, Qt::Key_Down);  // into sub
+  EXPECT_EQ(b.Directory(), sub);
+
+  // Each picture previewed from the keys; Enter takes the last.
+  QTest::keyClick(&b, Qt::Key_F, Qt::AltModifier);
+  ASSERT_EQ(QApplication::focusWidget(), b.FileListBox1);
+  for (int i = 0; i < expected.size(); ++i) {
+    QTest::keyClick(b.FileListBox1, i == 0 ? Qt::Key_Home : Qt::Key_Down);
+    EXPECT_EQ(b.SelectedFile(), sub + "/" + expected[i]);
+    EXPECT_EQ(b.Picture().size(), picture.size()) << expected[i].toStdString();
+  }
+  QTest::keyClick(b.FileListBox1, Qt::Key_Return);
+  EXPECT_EQ(b.result(), 1);
+  EXPECT_EQ(messages.shown.size(), 1u) << "no file was refused";
 }
 
 }  // namespace

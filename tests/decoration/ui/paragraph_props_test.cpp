@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -51,6 +52,44 @@ struct Dialog {
   }
   void Ok() { QTest::mouseClick(dlg.Okbutton, Qt::LeftButton); }
 };
+
+// At small and large font sizes (as at a higher scale) every caption is shown
+// whole and apart from its box: no label, list or button is cut or overlapped.
+TEST(ParagraphPropDlg, NoCaptionIsCutOrOverlappedAtAnyFontSize) {
+  Editor e;
+  const QFont before = QApplication::font();
+  for (int points : {8, 11, 16, 24}) {
+    QFont f = before;
+    f.setPointSize(points);
+    QApplication::setFont(f);
+    Dialog d(&e.edit);
+    auto where = [&](QWidget* w) { return QRect(w->mapTo(&d.dlg, QPoint(0, 0)), w->size()); };
+    QList<QWidget*> shown;
+    for (QWidget* w : d.dlg.findChildren<QWidget*>()) {
+      if (w->isVisible() && (qobject_cast<QLabel*>(w) || qobject_cast<QComboBox*>(w) ||
+                             qobject_cast<QPushButton*>(w) || qobject_cast<QLineEdit*>(w))) {
+        shown << w;
+      }
+    }
+    ASSERT_GE(shown.size(), 16) << points;
+    for (QWidget* w : shown) {
+      const QString name = w->objectName() + " " + (qobject_cast<QLabel*>(w) ? qobject_cast<QLabel*>(w)->text() : "");
+      // A box needs room for its number; the others for their whole caption.
+      const int wanted = qobject_cast<QLineEdit*>(w) ? w->fontMetrics().horizontalAdvance("10.00") + 8
+                                                     : w->sizeHint().width();
+      EXPECT_GE(w->width(), wanted) << name.toStdString() << " at " << points << " pt";
+      EXPECT_GE(w->height(), w->minimumSizeHint().height()) << name.toStdString() << " at " << points << " pt";
+      EXPECT_TRUE(QRect(QPoint(0, 0), d.dlg.size()).contains(where(w))) << name.toStdString() << " at " << points;
+      for (QWidget* other : shown) {
+        if (other != w && !other->isAncestorOf(w) && !w->isAncestorOf(other)) {
+          EXPECT_FALSE(where(w).intersects(where(other)))
+              << name.toStdString() << " and " << other->objectName().toStdString() << " at " << points << " pt";
+        }
+      }
+    }
+  }
+  QApplication::setFont(before);
+}
 
 TEST(ParagraphPropDlg, ShowsTheCaretParagraphInBothUnits) {
   Editor e;

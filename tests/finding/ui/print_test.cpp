@@ -14,6 +14,8 @@
 #include "../../support/temp_dir.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,9 +49,8 @@ std::string Lines(const std::string& what, int count) {
   return body;
 }
 
-// The text of each page of a PDF.
-std::vector<std::string> Pages(const std::filesystem::path& pdf) {
-  std::string command = "pdftotext -layout '" + pdf.string() + "' - 2>/dev/null";
+// What a command prints.
+std::string Output(const std::string& command) {
   std::string text;
   if (FILE* p = popen(command.c_str(), "r")) {
     char buffer[4096];
@@ -57,6 +58,12 @@ std::vector<std::string> Pages(const std::filesystem::path& pdf) {
     while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) text.append(buffer, n);
     pclose(p);
   }
+  return text;
+}
+
+// The text of each page of a PDF.
+std::vector<std::string> Pages(const std::filesystem::path& pdf) {
+  const std::string text = Output("pdftotext -layout '" + pdf.string() + "' - 2>/dev/null");
   std::vector<std::string> pages;
   size_t start = 0;
   for (size_t ff; (ff = text.find('\f', start)) != std::string::npos; start = ff + 1) {
@@ -267,18 +274,21 @@ TEST(PrintCommand, PrintsARangeMergedToTheBuiltInPdfPrinter) {
   ChosenPrinter() = kSaveAsPdf;
   AskPdfFileName() = [&](QWidget*) { return QString::fromStdString(pdf.string()); };
   QString finalStatus;
-  WhenShown<TPrintOptions>([](TPrintOptions* o) {
+  WhenShown<TPrintOptions>([&](TPrintOptions* o) {
     Click(o->PrintRangeOfDates());
     o->DateEditFrom()->setText("03/02/2024");
     o->DateEditTo()->setText("03/03/2024");
     Click(o->MergePages());
     Click(o->OKButton());
-    WhenShown<TPrintStatusForm>([](TPrintStatusForm* s) {
+    WhenShown<TPrintStatusForm>([&](TPrintStatusForm* s) {
       auto* poll = new QTimer(s);
-      QObject::connect(poll, &QTimer::timeout, s, [s] {
+      QObject::connect(poll, &QTimer::timeout, s, [s, pdf, &out] {
         if (!s->Running() && s->CancelButton()->text() == "OK") {
           EXPECT_EQ(s->printerstatus()->text(), "Completed");
           EXPECT_EQ(s->windowTitle(), "Print Status");
+          // By the time it says so, the file has its name and no part is left.
+          EXPECT_TRUE(std::filesystem::exists(pdf));
+          for (auto& e : std::filesystem::directory_iterator(out.path())) EXPECT_EQ(e.path(), pdf);
           Click(s->CancelButton());
         }
       });
@@ -295,6 +305,66 @@ TEST(PrintCommand, PrintsARangeMergedToTheBuiltInPdfPrinter) {
   EXPECT_EQ(pages[0].find("Gamma"), std::string::npos);
   for (auto& e : std::filesystem::directory_iterator(out.path())) EXPECT_EQ(e.path(), pdf);
   EXPECT_TRUE(messages.shown.empty());
+}
+
+// The page size of a PDF's first page in points, as pdfinfo reads it.
+std::string PdfPageSize(const std::filesystem::path& pdf) {
+  const std::string text = Output("pdfinfo '" + pdf.string() + "' 2>/dev/null");
+  size_t at = text.find("Page size:");
+  if (at == std::string::npos) return text;
+  at = text.find_first_not_of(' ', at + 10);
+  return text.substr(at, text.find(" pts", at) - at);
+}
+
+// Print Setup's paper size and orientation reach the printed pages.
+TEST(PrintCommand, PrintSetupChoosesThePaperAndItsOrientation) {
+  const TPaperChoice before = ChosenPaper();
+  const struct {
+    const char* paper;
+    const char* orientation;
+    const char* size;  // pdfinfo's width x height in points
+  } cases[] = {
+      {"A5", "Landscape", "595 x 420"},
+      {"Letter", "Portrait", "612 x 792"},
+  };
+  for (const auto& c : cases) {
+    RecordingMessenger messages;
+    Diary d;
+    d.Add(2, "Alpha entry.\\par");
+    TempDir out;
+    const std::filesystem::path pdf = out / "paper.pdf";
+    WhenShown<QDialog>([&](QDialog* setup) {
+      EXPECT_EQ(setup->windowTitle(), "Print Setup");
+      auto* printers = setup->findChild<QComboBox*>("Printers");
+      auto* paper = setup->findChild<QComboBox*>("PaperSize");
+      auto* orientation = setup->findChild<QComboBox*>("Orientation");
+      ASSERT_TRUE(printers && paper && orientation);
+      printers->setCurrentIndex(printers->findText(kSaveAsPdf));
+      paper->setCurrentIndex(paper->findText(c.paper));
+      orientation->setCurrentIndex(orientation->findText(c.orientation));
+      setup->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    PrintSetup(nullptr, nullptr);
+    EXPECT_EQ(ChosenPrinter(), kSaveAsPdf);
+    AskPdfFileName() = [&](QWidget*) { return QString::fromStdString(pdf.string()); };
+    WhenShown<TPrintOptions>([](TPrintOptions* o) {
+      Click(o->OKButton());
+      WhenShown<TPrintStatusForm>([](TPrintStatusForm* s) {
+        auto* poll = new QTimer(s);
+        QObject::connect(poll, &QTimer::timeout, s, [s] {
+          if (!s->Running() && s->CancelButton()->text() == "OK") Click(s->CancelButton());
+        });
+        poll->start(5);
+      });
+    });
+    TPrintRequest request;
+    request.store = &d.store;
+    request.currentDate = MakeDate(2024, 3, 2);
+    PrintCommand(request);
+    EXPECT_EQ(PdfPageSize(pdf), c.size) << c.paper << " " << c.orientation;
+    EXPECT_NE(Pages(pdf).at(0).find("Alpha entry."), std::string::npos);
+  }
+  ChosenPaper() = before;
 }
 
 TEST(PrintCommand, SaysSoWhenTheDayHasNoEntryToPrint) {

@@ -5,6 +5,9 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QPainter>
 #include <QToolButton>
@@ -204,7 +207,9 @@ TEST(RichToolBar, ListsSetFontSizeAndColours) {
   w.Key(Qt::Key_End);
   w.Key(Qt::Key_Left, Qt::ShiftModifier);
   EXPECT_EQ(w.toolbar->FontSizeList()->currentText(), "10");
-  EXPECT_EQ(w.toolbar->FontNameList()->currentText(), "Arial");
+  // Arial is shown as the family it is drawn in where it is not installed.
+  EXPECT_EQ(w.toolbar->FontNameList()->currentText(),
+            QFontDatabase::hasFamily("Arial") ? QString("Arial") : QFontInfo(QFont("Arial")).family());
   EXPECT_EQ(colors->currentIndex(), 0);
   EXPECT_EQ(backs->currentIndex(), 0);
 }
@@ -235,6 +240,49 @@ TEST(RichToolBar, FontListMarksScalableFontsWithTheTrueTypeMarker) {
   }
   EXPECT_GT(grey, 10);
   EXPECT_GT(black, 10);
+}
+
+// Each name is drawn once, right of the marker: the marker's column holds
+// nothing but the marker's own two colours on the row's background.
+TEST(RichToolBar, FontListDrawsEachNameOnce) {
+  FormatWindow w;
+  QComboBox* fonts = w.toolbar->FontNameList();
+  fonts->showPopup();
+  FormatWindow::Settle();
+  const int at = fonts->findText("Liberation Sans");
+  ASSERT_GE(at, 0);
+  QAbstractItemView* view = fonts->view();
+  view->setCurrentIndex(fonts->model()->index(at == 0 ? 1 : 0, 0));  // the row itself not highlighted
+  const QRect row = view->visualRect(fonts->model()->index(at, 0));
+  const QImage shot = view->viewport()->grab(row).toImage();
+  fonts->hidePopup();
+  const QRgb background = shot.pixel(shot.width() - 2, shot.height() / 2);
+  int stray = 0;
+  for (int y = 0; y < shot.height(); ++y) {
+    for (int x = 0; x < 16 && x < shot.width(); ++x) {
+      const QRgb p = shot.pixel(x, y);
+      stray += p != background && p != qRgb(128, 128, 128) && p != qRgb(0, 0, 0);
+    }
+  }
+  EXPECT_LE(stray, 2) << "a second copy of the name under the marker";
+}
+
+// A font made known after the list was first opened is listed the next time.
+TEST(RichToolBar, FontListTakesInFontsAddedSinceItWasOpened) {
+  const QString file = "/usr/share/wine/fonts/webdings.ttf";
+  if (!QFile::exists(file)) GTEST_SKIP() << "fonts-wine is not installed";
+  FormatWindow w;
+  QComboBox* fonts = w.toolbar->FontNameList();
+  fonts->showPopup();
+  fonts->hidePopup();
+  const int id = QFontDatabase::addApplicationFont(file);
+  ASSERT_GE(id, 0);
+  const QString family = QFontDatabase::applicationFontFamilies(id).value(0);
+  fonts->showPopup();
+  fonts->hidePopup();
+  EXPECT_GE(fonts->findText(family), 0) << family.toStdString();
+  EXPECT_EQ(fonts->count(), QFontDatabase::families().size());
+  QFontDatabase::removeApplicationFont(id);
 }
 
 TEST(RichToolBar, ReadOnlyEditorRefusesEveryChange) {
