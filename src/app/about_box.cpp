@@ -16,9 +16,9 @@ namespace quillet {
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("AboutBox"));
-  setWindowTitle(QStringLiteral("About Quillet!"));
+  setWindowTitle(QStringLiteral("About Quillet"));
   auto* column = new QVBoxLayout(this);
-  auto* name = new QLabel(QStringLiteral("<b>Quillet!</b> version " QUILLET_VERSION), this);
+  auto* name = new QLabel(QStringLiteral("<b>Quillet</b> version " QUILLET_VERSION), this);
   column->addWidget(name, 0, Qt::AlignHCenter);
   column->addWidget(new QLabel(QStringLiteral("A diary: one page for every day."), this), 0,
                     Qt::AlignHCenter);

@@ -1,4 +1,4 @@
-/** "About Quillet!": the program's name, version and home page. */
+/** "About Quillet": the program's name, version and home page. */
 #pragma once
 
 #include <QDialog>

@@ -9,9 +9,9 @@ namespace quillet {
 TConvertNotify::TConvertNotify(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowStaysOnTopHint) {
-  setWindowTitle("Quillet!");
+  setWindowTitle("Quillet");
   setFixedSize(355, 146);
-  whatAmIdoing_ = new QLabel("Converting to new Quillet! file format....", this);
+  whatAmIdoing_ = new QLabel("Converting to new Quillet file format....", this);
   whatAmIdoing_->setObjectName("WhatAmIdoing");
   whatAmIdoing_->setGeometry(18, 14, 355 - 36, 24);
   status_ = new QLabel("Working...", this);

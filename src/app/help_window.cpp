@@ -39,7 +39,7 @@ QUrl PageOf(int topic) {
 THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent) {
   InitHelpResources();
   setObjectName(QStringLiteral("HelpWindow"));
-  setWindowTitle(QStringLiteral("Quillet! Help"));
+  setWindowTitle(QStringLiteral("Quillet Help"));
   setAttribute(Qt::WA_DeleteOnClose);
   auto* column = new QVBoxLayout(this);
   browser_ = new QTextBrowser(this);

@@ -234,7 +234,7 @@ void TMainScreen::FormCreate() {
   if (!haveEntries && PerformConversion && fs::exists(FindNoCase(diaryDir_, "QUILLET.DBF"), ec) &&
       fs::exists(FindNoCase(diaryDir_, "QUILLET.FPT"), ec)) {
     if (!PerformConversion(*this)) {
-      Messenger().InfoBox("Terminating Quillet!");
+      Messenger().InfoBox("Terminating Quillet");
       terminated_ = true;
       return;
     }

@@ -1,5 +1,8 @@
 #include <app/opening_message.h>
 
+#include <app/main_screen.h>
+#include <diary/paths.h>
+
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -11,17 +14,19 @@ namespace quillet {
 
 TShowOpeningMessage::TShowOpeningMessage(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("ShowOpeningMessage"));
-  setWindowTitle(QStringLiteral("Quillet!"));
+  setWindowTitle(QStringLiteral("Quillet"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   auto* column = new QVBoxLayout(this);
-  for (const char* text :
-       {"Quillet! is intended solely for your personal recreational use. Please do not rely on it "
-        "for critical data storage.",
-        "While Quillet! makes every attempt to keep the data safe, we cannot prevent data damage "
-        "from such things as power failures, hard drive crashes, etc.",
-        "Therefore, it is up to you to ensure that you make frequent backups of all files in the "
-        "\\ENTRIES subdirectory, as well as the QX.INI file."}) {
-    auto* label = new QLabel(QString::fromLatin1(text), this);
+  // The backup advice names the diary's own folders.
+  const std::filesystem::path diary = MainScreen() ? MainScreen()->DiaryDir() : std::filesystem::path();
+  for (const QString& text :
+       {QStringLiteral("Quillet is intended solely for your personal recreational use. Please do not rely on it "
+        "for critical data storage."),
+        QStringLiteral("While Quillet makes every attempt to keep the data safe, we cannot prevent data damage "
+        "from such things as power failures, hard drive crashes, etc."),
+        QStringLiteral("Therefore, it is up to you to ensure that you make frequent backups of all files in the "
+        "folder %1, as well as the QX.INI file beside it.").arg(QString::fromStdString(EntriesDir(diary).string()))}) {
+    auto* label = new QLabel(text, this);
     label->setWordWrap(true);
     column->addWidget(label);
   }

@@ -119,7 +119,7 @@ int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks&
   }
   TInstanceLock lock(diaryDir);
   if (lock.AlreadyRunning()) {
-    Messenger().InfoBox("Quillet! is already running");
+    Messenger().InfoBox("Quillet is already running");
     return 0;
   }
   if (!lock.Held()) {

@@ -45,6 +45,11 @@ QString ProcessingText(TDate day) {
   return "Processing entry for " + QString::fromStdString(ShortDate(day));
 }
 
+// Find Next found nothing after the day shown: the search has come to the end.
+std::string NoMoreMatchesText(const QString& text) {
+  return "The search reached the last entry: no later entry contains \"" + text.toStdString() + "\".";
+}
+
 }  // namespace
 
 TWholeDiaryCommands::TWholeDiaryCommands(TMainScreen& window) : QObject(&window), window_(window) {
@@ -113,7 +118,7 @@ void TWholeDiaryCommands::ScanAndReport(QString text, bool scan, bool fromStart)
     window_.SetCurrentDate(remembered);
   }
   if (!result.skippedDays.empty()) Messenger().InfoBox(SkippedDaysMessage(result));
-  if (!SearchFound) Messenger().InfoBox("No matches");
+  if (!SearchFound) Messenger().InfoBox(scan && !fromStart ? NoMoreMatchesText(SearchText) : "No matches");
   window_.FindDateRecord();
   window_.LoadRichText();
   if (SearchFound) window_.RichText1()->FindString(SearchText, false);

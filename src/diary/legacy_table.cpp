@@ -110,8 +110,13 @@ TMemoKind TLegacyTable::MemoKindOf(uint8_t version, bool* known) {
   bool ok = true;
   switch (version) {
     case 0x03: break;
-    case 0x83: kind = TMemoKind::DBaseIII; break;
+    case 0x83:
+    case 0x86: kind = TMemoKind::DBaseIII; break;
+    case 0x06:
+    case 0xE5:
+    case 0xE6:
     case 0xF5:
+    case 0xF6:
     case 0x30:
     case 0x31:
     case 0x32: kind = TMemoKind::FoxPro; break;
@@ -121,16 +126,31 @@ TMemoKind TLegacyTable::MemoKindOf(uint8_t version, bool* known) {
   return kind;
 }
 
-std::string TLegacyTable::MemoExtensionFor(const fs::path& dbfPath) {
+bool TLegacyTable::EncryptedVersion(uint8_t version) {
+  return version == 0x06 || version == 0x86 || version == 0xE6 || version == 0xF6;
+}
+
+namespace {
+
+// The first byte of a table file, which tells its kind; nothing when it cannot be read.
+std::optional<uint8_t> VersionByte(const fs::path& dbfPath) {
   try {
     std::string version;
-    if (!ReadChecked(*TByteSource::OpenFile(dbfPath), 0, 1, version)) return {};
-    switch (MemoKindOf(uint8_t(version[0]))) {
-      case TMemoKind::FoxPro: return ".FPT";
-      case TMemoKind::DBaseIII: return ".DBT";
-      case TMemoKind::None: break;
-    }
+    if (ReadChecked(*TByteSource::OpenFile(dbfPath), 0, 1, version)) return uint8_t(version[0]);
   } catch (const Error&) {
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string TLegacyTable::MemoExtensionFor(const fs::path& dbfPath) {
+  std::optional<uint8_t> version = VersionByte(dbfPath);
+  if (!version) return {};
+  switch (MemoKindOf(*version)) {
+    case TMemoKind::FoxPro: return ".FPT";
+    case TMemoKind::DBaseIII: return ".DBT";
+    case TMemoKind::None: break;
   }
   return {};
 }
@@ -143,11 +163,13 @@ TLegacyTable TLegacyTable::Open(const fs::path& dbfPath, const fs::path& memoPat
   auto dbf = TByteSource::OpenFile(dbfPath);
   std::unique_ptr<TByteSource> memo;
   if (!memoPath.empty()) {
-    if (!fs::exists(memoPath, ec)) {
+    // An encrypted table is refused for what it is, whatever its memo file.
+    std::optional<uint8_t> version = VersionByte(dbfPath);
+    if (!fs::exists(memoPath, ec) && !(version && EncryptedVersion(*version))) {
       throw Error("The memo file " + memoPath.filename().string() + " of the old diary table " +
                   name + " is missing.");
     }
-    memo = TByteSource::OpenFile(memoPath);
+    if (fs::exists(memoPath, ec)) memo = TByteSource::OpenFile(memoPath);
   }
   return TLegacyTable(std::move(dbf), std::move(memo), name, fields);
 }
@@ -178,7 +200,7 @@ void TLegacyTable::ReadHeader(const TLegacyFieldNames& fields) {
     throw Error("The old diary table " + tableName_ + " is of a kind that Quillet cannot read " +
                 "(version byte " + hex + ").");
   }
-  if (h[15] != 0) {
+  if (h[15] != 0 || EncryptedVersion(version)) {
     throw Error("The old diary table " + tableName_ +
                 " is encrypted by the database program that wrote it. Quillet cannot read "
                 "encrypted tables: decrypt it with that program first. Nothing was converted.");

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,10 +27,14 @@ class TByteSource {
 };
 
 // Which memo file a table's version byte calls for.
+// The old diary program's database layer wrote 0x06, 0x86, 0xE6 and 0xF6 for
+// tables it had encrypted (their memo files as for 0x03, 0x83, 0xE5, 0xF5), and
+// 0xE5 for tables of its third driver, whose memos are kept in the .FPT file.
 enum class TMemoKind : uint8_t {
   None,      // 0x03: a table without memo fields
-  FoxPro,    // 0xF5 (FoxPro 2.x), 0x30-0x32 (Visual FoxPro): .FPT, big-endian blocks
-  DBaseIII,  // 0x83: .DBT, 512-byte blocks, text ends at 0x1A
+  FoxPro,    // 0xF5 (FoxPro 2.x), 0xE5, 0x30-0x32 (Visual FoxPro), 0x06, 0xE6, 0xF6:
+             // .FPT, big-endian blocks
+  DBaseIII,  // 0x83, 0x86: .DBT, 512-byte blocks, text ends at 0x1A
 };
 
 // The names of the two fields that the conversion reads.
@@ -70,6 +75,8 @@ class TLegacyTable {
   // ".FPT" or ".DBT"; empty when the table cannot be read or has none.
   static std::string MemoExtensionFor(const fs::path& dbfPath);
   static TMemoKind MemoKindOf(uint8_t versionByte, bool* known = nullptr);
+  // Whether the version byte marks a table encrypted by the program that wrote it.
+  static bool EncryptedVersion(uint8_t versionByte);
 
   uint32_t RecordCount() const { return recordCount_; }
   TMemoKind MemoKind() const { return memoKind_; }

@@ -142,12 +142,22 @@ bool TTextFinder::MatchAt(const TParagraph& p, const TString& pat, size_t at) co
   return true;
 }
 
-bool TTextFinder::IsWordChar(const TParagraph& p, size_t i) const {
-  TChar c = p.text[i];
-  if (IsSeparator(c) || (wordEnd != 0 && c == wordEnd)) return false;
+bool TTextFinder::IsShown(const TParagraph& p, size_t i) const {
   if (!skipHiddenAndObjects) return true;
   uint32_t f = doc_.CharAttr(p, i).flags;
-  return !(f & (afHidden | afObject)) && c > 3;
+  return !(f & (afHidden | afObject)) && p.text[i] > 3;
+}
+
+bool TTextFinder::IsLetterOfWord(const TParagraph& p, size_t i) const {
+  TChar c = p.text[i];
+  return !IsSeparator(c) && !(wordEnd != 0 && c == wordEnd) && IsShown(p, i);
+}
+
+// Letters, and apostrophes with a letter on either side.
+bool TTextFinder::IsWordChar(const TParagraph& p, size_t i) const {
+  if (IsLetterOfWord(p, i)) return true;
+  return IsWordApostrophe(p.text[i]) && i > 0 && i + 1 < p.Length() && IsShown(p, i) &&
+         IsLetterOfWord(p, i - 1) && IsLetterOfWord(p, i + 1);
 }
 
 // A word is a run of word characters; the word-end character ends a run like a

@@ -58,6 +58,9 @@ class TTextFinder {
   size_t Position() const { return parStart_ + offset_; }
 
   static bool IsSeparator(TChar c);
+  // The apostrophes (' and U+2019) that belong to a word when they stand
+  // between two of its letters: "wasn't" is one word.
+  static bool IsWordApostrophe(TChar c) { return c == '\'' || c == 0x2019; }
   bool CharMatches(TChar textChar, TChar patternChar, const TAttr& attr) const;
 
  private:
@@ -74,6 +77,8 @@ class TTextFinder {
   bool FindIn(size_t par, size_t from, const Pattern& pat, bool forward, size_t& start,
               size_t& length) const;
   bool IsWordChar(const TParagraph& p, size_t i) const;
+  bool IsLetterOfWord(const TParagraph& p, size_t i) const;
+  bool IsShown(const TParagraph& p, size_t i) const;
   bool FindWord(size_t par, size_t from, size_t& start, size_t& length) const;
   bool FindWordBefore(size_t par, size_t from, size_t& start, size_t& length) const;
   void SetFound(size_t par, size_t start, size_t length);

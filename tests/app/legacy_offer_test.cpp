@@ -32,7 +32,7 @@ using testing::LegacyRecord;
 using testing::ReadFile;
 using testing::WriteLegacyTable;
 
-const std::string kTerminating = "Terminating Quillet!";
+const std::string kTerminating = "Terminating Quillet";
 
 // One start of the program on the diary, answering the offer as told, with
 // what the user saw: the messages, the status lines of the conversion, and
@@ -64,7 +64,7 @@ Start RunOn(Diary& d, bool answerYes) {
     for (QWidget* top : QApplication::topLevelWidgets()) {
       if (auto* notify = qobject_cast<TConvertNotify*>(top); notify && notify->isVisible()) {
         s.statuses.insert(notify->Status()->text().toStdString());
-        EXPECT_EQ(notify->WhatAmIdoing()->text(), "Converting to new Quillet! file format....");
+        EXPECT_EQ(notify->WhatAmIdoing()->text(), "Converting to new Quillet file format....");
       }
     }
   });

@@ -25,6 +25,7 @@
 #include <QFrame>
 #include <QTextBrowser>
 #include <QLabel>
+#include <QLayout>
 #include <QLockFile>
 #include <QPushButton>
 #include <QScreen>
@@ -404,7 +405,13 @@ TEST(MainScreen, OpeningMessageIsSuppressedByItsCheckBox) {
   auto answer = [&](bool dontShow) {
     WhenShown<TShowOpeningMessage>([&, dontShow](TShowOpeningMessage* m) {
       ++shown;
-      EXPECT_EQ(m->windowTitle(), "Quillet!");
+      EXPECT_EQ(m->windowTitle(), "Quillet");
+      // The backup advice names the real folder of the entries.
+      QStringList texts;
+      for (QLabel* label : m->findChildren<QLabel*>()) texts << label->text();
+      EXPECT_TRUE(texts.join(' ').contains(QString::fromStdString((dir / "Entries").string() + ",")))
+          << texts.join(' ').toStdString();
+      EXPECT_LE(m->layout()->totalHeightForWidth(m->width()), m->height()) << "the text fits";
       if (dontShow) m->DontShow()->setChecked(true);
       QTest::mouseClick(m->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
     });
@@ -519,7 +526,7 @@ TEST(MainScreen, HelpAboutAndOnline) {
   help->close();
 
   WhenShown<TAboutBox>([](TAboutBox* about) {
-    EXPECT_EQ(about->windowTitle(), "About Quillet!");
+    EXPECT_EQ(about->windowTitle(), "About Quillet");
     QTest::mouseClick(about->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
   });
   w->About1Click();
@@ -535,7 +542,7 @@ TEST(Startup, RefusesASecondInstanceAndIgnoresAStaleLock) {
     TInstanceLock first(d.dir.path());
     ASSERT_FALSE(first.AlreadyRunning());
     EXPECT_EQ(RunQuillet(*qApp, options, hooks), 0);
-    EXPECT_EQ(d.messages.shown, std::vector<std::string>{"Quillet! is already running"});
+    EXPECT_EQ(d.messages.shown, std::vector<std::string>{"Quillet is already running"});
   }
   // A lock left by a killed process.
   pid_t child = fork();
@@ -571,7 +578,7 @@ TEST(Startup, ADeclinedConversionEndsTheProgramBeforeEntriesExist) {
   TMainScreen::PerformConversion = nullptr;
   EXPECT_EQ(offered, 1);
   EXPECT_TRUE(w.Terminated());
-  EXPECT_EQ(d.messages.shown, std::vector<std::string>{"Terminating Quillet!"});
+  EXPECT_EQ(d.messages.shown, std::vector<std::string>{"Terminating Quillet"});
   EXPECT_FALSE(std::filesystem::exists(d.dir / "Entries"));
 }
 

@@ -129,9 +129,10 @@ TEST(SearchAcrossEntries, FindsTheOlderEntryFirstThenTheNextAndStopsAtTheLast) {
   EXPECT_EQ(d.window->CurrentDate(), today);
   EXPECT_EQ(d.Selected(), "blue heron");
 
-  d.commands->mnuFindNextBigClick();  // nothing after today
+  d.commands->mnuFindNextBigClick();  // nothing after today: the search says it reached the end
   EXPECT_EQ(d.window->CurrentDate(), today);
-  EXPECT_EQ(d.messages.shown, std::vector<std::string>{"No matches"});
+  EXPECT_EQ(d.messages.shown,
+            std::vector<std::string>{"The search reached the last entry: no later entry contains \"blue HERON\"."});
   EXPECT_FALSE(d.commands->mnuFindNextBig->isEnabled());
 }
 

@@ -245,6 +245,46 @@ TEST(LegacyConversion, RefusesWhatItCannotConvertAndConvertsNothing) {
   EXPECT_EQ(report.failure, "The old diary table QUILLET.DBF is missing.");
 }
 
+// The version bytes of the old program's drivers: its third driver's tables
+// are converted from their .FPT memo file; its encrypted tables are refused
+// as encrypted (not as lacking a memo file), with their memo file there or not.
+TEST(LegacyConversion, ReadsEachDriverVersionByteAndRefusesEncryptedTables) {
+  const std::string kEncrypted =
+      "The old diary table QUILLET.DBF is encrypted by the database program that wrote it. "
+      "Quillet cannot read encrypted tables: decrypt it with that program first. Nothing was converted.";
+  struct Case {
+    uint8_t version;
+    LegacyLayout layout;  // the memo file it keeps
+    bool encrypted;
+  };
+  const Case cases[] = {
+      {0xE5, LegacyLayout::FoxPro2, false}, {0x06, LegacyLayout::FoxPro2, true},
+      {0xF6, LegacyLayout::FoxPro2, true},  {0xE6, LegacyLayout::FoxPro2, true},
+      {0x86, LegacyLayout::DBaseIII, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    for (bool memoThere : {true, false}) {
+      SCOPED_TRACE(memoThere ? "with its memo file" : "without its memo file");
+      TempDir dir;
+      auto bytes = WriteLegacyTable({{"20261207", "{\\rtf1 one}"}}, c.layout);
+      bytes.dbf[0] = char(c.version);
+      dir.Write("QUILLET.DBF", bytes.dbf);
+      if (memoThere) dir.Write("QUILLET" + bytes.memoExtension, bytes.memo);
+      EXPECT_EQ(LegacyConversionNeeded(dir.path()), memoThere);
+      TConversionReport report = PerformConversion(dir.path(), "");
+      if (c.encrypted) {
+        EXPECT_FALSE(report.completed);
+        EXPECT_EQ(report.failure, kEncrypted);
+        EXPECT_FALSE(fs::exists(dir / "Entries"));
+      } else if (memoThere) {
+        EXPECT_TRUE(report.completed) << report.failure;
+        EXPECT_EQ(ReadFile(dir / "Entries" / "20261207.QXE"), "{\\rtf1 one}");
+      }
+    }
+  }
+}
+
 TEST(LegacyConversion, ClearsAStagingDirectoryLeftByAnInterruptedRun) {
   TempDir dir;
   WriteDiary(dir, {{"20261207", "one"}});

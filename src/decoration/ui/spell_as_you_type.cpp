@@ -29,8 +29,18 @@ QString FromWord(const std::string& cp1252) {
 }
 
 // Words as the spell-check dialog walks them: runs of the text finder's word
-// characters; hidden text and objects (blanked when the text is copied) end a word.
+// characters, with apostrophes between letters ("wasn't"); hidden text and
+// objects (blanked when the text is copied) end a word.
 bool IsWordChar(char32_t c) { return c > 3 && c != U' ' && !richtext::TTextFinder::IsSeparator(c); }
+// The end of the word that starts at `i`.
+size_t WordEnd(const std::u32string& t, size_t i) {
+  size_t e = i;
+  while (e < t.size() && (IsWordChar(t[e]) || (richtext::TTextFinder::IsWordApostrophe(t[e]) &&
+                                                e + 1 < t.size() && IsWordChar(t[e + 1])))) {
+    ++e;
+  }
+  return e;
+}
 
 // An edited paragraph is handed over once typing pauses, so that while keys
 // come the checking thread is neither woken nor waited for; a paragraph this
@@ -323,8 +333,7 @@ void TSpellAsYouType::Work() {
           ++i;
           continue;
         }
-        size_t e = i;
-        while (e < t.size() && IsWordChar(t[e])) ++e;
+        size_t e = WordEnd(t, i);
         if ((++count & 63) == 0 && *job.stale) break;
         // A word holding a character that the dictionaries cannot hold is never marked.
         if (std::optional<std::string> w = DictionaryWord(std::u32string_view(t).substr(i, e - i))) {

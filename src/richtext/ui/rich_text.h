@@ -95,7 +95,8 @@ class TRichText : public QAbstractScrollArea {
   void MarkStart(size_t position);
   void MarkLength(size_t length);
   TFindDialog* FindDialog() const { return findDialog_; }
-  // Asked after every 30 replacements of Replace All; true stops it.
+  // Asked after every 30 replacements of Replace All; true stops it. Unset,
+  // Replace All looks at the keys pressed meanwhile and stops on Escape.
   std::function<bool()> escapePressed;
 
   // The spell checker's walk through the words.
@@ -215,6 +216,11 @@ class TRichText : public QAbstractScrollArea {
   int Margin() const { return 4; }
   void DialogFind();
   void DialogReplace(bool all);
+  bool SearchFrom(size_t at, bool down, const TString& text);
+  bool FoundWithin(size_t from, size_t to, const TString& text);
+  int ReplaceRun(const TString& find, const TString& with, size_t from,
+                 std::optional<size_t> until, int done, bool& stopped);
+  void PlaceDialogClear();
   void SelectFound(bool caretAtEnd);
   TFragment TextLike(const TString& text, TPosition at);
   void DocumentChangedOutside();

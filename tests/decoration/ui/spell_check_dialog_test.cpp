@@ -105,6 +105,37 @@ TEST(SpellCheckDialog, ATextWithoutMisspellingsEndsAtOnce) {
   EXPECT_FALSE(d.isVisible());
 }
 
+// A word is letters with apostrophes (' or U+2019) between them: "wasn't" is
+// looked up whole, so neither "wasn" nor "t" is reported, and "'s" words reach
+// the dictionary's rule for them. An apostrophe at a word's edge is no part of it.
+struct ApostropheCase {
+  const char* rtf;
+  std::vector<std::string> reported;
+};
+const ApostropheCase kApostrophes[] = {
+    {"{\\rtf1 I wasn't there.}", {}},
+    {"{\\rtf1 I wasn\\rquote t there.}", {}},
+    {"{\\rtf1 John's cat and John\\rquote s dog.}", {}},
+    {"{\\rtf1 The cats' toys and 'quoted' words.}", {}},
+    {"{\\rtf1 It wsn't so.}", {"wsn't"}},
+    {"{\\rtf1 Teh isn\\rquote t it.}", {"Teh"}},
+};
+
+TEST(SpellCheckDialog, WordsKeepTheirInnerApostrophes) {
+  for (const ApostropheCase& a : kApostrophes) {
+    SCOPED_TRACE(a.rtf);
+    Check c(a.rtf);
+    TSpellCheckDialog& d = c.Open();
+    std::vector<std::string> reported;
+    while (d.isVisible() && reported.size() < 5) {
+      reported.push_back(d.Word->text().toStdString());
+      c.Click(d.GetNextWordButton);
+    }
+    EXPECT_EQ(reported, a.reported);
+    EXPECT_EQ(c.messages.shown, std::vector<std::string>{"Spell check complete"});
+  }
+}
+
 TEST(SpellCheckDialog, ADamagedUserDictionaryIsLeftAloneAndAddIsOff) {
   Check c("{\\rtf1 Teh cat.}");
   auto path = c.diary.Write("quilletu.dct", "USER DICTIONARY\r\n");
