@@ -1,6 +1,7 @@
 // Leaving a day with a changed 3 KB entry and showing the next day's 3 KB
-// entry in the main window: save, load, layout and paint, with and without a
-// password. Offscreen; the figure is the median of the timed moves.
+// entry in the main window: save, load, layout and paint, with no password,
+// the old cipher and strong encryption. Offscreen; the figure is the median
+// of the timed moves.
 #include "diary_fixture.h"
 
 #include <app/main_screen.h>
@@ -16,6 +17,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <optional>
 #include <chrono>
 #include <cstdlib>
 #include <vector>
@@ -26,16 +28,21 @@ using namespace quillet;
 using Clock = std::chrono::steady_clock;
 
 void BM_LeaveChangedDayShowNext(benchmark::State& state) {
-  const bool withPassword = state.range(0) != 0;
+  const int protection = int(state.range(0));  // 0 none, 1 the old cipher, 2 strong
   char templ[] = "/tmp/quillet-bench-XXXXXX";
   const std::filesystem::path dir = ::mkdtemp(templ);
   const TDate first = MakeDate(2020, 1, 1);
   const int days = 400;
-  bench::MakeDiary(dir, first, days, withPassword ? "bench password" : "");
+  std::optional<TEntryKey> key;
+  if (protection == 2) {
+    key = bench::MakeStrongDiary(dir, first, days, "bench passphrase");
+  } else {
+    bench::MakeDiary(dir, first, days, protection == 1 ? "BENCH" : "");
+  }
   testing::RecordingMessenger messages;  // any message would show in the counters
   std::vector<double> ms;
   {
-    TMainScreen w(dir);
+    TMainScreen w(dir, key);
     w.show();
     w.FormActivate();
     w.GoToDay(first);
@@ -60,7 +67,7 @@ void BM_LeaveChangedDayShowNext(benchmark::State& state) {
   state.counters["messages"] = double(messages.shown.size());
   std::filesystem::remove_all(dir);
 }
-BENCHMARK(BM_LeaveChangedDayShowNext)->Arg(0)->Arg(1)->ArgName("password")->Iterations(300)
+BENCHMARK(BM_LeaveChangedDayShowNext)->Arg(0)->Arg(1)->Arg(2)->ArgName("protection")->Iterations(300)
     ->Unit(benchmark::kMillisecond);
 
 // Typing in the middle of a 1 MB entry in the main window, with the recovery

@@ -4,10 +4,12 @@
 #include <diary/cipher.h>
 #include <diary/dates.h>
 #include <diary/entry_store.h>
+#include <diary/password_change.h>
 #include <diary/settings_file.h>
 
 #include "generated_entry.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -28,6 +30,16 @@ inline void MakeDiary(const std::filesystem::path& dir, TDate first, int count,
   store.SetPassword(password);
   TDate day = first;
   for (int i = 0; i < count; ++i, day = NextDay(day)) store.Write(day, EntryRtf(i));
+}
+
+// The same diary under strong encryption with `passphrase`; the key that
+// opens it is returned.
+inline TEntryKey MakeStrongDiary(const std::filesystem::path& dir, TDate first, int count,
+                                 const std::string& passphrase) {
+  MakeDiary(dir, first, count);
+  const TPasswordChangeResult r = ChangePassword(dir, "", TCipher::Strong, passphrase);
+  if (r.state != TDiaryState::Changed) std::abort();
+  return r.key;
 }
 
 }  // namespace quillet::bench

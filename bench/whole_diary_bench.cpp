@@ -1,12 +1,16 @@
 // The whole-diary commands on a generated 20-year diary: 7,305 days, about
 // 5,000 enciphered entries of 2 to 4 KB. Search for a text found only in the
 // last entry, against `grep -ril` over the same entries as plain RTF files in
-// the same run; export of every entry; merged printing to PDF in pages per second.
+// the same run, under the old cipher and under strong encryption, in this
+// process and as a whole `quillet-tool search` run (its key derivation
+// included); export of every entry; merged printing to PDF in pages per second.
 #include <finding/export.h>
 #include <finding/search.h>
 #include <finding/ui/print_job.h>
 
 #include <diary/cipher.h>
+#include <diary/passwords.h>
+#include <diary/strong_cipher.h>
 
 #include <QGuiApplication>
 #include <QPageLayout>
@@ -38,7 +42,7 @@ struct GeneratedDiary {
   int entries = 0;
   size_t bytes = 0;
 
-  GeneratedDiary() {
+  explicit GeneratedDiary(bool strong) {
     // $TMPDIR picks the file system (e.g. /dev/shm against a disk).
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillet-bench-XXXXXX";
@@ -47,7 +51,16 @@ struct GeneratedDiary {
     plain = root / "plain";
     fs::create_directories(plain);
     store = TEntryStore(root / "diary");
-    store.SetPassword(kPassword);
+    fs::create_directories(store.DiaryDir());
+    if (strong) {
+      TSecretKey key = TSecretKey::Random();
+      WriteKeyFile(KeyFileName(store.DiaryDir()), key, kPassword);
+      WriteStoredProtection(store.DiaryDir(), {TCipher::Strong, ""});
+      store.SetKey(TEntryKey::Strong(std::move(key)));
+    } else {
+      WriteStoredProtection(store.DiaryDir(), {TCipher::Compatible, kPassword});
+      store.SetPassword(kPassword);
+    }
     first = MakeDate(2005, 1, 1);
     last = first + std::chrono::days(7304);
     const char* words[] = {"morning", "walked", "river", "light", "talked", "summer", "train",
@@ -91,9 +104,12 @@ struct GeneratedDiary {
   }
 };
 
-GeneratedDiary& Diary() {
-  static GeneratedDiary diary;
-  return diary;
+// The diary under the old cipher, or under strong encryption.
+GeneratedDiary& Diary(bool strong = false) {
+  static GeneratedDiary compatible(false);
+  if (!strong) return compatible;
+  static GeneratedDiary encrypted(true);
+  return encrypted;
 }
 
 double CpuSeconds(int who) {
@@ -108,7 +124,7 @@ double Seconds(Clock::time_point since) {
 
 // One iteration: the search, then grep over the plain copies; the search's time is the figure.
 void BM_SearchVsGrep(benchmark::State& state) {
-  GeneratedDiary& d = Diary();
+  GeneratedDiary& d = Diary(state.range(0) != 0);
   const std::string grep = "grep -ril " + std::string(kNeedle) + " " + d.plain.string() + " > /dev/null";
   double searchTotal = 0, grepTotal = 0, searchCpu = 0, grepCpu = 0;
   for (auto _ : state) {
@@ -134,7 +150,33 @@ void BM_SearchVsGrep(benchmark::State& state) {
   state.counters["x_grep"] = searchTotal / grepTotal;  // wall clock
   state.counters["x_grep_cpu"] = searchCpu / grepCpu;  // processor time, less hurt by a busy machine
 }
-BENCHMARK(BM_SearchVsGrep)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchVsGrep)->Arg(0)->Arg(1)->ArgName("strong")->UseManualTime()->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
+// The whole process: `quillet-tool search` with the password on its standard
+// input, against the whole `grep -ril` process.
+void BM_ToolSearchVsGrep(benchmark::State& state) {
+  GeneratedDiary& d = Diary(state.range(0) != 0);
+  const std::string grep = "grep -ril " + std::string(kNeedle) + " " + d.plain.string() + " > /dev/null";
+  const std::string tool = "echo '" + std::string(kPassword) + "' | " QUILLET_TOOL " --diary-dir " +
+                           d.store.DiaryDir().string() + " search " + kNeedle + " > /dev/null";
+  double toolTotal = 0, grepTotal = 0;
+  for (auto _ : state) {
+    auto t0 = Clock::now();
+    if (std::system(tool.c_str()) != 0) state.SkipWithError("quillet-tool search failed");
+    const double t = Seconds(t0);
+    t0 = Clock::now();
+    if (std::system(grep.c_str()) != 0) state.SkipWithError("grep failed");
+    grepTotal += Seconds(t0);
+    state.SetIterationTime(t);
+    toolTotal += t;
+  }
+  state.counters["tool_s"] = toolTotal / double(state.iterations());
+  state.counters["grep_s"] = grepTotal / double(state.iterations());
+  state.counters["x_grep"] = toolTotal / grepTotal;
+}
+BENCHMARK(BM_ToolSearchVsGrep)->Arg(0)->Arg(1)->ArgName("strong")->UseManualTime()->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ExportAll(benchmark::State& state) {
   GeneratedDiary& d = Diary();

@@ -6,6 +6,7 @@
 
 #include <base/messages.h>
 #include <diary/passwords.h>
+#include <diary/paths.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -77,7 +78,7 @@ std::optional<TEntryKey> TryUnlock(const std::filesystem::path& diaryDir, const 
 TGetOpeningPassword::TGetOpeningPassword(std::filesystem::path diaryDir, QWidget* parent)
     : QDialog(parent), diaryDir_(std::move(diaryDir)) {
   setObjectName(QStringLiteral("GetOpeningPassword"));
-  setWindowTitle(QStringLiteral("Quillet! - Password Required"));
+  setWindowTitle(QStringLiteral("Quillet - Password Required"));
   setWindowFlags(kFixedDialog | Qt::WindowStaysOnTopHint);
 
   Label1 = new QLabel(QStringLiteral("Please enter your password and press OK"), this);
@@ -152,28 +153,41 @@ std::optional<TEntryKey> AskOpeningPassword(const std::filesystem::path& diaryDi
 
 // ------------------------------------------------------- the backup warning
 
-TWarningScreen::TWarningScreen(QWidget* parent) : QDialog(parent) {
+TWarningScreen::TWarningScreen(const std::filesystem::path& diaryDir, QWidget* parent)
+    : QDialog(parent) {
   setObjectName(QStringLiteral("WarningScreen"));
   setWindowTitle(QStringLiteral("Warning!"));
   setWindowFlags(kFixedDialog);
   auto* column = new QVBoxLayout(this);
+  // The files to back up, named where they really are; the key file too,
+  // when there is one, since strongly encrypted entries open only with it.
+  QStringList files{
+      QStringLiteral("-QX.INI, in the diary folder %1").arg(QString::fromStdString(diaryDir.string())),
+      QStringLiteral("-All files with the .QXE extension, in the folder %1 (these are your "
+                     "Quillet entries)")
+          .arg(QString::fromStdString(EntriesDir(diaryDir).string()))};
+  std::error_code ec;
+  if (std::filesystem::exists(KeyFileName(diaryDir), ec)) {
+    files << QStringLiteral("-Diary.key, in the diary folder (without it the encrypted entries "
+                            "cannot be opened)");
+  }
+  QStringList texts{
+      QStringLiteral("There is a slight chance that things beyond our control could cause damage "
+                     "to your datafiles during this operation (i.e. damaged hard drive, power "
+                     "surge, power loss, not enough disk space, etc)."),
+      QStringLiteral("Please verify that you have made backups of the following files before "
+                     "continuing:")};
+  texts << files
+        << QStringLiteral("Copying them to another folder, or to a USB stick or another disk, is "
+                          "recommended. Should datafile damage occur, you can then simply copy "
+                          "these files back into their original folders.");
   int n = 0;
-  for (const char* text :
-       {"There is a slight chance that things beyond our control could cause damage to your "
-        "datafiles during this operation (i.e. damaged hard drive, power surge, power loss, not "
-        "enough disk space, etc).",
-        "Please verify that you have made backups of the following files before continuing:",
-        "-QX.INI (found in the main Quillet! directory)",
-        "-All files with the .QXE extension, in the \\Entries subdirectory (these are your "
-        "Quillet entries)",
-        "Copying them to another directory, or to a floppy disk or other removable media is "
-        "recommended. Should datafile damage occur, you can then simply copy these files back "
-        "into their original directories."}) {
-    auto* label = new QLabel(QString::fromLatin1(text), this);
+  for (const QString& text : texts) {
+    auto* label = new QLabel(text, this);
     label->setObjectName(QStringLiteral("Label%1").arg(++n));
     label->setWordWrap(true);
-    // The two file lines stand indented under the sentence that introduces them.
-    if (n == 3 || n == 4) label->setIndent(16);
+    // The file lines stand indented under the sentence that introduces them.
+    if (n > 2 && n <= 2 + files.size()) label->setIndent(16);
     column->addWidget(label);
   }
   OKButton = Button(this, "OKButton", QStringLiteral("Ok"));
@@ -437,7 +451,7 @@ void TGetPassword::ProcessPassword(const std::string& oldPassword, TCipher ciphe
     // Out of memory, say: whatever was recorded is finished or undone at the next start.
     result.state = TDiaryState::Interrupted;
     result.message = std::string("The password change stopped: ") + e.what() +
-                     ". Quillet! finishes or undoes it the next time it starts; until then the "
+                     ". Quillet finishes or undoes it the next time it starts; until then the "
                      "diary cannot be used.";
   }
   outcome_ = result;
@@ -465,7 +479,7 @@ void TGetPassword::reject() {
 // ----------------------------------------------------------- the menu command
 
 void TMainScreen::mnuSecurityClick() {
-  TWarningScreen warning(this);
+  TWarningScreen warning(Store().DiaryDir(), this);
   CenterForm(&warning);
   if (warning.exec() != QDialog::Accepted) return;
   // The shown entry is written under the old password before the pass; if it

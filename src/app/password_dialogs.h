@@ -22,7 +22,7 @@ namespace quillet {
 class TGauge;
 class TMainScreen;
 
-// "Quillet! - Password Required": asked at start, before any window, when the
+// "Quillet - Password Required": asked at start, before any window, when the
 // diary has a password. OK accepts only what opens the diary: the old
 // cipher's password exactly, or the passphrase that unwraps the key file;
 // there is no limit on tries. Close ends the program.
@@ -60,7 +60,8 @@ std::optional<TEntryKey> AskOpeningPassword(const std::filesystem::path& diaryDi
 class TWarningScreen : public QDialog {
   Q_OBJECT
  public:
-  explicit TWarningScreen(QWidget* parent = nullptr);
+  // Names the files of the diary in `diaryDir` to back up.
+  explicit TWarningScreen(const std::filesystem::path& diaryDir, QWidget* parent = nullptr);
 
   QPushButton* OKButton = nullptr;
   QPushButton* CancelButton = nullptr;

@@ -275,7 +275,7 @@ std::string PreviousState(std::string_view password) {
 }
 
 constexpr const char* kNotFinished =
-    " The change is recorded and will be finished the next time Quillet! starts; until then "
+    " The change is recorded and will be finished the next time Quillet starts; until then "
     "the diary cannot be used.";
 
 }  // namespace

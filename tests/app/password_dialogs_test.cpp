@@ -111,14 +111,16 @@ bool ChangePasswordCommand(TMainScreen& w, std::function<void(TGetPassword*)> ac
 TEST(PasswordDialogs, TheWarningAndTheSetUpDialogAsDesigned) {
   Diary d("");
   auto w = Open(d.path());
-  WhenShown<TWarningScreen>([](TWarningScreen* warning) {
+  WhenShown<TWarningScreen>([&](TWarningScreen* warning) {
     EXPECT_EQ(warning->windowTitle(), "Warning!");
     std::vector<std::string> texts;
     for (QLabel* l : warning->findChildren<QLabel*>()) texts.push_back(l->text().toStdString());
     EXPECT_EQ(texts.size(), 5u);
-    EXPECT_EQ(texts[2], "-QX.INI (found in the main Quillet! directory)");
-    EXPECT_EQ(texts[3], "-All files with the .QXE extension, in the \\Entries subdirectory (these "
-                        "are your Quillet entries)");
+    // The real folders, not the old platform's names for them.
+    EXPECT_EQ(texts[2], "-QX.INI, in the diary folder " + d.path().string());
+    EXPECT_EQ(texts[3], "-All files with the .QXE extension, in the folder " +
+                            (d.dir / "Entries").string() + " (these are your Quillet entries)");
+    EXPECT_NE(texts[4].find("a USB stick or another disk"), std::string::npos);
     EXPECT_EQ(warning->OKButton->text(), "Ok");
     EXPECT_TRUE(warning->OKButton->isDefault());
     QTest::keyClick(warning, Qt::Key_Escape);  // Escape is Cancel
@@ -454,7 +456,7 @@ TEST(PasswordDialogs, AFailedPassSaysWhatStateTheDiaryIsIn) {
       // Refused while the entries are read: nothing has changed.
       {"read", "Every entry still opens with the previous password.", "Old", true},
       // Refused once the entries are being rewritten: finished at the next start.
-      {"finish", "will be finished the next time Quillet! starts", "New", false},
+      {"finish", "will be finished the next time Quillet starts", "New", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.refusedStep);
@@ -504,7 +506,7 @@ TEST(OpeningPassword, WrongThenRightOpensTheDiary) {
   Start start(d);
   int tries = 0;
   WhenShown<TGetOpeningPassword>([&](TGetOpeningPassword* prompt) {
-    EXPECT_EQ(prompt->windowTitle(), "Quillet! - Password Required");
+    EXPECT_EQ(prompt->windowTitle(), "Quillet - Password Required");
     EXPECT_TRUE(prompt->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(prompt->Label1->text(), "Please enter your password and press OK");
     EXPECT_EQ(prompt->Pass->text(), "Pass");

@@ -150,7 +150,7 @@ TEST(PasswordChange, EntriesThatCannotBeWrittenLeaveTheChangeToTheNextStart) {
   auto first = (diary.dir / "Entries" / "20261207.QXE").string();
   EXPECT_EQ(r.message, "The password change could not be finished: Cannot write \"" + first +
                            "\". Permission denied. The change is recorded and will be finished "
-                           "the next time Quillet! starts; until then the diary cannot be used.");
+                           "the next time Quillet starts; until then the diary cannot be used.");
   EXPECT_EQ(RecoverPasswordChange(diary.path()).outcome, TRecovery::Failed);
   SetPasswordChangeFaultHook({});
 

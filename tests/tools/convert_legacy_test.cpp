@@ -91,7 +91,7 @@ TEST(ConvertLegacy, RefusesWithAReasonAndWritesNothing) {
       {empty / "missing", {}, 1, "no diary in"},
       {empty.path(), {}, 1, "nothing to convert: no QUILLET.DBF in " + empty.path().string()},
       {noMemo.path(), {}, 1, "the memo file of QUILLET.DBF (QUILLET.FPT, or QUILLET.DBT"},
-      {running.path(), {}, 1, "Quillet! is running on this diary"},
+      {running.path(), {}, 1, "Quillet is running on this diary"},
       {running.path(), {"extra"}, 2, "Usage: quillet-tool convert-legacy"},
   };
   for (const Case& c : cases) {

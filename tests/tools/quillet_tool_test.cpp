@@ -204,7 +204,7 @@ TEST_F(QuilletTool, PasswdRefusesChangingNothing) {
   {
     TInstanceLock lock(dir.path());
     ASSERT_FALSE(lock.AlreadyRunning());
-    ExpectRefused({{{"passwd"}, 1, "Quillet! is running", "pw\nx\n"}});
+    ExpectRefused({{{"passwd"}, 1, "Quillet is running", "pw\nx\n"}});
   }
   EXPECT_EQ(ReadFile(dir / "Entries" / "20261207.QXE"), before);
   EXPECT_EQ(ReadStoredPassword(dir.path()), "pw");
@@ -467,7 +467,7 @@ TEST_F(QuilletTool, RestoreRefusesWithoutChangingTheDiary) {
     // Listing reads only, so it goes on while Quillet has the diary open; restoring waits.
     TInstanceLock lock(dir.path());
     ASSERT_FALSE(lock.AlreadyRunning());
-    ExpectRefused({{{"restore", "20261207"}, 1, "Quillet! is running"}});
+    ExpectRefused({{{"restore", "20261207"}, 1, "Quillet is running"}});
     EXPECT_EQ(Tool(With({"deleted"})).out, kept);
   }
   EXPECT_EQ(Tool(With({"deleted"})).out, kept);

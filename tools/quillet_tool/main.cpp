@@ -91,7 +91,7 @@ void Put(std::string_view bytes) {
 
 std::unique_ptr<TInstanceLock> LockDiary(const std::filesystem::path& diaryDir) {
   auto lock = std::make_unique<TInstanceLock>(diaryDir);
-  if (lock->AlreadyRunning()) throw Failure("Quillet! is running on this diary: close it first");
+  if (lock->AlreadyRunning()) throw Failure("Quillet is running on this diary: close it first");
   if (!lock->Held()) throw Failure(lock->Unavailable());
   return lock;
 }
