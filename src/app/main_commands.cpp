@@ -62,7 +62,10 @@ void TMainScreen::BuildMenus() {
   edit->addSeparator();
   item(edit, "mnuDefaultFont", QStringLiteral("Change Default Font"), &TMainScreen::mnuDefaultFontClick);
 
-  QMenu* find = bar->addMenu(QStringLiteral("F&ind"));
+  // No mnemonic: Alt+I is the Hide button's, and every other letter of the
+  // title belongs to another menu or button; each item has its own key.
+  QMenu* find = bar->addMenu(QStringLiteral("Find"));
+  find->setObjectName(QStringLiteral("mnuFindMenu"));
   item(find, "mnuFind", QStringLiteral("&Find in Current Entry"), &TMainScreen::mnuFindClick,
        QKeySequence(Qt::CTRL | Qt::Key_F));
   item(find, "Replace1", QStringLiteral("&Replace in Current Entry"), &TMainScreen::Replace1Click,

@@ -157,7 +157,7 @@ void TMainScreen::BuildDecoration() {
                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G), &TMainScreen::PasteGraphicButtonClick);
   QAction* iconTool = make("mnuShowHideIconTool", kShowIconTool, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K),
                            &TMainScreen::ShowHideIconToolClick);
-  QAction* paragraph = make("mnuParagraphSetup", QStringLiteral("Pa&ragraph Properties..."),
+  QAction* paragraph = make("mnuParagraphSetup", QStringLiteral("&Paragraph Properties..."),
                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), &TMainScreen::ParagraphSetupButtonClick);
 
   // Edit: after "Insert Page Break", or at the end.

@@ -123,6 +123,8 @@ void TMainScreen::DeletebuttonClick() {
   if (unreadable_) return;
   if (!Messenger().ConfirmBox("Delete this entry?")) return;
   richText1_->Clear();
+  // What is typed next starts in the default font, as on an empty day.
+  SetDefaultFontNow();
   richText1_->Changed();
 }
 

@@ -12,9 +12,7 @@
 #include <richtext/ui/toolbar.h>
 #include <richtext/ui/toolbar_icons.h>
 
-#include <QApplication>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
@@ -93,35 +91,6 @@ QIcon WordWrapIcon() {
     p.drawPolygon(QPolygonF({QPointF(9, 13), QPointF(11.5, 11), QPointF(11.5, 15)}));
   });
 }
-
-// Alt+S is the spell check's, and also the mnemonic of "&Save" while that
-// button shows. Two owners of one key make neither act, so while "&Save" shows
-// the key press is taken here for the spell check, as the menu's shortcut
-// would take it; Ctrl+S and a click still save.
-class TSpellKey : public QObject {
- public:
-  explicit TSpellKey(TMainScreen* window) : QObject(window), window_(window) {}
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (key->key() != Qt::Key_S || key->modifiers() != Qt::AltModifier || !widget ||
-        widget->window() != window_ || !window_->isActiveWindow() || !window_->Unsaved()) {
-      return false;
-    }
-    if (event->type() == QEvent::ShortcutOverride) {
-      event->accept();  // no shortcut: the key comes as a key press instead
-    } else if (!key->isAutoRepeat()) {
-      window_->SpellCheck1Click();
-    }
-    return true;
-  }
-
- private:
-  TMainScreen* window_;
-};
 
 }  // namespace
 
@@ -208,8 +177,9 @@ void TMainScreen::BuildFormatting() {
   QAction* insertTime = findAction("InsertTodaystime1");
   if (enterDate && insertTime) {
     QMenu* edit = qobject_cast<QMenu*>(enterDate->parent());
-    edit->insertAction(enterDate, make("SpellCheck1", QStringLiteral("&Spell Check"),
-                                       QKeySequence(Qt::ALT | Qt::Key_S), &TMainScreen::SpellCheck1Click));
+    // F7, the spell check's key in word processors: Alt+S is the mnemonic of "&Save".
+    edit->insertAction(enterDate, make("SpellCheck1", QStringLiteral("&Spell Check"), QKeySequence(Qt::Key_F7),
+                                       &TMainScreen::SpellCheck1Click));
     // Misspelt words of the shown entry are marked as they are typed.
     spellAsYouType_ = new TSpellAsYouType(richText1_, diaryDir_, this);
     connect(spellAsYouType_, &TSpellAsYouType::changed, richText1_, &richtext::TRichText::Changed);
@@ -229,14 +199,13 @@ void TMainScreen::BuildFormatting() {
       edit->addAction(pageBreak);
     }
   }
-  qApp->installEventFilter(new TSpellKey(this));
 
   // Format: every button and list of the toolbar, on the keyboard.
   auto* format = new QMenu(QStringLiteral("F&ormat"), bar);
   format->setObjectName(QStringLiteral("mnuFormat"));
   QAction* before = nullptr;
   for (QAction* a : bar->actions())
-    if (a->text() == QLatin1String("F&ind")) before = a;
+    if (a->menu() && a->menu()->objectName() == QLatin1String("mnuFindMenu")) before = a;
   bar->insertMenu(before, format);
 
   const std::vector<QAction*>& own = richToolBar2_->FormatActions();  // Bold ... Justify

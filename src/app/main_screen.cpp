@@ -339,8 +339,9 @@ bool TMainScreen::eventFilter(QObject* watched, QEvent* event) {
 
 bool TMainScreen::AppMessageHook(QObject* watched, QEvent* event) {
   auto* key = static_cast<QKeyEvent*>(event);
+  // Ctrl alone: Ctrl+Shift+A and Ctrl+Shift+S belong to other commands.
   if (!isActiveWindow() || watched != richText1_ || !richText1_->isVisible() ||
-      !(key->modifiers() & Qt::ControlModifier) ||
+      key->modifiers() != Qt::ControlModifier ||
       (key->key() != Qt::Key_S && key->key() != Qt::Key_A)) {
     return false;
   }

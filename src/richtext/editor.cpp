@@ -64,7 +64,8 @@ std::optional<TAttr> TEditor::AttrAt(TPosition p) const {
 }
 
 void TEditor::FollowCaret() {
-  if (std::optional<TAttr> a = AttrAt(caret)) doc_.insertionAttr = *a;
+  std::optional<TAttr> a = holdInsertion_ ? std::nullopt : AttrAt(caret);
+  if (a) doc_.insertionAttr = *a;
   if (OnCaretMoved) OnCaretMoved();
 }
 
@@ -292,7 +293,11 @@ void TEditor::Enter() {
     f.paragraphs[1].borderWidth = f.paragraphs[1].borderSpaceColor = 0;
     f.paragraphs[1].borderColorHigh = 0;
   }
+  // The formatting chosen at the caret goes on into the new paragraph, as it
+  // would have gone on in the old one.
+  holdInsertion_ = true;
   Replace(SelStart(), SelEnd(), f);
+  holdInsertion_ = false;
 }
 
 void TEditor::PageBreak() {

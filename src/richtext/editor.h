@@ -45,7 +45,8 @@ class TEditor {
   // attribute of the character before the caret (at the start of a paragraph,
   // of its first character; in an empty paragraph, of the previous
   // paragraph's last character). Called on every caret move; an attribute
-  // set without a selection therefore holds until the caret moves.
+  // set without a selection therefore holds until the caret moves, and
+  // across Enter.
   void FollowCaret();
   // The attribute that typing at p continues, or none in plain mode and in
   // an empty document.
@@ -105,6 +106,7 @@ class TEditor {
   std::vector<Record> history_;
   size_t done_ = 0;
   int groupDepth_ = 0, groupId_ = 0, nextGroup_ = 1;
+  bool holdInsertion_ = false;  // an edit that keeps the insertion attribute as it is
 };
 
 }  // namespace richtext

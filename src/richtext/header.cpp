@@ -51,6 +51,28 @@ int TTextHeader::FontNumber(const std::string& name) {
   return kFonts;
 }
 
+int TTextHeader::ColorNumber(uint32_t color) {
+  int size = std::clamp(colorTableSize, 15, kColors);
+  for (int i = 0; i < size; ++i) {
+    if (colors[size_t(i)] == color) return i;
+  }
+  if (size < kColors) {
+    colors[size_t(size)] = color;
+    colorTableSize = size + 1;
+    return size;
+  }
+  auto distance = [&](uint32_t c) {
+    int d = 0;
+    for (int shift : {0, 8, 16}) d += std::abs(int((c >> shift) & 0xFF) - int((color >> shift) & 0xFF));
+    return d;
+  };
+  int best = 0;
+  for (int i = 1; i < size; ++i) {
+    if (distance(colors[size_t(i)]) < distance(colors[size_t(best)])) best = i;
+  }
+  return best;
+}
+
 int32_t TTextHeader::RoundToTabGrid(int32_t v) const {
   if (xResolution <= 0) return v;
   int32_t g = inchUnits ? 144 : 141;

@@ -81,6 +81,9 @@ class TTextHeader {
   // Names compare on their first 31 characters without regard to letter case.
   // 99 when the table is full.
   int FontNumber(const std::string& name);
+  // The number of a colour: its first entry, else a new entry after the
+  // used ones, else (all taken) the nearest one.
+  int ColorNumber(uint32_t color);
 
   // Tab stops. FindTab looks for an entry of equal position and kind (tkAll
   // matches any kind), then again with the position rounded to the tab grid;

@@ -1,18 +1,50 @@
-/** A small HTML reader and writer: text and paragraphs, no styling. */
+/** HTML: the reader for pages and pasted HTML, the writer for copies and saves. */
 #pragma once
 
 #include <richtext/document.h>
 #include <richtext/stream.h>
+#include <richtext/writer.h>
 
+#include <functional>
+#include <string>
 #include <string_view>
 
 namespace richtext {
 
-// Paragraphs from HTML: block tags and <br> end paragraphs, entities are
-// decoded, script and style contents are left out.
+// Paragraphs from HTML, their attributes interned in `doc` and their fonts,
+// colours and pictures added to it. Block tags end paragraphs and <br> breaks
+// a line; bold, italic, underline, strike-out, super- and subscript, fonts,
+// sizes, text and background colours, alignment and indents are taken from
+// the tags and their style attributes; list items become indented paragraphs
+// that start with their bullet or number; pictures given as data: addresses
+// (PNG, JPEG, BMP) become objects. Text without a style of its own takes the
+// font, size and colours of the insertion attribute. Script, style and head
+// contents are left out; malformed input never raises.
 TRTFText::ParagraphList ReadHtml(TRTFText& doc, std::string_view bytes);
 
-// The document as a simple HTML page, one <p> per paragraph.
-TIoResult WriteHtml(TRTFText& doc, TOutStream& out);
+// Writes a range of the document as an HTML page that browsers, mail and
+// chat programs paste with its look: one <p> per paragraph, a <span> per run
+// of equal attributes, pictures as data: addresses.
+//
+//   <p style="margin:0;white-space:pre-wrap;text-align:center">
+//   <span style="font-family:'Arial';font-size:10pt;color:#000000"><b>Dear</b> diary</span></p>
+class THtmlWriter : public TTextWriter {
+ public:
+  using TTextWriter::TTextWriter;
+  // PNG bytes of a picture that is neither PNG nor JPEG (a bitmap, a
+  // metafile); empty leaves the picture out. Without it such pictures are left out.
+  std::function<std::string(const TPicture&)> encodePicture;
+
+ protected:
+  TIoResult Header() override;
+  TIoResult Body() override;
+  TIoResult Trailer() override;
+
+ private:
+  void Paragraph(size_t par);
+  void Run(const TParagraph& p, size_t from, size_t to, const TAttr& a);
+  void Picture(TChar c, const TAttr& a);
+  void Escaped(TChar c);
+};
 
 }  // namespace richtext

@@ -76,7 +76,7 @@ TIoResult TRTFTextIo::SaveToStream(TOutStream& out, bool fromFile) {
     if (format == FormatRTF) {
       lastError = TRTFWriter(*this, {}, writeOptions).Write(out);
     } else if (format == FormatHTML) {
-      lastError = WriteHtml(*this, out);
+      lastError = THtmlWriter(*this, {}, writeOptions).Write(out);
     } else {
       lastError = TTextWriter(*this, {}, writeOptions).Write(out);
     }
@@ -161,29 +161,20 @@ TRTFText::ParagraphList TRTFTextIo::ReadRtfForInsertion(std::string_view rtf) {
   return AdoptParagraphs(source);
 }
 
+TRTFText::ParagraphList TRTFTextIo::ReadHtmlForInsertion(std::string_view html) {
+  // Read against this document's own tables, so that text without a style of
+  // its own keeps the font and colours it is inserted in.
+  TRTFTextIo source;
+  source.CopyHeaderFrom(*this);
+  source.Header().SetResolution(Header().xResolution, Header().yResolution);
+  source.insertionAttr = insertionAttr;
+  source.SetParagraphs(ReadHtml(source, html));
+  return AdoptParagraphs(source);
+}
+
 int TRTFTextIo::AdoptColor(const TTextHeader& from, int index) {
-  TTextHeader& h = Header();
   uint32_t color = from.colors[size_t(index)];
-  if (h.colors[size_t(index)] == color) return index;
-  int size = std::clamp(h.colorTableSize, 15, TTextHeader::kColors);
-  for (int i = 0; i < size; ++i) {
-    if (h.colors[size_t(i)] == color) return i;
-  }
-  if (size < TTextHeader::kColors) {
-    h.colors[size_t(size)] = color;
-    h.colorTableSize = size + 1;
-    return size;
-  }
-  auto distance = [&](uint32_t c) {
-    int d = 0;
-    for (int shift : {0, 8, 16}) d += std::abs(int((c >> shift) & 0xFF) - int((color >> shift) & 0xFF));
-    return d;
-  };
-  int best = 0;
-  for (int i = 1; i < size; ++i) {
-    if (distance(h.colors[size_t(i)]) < distance(h.colors[size_t(best)])) best = i;
-  }
-  return best;
+  return Header().colors[size_t(index)] == color ? index : Header().ColorNumber(color);
 }
 
 TRTFText::ParagraphList TRTFTextIo::AdoptParagraphs(TRTFText& other) {

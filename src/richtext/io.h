@@ -63,6 +63,9 @@ class TRTFTextIo : public TRTFText {
   // every character keeps the font and colour it had. The header of this
   // document is otherwise left as it is.
   ParagraphList ReadRtfForInsertion(std::string_view rtf);
+  // The same for HTML (see ReadHtml); text without a style of its own takes
+  // the insertion attribute.
+  ParagraphList ReadHtmlForInsertion(std::string_view html);
   // Inserts a paragraph after paragraph `after`; gives its index.
   size_t InsertParagraphWith(size_t after, const TParagraphDescriptor& d);
   // Margins and page size in twips; -1000 leaves a value as it is.

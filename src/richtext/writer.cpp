@@ -52,6 +52,11 @@ size_t TTextWriter::To(size_t par) const {
   return par == range_.endPar ? std::min(range_.endOffset, len) : len;
 }
 
+bool TTextWriter::HasBackground(const TAttr& a) const {
+  return a.BackColor() != 0 &&
+         !(options_.paperColor && doc_.Header().colors[size_t(a.BackColor())] == *options_.paperColor);
+}
+
 TIoResult TTextWriter::Body() {
   size_t last = LastPar();
   for (size_t i = range_.startPar; i <= last; ++i) {
@@ -541,7 +546,7 @@ void TRTFWriter::AttributePrefix(const TAttr& a) {
   PutNumber(a.size == 0 ? 20 : a.size * 2);
   Put("\\cf");
   PutNumber(a.TextColor());
-  if (a.BackColor() != 0) {
+  if (HasBackground(a)) {
     Put("\\cb");
     PutNumber(a.BackColor());
     if (options_.backgroundAsShading) {

@@ -4,6 +4,7 @@
 #include <richtext/document.h>
 #include <richtext/stream.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ struct TWriteOptions {
   // A character background is also written as \chcbpat, the word other
   // word processors read it from (copies for the clipboard; entries keep \cb alone).
   bool backgroundAsShading = false;
+  // A character background of this colour (0x00BBGGRR) is the page's own and
+  // is not written: copies for other programs carry no background that the
+  // text does not show.
+  std::optional<uint32_t> paperColor;
 };
 
 // Walks the document; by itself it writes plain text: the characters of each
@@ -54,6 +59,8 @@ class TTextWriter {
   size_t LastPar() const;
   size_t From(size_t par) const { return par == range_.startPar ? range_.startOffset : 0; }
   size_t To(size_t par) const;
+  // Whether a character's background is one to write.
+  bool HasBackground(const TAttr& a) const;
 
   TRTFText& doc_;
   TWriteRange range_;

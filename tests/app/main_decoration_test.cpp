@@ -31,6 +31,7 @@
 namespace quillet {
 namespace {
 
+using testing::DialogOpenedBy;
 using testing::Diary;
 using testing::Open;
 using testing::Settle;
@@ -324,28 +325,6 @@ TEST(MainDecoration, ParagraphPropertiesReachTheSavedIndents) {
   EXPECT_EQ(w->RichText1()->Document().Par(0).Props().leftIndent, 1440);
 }
 
-// Runs `act`; true when it opened a modal dialog (which is then cancelled).
-bool OpensADialog(const std::function<void()>& act) {
-  bool opened = false;
-  QTimer poll;
-  poll.setInterval(5);
-  QObject::connect(&poll, &QTimer::timeout, [&opened] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      opened = true;
-      if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-        dialog->reject();
-      } else {
-        modal->close();
-      }
-    }
-  });
-  poll.start();
-  act();
-  Settle();
-  poll.stop();
-  return opened;
-}
-
 // An entry that could not be read is shown read-only: none of the four changes it.
 TEST(MainDecoration, AnEntryShownReadOnlyTakesNoDecoration) {
   Diary d;
@@ -355,9 +334,9 @@ TEST(MainDecoration, AnEntryShownReadOnlyTakesNoDecoration) {
   Settle();
   ASSERT_TRUE(w->EntryUnreadable());
   for (const char* name : {"mnuInsertSymbol", "mnuInsertPicture", "mnuParagraphSetup"})
-    EXPECT_FALSE(OpensADialog([&] { Item(*w, name)->trigger(); })) << name;
+    EXPECT_EQ(DialogOpenedBy([&] { Item(*w, name)->trigger(); }), "") << name;
   for (const char* name : {"SymbolSelectorButton", "PasteGraphicButton", "ParagraphSetupButton"})
-    EXPECT_FALSE(OpensADialog([&] { QTest::mouseClick(Tool(*w, name), Qt::LeftButton); })) << name;
+    EXPECT_EQ(DialogOpenedBy([&] { QTest::mouseClick(Tool(*w, name), Qt::LeftButton); }), "") << name;
   std::unique_ptr<QMimeData> data(w->IconPalette()->IconListBox->DragData(0));
   ASSERT_TRUE(data);
   EXPECT_FALSE(DropOnPage(*w, data.get()));

@@ -14,10 +14,14 @@
 #include <richtext/writer.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace quillet::testing {
 
@@ -57,6 +61,29 @@ inline std::string PlainText(std::string_view rtf) {
   return out.bytes;
 }
 inline std::string Text(TMainScreen& w) { return PlainText(w.RichText1()->SaveToBytes()); }
+
+// Runs `act`; the class name of the modal dialog it opened (which is then
+// cancelled), empty when it opened none.
+inline std::string DialogOpenedBy(const std::function<void()>& act) {
+  std::string opened;
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, [&opened] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      opened = modal->metaObject()->className();
+      if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        dialog->reject();
+      } else {
+        modal->close();
+      }
+    }
+  });
+  poll.start();
+  act();
+  Settle();
+  poll.stop();
+  return opened;
+}
 
 // One of the window's tool buttons, by its object name.
 inline QToolButton* Tool(TMainScreen& w, const char* name) {

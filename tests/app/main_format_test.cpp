@@ -10,8 +10,10 @@
 #include <richtext/ui/rich_text.h>
 #include <richtext/ui/ruler.h>
 #include <richtext/ui/toolbar.h>
+#include <richtext/unicode.h>
 
 #include <QAbstractItemView>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
@@ -31,6 +33,7 @@
 namespace quillet {
 namespace {
 
+using testing::DialogOpenedBy;
 using testing::Diary;
 using testing::Open;
 using testing::Settle;
@@ -232,14 +235,33 @@ TEST(MainFormat, FormatMenuPutsEveryToolbarCommandOnTheKeyboard) {
   ASSERT_EQ(edit->Document().Size(), 2u);
   EXPECT_TRUE(edit->Document().Par(1).flags & richtext::pfPageBreak);
 
-  // One key, one command, across the whole window; Ctrl+R stays with Replace.
+  // One key, one command, across the whole window: the commands' keys and the
+  // underlined letters (Alt+letter) of the menu titles and the buttons, the
+  // "&Save" and "&Cancel" that show while the page has changes among them.
+  // Ctrl+R stays with Replace.
   std::map<QKeySequence, QString> owner;
+  auto claim = [&](const QKeySequence& k, const QString& who) {
+    if (k.isEmpty()) return;
+    auto [it, fresh] = owner.emplace(k, who);
+    EXPECT_TRUE(fresh || it->second == who)
+        << k.toString().toStdString() << ": " << it->second.toStdString() << " and " << who.toStdString();
+  };
   for (QAction* a : w->findChildren<QAction*>()) {
-    for (const QKeySequence& k : a->shortcuts()) {
-      auto [it, fresh] = owner.emplace(k, a->objectName() + " " + a->text());
-      EXPECT_TRUE(fresh || it->second == a->objectName() + " " + a->text())
-          << k.toString().toStdString() << ": " << it->second.toStdString() << " and "
-          << a->text().toStdString();
+    for (const QKeySequence& k : a->shortcuts()) claim(k, a->objectName() + " " + a->text());
+  }
+  for (QAction* title : w->menuBar()->actions()) claim(QKeySequence::mnemonic(title->text()), "menu " + title->text());
+  for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) claim(b->shortcut(), "button " + b->text());
+  EXPECT_EQ(owner[QKeySequence(Qt::ALT | Qt::Key_S)], "button &Save");
+  EXPECT_EQ(owner[QKeySequence(Qt::ALT | Qt::Key_I)], "button H&ide");
+  // Inside each menu, no two items share their underlined letter.
+  for (QMenu* menu : w->findChildren<QMenu*>()) {
+    std::map<QKeySequence, QString> letters;
+    for (QAction* a : menu->actions()) {
+      const QKeySequence k = QKeySequence::mnemonic(a->text());
+      if (k.isEmpty()) continue;
+      auto [it, fresh] = letters.emplace(k, a->text());
+      EXPECT_TRUE(fresh) << menu->title().toStdString() << ": " << it->second.toStdString() << " and "
+                         << a->text().toStdString();
     }
   }
   EXPECT_TRUE(owner[QKeySequence(Qt::CTRL | Qt::Key_R)].startsWith("Replace1"));
@@ -265,11 +287,108 @@ TEST(MainFormat, FormatMenuPutsEveryToolbarCommandOnTheKeyboard) {
   EXPECT_EQ(attr().size, before + 1);
 }
 
+// What the Format keys choose at the caret goes on past Enter, as in every word processor.
+TEST(MainFormat, FormattingChosenAtTheCaretHoldsAcrossEnter) {
+  using richtext::afBold;
+  using richtext::afItalic;
+  using richtext::afUnderline;
+  struct Case {
+    const char* what;
+    const char* rtf;
+    bool middle;  // Enter between the first two characters, else at the end
+    QKeySequence choose;
+    uint32_t typed;  // the styles of what is typed after Enter
+  };
+  const Case cases[] = {
+      {"bold after plain text", "{\\rtf1\\ansi plain}", false, QKeySequence(Qt::CTRL | Qt::Key_B), afBold},
+      {"normal after bold italic", "{\\rtf1\\ansi {\\b\\i bold italic}}", false, QKeySequence(Qt::CTRL | Qt::Key_M), 0},
+      {"italic after underlined", "{\\rtf1\\ansi {\\ul under}}", false, QKeySequence(Qt::CTRL | Qt::Key_I),
+       afItalic | afUnderline},
+      {"bold in the middle of plain text", "{\\rtf1\\ansi ab}", true, QKeySequence(Qt::CTRL | Qt::Key_B), afBold},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Diary d;
+    d.dir.Write("Entries/" + DayKey(Today()) + ".QXE", c.rtf);
+    auto w = Open(d.dir.path());
+    richtext::TRichText* edit = w->RichText1();
+    edit->setFocus();
+    Settle();
+    if (c.middle) {
+      Key(edit, Qt::Key_Right, {});
+    } else {
+      Key(edit, Qt::Key_End, Qt::ControlModifier);
+    }
+    QTest::keySequence(edit, c.choose);
+    Key(edit, Qt::Key_Return, {});
+    QTest::keyClicks(edit, "next");
+    Settle();
+    richtext::TRTFText& doc = edit->Document();
+    ASSERT_EQ(doc.Size(), 2u);
+    const uint32_t styles = afBold | afItalic | afUnderline;
+    EXPECT_EQ(doc.CharAttr(doc.Par(1), 0).flags & styles, c.typed);
+    EXPECT_EQ(doc.CharAttr(doc.Par(1), 3).flags & styles, c.typed);
+    if (c.middle) {  // the text after the caret keeps its own look
+      EXPECT_EQ(richtext::ToUtf8(doc.Par(1).text), "nextb");
+      EXPECT_EQ(doc.CharAttr(doc.Par(1), 4).flags & styles, 0u);
+    }
+  }
+}
+
 struct SpellDiary : Diary {
   SpellDiary() {
     dir.Write("Entries/" + DayKey(Today()) + ".QXE", "{\\rtf1\\ansi Teh cat sat.\\par}");
   }
 };
+
+// Each key a command shows reaches that command, from the page.
+TEST(MainFormat, EveryKeyReachesItsOneCommand) {
+  struct Case {
+    const char* what;
+    QKeySequence keys;
+    bool changedFirst;    // typed into the page first, so "&Save" shows
+    const char* dialog;   // the dialog the key opens, or ""
+    std::function<void(TMainScreen&, Diary&)> check;
+  };
+  const Case cases[] = {
+      {"Alt+S saves while \"&Save\" shows", QKeySequence(Qt::ALT | Qt::Key_S), true, "",
+       [](TMainScreen& w, Diary& d) {
+         EXPECT_FALSE(w.Unsaved());
+         EXPECT_NE(ReadWholeFile(d.Entry(Today())).find("xTeh"), std::string::npos);
+       }},
+      {"F7 checks the spelling", QKeySequence(Qt::Key_F7), false, "quillet::TSpellCheckDialog",
+       [](TMainScreen&, Diary&) {}},
+      {"Ctrl+Shift+A opens the paragraph's properties", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), false,
+       "quillet::TParagraphPropDlg", [](TMainScreen& w, Diary&) { EXPECT_EQ(w.RichText1()->HasSelection(), 0u); }},
+      {"Ctrl+A selects all", QKeySequence(Qt::CTRL | Qt::Key_A), false, "",
+       [](TMainScreen& w, Diary&) { EXPECT_GT(w.RichText1()->HasSelection(), 12u); }},  // the text and its ends
+      {"Alt+I hides the window", QKeySequence(Qt::ALT | Qt::Key_I), false, "",
+       [](TMainScreen& w, Diary&) { EXPECT_TRUE(w.isMinimized()); }},
+      {"Alt+D deletes the entry", QKeySequence(Qt::ALT | Qt::Key_D), false, "",
+       [](TMainScreen& w, Diary& d) {
+         EXPECT_EQ(d.messages.shown, std::vector<std::string>{"Delete this entry?"});
+         EXPECT_TRUE(w.RichText1()->IsEmpty());
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SpellDiary d;
+    auto w = Open(d.dir.path());
+    richtext::TRichText* edit = w->RichText1();
+    edit->setFocus();
+    Settle();
+    if (c.changedFirst) {
+      QTest::keyClicks(edit, "x");
+      ASSERT_TRUE(w->Unsaved());
+    }
+    EXPECT_EQ(DialogOpenedBy([&] {
+                QTest::keySequence(edit, c.keys);
+                QTest::qWait(300);  // a button's key clicks it after its press is shown
+              }),
+              c.dialog);
+    c.check(*w, d);
+  }
+}
 
 // Replaces the first misspelling with `as` as soon as the dialog shows.
 void ReplaceFirstWith(const QString& as, QString* seen) {
@@ -296,14 +415,10 @@ TEST(MainFormat, SpellCheckFromTheMenuAndTheToolbarIconSavesItsReplacement) {
       QAction* item = w->findChild<QAction*>("SpellCheck1");
       ASSERT_TRUE(item);
       EXPECT_EQ(item->text(), "&Spell Check");
-      EXPECT_EQ(item->shortcut(), QKeySequence(Qt::ALT | Qt::Key_S));
+      EXPECT_EQ(item->shortcut(), QKeySequence(Qt::Key_F7));
       item->trigger();
     } else if (from == std::string("key")) {
-      // Alt+S runs the check also while "&Save", whose mnemonic it is, shows.
-      QTest::keyClicks(w->RichText1(), "x");
-      Key(w->RichText1(), Qt::Key_Backspace, {});
-      ASSERT_TRUE(w->Unsaved());
-      Key(w->RichText1(), Qt::Key_S, Qt::AltModifier);
+      Key(w->RichText1(), Qt::Key_F7, {});
     } else {
       QToolButton* spell = w->RichToolBar2()->Button("Spell");
       ASSERT_TRUE(spell);

@@ -50,6 +50,7 @@ using testing::Open;
 using testing::ReadFile;
 using testing::RecordingMessenger;
 using testing::TempDir;
+using testing::Tool;
 using testing::Text;
 using testing::Type;
 using testing::WhenShown;
@@ -163,6 +164,26 @@ TEST(MainScreen, WalksTheDayFlow) {
   w->BitBtn1Click();
   EXPECT_FALSE(std::filesystem::exists(d.Entry(today)));
   EXPECT_FALSE(w->EntryExists());
+}
+
+// Delete Entry empties the page as an empty day starts: in the default font.
+TEST(MainScreen, TypingAfterDeleteEntryStartsInTheDefaultFont) {
+  Diary d;
+  d.dir.Write("QX.INI", "[Opening Screen]\nshow=0\n[Default Font]\nName=Liberation Serif\nSize=14\n");
+  d.dir.Write("Entries/" + DayKey(Today()) + ".QXE",
+              "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs40 big words}");
+  auto w = Open(d.dir.path());
+  QTest::mouseClick(Tool(*w, "Deletebutton"), Qt::LeftButton);
+  ASSERT_EQ(d.messages.shown, std::vector<std::string>{"Delete this entry?"});
+  Type(*w, "new");
+  richtext::TRTFText& doc = w->RichText1()->Document();
+  const richtext::TAttr a = doc.CharAttr(doc.Par(0), 0);
+  EXPECT_EQ(a.size, 14);
+  EXPECT_EQ(doc.Header().fonts[a.font].name, "Liberation Serif");
+  ASSERT_TRUE(w->SaveButtonClick());
+  const std::string rtf = ReadWholeFile(d.Entry(Today()));
+  EXPECT_NE(rtf.find("\\fs28"), std::string::npos) << rtf;
+  EXPECT_EQ(rtf.find("\\fs16"), std::string::npos) << rtf;
 }
 
 TEST(MainScreen, NavigatesByButtonsAndKeys) {

@@ -138,6 +138,19 @@ QImage DecodePicture(const TPicture& p) {
   }
 }
 
+std::shared_ptr<TPicture> PngPicture(const QImage& image) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  auto picture = std::make_shared<TPicture>();
+  picture->kind = TPicture::Kind::Png;
+  picture->data.assign(png.constData(), size_t(png.size()));
+  picture->width = image.width();
+  picture->height = image.height();
+  return picture;
+}
+
 // ---------------------------------------------------------------- surface
 
 uint32_t TQtSurface::HighlightColor() const {

@@ -40,6 +40,8 @@ class TQtFontMetrics : public TFontMetrics {
 // PNG and JPEG through Qt's image readers, Windows metafiles through our own
 // player. An undecodable picture gives a null image.
 QImage DecodePicture(const TPicture& picture);
+// A picture of the document that holds the image as PNG, at its pixel size.
+std::shared_ptr<TPicture> PngPicture(const QImage& image);
 
 class TQtSurface : public TSurface {
  public:

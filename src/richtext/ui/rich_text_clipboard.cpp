@@ -1,12 +1,12 @@
-// The editor widget's clipboard and drag and drop: the selection as RTF and
-// plain text, pasting RTF, text and pictures.
+// The editor widget's clipboard and drag and drop: the selection as RTF, HTML
+// and plain text; pasting RTF, HTML, text and pictures.
 #include <richtext/ui/rich_text.h>
 
+#include <richtext/html.h>
 #include <richtext/reader.h>
 #include <richtext/writer.h>
 
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -23,6 +23,8 @@ const char* const kOwnRtf = "application/x-quillet-rtf";
 const char* const kRtfMimeTypes[] = {kOwnRtf, "text/rtf", "application/rtf", "text/richtext",
                                      "Rich Text Format"};
 
+QByteArray Bytes(const TStringStream& out) { return QByteArray(out.bytes.data(), qsizetype(out.bytes.size())); }
+
 }  // namespace
 
 QMimeData* TRichText::SelectionMimeData() {
@@ -31,16 +33,29 @@ QMimeData* TRichText::SelectionMimeData() {
   TWriteRange range{a.par, a.offset, b.par, b.offset};
   TWriteOptions options = doc_.writeOptions;
   options.writeBitmapAsDib = writeBitmapAsDib;
-  options.backgroundAsShading = true;  // for word processors that ignore \cb
-  TStringStream rtf, text;
-  TRTFWriter(doc_, range, options).Write(rtf);
-  TTextWriter(doc_, range, options).Write(text);
-  QByteArray rtfBytes(rtf.bytes.data(), qsizetype(rtf.bytes.size()));
-  data->setData(QString::fromLatin1(kOwnRtf), rtfBytes);
-  data->setData(QStringLiteral("text/rtf"), rtfBytes);
-  data->setData(QStringLiteral("application/rtf"), rtfBytes);
+  // Our own copy is the selection as an entry keeps it.
+  TStringStream own, rtf, html, text;
+  TRTFWriter(doc_, range, options).Write(own);
+  data->setData(QString::fromLatin1(kOwnRtf), Bytes(own));
+  // Other programs get backgrounds also as shading (word processors that
+  // ignore \cb read that), and none where the text shows the page's colour.
+  TWriteOptions foreign = options;
+  foreign.backgroundAsShading = true;
+  foreign.paperColor = FromQColor(viewport()->palette().color(QPalette::Base));
+  TRTFWriter(doc_, range, foreign).Write(rtf);
+  data->setData(QStringLiteral("text/rtf"), Bytes(rtf));
+  data->setData(QStringLiteral("application/rtf"), Bytes(rtf));
+  // Browsers, mail and chat programs paste HTML.
+  THtmlWriter htmlWriter(doc_, range, foreign);
+  htmlWriter.encodePicture = [](const TPicture& picture) {
+    QImage image = DecodePicture(picture);
+    return image.isNull() ? std::string() : PngPicture(image)->data;
+  };
+  htmlWriter.Write(html);
+  data->setHtml(QString::fromUtf8(Bytes(html)));
   // Plain text on this system ends its lines with LF alone.
-  QString plain = QString::fromUtf8(text.bytes.data(), qsizetype(text.bytes.size()));
+  TTextWriter(doc_, range, options).Write(text);
+  QString plain = QString::fromUtf8(Bytes(text));
   plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   plain.replace(QChar('\r'), QChar('\n'));
   data->setText(plain);
@@ -66,7 +81,7 @@ void TRichText::PasteFromClipboard() { Paste(QApplication::clipboard()->mimeData
 
 bool TRichText::Paste(const QMimeData* data) {
   if (editor_.readOnly || !data) return false;
-  // RTF under any of its names, else plain text, else a picture.
+  // RTF under any of its names, else HTML, else plain text, else a picture.
   std::optional<TRTFText::ParagraphList> read;
   bool own = false;
   for (const char* type : kRtfMimeTypes) {
@@ -79,6 +94,12 @@ bool TRichText::Paste(const QMimeData* data) {
     own = type == kOwnRtf;
     break;
   }
+  if (!read && data->hasHtml()) {
+    QByteArray utf8 = data->html().toUtf8();  // Qt decodes the page's own character set
+    read = doc_.ReadHtmlForInsertion(std::string_view(utf8.constData(), size_t(utf8.size())));
+    own = true;  // a page ends with its last paragraph, not an unselected paragraph end
+    if (read->size() == 1 && read->front()->text.empty()) read.reset();  // nothing to show in it
+  }
   if (!read && data->hasText()) {
     QByteArray utf8 = data->text().toUtf8();
     read = TTextReader(&doc_).Read(std::string_view(utf8.constData(), size_t(utf8.size())));
@@ -90,15 +111,7 @@ bool TRichText::Paste(const QMimeData* data) {
   if (!read && data->hasImage()) {
     QImage image = qvariant_cast<QImage>(data->imageData());
     if (image.isNull()) return false;
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    picture = std::make_shared<TPicture>();
-    picture->kind = TPicture::Kind::Png;
-    picture->data.assign(png.constData(), size_t(png.size()));
-    picture->width = image.width();
-    picture->height = image.height();
+    picture = PngPicture(image);
   }
   if (!read && !picture) return false;
   bool doIt = !doc_.IsProtected(editor_.SelStart().par, editor_.SelStart().offset);

@@ -30,7 +30,8 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::Undo)) return Undo();
   if (event->matches(QKeySequence::Redo) || (ctrl && key == Qt::Key_Y)) return Redo();
   if (event->matches(QKeySequence::Copy) || (ctrl && key == Qt::Key_Insert)) return CopyToClipboard();
-  if (event->matches(QKeySequence::Cut) || (shift && key == Qt::Key_Delete)) return CutToClipboard();
+  // Shift+Delete and Ctrl+Delete both cut the selection.
+  if (event->matches(QKeySequence::Cut) || ((shift || ctrl) && key == Qt::Key_Delete)) return CutToClipboard();
   if (event->matches(QKeySequence::Paste) || (shift && key == Qt::Key_Insert)) return PasteFromClipboard();
   if (event->matches(QKeySequence::SelectAll)) return SelectAll();
 

@@ -7,6 +7,7 @@
 #include "../table_rtf.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QMimeData>
 #include <QLineEdit>
@@ -15,6 +16,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
 
 namespace richtext {
 namespace {
@@ -429,6 +433,141 @@ TEST(RichText, CopiesPlainTextWithLineFeedsAndTheBackgroundForOtherPrograms) {
   w.Key(Qt::Key_V, Qt::ControlModifier);
   TRTFText& doc = w.edit.Document();
   EXPECT_EQ(doc.CharAttr(doc.Par(2), 0).BackColor(), 11);
+}
+
+// Typed text has the page's own white as its background: copies for other
+// programs carry only the backgrounds that show, and HTML beside RTF and text.
+TEST(RichText, CopiesRtfHtmlAndTextWithBackgroundsOnlyWhereTheyShow) {
+  Widget w;
+  w.Type("plain bold lit");
+  w.Key(Qt::Key_Return);
+  w.Type("two");
+  TEditor& e = w.edit.Editor();
+  ASSERT_EQ(w.edit.Document().insertionAttr.BackColor(), 12);  // white, the page's colour
+  e.Select({0, 6}, {0, 10});
+  e.ChangeAttributes([](TAttr& a) { a.flags |= afBold; a.SetTextColor(1); });  // red
+  e.Select({0, 11}, {0, 14});
+  e.ChangeAttributes([](TAttr& a) { a.SetBackColor(4); });  // yellow
+  w.edit.SelectAll();
+  w.Key(Qt::Key_C, Qt::ControlModifier);
+  const QMimeData* data = QApplication::clipboard()->mimeData();
+
+  std::string rtf = data->data("text/rtf").toStdString();
+  EXPECT_EQ(rtf.find("\\cb12"), std::string::npos) << rtf;
+  EXPECT_EQ(rtf.find("chcbpat12"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("\\cb4\\chcbpat4"), std::string::npos) << rtf;
+
+  ASSERT_TRUE(data->hasHtml());
+  std::string html = data->html().toStdString();
+  EXPECT_NE(html.find("<b>bold</b>"), std::string::npos) << html;
+  EXPECT_NE(html.find("color:#ff0000\"><b>bold"), std::string::npos) << html;
+  EXPECT_NE(html.find("background-color:#ffff00\">lit"), std::string::npos) << html;
+  EXPECT_EQ(html.find("background-color:#ffffff"), std::string::npos) << html;
+  EXPECT_NE(html.find(">two</span></p>"), std::string::npos) << html;
+  EXPECT_EQ(data->text(), "plain bold lit\ntwo");
+
+  // The HTML alone, pasted into another editor, looks the same.
+  auto* only = new QMimeData;
+  only->setHtml(data->html());
+  QApplication::clipboard()->setMimeData(only);
+  Widget other;
+  other.Key(Qt::Key_V, Qt::ControlModifier);
+  TRTFText& doc = other.edit.Document();
+  EXPECT_EQ(Text(doc), "plain bold lit|two");
+  TAttr bold = doc.CharAttr(doc.Par(0), 6), lit = doc.CharAttr(doc.Par(0), 11);
+  EXPECT_TRUE(bold.flags & afBold);
+  EXPECT_EQ(doc.Header().colors[size_t(bold.TextColor())], 0x0000FFu);  // red
+  EXPECT_EQ(doc.Header().colors[size_t(lit.BackColor())], 0x00FFFFu);   // yellow
+  EXPECT_FALSE(doc.CharAttr(doc.Par(0), 0).flags & afBold);
+}
+
+// A small PNG as a data: address.
+QByteArray PngDataUrl(int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return "data:image/png;base64," + png.toBase64();
+}
+
+TEST(RichText, PastesRtfFirstThenHtmlThenPlainText) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<QString, QByteArray>> formats;
+    const char* text;
+    std::function<void(TRTFText&)> check;
+  };
+  const QByteArray page =
+      "<html><head><style>p { color: green }</style></head><body>"
+      "<p><b>bold</b> <i>it</i> <u>under</u> <s>gone</s> "
+      "<span style=\"color:#ff0000;font-size:14pt;background-color:yellow\">red</span></p>\n"
+      "<p style=\"text-align:center\">second&nbsp;line<br>broken</p>"
+      "<ul><li>one</li><li>two<ol><li>deep</li></ol></li></ul></body></html>";
+  const Case cases[] = {
+      {"html alone", {{"text/html", page}}, "bold it under gone red|second\u00A0line\nbroken|\u2022 one|\u2022 two|1. deep",
+       [](TRTFText& doc) {
+         const TParagraph& p = doc.Par(0);
+         EXPECT_TRUE(doc.CharAttr(p, 0).flags & afBold);
+         EXPECT_FALSE(doc.CharAttr(p, 4).flags & afBold);
+         EXPECT_TRUE(doc.CharAttr(p, 5).flags & afItalic);
+         EXPECT_TRUE(doc.CharAttr(p, 8).flags & afUnderline);
+         EXPECT_TRUE(doc.CharAttr(p, 14).flags & afStrikeOut);
+         TAttr red = doc.CharAttr(p, 19);
+         EXPECT_EQ(doc.Header().colors[size_t(red.TextColor())], 0x0000FFu);
+         EXPECT_EQ(doc.Header().colors[size_t(red.BackColor())], 0x00FFFFu);
+         EXPECT_EQ(red.size, 14);
+         EXPECT_EQ(doc.Par(1).alignment, alCenter);
+         EXPECT_EQ(doc.Par(2).leftIndent, 360);  // list items: indented paragraphs
+         EXPECT_EQ(doc.Par(4).leftIndent, 720);
+       }},
+      {"html beside plain text", {{"text/html", "<b>rich</b>"}, {"text/plain", "plain"}}, "rich",
+       [](TRTFText& doc) { EXPECT_TRUE(doc.CharAttr(doc.Par(0), 0).flags & afBold); }},
+      {"rtf beside html", {{"text/rtf", "{\\rtf1\\ansi {\\i from rtf}\\par}"}, {"text/html", "<b>from html</b>"}},
+       "from rtf", [](TRTFText& doc) { EXPECT_TRUE(doc.CharAttr(doc.Par(0), 0).flags & afItalic); }},
+      {"plain text alone", {{"text/plain", "a\nb"}}, "a|b", [](TRTFText&) {}},
+      {"html with a picture", {{"text/html", "<p>see <img src=\"" + PngDataUrl(8, 4) + "\" width=\"20\"></p>"}},
+       "see \x02",
+       [](TRTFText& doc) {
+         TAttr a = doc.CharAttr(doc.Par(0), 4);
+         ASSERT_TRUE(a.flags & afObject);
+         TTextObject* o = doc.ObjectOf(kObjectById, a);
+         ASSERT_TRUE(o && o->picture);
+         EXPECT_EQ(o->picture->kind, TPicture::Kind::Png);
+         EXPECT_EQ(o->picture->width, 8);
+         EXPECT_EQ(o->width, 20 * 15);   // 20 pixels of 1/96 inch
+         EXPECT_EQ(o->height, 10 * 15);  // in the picture's proportions
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* data = new QMimeData;
+    for (const auto& [type, bytes] : c.formats) data->setData(type, bytes);
+    QApplication::clipboard()->setMimeData(data);
+    Widget w;
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Text(w.edit.Document()), c.text);
+    c.check(w.edit.Document());
+  }
+}
+
+TEST(RichText, ShiftDeleteAndCtrlDeleteCutTheSelection) {
+  for (Qt::KeyboardModifier mod : {Qt::ShiftModifier, Qt::ControlModifier}) {
+    SCOPED_TRACE(mod == Qt::ShiftModifier ? "Shift+Delete" : "Ctrl+Delete");
+    QApplication::clipboard()->clear();
+    Widget w;
+    w.Type("one two");
+    w.Key(Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+    w.Key(Qt::Key_Delete, mod);
+    EXPECT_EQ(Text(w.edit.Document()), "one ");
+    EXPECT_EQ(QApplication::clipboard()->text(), "two");
+    // Without a selection there is nothing to cut.
+    w.Key(Qt::Key_Home);
+    w.Key(Qt::Key_Delete, mod);
+    EXPECT_EQ(Text(w.edit.Document()), "one ");
+    EXPECT_EQ(QApplication::clipboard()->text(), "two");
+  }
 }
 
 TEST(RichText, ClearTakesTheWidgetsFontAndColours) {
