@@ -356,10 +356,13 @@ void TRichToolBar::FillColorLists() {
     const int current = list->currentIndex();
     list->clear();
     AddColorEntries(*list, {colors.begin(), 16});
-    // The background list's first entry is no background: the window's colour.
-    if (list == backColor_) {
-      list->setItemIcon(0, ColorSwatch(palette().color(QPalette::Base)));
-      for (int role : {int(Qt::ToolTipRole), int(Qt::AccessibleTextRole)}) list->setItemData(0, tr("Window"), role);
+    // The first entry of each list is the table's default: for the text the
+    // automatic colour (black, which the table also holds further down), for
+    // the background none, the window's colour.
+    const bool back = list == backColor_;
+    list->setItemIcon(0, ColorSwatch(palette().color(back ? QPalette::Base : QPalette::Text)));
+    for (int role : {int(Qt::ToolTipRole), int(Qt::AccessibleTextRole)}) {
+      list->setItemData(0, back ? tr("Window") : tr("Automatic"), role);
     }
     list->setCurrentIndex(std::max(current, 0));
   }

@@ -182,6 +182,11 @@ TEST(RichToolBar, ListsSetFontSizeAndColours) {
   QComboBox* colors = w.toolbar->FontColorList();
   ASSERT_EQ(colors->count(), 16);
   EXPECT_EQ(colors->itemData(1, Qt::ToolTipRole).toString(), "Red");
+  // Every entry has a name of its own: the table's default is "Automatic", not a second Black.
+  QStringList names;
+  for (int i = 0; i < colors->count(); ++i) names << colors->itemData(i, Qt::ToolTipRole).toString();
+  EXPECT_EQ(names.first(), "Automatic");
+  EXPECT_EQ(names.removeDuplicates(), 0) << names.join(", ").toStdString();
   Choose(colors, 1);
   EXPECT_NE(Body(w.Rtf()).find("\\fs24\\cf1 Dear\\plain"), std::string::npos) << Body(w.Rtf());
   QComboBox* backs = w.toolbar->BackgroundColorList();
