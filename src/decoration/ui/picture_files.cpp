@@ -5,6 +5,7 @@
 #include <decoration/pcx.h>
 #include <richtext/objects.h>
 #include <richtext/ui/metafile.h>
+#include <richtext/ui/qt_platform.h>
 #include <richtext/ui/rich_text.h>
 
 #include <QBuffer>
@@ -80,19 +81,6 @@ QImage LoadPictureFile(const QString& path, QString* error) {
   return image;
 }
 
-std::shared_ptr<richtext::TPicture> PictureFromImage(const QImage& image) {
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  auto picture = std::make_shared<richtext::TPicture>();
-  picture->kind = richtext::TPicture::Kind::Png;
-  picture->data.assign(png.constData(), size_t(png.size()));
-  picture->width = image.width();
-  picture->height = image.height();
-  return picture;
-}
-
 void InsertPicture(richtext::TRichText& edit, const QImage& image) {
   if (image.isNull()) return;
   const auto& h = edit.Document().Header();
@@ -102,7 +90,7 @@ void InsertPicture(richtext::TRichText& edit, const QImage& image) {
     width = textWidth;
     height = int32_t(std::lround(double(textWidth) * image.height() / image.width()));
   }
-  edit.InsertGraphic(PictureFromImage(image), width, std::max(height, width > 0 ? 1 : 0));
+  edit.InsertGraphic(richtext::PngPicture(image), width, std::max(height, width > 0 ? 1 : 0));
   edit.Changed();
 }
 

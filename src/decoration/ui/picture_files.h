@@ -24,9 +24,6 @@ int PictureType(const QString& fileName);
 // cannot be read or decoded.
 QImage LoadPictureFile(const QString& path, QString* error = nullptr);
 
-// The image as a picture the engine stores (PNG, as pasted pictures are).
-std::shared_ptr<richtext::TPicture> PictureFromImage(const QImage& image);
-
 // Inserts an image at the caret as one picture and raises OnChange. A
 // picture wider than the page's text is shown scaled to that width, keeping
 // its aspect; the stored picture keeps all its pixels.
