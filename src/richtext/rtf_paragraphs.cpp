@@ -90,7 +90,10 @@ void TRtfReader::Impl::Rebase() {
 
 void TRtfReader::Impl::ApplyState(TParagraph& p) {
   unapplied_ = false;
-  const TParagraphProps& st = s_.par;
+  TParagraphProps st = s_.par;
+  if (s_.cellBorders && !p.IsTableCell()) {
+    st.borderFlags = st.borderStyle = st.borderWidth = st.borderSpaceColor = st.borderColorHigh = 0;
+  }
   p.alignment = st.alignment;
   p.firstIndent = st.firstIndent;
   p.leftIndent = st.leftIndent;
@@ -201,6 +204,11 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
   auto& st = s_.par;
   CellDef& cell = cellDef_;
   // Border words describe the paragraph, or after \clbrdrX the table cell.
+  // A paragraph's own border word makes the borders in force its own.
+  if (!cellBorder_ && (kw.kind == K::Border || kw.kind == K::BorderStyle || kw.kind == K::BorderWidth ||
+                       kw.kind == K::BorderSpace || kw.kind == K::BorderColor)) {
+    s_.cellBorders = false;
+  }
   auto borderBytes = [&](int which) {
     uint8_t& flags = cellBorder_ ? cell.border[0] : st.borderFlags;
     uint8_t& space = cellBorder_ ? cell.border[3] : st.borderSpaceColor;
@@ -216,6 +224,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
         if ((prev.borderFlags & bfBorder) && !prev.IsTableCell()) prev.borderFlags |= bfBlockEnds;
       }
       st = TParagraphProps{};
+      s_.cellBorders = false;
       s_.parStyle = 0;
       tabSet_ = 0;
       s_.tabStarted = false;
@@ -319,7 +328,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
       cellBorder_ = false;
       return;
     case K::RowLeft:
-      rowLeft_ = std::max(value, 0);
+      rowLeft_ = std::clamp(value, 0, kMaxRowLeft);
       st.leftIndent = rowLeft_;
       return;
     case K::RowGap: {
@@ -361,6 +370,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
         st.borderColorHigh = c.borderColorHigh;
         st.shadeColors = c.shadeColors;
         st.shadeColorsHigh = c.shadeColorsHigh;
+        s_.cellBorders = true;
       }
       s_.tableMode = true;
       return;
@@ -375,6 +385,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
       ++cellNumber_;
       st.leftIndent = rowLeft_;
       EndParagraph();
+      s_.cellBorders = true;
       return;
     }
     case K::Row:

@@ -76,6 +76,12 @@ constexpr uint8_t kDefaultSize = 12;
 // (about 2,900 inches in twips), so that sums of them never overflow.
 constexpr int32_t kMaxLength = 1 << 22;
 
+// A row's indent leaves room below kMaxLength for the row's narrowest width
+// (256 twips), so that no cell boundary the writer states from it is clamped
+// when it is read again. It is a step of both tab grids (144 and 141 twips),
+// so that rounding an indent to the grid never takes it past this.
+constexpr int32_t kMaxRowLeft = (kMaxLength - 256) / (144 * 47) * (144 * 47);
+
 // Characters of the scripts that RTF writers give double-byte properties:
 // Hangul, CJK ideographs and punctuation, kana, full-width forms.
 inline bool IsDoubleByte(TChar c) {
@@ -146,6 +152,9 @@ class TRtfReader::Impl {
     uint8_t charClass = 0;
     DoubleByte dbch;
     int parStyle = 0;  // the paragraph style in force (\pard: style 0)
+    // The border properties in force are a table cell's: a paragraph that
+    // ends outside the table does not take them.
+    bool cellBorders = false;
   };
 
   // Input.

@@ -106,6 +106,11 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "\\cfpat5",
       "{\\rtf1 \\shading5000\\cbpat4 a\\cell\\row\\pard\\cbpat4 b\\cell\\row}",
       "{\\rtf1 \\shading10000\\cfpat2 a\\cell\\row}",
+      // A cell's border, then a paragraph outside the table ended by a
+      // backslash before a line end (a \\par) and one after \\pard.
+      "{\\rtf1 \\brdrb\\cell\\tx124\\\n\\pard\\tx124}",
+      // A row indented further than an indent can be.
+      "{\\rtf1 \\trleft5555550\\cell\\cell}",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
