@@ -62,9 +62,31 @@ TRTFText::ParagraphList TRtfReader::Read(std::string_view bytes) {
   return impl.Run(bytes);
 }
 
+size_t rtf::ParagraphsAtMost(std::string_view bytes) {
+  size_t n = 1;
+  for (size_t at = bytes.find('\\'); at != std::string_view::npos; at = bytes.find('\\', at + 1)) {
+    std::string_view rest = bytes.substr(at + 1);
+    if (rest.starts_with('\n') || rest.starts_with('\r')) {
+      ++n;
+      continue;
+    }
+    for (std::string_view word : {"par", "sect", "cell"}) {
+      if (rest.starts_with(word) && (rest.size() == word.size() || !IsWordLetter(uint8_t(rest[word.size()])))) {
+        ++n;
+        break;
+      }
+    }
+  }
+  return n;
+}
+
 TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
   data_ = bytes;
   s_.attr.size = kDefaultSize;
+  // The list is made once at the size the text can need, rather than
+  // doubling: a document of many short paragraphs would otherwise hold up to
+  // twice the pointers it needs, and both lists while it grows.
+  list_.reserve(ParagraphsAtMost(bytes));
   list_.push_back(std::make_unique<TParagraph>());
   doc_.progress.Start(int64_t(bytes.size()));
   try {
@@ -179,19 +201,20 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
   }
   Finish();
   doc_.progress.Finish();
+  // Words in skipped groups may have counted for much more than was read.
+  if (list_.capacity() > 2 * list_.size() + 64) list_.shrink_to_fit();
   return std::move(list_);
 }
 
 void TRtfReader::Impl::ControlWord() {
   if (!More()) return;
   uint8_t c = Next();
-  auto isLetter = [](uint8_t b) { return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z'); };
-  if (!isLetter(c)) {
+  if (!IsWordLetter(c)) {
     Symbol(c);
     return;
   }
   size_t start = pos_ - 1;
-  while (More() && isLetter(uint8_t(data_[pos_]))) ++pos_;
+  while (More() && IsWordLetter(uint8_t(data_[pos_]))) ++pos_;
   std::string_view word = data_.substr(start, std::min<size_t>(pos_ - start, 32));
   bool hasParam = false, negative = false;
   int64_t param = 0;

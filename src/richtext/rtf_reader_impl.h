@@ -95,6 +95,15 @@ inline bool IsDoubleByte(TChar c) {
 // bytes that RTF gives a meaning.
 inline bool IsPlainByte(uint8_t c) { return c >= 0x20 && c < 0x80 && c != '\\' && c != '{' && c != '}'; }
 
+// The letters of a control word.
+inline bool IsWordLetter(uint8_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// At most how many paragraphs the bytes make: one, and one more for each
+// word that can end a paragraph (\par, \sect, \cell, a backslash before a
+// line end). Escaped backslashes and skipped groups make it larger, never
+// smaller, than what is read.
+size_t ParagraphsAtMost(std::string_view bytes);
+
 inline int HexValue(uint8_t c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;

@@ -294,5 +294,26 @@ TEST(Hostile, ALongParagraphTakesTheRoomItNeeds) {
   EXPECT_LE(p.attrs.capacity(), kLength + kLength / 8);
 }
 
+// The paragraph list is made once at the size the text can need: many short
+// paragraphs hold no spare pointers, and paragraph ends in a skipped group
+// leave no room behind.
+TEST(Hostile, ManyParagraphsTakeTheListTheyNeed) {
+  std::string ends;
+  for (int i = 0; i < 100000; ++i) ends += "\\par";
+  struct Case {
+    std::string rtf;
+    size_t paragraphs;
+  } cases[] = {
+      {"{\\rtf1 " + ends + "}", 100001},
+      {"{\\rtf1 {\\*\\unknown " + ends + "}a}", 1},
+  };
+  for (const Case& c : cases) {
+    TRTFTextIo doc;
+    LoadRtf(doc, c.rtf);
+    ASSERT_EQ(doc.Size(), c.paragraphs);
+    EXPECT_LE(doc.Paragraphs().capacity(), c.paragraphs + c.paragraphs / 64 + 64);
+  }
+}
+
 }  // namespace
 }  // namespace richtext
