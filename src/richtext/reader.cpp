@@ -113,6 +113,10 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
         }
       }
       if (rtfCode_) {
+        // Control bytes are no part of RTF code, nor of the word that ends
+        // it: dropped first, they cannot hide a \wprtf0 that the text would
+        // then hold and its next reading end at.
+        if (c < 32) continue;
         if (uint8_t(kCodeEnd[size_t(codeMatch_)]) == c) {
           if (++codeMatch_ == int(kCodeEnd.size())) {
             rtfCode_ = false;
@@ -128,7 +132,7 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
           codeMatch_ = 1;
           continue;
         }
-        if (c >= 32) Insert(Cp1252ToUnicode(c));  // as the writer writes RTF code
+        Insert(Cp1252ToUnicode(c));  // as the writer writes RTF code
         continue;
       }
       // Plain text, the bulk of most files, goes in as a run at a time.

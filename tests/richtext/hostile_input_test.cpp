@@ -111,6 +111,9 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 \\brdrb\\cell\\tx124\\\n\\pard\\tx124}",
       // A row indented further than an indent can be.
       "{\\rtf1 \\trleft5555550\\cell\\cell}",
+      // RTF code with a control byte or a line end inside its end word.
+      "\\wprtf\\\x1cwprtf0",
+      "{\\rtf1 a\\wprtf1 b\\\nwprtf0 c}",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
