@@ -88,12 +88,14 @@ void TRtfReader::Impl::Rebase() {
   rebaseHadBorder_ = false;
 }
 
+void TRtfReader::Impl::ClearBorders(TParagraphProps& props) {
+  props.borderFlags = props.borderStyle = props.borderWidth = props.borderSpaceColor = props.borderColorHigh = 0;
+}
+
 void TRtfReader::Impl::ApplyState(TParagraph& p) {
   unapplied_ = false;
   TParagraphProps st = s_.par;
-  if (s_.cellBorders && !p.IsTableCell()) {
-    st.borderFlags = st.borderStyle = st.borderWidth = st.borderSpaceColor = st.borderColorHigh = 0;
-  }
+  if (s_.cellBorders && !p.IsTableCell()) ClearBorders(st);
   p.alignment = st.alignment;
   p.firstIndent = st.firstIndent;
   p.leftIndent = st.leftIndent;
@@ -204,9 +206,12 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
   auto& st = s_.par;
   CellDef& cell = cellDef_;
   // Border words describe the paragraph, or after \clbrdrX the table cell.
-  // A paragraph's own border word makes the borders in force its own.
-  if (!cellBorder_ && (kw.kind == K::Border || kw.kind == K::BorderStyle || kw.kind == K::BorderWidth ||
-                       kw.kind == K::BorderSpace || kw.kind == K::BorderColor)) {
+  // A paragraph's own border words start from no border, not from the
+  // borders of the cell before it.
+  if (s_.cellBorders && !cellBorder_ &&
+      (kw.kind == K::Border || kw.kind == K::BorderStyle || kw.kind == K::BorderWidth ||
+       kw.kind == K::BorderSpace || kw.kind == K::BorderColor)) {
+    ClearBorders(st);
     s_.cellBorders = false;
   }
   auto borderBytes = [&](int which) {
@@ -370,8 +375,8 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
         st.borderColorHigh = c.borderColorHigh;
         st.shadeColors = c.shadeColors;
         st.shadeColorsHigh = c.shadeColorsHigh;
-        s_.cellBorders = true;
       }
+      s_.cellBorders = false;  // the borders in force are this cell's own
       s_.tableMode = true;
       return;
     }

@@ -161,8 +161,9 @@ class TRtfReader::Impl {
     uint8_t charClass = 0;
     DoubleByte dbch;
     int parStyle = 0;  // the paragraph style in force (\pard: style 0)
-    // The border properties in force are a table cell's: a paragraph that
-    // ends outside the table does not take them.
+    // The border properties in force are those of the cell that ended last:
+    // a paragraph that ends outside the table does not take them, and a
+    // paragraph's own border words replace them.
     bool cellBorders = false;
   };
 
@@ -218,6 +219,7 @@ class TRtfReader::Impl {
   // \cell is an ordinary paragraph.
   void DropUnfinishedCell();
   void ApplyState(TParagraph& p);
+  static void ClearBorders(TParagraphProps& props);
   void NewParagraphAfter();
   void SetFont(int rtfNumber);
   void UpdateDecoder();
