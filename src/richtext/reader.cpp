@@ -4,6 +4,7 @@
 #include <richtext/unicode.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace richtext {
 
@@ -63,18 +64,32 @@ TRTFText::ParagraphList TRtfReader::Read(std::string_view bytes) {
 }
 
 size_t rtf::ParagraphsAtMost(std::string_view bytes) {
+  auto isWord = [bytes](size_t at, std::string_view word) {
+    return bytes.substr(at, word.size()) == word &&
+           (at + word.size() == bytes.size() || !IsWordLetter(uint8_t(bytes[at + word.size()])));
+  };
   size_t n = 1;
-  for (size_t at = bytes.find('\\'); at != std::string_view::npos; at = bytes.find('\\', at + 1)) {
-    std::string_view rest = bytes.substr(at + 1);
-    if (rest.starts_with('\n') || rest.starts_with('\r')) {
-      ++n;
-      continue;
-    }
-    for (std::string_view word : {"par", "sect", "cell"}) {
-      if (rest.starts_with(word) && (rest.size() == word.size() || !IsWordLetter(uint8_t(rest[word.size()])))) {
+  const char* data = bytes.data();
+  for (size_t at = 0; at + 1 < bytes.size(); ++at) {
+    const void* found = std::memchr(data + at, '\\', bytes.size() - at - 1);
+    if (!found) break;
+    at = size_t(static_cast<const char*>(found) - data) + 1;
+    switch (bytes[at]) {
+      case '\n':
+      case '\r':
         ++n;
         break;
-      }
+      case 'p':
+        n += isWord(at, "par");
+        break;
+      case 's':
+        n += isWord(at, "sect");
+        break;
+      case 'c':
+        n += isWord(at, "cell");
+        break;
+      default:
+        break;
     }
   }
   return n;
