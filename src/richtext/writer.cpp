@@ -360,7 +360,10 @@ void TRTFWriter::ParagraphStart(size_t par) {
   } else {
     // Border block, shading group and keep, written with a trailing space.
     size_t mark = Pending();
-    if (hasBorder && (!prev || !(prev->borderFlags & bfBorder) || (prev->borderFlags & bfBlockEnds))) {
+    // A table cell's borders are the cell's own: a bordered paragraph after
+    // one begins a block of its own.
+    if (hasBorder && (!prev || prev->IsTableCell() || !(prev->borderFlags & bfBorder) ||
+                      (prev->borderFlags & bfBlockEnds))) {
       Push(gkBorder);
       Put('{');
       const std::pair<uint8_t, const char*> sides[] = {

@@ -108,9 +108,11 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 \\shading10000\\cfpat2 a\\cell\\row}",
       // A cell's border, then a paragraph outside the table ended by a
       // backslash before a line end (a \\par), with a border word of its
-      // own or none, and one after \\pard.
+      // own or none, and one after \\pard: a bordered paragraph after a
+      // cell is a block of its own.
       "{\\rtf1 \\brdrb\\cell\\tx124\\\n\\pard\\tx124}",
       "{\\rtf1 \\brdrb\\cell\\tx1\\brdrcf\\\n\\pard\\tx1}",
+      "{\\rtf1 \\box \\cell\\brdrt\\tx124\\\n\\pard\\tx124a}",
       // A row indented further than an indent can be.
       "{\\rtf1 \\trleft5555550\\cell\\cell}",
       // RTF code with a control byte or a line end inside its end word.
