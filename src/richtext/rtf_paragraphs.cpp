@@ -205,7 +205,6 @@ void TRtfReader::Impl::Finish() {
 void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
   auto& st = s_.par;
   CellDef& cell = cellDef_;
-  // Border words describe the paragraph, or after \clbrdrX the table cell.
   // A paragraph's own border words start from no border, not from the
   // borders of the cell before it.
   if (s_.cellBorders && !cellBorder_ &&
@@ -214,6 +213,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
     ClearBorders(st);
     s_.cellBorders = false;
   }
+  // Border words describe the paragraph, or after \clbrdrX the table cell.
   auto borderBytes = [&](int which) {
     uint8_t& flags = cellBorder_ ? cell.border[0] : st.borderFlags;
     uint8_t& space = cellBorder_ ? cell.border[3] : st.borderSpaceColor;
