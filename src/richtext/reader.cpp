@@ -345,13 +345,10 @@ void TRtfReader::Impl::Char(TChar c) {
       }
       return;
     case dTitle:
-      AppendUtf8(h_.title, c);
-      return;
     case dComment:
-      AppendUtf8(h_.comment, c);
-      return;
     case dSubject:
-      AppendUtf8(h_.subject, c);
+      // The object codes stand only for objects, which an info string has none of.
+      if (c > 3) AppendUtf8(s_.dest == dTitle ? h_.title : s_.dest == dComment ? h_.comment : h_.subject, c);
       return;
     case dFootnote:
       if (TFootnote* f = doc_.FindFootnote(footnoteId_)) {

@@ -115,6 +115,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 \\box \\cell\\brdrt\\tx124\\\n\\pard\\tx124a}",
       // A bordered block whose second paragraph changes the tab stops.
       "\\tx6\\\n\\brdrl\\\n\\tx124\\\n\\pard\\tx124",
+      // An object code in a title, which has no objects.
+      "\\title\x01",
       // A row indented further than an indent can be.
       "{\\rtf1 \\trleft5555550\\cell\\cell}",
       // RTF code with a control byte or a line end inside its end word.
