@@ -81,8 +81,6 @@ size_t TRTFText::NewParagraph(size_t after) {
       p->lineSpacing = a.lineSpacing;
       p->alignment = a.alignment;
       p->flags = a.flags;
-      p->extra[0] = a.extra[0];
-      p->extra[1] = a.extra[1];
       p->shadeColors = a.shadeColors;
       p->shadeColorsHigh = a.shadeColorsHigh;
       p->shading = a.shading;
@@ -195,7 +193,6 @@ bool TRTFText::InsertChar(size_t par, TChar c, size_t pos) {
   TParagraph& p = Par(par);
   pos = std::min(pos, p.Length());
   if (IsProtected(par, pos)) return false;
-  if (p.IsTableCell() && p.table[0] >= 240) return false;
   uint16_t ai = IsRich() ? Intern(insertionAttr) : 0;
   if (!insertMode && pos < p.Length()) {
     p.text[pos] = c;

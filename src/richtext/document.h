@@ -42,7 +42,9 @@ enum : uint8_t {
 // Layout flags, kept for the layout cache.
 enum : uint8_t { lfReformat = 0x01, lfRepaint = 0x02 };
 
-// The properties of a paragraph; lengths in twips.
+// The properties of a paragraph; lengths in twips. The fields are ordered
+// widest first so that they pack without padding: a document holds one of
+// these per paragraph, and an empty paragraph is little more than this.
 struct TParagraphProps {
   int32_t firstIndent = 0;  // absolute position of the first line (left + first-line offset)
   int32_t leftIndent = 0;
@@ -50,6 +52,7 @@ struct TParagraphProps {
   int32_t spaceBefore = 0;
   int32_t spaceAfter = 0;
   int32_t lineSpacing = 0;  // 0 automatic; negative: exactly
+  uint64_t tabSet = 0;      // bit k: header tab stop k applies
   uint8_t alignment = alLeft;
   uint8_t flags = 0;
   uint8_t layoutFlags = lfReformat | lfRepaint;
@@ -57,13 +60,10 @@ struct TParagraphProps {
   uint8_t borderStyle = 0;
   uint8_t borderWidth = 0;       // points
   uint8_t borderSpaceColor = 0;  // high nibble spacing in steps of 56 twips, low nibble colour
-  uint8_t extra[2] = {0, 0};     // copied with the paragraph properties
   uint8_t shadeColors = 0;       // low nibble pattern colour, high nibble background colour
   uint8_t shading = 0;           // percent
-  uint64_t tabSet = 0;           // bit k: header tab stop k applies
   uint8_t cellStart = 0;         // table cell position and width, fractions of the row (0..255)
   uint8_t cellWidth = 0;
-  uint8_t table[2] = {0, 0};     // table bookkeeping
   // The high nibbles of the shading colours (pattern low, background high)
   // and of the border colour, for colour tables of more than 16 entries.
   uint8_t shadeColorsHigh = 0;
@@ -100,6 +100,7 @@ struct TParagraph : TParagraphProps {
   TParagraphProps& Props() { return *this; }
   const TParagraphProps& Props() const { return *this; }
 };
+static_assert(sizeof(TParagraphProps) == 48, "the paragraph properties pack into 48 bytes");
 
 // Options that protect characters from editing.
 enum TProtectProp : uint32_t {

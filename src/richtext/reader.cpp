@@ -4,6 +4,7 @@
 #include <richtext/unicode.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace richtext {
 
@@ -62,9 +63,45 @@ TRTFText::ParagraphList TRtfReader::Read(std::string_view bytes) {
   return impl.Run(bytes);
 }
 
+size_t rtf::ParagraphsAtMost(std::string_view bytes) {
+  auto isWord = [bytes](size_t at, std::string_view word) {
+    return bytes.substr(at, word.size()) == word &&
+           (at + word.size() == bytes.size() || !IsWordLetter(uint8_t(bytes[at + word.size()])));
+  };
+  size_t n = 1;
+  const char* data = bytes.data();
+  for (size_t at = 0; at + 1 < bytes.size(); ++at) {
+    const void* found = std::memchr(data + at, '\\', bytes.size() - at - 1);
+    if (!found) break;
+    at = size_t(static_cast<const char*>(found) - data) + 1;
+    switch (bytes[at]) {
+      case '\n':
+      case '\r':
+        ++n;
+        break;
+      case 'p':
+        n += isWord(at, "par");
+        break;
+      case 's':
+        n += isWord(at, "sect");
+        break;
+      case 'c':
+        n += isWord(at, "cell");
+        break;
+      default:
+        break;
+    }
+  }
+  return n;
+}
+
 TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
   data_ = bytes;
   s_.attr.size = kDefaultSize;
+  // The list is made once at the size the text can need, rather than
+  // doubling: a document of many short paragraphs would otherwise hold up to
+  // twice the pointers it needs, and both lists while it grows.
+  list_.reserve(ParagraphsAtMost(bytes));
   list_.push_back(std::make_unique<TParagraph>());
   doc_.progress.Start(int64_t(bytes.size()));
   try {
@@ -91,6 +128,10 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
         }
       }
       if (rtfCode_) {
+        // Control bytes are no part of RTF code, nor of the word that ends
+        // it: dropped first, they cannot hide a \wprtf0 that the text would
+        // then hold and its next reading end at.
+        if (c < 32) continue;
         if (uint8_t(kCodeEnd[size_t(codeMatch_)]) == c) {
           if (++codeMatch_ == int(kCodeEnd.size())) {
             rtfCode_ = false;
@@ -106,7 +147,7 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
           codeMatch_ = 1;
           continue;
         }
-        if (c >= 32) Insert(Cp1252ToUnicode(c));  // as the writer writes RTF code
+        Insert(Cp1252ToUnicode(c));  // as the writer writes RTF code
         continue;
       }
       // Plain text, the bulk of most files, goes in as a run at a time.
@@ -179,19 +220,20 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
   }
   Finish();
   doc_.progress.Finish();
+  // Words in skipped groups may have counted for much more than was read.
+  if (list_.capacity() > 2 * list_.size() + 64) list_.shrink_to_fit();
   return std::move(list_);
 }
 
 void TRtfReader::Impl::ControlWord() {
   if (!More()) return;
   uint8_t c = Next();
-  auto isLetter = [](uint8_t b) { return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z'); };
-  if (!isLetter(c)) {
+  if (!IsWordLetter(c)) {
     Symbol(c);
     return;
   }
   size_t start = pos_ - 1;
-  while (More() && isLetter(uint8_t(data_[pos_]))) ++pos_;
+  while (More() && IsWordLetter(uint8_t(data_[pos_]))) ++pos_;
   std::string_view word = data_.substr(start, std::min<size_t>(pos_ - start, 32));
   bool hasParam = false, negative = false;
   int64_t param = 0;
@@ -303,13 +345,10 @@ void TRtfReader::Impl::Char(TChar c) {
       }
       return;
     case dTitle:
-      AppendUtf8(h_.title, c);
-      return;
     case dComment:
-      AppendUtf8(h_.comment, c);
-      return;
     case dSubject:
-      AppendUtf8(h_.subject, c);
+      // The object codes stand only for objects, which an info string has none of.
+      if (c > 3) AppendUtf8(s_.dest == dTitle ? h_.title : s_.dest == dComment ? h_.comment : h_.subject, c);
       return;
     case dFootnote:
       if (TFootnote* f = doc_.FindFootnote(footnoteId_)) {

@@ -88,9 +88,14 @@ void TRtfReader::Impl::Rebase() {
   rebaseHadBorder_ = false;
 }
 
+void TRtfReader::Impl::ClearBorders(TParagraphProps& props) {
+  props.borderFlags = props.borderStyle = props.borderWidth = props.borderSpaceColor = props.borderColorHigh = 0;
+}
+
 void TRtfReader::Impl::ApplyState(TParagraph& p) {
   unapplied_ = false;
-  const TParagraphProps& st = s_.par;
+  TParagraphProps st = s_.par;
+  if (s_.cellBorders && !p.IsTableCell()) ClearBorders(st);
   p.alignment = st.alignment;
   p.firstIndent = st.firstIndent;
   p.leftIndent = st.leftIndent;
@@ -200,6 +205,14 @@ void TRtfReader::Impl::Finish() {
 void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
   auto& st = s_.par;
   CellDef& cell = cellDef_;
+  // A paragraph's own border words start from no border, not from the
+  // borders of the cell before it.
+  if (s_.cellBorders && !cellBorder_ &&
+      (kw.kind == K::Border || kw.kind == K::BorderStyle || kw.kind == K::BorderWidth ||
+       kw.kind == K::BorderSpace || kw.kind == K::BorderColor)) {
+    ClearBorders(st);
+    s_.cellBorders = false;
+  }
   // Border words describe the paragraph, or after \clbrdrX the table cell.
   auto borderBytes = [&](int which) {
     uint8_t& flags = cellBorder_ ? cell.border[0] : st.borderFlags;
@@ -216,6 +229,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
         if ((prev.borderFlags & bfBorder) && !prev.IsTableCell()) prev.borderFlags |= bfBlockEnds;
       }
       st = TParagraphProps{};
+      s_.cellBorders = false;
       s_.parStyle = 0;
       tabSet_ = 0;
       s_.tabStarted = false;
@@ -319,7 +333,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
       cellBorder_ = false;
       return;
     case K::RowLeft:
-      rowLeft_ = std::max(value, 0);
+      rowLeft_ = std::clamp(value, 0, kMaxRowLeft);
       st.leftIndent = rowLeft_;
       return;
     case K::RowGap: {
@@ -362,6 +376,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
         st.shadeColors = c.shadeColors;
         st.shadeColorsHigh = c.shadeColorsHigh;
       }
+      s_.cellBorders = false;  // the borders in force are this cell's own
       s_.tableMode = true;
       return;
     }
@@ -375,6 +390,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
       ++cellNumber_;
       st.leftIndent = rowLeft_;
       EndParagraph();
+      s_.cellBorders = true;
       return;
     }
     case K::Row:

@@ -76,6 +76,12 @@ constexpr uint8_t kDefaultSize = 12;
 // (about 2,900 inches in twips), so that sums of them never overflow.
 constexpr int32_t kMaxLength = 1 << 22;
 
+// A row's indent leaves room below kMaxLength for the row's narrowest width
+// (256 twips), so that no cell boundary the writer states from it is clamped
+// when it is read again. It is a step of both tab grids (144 and 141 twips),
+// so that rounding an indent to the grid never takes it past this.
+constexpr int32_t kMaxRowLeft = (kMaxLength - 256) / (144 * 47) * (144 * 47);
+
 // Characters of the scripts that RTF writers give double-byte properties:
 // Hangul, CJK ideographs and punctuation, kana, full-width forms.
 inline bool IsDoubleByte(TChar c) {
@@ -88,6 +94,15 @@ inline bool IsDoubleByte(TChar c) {
 // A byte that stands for itself in text: printable ASCII but for the three
 // bytes that RTF gives a meaning.
 inline bool IsPlainByte(uint8_t c) { return c >= 0x20 && c < 0x80 && c != '\\' && c != '{' && c != '}'; }
+
+// The letters of a control word.
+inline bool IsWordLetter(uint8_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// At most how many paragraphs the bytes make: one, and one more for each
+// word that can end a paragraph (\par, \sect, \cell, a backslash before a
+// line end). Escaped backslashes and skipped groups make it larger, never
+// smaller, than what is read.
+size_t ParagraphsAtMost(std::string_view bytes);
 
 inline int HexValue(uint8_t c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -146,6 +161,10 @@ class TRtfReader::Impl {
     uint8_t charClass = 0;
     DoubleByte dbch;
     int parStyle = 0;  // the paragraph style in force (\pard: style 0)
+    // The border properties in force are those of the cell that ended last:
+    // a paragraph that ends outside the table does not take them, and a
+    // paragraph's own border words replace them.
+    bool cellBorders = false;
   };
 
   // Input.
@@ -200,6 +219,7 @@ class TRtfReader::Impl {
   // \cell is an ordinary paragraph.
   void DropUnfinishedCell();
   void ApplyState(TParagraph& p);
+  static void ClearBorders(TParagraphProps& props);
   void NewParagraphAfter();
   void SetFont(int rtfNumber);
   void UpdateDecoder();

@@ -365,7 +365,11 @@ void TRTFWriter::ParagraphStart(size_t par) {
   } else {
     // Border block, shading group and keep, written with a trailing space.
     size_t mark = Pending();
-    if (hasBorder && (!prev || !(prev->borderFlags & bfBorder) || (prev->borderFlags & bfBlockEnds))) {
+    // A table cell's borders are the cell's own: a bordered paragraph after
+    // one begins a block of its own. So does one whose block's group a
+    // change of tab stops has closed.
+    if (hasBorder && (!prev || prev->IsTableCell() || !(prev->borderFlags & bfBorder) ||
+                      (prev->borderFlags & bfBlockEnds) || !(Top().border[0] & bfBorder))) {
       Push(gkBorder);
       Put('{');
       const std::pair<uint8_t, const char*> sides[] = {

@@ -106,6 +106,22 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "\\cfpat5",
       "{\\rtf1 \\shading5000\\cbpat4 a\\cell\\row\\pard\\cbpat4 b\\cell\\row}",
       "{\\rtf1 \\shading10000\\cfpat2 a\\cell\\row}",
+      // A cell's border, then a paragraph outside the table ended by a
+      // backslash before a line end (a \\par), with a border word of its
+      // own or none, and one after \\pard: a bordered paragraph after a
+      // cell is a block of its own.
+      "{\\rtf1 \\brdrb\\cell\\tx124\\\n\\pard\\tx124}",
+      "{\\rtf1 \\brdrb\\cell\\tx1\\brdrcf\\\n\\pard\\tx1}",
+      "{\\rtf1 \\box \\cell\\brdrt\\tx124\\\n\\pard\\tx124a}",
+      // A bordered block whose second paragraph changes the tab stops.
+      "\\tx6\\\n\\brdrl\\\n\\tx124\\\n\\pard\\tx124",
+      // An object code in a title, which has no objects.
+      "\\title\x01",
+      // A row indented further than an indent can be.
+      "{\\rtf1 \\trleft5555550\\cell\\cell}",
+      // RTF code with a control byte or a line end inside its end word.
+      "\\wprtf\\\x1cwprtf0",
+      "{\\rtf1 a\\wprtf1 b\\\nwprtf0 c}",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
@@ -287,6 +303,27 @@ TEST(Hostile, ALongParagraphTakesTheRoomItNeeds) {
   ASSERT_EQ(p.Length(), kLength);
   EXPECT_LE(p.text.capacity(), kLength + kLength / 8);
   EXPECT_LE(p.attrs.capacity(), kLength + kLength / 8);
+}
+
+// The paragraph list is made once at the size the text can need: many short
+// paragraphs hold no spare pointers, and paragraph ends in a skipped group
+// leave no room behind.
+TEST(Hostile, ManyParagraphsTakeTheListTheyNeed) {
+  std::string ends;
+  for (int i = 0; i < 100000; ++i) ends += "\\par";
+  struct Case {
+    std::string rtf;
+    size_t paragraphs;
+  } cases[] = {
+      {"{\\rtf1 " + ends + "}", 100001},
+      {"{\\rtf1 {\\*\\unknown " + ends + "}a}", 1},
+  };
+  for (const Case& c : cases) {
+    TRTFTextIo doc;
+    LoadRtf(doc, c.rtf);
+    ASSERT_EQ(doc.Size(), c.paragraphs);
+    EXPECT_LE(doc.Paragraphs().capacity(), c.paragraphs + c.paragraphs / 64 + 64);
+  }
 }
 
 }  // namespace
