@@ -3,6 +3,7 @@
 
 #include <richtext/defs.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -31,6 +32,15 @@ struct TPicture {
 
   static constexpr size_t kPlaceableHeader = 22;
   static constexpr size_t kBmpFileHeader = 14;
+
+  // The bytes a device-dependent bitmap's rows take: what is stored of its
+  // data, whatever more a file gave.
+  size_t BitmapBytes() const {
+    if (widthBytes <= 0 || height <= 0) return 0;
+    uint64_t rows = uint64_t(height) * uint64_t(planes > 1 ? planes : 1);
+    if (rows > SIZE_MAX / uint64_t(widthBytes)) return SIZE_MAX;
+    return size_t(rows * uint64_t(widthBytes));
+  }
 };
 
 struct TTextObject {

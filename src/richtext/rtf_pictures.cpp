@@ -53,6 +53,11 @@ void TRtfReader::Impl::PictureEnd() {
     case Kind::Dib:
       if (picData_.size() >= 40) pic->data = DibToBmpFile(picData_);
       break;
+    case Kind::Bitmap:
+      // Only the rows the bitmap declares are kept, as only they are written.
+      if (picData_.size() > pic->BitmapBytes()) picData_.resize(pic->BitmapBytes());
+      pic->data = std::move(picData_);
+      break;
     default:
       pic->data = std::move(picData_);
   }

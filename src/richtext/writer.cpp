@@ -722,9 +722,7 @@ void TRTFWriter::Object(TChar c, const TAttr& a) {
     case Kind::Emf: picture("\\emfblip", data); return;
     case Kind::Bitmap:
       if (!options_.writeBitmapAsDib) {
-        size_t bits = size_t(pic->widthBytes) * size_t(std::max(pic->height, 0)) *
-                      size_t(std::max(pic->planes, 1));
-        picture("\\wbitmap0", data.substr(0, bits), pic->widthBytes);
+        picture("\\wbitmap0", data.substr(0, pic->BitmapBytes()), pic->widthBytes);
         return;
       }
       [[fallthrough]];

@@ -122,6 +122,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       // RTF code with a control byte or a line end inside its end word.
       "\\wprtf\\\x1cwprtf0",
       "{\\rtf1 a\\wprtf1 b\\\nwprtf0 c}",
+      // Picture data cut short by a bitmap word, outside any document group.
+      "{\\pict 2f\\wbitmap}",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
