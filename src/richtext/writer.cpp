@@ -236,6 +236,9 @@ uint8_t WrittenCellBorder(uint8_t flags) {
   return uint8_t(bfBorder | sides | (flags & bfDouble));
 }
 
+// The line styles a cell's border has words for.
+uint8_t WrittenCellStyle(uint8_t style) { return style & (bsDotted | bsHairline); }
+
 // Compares what a row definition writes of two cells, each beside the first
 // cell of its row: a cell without a border writes no line style, width or
 // colour, and no cell a shading percentage; the gap between cells and the
@@ -246,7 +249,8 @@ bool SameCell(int32_t textWidth, const TParagraphProps& aFirst, const TParagraph
   uint8_t border = WrittenCellBorder(a.borderFlags);
   bool lines = border != 0;
   return border == WrittenCellBorder(b.borderFlags) &&
-         (!lines || (a.borderStyle == b.borderStyle && a.borderWidth == b.borderWidth &&
+         (!lines || (WrittenCellStyle(a.borderStyle) == WrittenCellStyle(b.borderStyle) &&
+                     a.borderWidth == b.borderWidth &&
                      a.borderColorHigh == b.borderColorHigh)) &&
          (aFirst.borderSpaceColor >> 4) == (bFirst.borderSpaceColor >> 4) &&
          (!lines || (a.borderSpaceColor & 15) == (b.borderSpaceColor & 15)) && a.shadeColors == b.shadeColors &&
@@ -285,8 +289,9 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
         Put("\\brdrcf");
         PutNumber(c.BorderColor());
       }
-      if (c.borderStyle & bsDotted) Put("\\brdrdot");
-      if (c.borderStyle & bsHairline) Put("\\brdrhair");
+      uint8_t style = WrittenCellStyle(c.borderStyle);
+      if (style & bsDotted) Put("\\brdrdot");
+      if (style & bsHairline) Put("\\brdrhair");
     }
     // A cell has no word for a shading percentage: both colours are written.
     if (c.HasShadeColors()) {

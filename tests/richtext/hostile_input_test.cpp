@@ -124,6 +124,9 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 a\\wprtf1 b\\\nwprtf0 c}",
       // Picture data cut short by a bitmap word, outside any document group.
       "{\\pict 2f\\wbitmap}",
+      // Cells whose borders differ only in a line style a cell has no word for.
+      "\\brdrtablin\\box\\cell\\row\\box\\cell",
+      "\\brdrb\\cell\\row\\brdrtablin\\brdrb\\cell",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
