@@ -417,7 +417,9 @@ void TRTFWriter::ParagraphStart(size_t par) {
       Put(' ');
     }
     mark = Pending();
-    if (p.HasShadeColors()) {
+    // Shading without colours still paints (in the table's first colour), so
+    // it is written as well.
+    if (p.HasShadeColors() || p.shading != 0) {
       Put("{\\shading");
       if (p.shading != 0) {
         PutNumber(p.shading * 100);

@@ -127,6 +127,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       // Cells whose borders differ only in a line style a cell has no word for.
       "\\brdrtablin\\box\\cell\\row\\box\\cell",
       "\\brdrb\\cell\\row\\brdrtablin\\brdrb\\cell",
+      // Full shading whose background the pattern hides, and shading past 100 %.
+      "\\shading50200\\cbpat4",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
