@@ -8,11 +8,14 @@
 #include <finding/export.h>
 #include <finding/search.h>
 #include <finding/ui/look_for_all.h>
+#include <finding/ui/search_results_panel.h>
 #include <finding/ui/print_status.h>
 #include <finding/ui/save_options.h>
 #include <richtext/ui/rich_text.h>
 
 #include <QAction>
+#include <QCheckBox>
+#include <QListWidget>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -85,7 +88,45 @@ void TWholeDiaryCommands::mnuFindentrycontainingClick() {
   CenterForm(&dialog);
   if (dialog.exec() != QDialog::Accepted) return;
   const QString text = dialog.LookForText()->text();
-  ScanAndReport(text, !text.isEmpty(), true);
+  if (text.isEmpty()) {
+    ScanAndReport(text, false, true);  // the previous search's result, reported again
+    return;
+  }
+  // Every entry holding the text goes to the panel as the worker finds it;
+  // the window stays free meanwhile, and Find Next goes on from the day shown.
+  SearchText = text;
+  SearchOptions.wholeWords = dialog.WholeWords()->isChecked();
+  SearchOptions.allWords = dialog.AllWords()->isChecked();
+  SearchFound = false;
+  mnuFindNextBig->setEnabled(false);
+  ResultsPanel()->Start(window_.Store(), window_.FirstDiaryRecord(), window_.LastDiaryRecord(), text,
+                        SearchOptions);
+}
+
+TSearchResultsPanel* TWholeDiaryCommands::ResultsPanel() {
+  if (panel_) return panel_;
+  panel_ = new TSearchResultsPanel(&window_);
+  window_.addDockWidget(Qt::RightDockWidgetArea, panel_);
+  connect(panel_, &TSearchResultsPanel::HitChosen, this, [this](const TSearchHit& hit) { ShowHit(hit); });
+  connect(panel_->Results()->model(), &QAbstractItemModel::rowsInserted, this, [this] {
+    SearchFound = true;
+    mnuFindNextBig->setEnabled(true);
+  });
+  connect(panel_, &TSearchResultsPanel::Finished, this, [](int hits, const QString& skipped) {
+    if (!skipped.isEmpty()) Messenger().InfoBox(skipped.toStdString());
+    if (hits == 0) Messenger().InfoBox("No matches");
+  });
+  return panel_;
+}
+
+void TWholeDiaryCommands::ShowHit(const TSearchHit& hit) {
+  if (!window_.SaveButtonClick()) return;
+  window_.SetCurrentDate(hit.day);
+  window_.FindDateRecord();
+  window_.LoadRichText();
+  window_.RichText1()->MarkStart(hit.position);
+  window_.RichText1()->MarkLength(hit.length);
+  window_.RichText1()->setFocus();
 }
 
 void TWholeDiaryCommands::mnuFindNextBigClick() {
@@ -105,10 +146,13 @@ void TWholeDiaryCommands::ScanAndReport(QString text, bool scan, bool fromStart)
     TConvertNotify status;
     status.SetWhat("Searching...");
     status.show();
-    result = SearchEntries(window_.Store(), first, last, SearchText.toStdString(), [&](TDate day) {
-      status.SetStatus(ProcessingText(day));
-      QCoreApplication::processEvents();
-    });
+    result = SearchEntries(
+        window_.Store(), first, last, SearchText.toStdString(),
+        [&](TDate day) {
+          status.SetStatus(ProcessingText(day));
+          QCoreApplication::processEvents();
+        },
+        SearchOptions);
     SearchFound = result.found.has_value();
   }
   mnuFindNextBig->setEnabled(SearchFound);
@@ -121,7 +165,13 @@ void TWholeDiaryCommands::ScanAndReport(QString text, bool scan, bool fromStart)
   if (!SearchFound) Messenger().InfoBox(scan && !fromStart ? NoMoreMatchesText(SearchText) : "No matches");
   window_.FindDateRecord();
   window_.LoadRichText();
-  if (SearchFound) window_.RichText1()->FindString(SearchText, false);
+  if (scan && result.found && (SearchOptions.wholeWords || SearchOptions.allWords)) {
+    // The finder of the editor knows neither option: the scan's match is selected.
+    window_.RichText1()->MarkStart(result.foundPosition);
+    window_.RichText1()->MarkLength(result.foundLength);
+  } else if (SearchFound) {
+    window_.RichText1()->FindString(SearchText, false);
+  }
 }
 
 void TWholeDiaryCommands::PrintSetup1Click() {

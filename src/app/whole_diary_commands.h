@@ -1,6 +1,8 @@
 /** The main window's whole-diary commands: find in any entry, find next, print setup, print, export. */
 #pragma once
 
+#include <finding/search.h>
+
 #include <QObject>
 #include <QString>
 
@@ -11,6 +13,7 @@ class QWidget;
 namespace quillet {
 
 class TMainScreen;
+class TSearchResultsPanel;
 
 // Owned by the main window; holds the search state that lives as long as it.
 // Where Export starts: the user's documents folder, else the home folder.
@@ -25,6 +28,7 @@ class TWholeDiaryCommands : public QObject {
   // search found it.
   QString SearchText;
   bool SearchFound = false;
+  TSearchOptions SearchOptions;  // whole words, all of the words
 
   QAction* mnuFindentrycontaining = nullptr;  // Ctrl+F4
   QAction* mnuFindNextBig = nullptr;          // Ctrl+F5, disabled until a search finds
@@ -38,6 +42,12 @@ class TWholeDiaryCommands : public QObject {
   void PrintNowClick();
   void Export1Click();
 
+  // The panel beside the page that lists every entry holding the text; made
+  // by the first search.
+  TSearchResultsPanel* ResultsPanel();
+  // Shows the day of a result with its match selected.
+  void ShowHit(const TSearchHit& hit);
+
   // The commands of the most recent main window, or nullptr.
   static TWholeDiaryCommands* Of(const TMainScreen& window);
 
@@ -47,6 +57,7 @@ class TWholeDiaryCommands : public QObject {
   void ScanAndReport(QString text, bool scan, bool fromStart);
 
   TMainScreen& window_;
+  TSearchResultsPanel* panel_ = nullptr;
 };
 
 // Creates the commands and adds their items: Print Setup, Print and Export to

@@ -8,6 +8,7 @@
 #include <base/safe_file.h>
 #include <finding/export.h>
 #include <finding/ui/look_for_all.h>
+#include <finding/ui/search_results_panel.h>
 #include <finding/ui/save_options.h>
 #include <richtext/ui/rich_text.h>
 
@@ -17,6 +18,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
+#include <QListWidget>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -87,7 +90,32 @@ void LookFor(const QString& text) {
   });
 }
 
-TEST(SearchAcrossEntries, FindsTheOlderEntryFirstThenTheNextAndStopsAtTheLast) {
+// Waits until the results panel's search has run to its end.
+TSearchResultsPanel* WaitForResults(Diary& d) {
+  TSearchResultsPanel* panel = d.commands->ResultsPanel();
+  for (int i = 0; i < 2000 && panel->Running(); ++i) {
+    QApplication::processEvents();
+    QTest::qWait(5);
+  }
+  EXPECT_FALSE(panel->Running());
+  return panel;
+}
+
+std::vector<TDate> ListedDays(TSearchResultsPanel* panel) {
+  std::vector<TDate> days;
+  for (int i = 0; i < panel->Results()->count(); ++i) {
+    days.push_back(TSearchResultsPanel::HitOf(panel->Results()->item(i)).day);
+  }
+  return days;
+}
+
+void ClickRow(TSearchResultsPanel* panel, int row) {
+  QListWidget* list = panel->Results();
+  QRect box = list->visualItemRect(list->item(row));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+}
+
+TEST(SearchAcrossEntries, ListsEveryEntryNewestFirstAndAClickShowsTheDayWithTheMatchSelected) {
   Diary d;
   const TDate today = Today();
   TDate older = d.Add(today - std::chrono::days(40), "The Blue Heron was back.");
@@ -99,32 +127,21 @@ TEST(SearchAcrossEntries, FindsTheOlderEntryFirstThenTheNextAndStopsAtTheLast) {
   EXPECT_FALSE(d.commands->mnuFindNextBig->isEnabled());
 
   LookFor("blue HERON");  // another letter case
-  // While the scan runs: the status window is up and the main window is held off.
-  QString what, status;
-  bool windowEnabled = true;
-  QTimer watch;
-  watch.setInterval(0);
-  QObject::connect(&watch, &QTimer::timeout, [&] {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-      if (auto* notify = qobject_cast<TConvertNotify*>(top); notify && notify->isVisible()) {
-        what = notify->WhatAmIdoing()->text();
-        status = notify->Status()->text();
-        windowEnabled = d.window->isEnabled();
-      }
-    }
-  });
-  watch.start();
   d.commands->mnuFindentrycontainingClick();
-  watch.stop();
-  EXPECT_EQ(what, "Searching...");
-  EXPECT_EQ(status.toStdString().rfind("Processing entry for ", 0), 0u) << status.toStdString();
-  EXPECT_FALSE(windowEnabled);
-  EXPECT_EQ(d.window->CurrentDate(), older);
-  EXPECT_EQ(d.Selected(), "Blue Heron");
+  TSearchResultsPanel* panel = WaitForResults(d);
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(ListedDays(panel), (std::vector<TDate>{today, older}));
+  EXPECT_NE(panel->Results()->item(1)->text().indexOf("The Blue Heron was back."), -1)
+      << panel->Results()->item(1)->text().toStdString();
+  EXPECT_EQ(d.window->CurrentDate(), today);  // the window stays where it was
   EXPECT_TRUE(d.commands->mnuFindNextBig->isEnabled());
   EXPECT_TRUE(d.messages.shown.empty());
-  EXPECT_TRUE(d.window->isEnabled());
 
+  ClickRow(panel, 1);
+  EXPECT_EQ(d.window->CurrentDate(), older);
+  EXPECT_EQ(d.Selected(), "Blue Heron");
+
+  // Find Next goes on from the day shown.
   d.commands->mnuFindNextBigClick();
   EXPECT_EQ(d.window->CurrentDate(), today);
   EXPECT_EQ(d.Selected(), "blue heron");
@@ -136,11 +153,54 @@ TEST(SearchAcrossEntries, FindsTheOlderEntryFirstThenTheNextAndStopsAtTheLast) {
   EXPECT_FALSE(d.commands->mnuFindNextBig->isEnabled());
 }
 
+TEST(SearchAcrossEntries, WholeWordsAndAllOfTheseWordsFromTheDialog) {
+  Diary d("");
+  const TDate today = Today();
+  TDate both = d.Add(today - std::chrono::days(3), "Rain, then the garden was green.");
+  d.Add(today - std::chrono::days(2), "Rainy gardens everywhere.");
+  d.Open();
+  WhenShown<TLookForAll>([](TLookForAll* dialog) {
+    QTest::keyClicks(dialog->LookForText(), "garden rain");
+    Click(dialog->WholeWords());
+    Click(dialog->AllWords());
+    QTest::keyClick(dialog->LookForText(), Qt::Key_Return);
+  });
+  d.commands->mnuFindentrycontainingClick();
+  TSearchResultsPanel* panel = WaitForResults(d);
+  EXPECT_EQ(ListedDays(panel), std::vector<TDate>{both});
+  ClickRow(panel, 0);
+  EXPECT_EQ(d.Selected(), "Rain");  // the earliest of the words
+
+  // Find Next keeps the options: the other entry holds neither word whole.
+  d.commands->mnuFindNextBigClick();
+  EXPECT_EQ(d.window->CurrentDate(), both);
+  EXPECT_EQ(d.messages.shown.size(), 1u);
+}
+
+TEST(SearchAcrossEntries, ANewSearchCancelsTheOld) {
+  Diary d("");
+  const TDate today = Today();
+  for (int i = 1; i <= 100; ++i) d.Add(today - std::chrono::days(i), "common words " + std::to_string(i));
+  d.Open();
+  TSearchResultsPanel* panel = d.commands->ResultsPanel();
+  panel->Start(d.store, today - std::chrono::days(200), today, "common", {});
+  panel->Start(d.store, today - std::chrono::days(200), today, "words 7*", {});
+  WaitForResults(d);
+  // Only the second search's entries: 7 and 70 to 79.
+  EXPECT_EQ(panel->Results()->count(), 11);
+  for (int i = 0; i < panel->Results()->count(); ++i) {
+    EXPECT_NE(panel->Results()->item(i)->text().indexOf("words 7"), -1);
+  }
+  EXPECT_EQ(ListedDays(panel).front(), today - std::chrono::days(7));
+  EXPECT_EQ(ListedDays(panel).back(), today - std::chrono::days(79));
+}
+
 TEST(SearchAcrossEntries, AnEmptyDiaryHasNoMatchesAndCancelDoesNothing) {
   Diary d("");
   d.Open();
   LookFor("anything");
   d.commands->mnuFindentrycontainingClick();
+  WaitForResults(d);
   EXPECT_EQ(d.messages.shown, std::vector<std::string>{"No matches"});
   EXPECT_EQ(d.window->CurrentDate(), Today());
 
@@ -160,7 +220,7 @@ TEST(SearchAcrossEntries, ABadEntryIsSkippedAndNamed) {
   d.Open();
   LookFor("Needle");
   d.commands->mnuFindentrycontainingClick();
-  EXPECT_EQ(d.window->CurrentDate(), good);
+  EXPECT_EQ(ListedDays(WaitForResults(d)), std::vector<TDate>{good});
   ASSERT_EQ(d.messages.shown.size(), 1u);
   EXPECT_NE(d.messages.shown[0].find(LongDate(bad)), std::string::npos) << d.messages.shown[0];
 }

@@ -89,6 +89,71 @@ TEST(Search, AnEmptyDiaryOrAnEmptyRangeFindsNothing) {
   EXPECT_FALSE(SearchEntries(diary.store, MakeDate(2024, 5, 6), MakeDate(2024, 5, 4), "x").found);
 }
 
+TEST(SearchHits, EveryEntryNewestFirstWithTheLineAroundItsFirstMatch) {
+  Diary diary("SECRET");
+  TDate a = diary.Add(2023, 6, 1, Rtf("A heron on the pond."));
+  diary.Add(2023, 7, 1, Rtf("Nothing here."));
+  TDate c = diary.Add(2024, 1, 2, Rtf("first line\\par a grey HERON stood there"));
+  std::vector<TSearchHit> hits;
+  TSearchResult r = SearchHits(diary.store, MakeDate(2023, 1, 1), MakeDate(2024, 12, 31), "heron", {},
+                               [&](const TSearchHit& h) { hits.push_back(h); });
+  ASSERT_EQ(hits.size(), 2u);
+  EXPECT_EQ(hits[0].day, c);
+  EXPECT_EQ(hits[1].day, a);
+  EXPECT_EQ(hits[0].position, 18u);  // "first line" and its paragraph end, then "a grey "
+  EXPECT_EQ(hits[0].length, 5u);
+  EXPECT_EQ(hits[0].line, "a grey HERON stood there");
+  EXPECT_EQ(hits[1].line, "A heron on the pond.");
+  EXPECT_TRUE(r.skippedDays.empty());
+}
+
+TEST(SearchHits, WholeWordsAndAllOfTheWords) {
+  Diary diary;
+  TDate cat = diary.Add(2024, 1, 1, Rtf("The cat sat on the mat."));
+  TDate cats = diary.Add(2024, 1, 2, Rtf("Two cats and a concatenation."));
+  TDate mat = diary.Add(2024, 1, 3, Rtf("A mat, then later a cat."));
+  struct Case {
+    const char* name;
+    const char* text;
+    TSearchOptions options;
+    std::vector<TDate> days;  // newest first
+    size_t firstLength;
+  } cases[] = {
+      {"inside words too", "cat", {}, {mat, cats, cat}, 3},
+      {"whole words", "cat", {true, false}, {mat, cat}, 3},
+      {"the words as one text", "mat cat", {}, {}, 0},
+      {"all of the words, any order", "mat cat", {false, true}, {mat, cat}, 3},
+      {"all of the words, whole", "cat concatenation", {true, true}, {}, 0},
+      {"all of the words, inside words", "cat concatenation", {false, true}, {cats}, 3},
+  };
+  for (const Case& c : cases) {
+    std::vector<TDate> days;
+    std::vector<size_t> lengths;
+    SearchHits(diary.store, MakeDate(2024, 1, 1), MakeDate(2024, 1, 31), c.text, c.options,
+               [&](const TSearchHit& h) {
+                 days.push_back(h.day);
+                 lengths.push_back(h.length);
+               });
+    EXPECT_EQ(days, c.days) << c.name;
+    if (!lengths.empty()) EXPECT_EQ(lengths[0], c.firstLength) << c.name;
+  }
+  // The earliest match of any of the words is the one shown: "mat" in the third entry.
+  SearchHits(diary.store, mat, mat, "cat mat", {false, true}, [&](const TSearchHit& h) {
+    EXPECT_EQ(h.position, 2u);
+  });
+}
+
+TEST(SearchHits, StopsWhenAskedBeforeTheNextEntry) {
+  Diary diary;
+  for (unsigned d = 1; d <= 5; ++d) diary.Add(2024, 2, d, Rtf("needle"));
+  std::atomic<bool> stop{false};
+  int hits = 0;
+  SearchHits(diary.store, MakeDate(2024, 2, 1), MakeDate(2024, 2, 29), "needle", {}, [&](const TSearchHit&) {
+    if (++hits == 2) stop = true;
+  }, &stop);
+  EXPECT_EQ(hits, 2);
+}
+
 TEST(Export, WritesEachEntryOfTheRangeByteForByteAsItsDayKeyDotRtf) {
   for (std::string password : {"", "Key 7"}) {
     Diary diary(password);
