@@ -7,6 +7,7 @@
 #include <app/main_screen.h>
 #include <finding/export.h>
 #include <finding/search.h>
+#include <finding/ui/go_to_date.h>
 #include <finding/ui/look_for_all.h>
 #include <finding/ui/search_results_panel.h>
 #include <finding/ui/print_status.h>
@@ -64,6 +65,9 @@ TWholeDiaryCommands::TWholeDiaryCommands(TMainScreen& window) : QObject(&window)
   mnuFindNextBig->setObjectName("mnuFindNextBig");
   mnuFindNextBig->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F5));
   mnuFindNextBig->setEnabled(false);
+  mnuGoToDate = new QAction("&Go to Date...", this);
+  mnuGoToDate->setObjectName("mnuGoToDate");
+  mnuGoToDate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
   PrintSetup1 = new QAction("Print Setup", this);
   PrintSetup1->setObjectName("PrintSetup1");
   PrintNow = new QAction("Print", this);
@@ -73,6 +77,7 @@ TWholeDiaryCommands::TWholeDiaryCommands(TMainScreen& window) : QObject(&window)
   Export1->setObjectName("Export1");
   connect(mnuFindentrycontaining, &QAction::triggered, this, [this] { mnuFindentrycontainingClick(); });
   connect(mnuFindNextBig, &QAction::triggered, this, [this] { mnuFindNextBigClick(); });
+  connect(mnuGoToDate, &QAction::triggered, this, [this] { mnuGoToDateClick(); });
   connect(PrintSetup1, &QAction::triggered, this, [this] { PrintSetup1Click(); });
   connect(PrintNow, &QAction::triggered, this, [this] { PrintNowClick(); });
   connect(Export1, &QAction::triggered, this, [this] { Export1Click(); });
@@ -174,6 +179,14 @@ void TWholeDiaryCommands::ScanAndReport(QString text, bool scan, bool fromStart)
   }
 }
 
+void TWholeDiaryCommands::mnuGoToDateClick() {
+  if (!window_.SaveButtonClick()) return;
+  TGoToDateBox box(Today(), &window_);
+  CenterForm(&box);
+  if (box.exec() != QDialog::Accepted || !box.Day()) return;
+  window_.GoToDay(*box.Day());
+}
+
 void TWholeDiaryCommands::PrintSetup1Click() {
   if (!window_.SaveButtonClick()) return;
   if (AvailablePrinters().isEmpty()) {
@@ -263,13 +276,16 @@ TWholeDiaryCommands* InstallWholeDiaryCommands(TMainScreen& window, QMenu* fileM
     findMenu->addSeparator();
     findMenu->addAction(commands->mnuFindentrycontaining);
     findMenu->addAction(commands->mnuFindNextBig);
+    findMenu->addSeparator();
+    findMenu->addAction(commands->mnuGoToDate);
   }
   if (printButton) {
     window.AddToolButton("Printbutton", richtext::ToolbarIcon(QStringLiteral("Print")), QStringLiteral("Print"),
                          QStringLiteral("Print diary entries"), [commands] { commands->PrintNowClick(); });
   }
   // Without menus (tests) the shortcuts still reach the window.
-  for (QAction* a : {commands->mnuFindentrycontaining, commands->mnuFindNextBig, commands->PrintNow}) {
+  for (QAction* a : {commands->mnuFindentrycontaining, commands->mnuFindNextBig, commands->mnuGoToDate,
+                     commands->PrintNow}) {
     if (!fileMenu && !findMenu) window.addAction(a);
   }
   return commands;

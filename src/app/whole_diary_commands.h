@@ -32,12 +32,15 @@ class TWholeDiaryCommands : public QObject {
 
   QAction* mnuFindentrycontaining = nullptr;  // Ctrl+F4
   QAction* mnuFindNextBig = nullptr;          // Ctrl+F5, disabled until a search finds
+  QAction* mnuGoToDate = nullptr;             // Ctrl+G
   QAction* PrintSetup1 = nullptr;
   QAction* PrintNow = nullptr;  // Ctrl+P; the toolbar's Printbutton does the same
   QAction* Export1 = nullptr;
 
   void mnuFindentrycontainingClick();
   void mnuFindNextBigClick();
+  // Asks for a day in figures or words ("last friday") and shows it.
+  void mnuGoToDateClick();
   void PrintSetup1Click();
   void PrintNowClick();
   void Export1Click();

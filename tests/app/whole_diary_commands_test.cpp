@@ -7,6 +7,7 @@
 #include <diary/settings_file.h>
 #include <base/safe_file.h>
 #include <finding/export.h>
+#include <finding/ui/go_to_date.h>
 #include <finding/ui/look_for_all.h>
 #include <finding/ui/search_results_panel.h>
 #include <finding/ui/save_options.h>
@@ -288,6 +289,33 @@ TEST(ExportToRtf, ACurrentDayWithoutEntrySavesNoneAndAFailedFileIsNamed) {
   EXPECT_NE(d.messages.shown[0].find(ShortDate(Today() - std::chrono::days(2))), std::string::npos);
 }
 
+TEST(GoToDate, CtrlGTakesWordsAndKeepsABadTextWithItsReason) {
+  Diary d("");
+  const TDate yesterday = Today() - std::chrono::days(1);
+  d.Add(yesterday, "What happened yesterday.");
+  d.Open();
+  d.window->RichText1()->setFocus();
+  QTest::keyClicks(d.window->RichText1(), "typed today");
+  QString problem, kept;
+  WhenShown<TGoToDateBox>([&](TGoToDateBox* box) {
+    QTest::keyClicks(box->DateText(), "someday");
+    QTest::keyClick(box->DateText(), Qt::Key_Return);
+    // Still open, the text as typed, and why.
+    problem = box->Problem()->isVisible() ? box->Problem()->text() : QString();
+    kept = box->DateText()->text();
+    box->DateText()->clear();
+    QTest::keyClicks(box->DateText(), "Yesterday");
+    QTest::keyClick(box->DateText(), Qt::Key_Return);
+  });
+  QApplication::setActiveWindow(d.window.get());
+  QTest::keyClick(d.window->RichText1(), Qt::Key_G, Qt::ControlModifier);
+  EXPECT_EQ(kept, "someday");
+  EXPECT_TRUE(problem.startsWith("\"someday\" is not a date")) << problem.toStdString();
+  EXPECT_EQ(d.window->CurrentDate(), yesterday);
+  EXPECT_EQ(d.window->RichText1()->Document().Par(0).text, U"What happened yesterday.");
+  EXPECT_NE(ReadFile(d.store.EntryPath(Today())).find("typed today"), std::string::npos);  // saved first
+}
+
 TEST(WholeDiaryCommands, AreInTheMainWindowsMenusWithTheirShortcuts) {
   Diary d("");
   d.Open();
@@ -299,6 +327,7 @@ TEST(WholeDiaryCommands, AreInTheMainWindowsMenusWithTheirShortcuts) {
   } items[] = {
       {"mnuFindentrycontaining", "Find Any Entry Containing...", QKeySequence(Qt::CTRL | Qt::Key_F4)},
       {"mnuFindNextBig", "Find Next Entry Containing...", QKeySequence(Qt::CTRL | Qt::Key_F5)},
+      {"mnuGoToDate", "&Go to Date...", QKeySequence(Qt::CTRL | Qt::Key_G)},
       {"PrintSetup1", "Print Setup", QKeySequence()},
       {"PrintNow", "Print", QKeySequence(Qt::CTRL | Qt::Key_P)},
       {"Export1", "Export to RTF (Rich Text Format)", QKeySequence()},
