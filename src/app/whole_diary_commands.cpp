@@ -3,9 +3,12 @@
 #include <richtext/ui/toolbar_icons.h>
 
 #include <base/messages.h>
+#include <diary/paths.h>
+#include <diary/settings_file.h>
 #include <app/convert_notify.h>
 #include <app/main_screen.h>
 #include <finding/export.h>
+#include <finding/on_this_day.h>
 #include <finding/search.h>
 #include <finding/ui/go_to_date.h>
 #include <finding/ui/look_for_all.h>
@@ -24,6 +27,8 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
 
 namespace quillet {
 namespace {
@@ -50,6 +55,10 @@ QString ProcessingText(TDate day) {
 }
 
 // Find Next found nothing after the day shown: the search has come to the end.
+// QX.INI's switch for On This Day at start.
+constexpr const char* kOnThisDaySection = "On This Day";
+constexpr const char* kOnThisDayKey = "show";
+
 std::string NoMoreMatchesText(const QString& text) {
   return "The search reached the last entry: no later entry contains \"" + text.toStdString() + "\".";
 }
@@ -68,6 +77,13 @@ TWholeDiaryCommands::TWholeDiaryCommands(TMainScreen& window) : QObject(&window)
   mnuGoToDate = new QAction("&Go to Date...", this);
   mnuGoToDate->setObjectName("mnuGoToDate");
   mnuGoToDate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+  mnuOnThisDay = new QAction("On This Day", this);
+  mnuOnThisDay->setObjectName("mnuOnThisDay");
+  mnuOnThisDayAtStart = new QAction("Show On This Day at Start", this);
+  mnuOnThisDayAtStart->setObjectName("mnuOnThisDayAtStart");
+  mnuOnThisDayAtStart->setCheckable(true);
+  mnuOnThisDayAtStart->setChecked(
+      TIniFile(SettingsFileName(window.DiaryDir())).ReadBool(kOnThisDaySection, kOnThisDayKey, false));
   PrintSetup1 = new QAction("Print Setup", this);
   PrintSetup1->setObjectName("PrintSetup1");
   PrintNow = new QAction("Print", this);
@@ -78,6 +94,14 @@ TWholeDiaryCommands::TWholeDiaryCommands(TMainScreen& window) : QObject(&window)
   connect(mnuFindentrycontaining, &QAction::triggered, this, [this] { mnuFindentrycontainingClick(); });
   connect(mnuFindNextBig, &QAction::triggered, this, [this] { mnuFindNextBigClick(); });
   connect(mnuGoToDate, &QAction::triggered, this, [this] { mnuGoToDateClick(); });
+  connect(mnuOnThisDay, &QAction::triggered, this, [this] { mnuOnThisDayClick(); });
+  connect(mnuOnThisDayAtStart, &QAction::toggled, this, [this](bool on) {
+    try {
+      TIniFile(SettingsFileName(window_.DiaryDir())).WriteBool(kOnThisDaySection, kOnThisDayKey, on);
+    } catch (const std::exception& e) {
+      Messenger().InfoBox(e.what());
+    }
+  });
   connect(PrintSetup1, &QAction::triggered, this, [this] { PrintSetup1Click(); });
   connect(PrintNow, &QAction::triggered, this, [this] { PrintNowClick(); });
   connect(Export1, &QAction::triggered, this, [this] { Export1Click(); });
@@ -187,6 +211,18 @@ void TWholeDiaryCommands::mnuGoToDateClick() {
   window_.GoToDay(*box.Day());
 }
 
+void TWholeDiaryCommands::mnuOnThisDayClick(bool quiet) {
+  const TDate today = Today();
+  const std::vector<TSearchHit> days = EntriesOnThisDay(window_.Store(), today);
+  if (days.empty()) {
+    if (!quiet) Messenger().InfoBox("No entry was written on this day in an earlier year.");
+    return;
+  }
+  const QString count = days.size() == 1 ? QStringLiteral("1 earlier entry")
+                                         : QStringLiteral("%1 earlier entries").arg(days.size());
+  ResultsPanel()->ShowList(QStringLiteral("On this day: ") + count, days);
+}
+
 void TWholeDiaryCommands::PrintSetup1Click() {
   if (!window_.SaveButtonClick()) return;
   if (AvailablePrinters().isEmpty()) {
@@ -278,6 +314,22 @@ TWholeDiaryCommands* InstallWholeDiaryCommands(TMainScreen& window, QMenu* fileM
     findMenu->addAction(commands->mnuFindNextBig);
     findMenu->addSeparator();
     findMenu->addAction(commands->mnuGoToDate);
+  }
+  // View: On This Day, and whether it comes up at start.
+  if (fileMenu || findMenu) {
+    QMenu* view = nullptr;
+    for (QAction* title : window.menuBar()->actions()) {
+      if (title->menu() && QString(title->text()).remove('&') == "View") view = title->menu();
+    }
+    if (!view) {
+      view = new QMenu("View", &window);
+      window.menuBar()->insertMenu(findMenu ? findMenu->menuAction() : nullptr, view);
+    }
+    view->addAction(commands->mnuOnThisDay);
+    view->addAction(commands->mnuOnThisDayAtStart);
+    if (commands->mnuOnThisDayAtStart->isChecked()) {
+      QTimer::singleShot(0, commands, [commands] { commands->mnuOnThisDayClick(true); });
+    }
   }
   if (printButton) {
     window.AddToolButton("Printbutton", richtext::ToolbarIcon(QStringLiteral("Print")), QStringLiteral("Print"),

@@ -33,6 +33,8 @@ class TWholeDiaryCommands : public QObject {
   QAction* mnuFindentrycontaining = nullptr;  // Ctrl+F4
   QAction* mnuFindNextBig = nullptr;          // Ctrl+F5, disabled until a search finds
   QAction* mnuGoToDate = nullptr;             // Ctrl+G
+  QAction* mnuOnThisDay = nullptr;            // View, "On This Day"
+  QAction* mnuOnThisDayAtStart = nullptr;     // checked: shown at start, kept in QX.INI
   QAction* PrintSetup1 = nullptr;
   QAction* PrintNow = nullptr;  // Ctrl+P; the toolbar's Printbutton does the same
   QAction* Export1 = nullptr;
@@ -41,6 +43,9 @@ class TWholeDiaryCommands : public QObject {
   void mnuFindNextBigClick();
   // Asks for a day in figures or words ("last friday") and shows it.
   void mnuGoToDateClick();
+  // Lists in the panel the entries of today's month and day in earlier years;
+  // `quiet` says nothing when there are none (at start).
+  void mnuOnThisDayClick(bool quiet = false);
   void PrintSetup1Click();
   void PrintNowClick();
   void Export1Click();

@@ -316,6 +316,38 @@ TEST(GoToDate, CtrlGTakesWordsAndKeepsABadTextWithItsReason) {
   EXPECT_NE(ReadFile(d.store.EntryPath(Today())).find("typed today"), std::string::npos);  // saved first
 }
 
+TEST(OnThisDay, ListsEarlierYearsOpensOneAndComesUpAtStartWhenAsked) {
+  Diary d("");
+  const std::chrono::year_month_day now{Today()};
+  auto yearsAgo = [&](int n) {
+    return MakeDate(int(now.year()) - n, unsigned(now.month()), std::min(unsigned(now.day()), 28u));
+  };
+  TDate lastYear = d.Add(yearsAgo(1), "A year ago today.");
+  TDate fiveYears = d.Add(yearsAgo(5), "Five years back.");
+  d.Open();
+  auto* view = d.window->findChild<QAction*>("mnuOnThisDay");
+  ASSERT_NE(view, nullptr);
+  EXPECT_FALSE(view->associatedObjects().isEmpty());
+  EXPECT_FALSE(d.commands->ResultsPanel()->isVisible());  // not at start unless asked
+  view->trigger();
+  TSearchResultsPanel* panel = d.commands->ResultsPanel();
+  if (unsigned(now.day()) <= 28) {
+    EXPECT_EQ(ListedDays(panel), (std::vector<TDate>{lastYear, fiveYears}));
+    EXPECT_NE(panel->Results()->item(1)->text().indexOf("Five years back."), -1);
+    ClickRow(panel, 1);
+    EXPECT_EQ(d.window->CurrentDate(), fiveYears);
+  }
+
+  // Kept in QX.INI and honoured by the next window.
+  d.window->findChild<QAction*>("mnuOnThisDayAtStart")->trigger();
+  EXPECT_TRUE(TIniFile(d.dir / "QX.INI").ReadBool("On This Day", "show", false));
+  d.window.reset();
+  d.Open();
+  QTest::qWait(20);
+  EXPECT_TRUE(d.window->findChild<QAction*>("mnuOnThisDayAtStart")->isChecked());
+  if (unsigned(now.day()) <= 28) EXPECT_EQ(ListedDays(d.commands->ResultsPanel()).size(), 2u);
+}
+
 TEST(WholeDiaryCommands, AreInTheMainWindowsMenusWithTheirShortcuts) {
   Diary d("");
   d.Open();

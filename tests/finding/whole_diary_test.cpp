@@ -1,6 +1,7 @@
 // Search, export and the print plan on real diaries in a temporary directory.
 #include <finding/date_text.h>
 #include <finding/export.h>
+#include <finding/on_this_day.h>
 #include <finding/print_plan.h>
 #include <finding/search.h>
 
@@ -152,6 +153,33 @@ TEST(SearchHits, StopsWhenAskedBeforeTheNextEntry) {
     if (++hits == 2) stop = true;
   }, &stop);
   EXPECT_EQ(hits, 2);
+}
+
+TEST(OnThisDay, EarlierYearsOfTheSameDayNewestFirstWithTheirFirstLine) {
+  Diary diary("PW");
+  TDate y2020 = diary.Add(2020, 6, 5, Rtf("\\par   First thought of 2020\\par more"));
+  diary.Add(2020, 6, 6, Rtf("the day after"));
+  TDate y2023 = diary.Add(2023, 6, 5, Rtf("In 2023."));
+  diary.Add(2026, 6, 5, Rtf("today itself"));
+  TDate bad = MakeDate(2021, 6, 5);
+  EncipherToFile(Rtf("x"), diary.store.EntryPath(bad), "OTHER");
+  std::vector<TSearchHit> days = EntriesOnThisDay(diary.store, MakeDate(2026, 6, 5));
+  ASSERT_EQ(days.size(), 3u);
+  EXPECT_EQ(days[0].day, y2023);
+  EXPECT_EQ(days[0].line, "In 2023.");
+  EXPECT_EQ(days[1].day, bad);
+  EXPECT_EQ(days[1].line, "(This entry cannot be read.)");
+  EXPECT_EQ(days[2].day, y2020);
+  EXPECT_EQ(days[2].line, "First thought of 2020");
+
+  // The 29th of February comes up on the 28th of a year without one.
+  TDate leap = diary.Add(2024, 2, 29, Rtf("leap"));
+  TDate feb28 = diary.Add(2023, 2, 28, Rtf("28th"));
+  days = EntriesOnThisDay(diary.store, MakeDate(2025, 2, 28));
+  ASSERT_EQ(days.size(), 2u);
+  EXPECT_EQ(days[0].day, leap);
+  EXPECT_EQ(days[1].day, feb28);
+  EXPECT_TRUE(EntriesOnThisDay(diary.store, MakeDate(2026, 1, 1)).empty());
 }
 
 TEST(Export, WritesEachEntryOfTheRangeByteForByteAsItsDayKeyDotRtf) {

@@ -90,6 +90,15 @@ void TSearchResultsPanel::Start(const TEntryStore& store, TDate first, TDate las
   show();
 }
 
+void TSearchResultsPanel::ShowList(const QString& status, const std::vector<TSearchHit>& hits) {
+  Cancel();
+  const unsigned generation = ++generation_;
+  results_->clear();
+  for (const TSearchHit& hit : hits) AddHit(generation, hit);
+  status_->setText(status);
+  show();
+}
+
 void TSearchResultsPanel::AddHit(unsigned generation, const TSearchHit& hit) {
   if (generation != generation_) return;
   auto* item = new QListWidgetItem(QString::fromStdString(LongDate(hit.day)) + "\n" +

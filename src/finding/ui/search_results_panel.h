@@ -27,6 +27,8 @@ class TSearchResultsPanel : public QDockWidget {
   // and nothing it finds afterwards reaches the list.
   void Start(const TEntryStore& store, TDate first, TDate last, const QString& text,
              const TSearchOptions& options);
+  // Stops the running search and lists `hits` as they are, under `status`.
+  void ShowList(const QString& status, const std::vector<TSearchHit>& hits);
   // Stops the running search, if any, and waits for its thread.
   void Cancel();
   bool Running() const { return thread_ != nullptr; }
