@@ -8,6 +8,7 @@
 #include <app/convert_notify.h>
 #include <app/main_screen.h>
 #include <finding/export.h>
+#include <finding/diary_statistics.h>
 #include <finding/on_this_day.h>
 #include <finding/search.h>
 #include <finding/ui/go_to_date.h>
@@ -84,6 +85,8 @@ TWholeDiaryCommands::TWholeDiaryCommands(TMainScreen& window) : QObject(&window)
   mnuOnThisDayAtStart->setCheckable(true);
   mnuOnThisDayAtStart->setChecked(
       TIniFile(SettingsFileName(window.DiaryDir())).ReadBool(kOnThisDaySection, kOnThisDayKey, false));
+  mnuDiaryStatistics = new QAction("Diary Statistics...", this);
+  mnuDiaryStatistics->setObjectName("mnuDiaryStatistics");
   PrintSetup1 = new QAction("Print Setup", this);
   PrintSetup1->setObjectName("PrintSetup1");
   PrintNow = new QAction("Print", this);
@@ -102,6 +105,7 @@ TWholeDiaryCommands::TWholeDiaryCommands(TMainScreen& window) : QObject(&window)
       Messenger().InfoBox(e.what());
     }
   });
+  connect(mnuDiaryStatistics, &QAction::triggered, this, [this] { mnuDiaryStatisticsClick(); });
   connect(PrintSetup1, &QAction::triggered, this, [this] { PrintSetup1Click(); });
   connect(PrintNow, &QAction::triggered, this, [this] { PrintNowClick(); });
   connect(Export1, &QAction::triggered, this, [this] { Export1Click(); });
@@ -223,6 +227,16 @@ void TWholeDiaryCommands::mnuOnThisDayClick(bool quiet) {
   ResultsPanel()->ShowList(QStringLiteral("On this day: ") + count, days);
 }
 
+void TWholeDiaryCommands::mnuDiaryStatisticsClick() {
+  if (!window_.SaveButtonClick()) return;  // the shown page counts as saved
+  TDiaryStatistics statistics;
+  {
+    TBusy busy(window_);
+    statistics = DiaryStatistics(window_.Store());
+  }
+  Messenger().InfoBox(StatisticsText(statistics));
+}
+
 void TWholeDiaryCommands::PrintSetup1Click() {
   if (!window_.SaveButtonClick()) return;
   if (AvailablePrinters().isEmpty()) {
@@ -327,6 +341,8 @@ TWholeDiaryCommands* InstallWholeDiaryCommands(TMainScreen& window, QMenu* fileM
     }
     view->addAction(commands->mnuOnThisDay);
     view->addAction(commands->mnuOnThisDayAtStart);
+    view->addSeparator();
+    view->addAction(commands->mnuDiaryStatistics);
     if (commands->mnuOnThisDayAtStart->isChecked()) {
       QTimer::singleShot(0, commands, [commands] { commands->mnuOnThisDayClick(true); });
     }

@@ -35,6 +35,7 @@ class TWholeDiaryCommands : public QObject {
   QAction* mnuGoToDate = nullptr;             // Ctrl+G
   QAction* mnuOnThisDay = nullptr;            // View, "On This Day"
   QAction* mnuOnThisDayAtStart = nullptr;     // checked: shown at start, kept in QX.INI
+  QAction* mnuDiaryStatistics = nullptr;      // View, "Diary Statistics..."
   QAction* PrintSetup1 = nullptr;
   QAction* PrintNow = nullptr;  // Ctrl+P; the toolbar's Printbutton does the same
   QAction* Export1 = nullptr;
@@ -46,6 +47,8 @@ class TWholeDiaryCommands : public QObject {
   // Lists in the panel the entries of today's month and day in earlier years;
   // `quiet` says nothing when there are none (at start).
   void mnuOnThisDayClick(bool quiet = false);
+  // Entries, words, first and last day and the longest streak, in a message.
+  void mnuDiaryStatisticsClick();
   void PrintSetup1Click();
   void PrintNowClick();
   void Export1Click();

@@ -348,6 +348,25 @@ TEST(OnThisDay, ListsEarlierYearsOpensOneAndComesUpAtStartWhenAsked) {
   if (unsigned(now.day()) <= 28) EXPECT_EQ(ListedDays(d.commands->ResultsPanel()).size(), 2u);
 }
 
+TEST(DiaryStatistics, TheViewMenuCountsTheSavedPageToo) {
+  Diary d;
+  const TDate today = Today();
+  d.Add(today - std::chrono::days(2), "two words");
+  d.Add(today - std::chrono::days(1), "three more words");
+  d.Open();
+  d.window->RichText1()->setFocus();
+  QTest::keyClicks(d.window->RichText1(), "and four of them");
+  auto* item = d.window->findChild<QAction*>("mnuDiaryStatistics");
+  ASSERT_NE(item, nullptr);
+  EXPECT_FALSE(item->associatedObjects().isEmpty());
+  item->trigger();
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  const std::string& text = d.messages.shown[0];
+  EXPECT_NE(text.find("Entries: 3"), std::string::npos) << text;
+  EXPECT_NE(text.find("Words: 9"), std::string::npos) << text;
+  EXPECT_NE(text.find("Longest streak: 3 days"), std::string::npos) << text;
+}
+
 TEST(WholeDiaryCommands, AreInTheMainWindowsMenusWithTheirShortcuts) {
   Diary d("");
   d.Open();

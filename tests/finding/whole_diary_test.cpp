@@ -1,11 +1,13 @@
 // Search, export and the print plan on real diaries in a temporary directory.
 #include <finding/date_text.h>
+#include <finding/diary_statistics.h>
 #include <finding/export.h>
 #include <finding/on_this_day.h>
 #include <finding/print_plan.h>
 #include <finding/search.h>
 
 #include <diary/cipher.h>
+#include <richtext/unicode.h>
 #include <base/safe_file.h>
 
 #include "../support/temp_dir.h"
@@ -22,6 +24,7 @@ namespace {
 
 using testing::ReadFile;
 using testing::TempDir;
+using richtext::ToUtf8;
 
 std::string Rtf(const std::string& text) {
   return "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 " + text + "\\par}";
@@ -180,6 +183,37 @@ TEST(OnThisDay, EarlierYearsOfTheSameDayNewestFirstWithTheirFirstLine) {
   EXPECT_EQ(days[0].day, leap);
   EXPECT_EQ(days[1].day, feb28);
   EXPECT_TRUE(EntriesOnThisDay(diary.store, MakeDate(2026, 1, 1)).empty());
+}
+
+TEST(DiaryStatistics, CountsWordsAndTheLongestStreak) {
+  struct Case {
+    const char32_t* text;
+    size_t words;
+  } counts[] = {
+      {U"", 0}, {U"   ", 0}, {U"one", 1}, {U"don't stop, 3 times", 4}, {U"  lead\ttab  trail ", 3},
+      {U"caf\x00E9 \x0436\x0438\x0437\x043D\x044C", 2}, {U"a\x0001" U"b", 2},  // a picture between
+  };
+  for (const Case& c : counts) EXPECT_EQ(CountWords(c.text), c.words) << ToUtf8(c.text);
+
+  Diary diary("PW");
+  EXPECT_EQ(DiaryStatistics(diary.store).entries, 0);
+  EXPECT_EQ(StatisticsText(DiaryStatistics(diary.store)), "The diary has no entries yet.");
+  diary.Add(2024, 1, 30, Rtf("one two"));
+  diary.Add(2024, 2, 2, Rtf("three"));
+  for (unsigned d = 27; d <= 29; ++d) diary.Add(2024, 2, d, Rtf("a b\\par c"));  // across the 29th
+  diary.Add(2024, 3, 1, Rtf("x"));
+  diary.Add(2024, 3, 2, Rtf("y"));
+  diary.Add(2024, 3, 10, Rtf("z"));
+  TDiaryStatistics s = DiaryStatistics(diary.store);
+  EXPECT_EQ(s.entries, 8);
+  EXPECT_EQ(s.words, 2u + 1u + 9u + 3u);
+  EXPECT_EQ(s.first, MakeDate(2024, 1, 30));
+  EXPECT_EQ(s.last, MakeDate(2024, 3, 10));
+  EXPECT_EQ(s.longestStreak, 5);  // 27 February to 2 March of a leap year
+  EXPECT_EQ(s.streakStart, MakeDate(2024, 2, 27));
+  const std::string text = StatisticsText(s);
+  EXPECT_NE(text.find("Entries: 8"), std::string::npos) << text;
+  EXPECT_NE(text.find("Longest streak: 5 days, from " + LongDate(MakeDate(2024, 2, 27))), std::string::npos) << text;
 }
 
 TEST(Export, WritesEachEntryOfTheRangeByteForByteAsItsDayKeyDotRtf) {
