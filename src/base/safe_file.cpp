@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <optional>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -72,34 +73,61 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 
 void SetWriteFaultHook(std::function<bool(std::string_view)> hook) { faultHook = std::move(hook); }
 
-int OpenPlainFile(const fs::path& path) {
-  // Opened without blocking, so that a named pipe or a device where a file
-  // should be cannot hang the program, and refused unless it is a plain file.
+void ForEachNameIn(const fs::path& dir, const std::function<void(std::string_view name)>& each) {
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return;
+  while (const dirent* item = ::readdir(d)) {
+    std::string_view name = item->d_name;
+    if (name != "." && name != "..") each(name);
+  }
+  ::closedir(d);
+}
+
+namespace {
+
+// Opened without blocking, so that a named pipe or a device where a file
+// should be cannot hang the program, and refused unless it is a plain file.
+int OpenRegularFile(const fs::path& path, struct stat& st) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) throw Error("Cannot open file \"" + path.string() + "\". " + Reason(errno));
-  struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     throw Error("Cannot read file \"" + path.string() + "\". It is not a regular file.");
   }
+  return fd;
+}
+
+}  // namespace
+
+int OpenPlainFile(const fs::path& path) {
+  struct stat st {};
+  int fd = OpenRegularFile(path, st);
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
 }
 
+// A regular file never blocks, so the descriptor is read as it was opened;
+// the size it has now is read at once, and a short read is its end. A diary
+// scan reads thousands of small files: each costs four system calls.
 std::string ReadWholeFile(const fs::path& path) {
-  int fd = OpenPlainFile(path);
+  struct stat st {};
+  int fd = OpenRegularFile(path, st);
   std::string bytes;
-  char buf[65536];
+  size_t want = size_t(st.st_size) + 1;  // one more, to see a file that has grown
   for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
+    const size_t size = bytes.size();
+    bytes.resize(size + want);
+    ssize_t n = ::read(fd, bytes.data() + size, want);
     if (n < 0) {
+      bytes.resize(size);
       if (errno == EINTR) continue;
       int err = errno;
       ::close(fd);
       throw Error("Cannot read file \"" + path.string() + "\". " + Reason(err));
     }
-    if (n == 0) break;
-    bytes.append(buf, size_t(n));
+    bytes.resize(size + size_t(n));
+    if (size_t(n) < want) break;
+    want = 65536;
   }
   ::close(fd);
   return bytes;

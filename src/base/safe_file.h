@@ -19,6 +19,11 @@ int OpenPlainFile(const fs::path& path);
 // Reads a whole regular file. Throws Error with the system's reason when it cannot.
 std::string ReadWholeFile(const fs::path& path);
 
+// Calls `each` with the name of every item of the folder `dir` but "." and
+// "..", in the order the folder lists them; nothing when it cannot be read.
+// Cheaper than a directory iterator, which builds a path for every item.
+void ForEachNameIn(const fs::path& dir, const std::function<void(std::string_view name)>& each);
+
 // Who may read a file that a safe write creates: its owner alone (the diary's
 // own files), or as the user's umask says (files the user writes for others).
 // A file that is replaced keeps the permissions it has.

@@ -8,6 +8,7 @@
 #include <base/error.h>
 #include <base/safe_file.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,26 +17,29 @@ namespace {
 
 constexpr mode_t kOthers = S_IRWXG | S_IRWXO;
 
-// Takes group and other permissions away from `path` (not following a
-// link). True when it had any.
-bool MakePrivate(const fs::path& path) {
+// Takes group and other permissions away from `name` in the folder `dir`
+// (not following a link). True when it had any. Looked up from the folder's
+// descriptor, so that each of thousands of entries costs one short lookup.
+bool MakePrivate(int dir, const char* name) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode) || (st.st_mode & kOthers) == 0) {
+  if (::fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(st.st_mode) ||
+      (st.st_mode & kOthers) == 0) {
     return false;
   }
   if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return false;
-  return ::chmod(path.c_str(), st.st_mode & 07700) == 0;
+  return ::fchmodat(dir, name, st.st_mode & 07700, 0) == 0;
 }
 
 // The folder and every item in it; folders one level down are not entered.
 // The lock file holds no text of the diary, only who has it open.
 int MakeFolderPrivate(const fs::path& dir) {
-  int changed = MakePrivate(dir) ? 1 : 0;
-  std::error_code ec;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    if (it->path().filename() == TInstanceLock::kFileName) continue;
-    changed += MakePrivate(it->path()) ? 1 : 0;
-  }
+  int changed = MakePrivate(AT_FDCWD, dir.c_str()) ? 1 : 0;
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return changed;
+  ForEachNameIn(dir, [&](std::string_view name) {
+    if (name != TInstanceLock::kFileName) changed += MakePrivate(fd, std::string(name).c_str()) ? 1 : 0;
+  });
+  ::close(fd);
   return changed;
 }
 

@@ -56,22 +56,23 @@ TEntryRead TEntryStore::Read(TDate date) const { return ReadFile(date, EntryPath
 
 std::map<TDate, fs::path> TEntryStore::EntryFiles() const {
   std::map<TDate, fs::path> files;
-  ForEachEntryItem(diaryDir_, [&](const fs::directory_entry& item) {
-    std::string name = item.path().filename().string();
-    std::string_view key = std::string_view(name).substr(0, name.find('.'));
+  ForEachEntryFileName(diaryDir_, [&](const fs::path& entries, std::string_view name) {
+    std::string_view key = name.substr(0, name.find('.'));
     if (key.size() != 8) return;
-    if (auto d = ParseDayKey(key)) files.emplace(*d, item.path());
+    if (auto d = ParseDayKey(key)) files.emplace(*d, entries / name);
   });
   return files;
 }
 
 TEntryRead TEntryStore::ReadFile(TDate date, const fs::path& path) const {
-  std::error_code ec;
-  if (!fs::exists(path, ec)) return {};
   std::string stored;
   try {
     stored = ReadWholeFile(path);
   } catch (const std::exception& e) {
+    // Whether the file is there is only asked when it cannot be read: a scan
+    // reads thousands of entries that are.
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return {};
     TEntryRead result;
     result.status = TEntryRead::kUnreadable;
     result.problem = "The entry of " + LongDate(date) + " (" + path.string() + ") cannot be read: " + e.what();
@@ -185,9 +186,8 @@ void TEntryStore::Restore(const TDeletedEntry& deleted) const {
 
 template <class F>
 void TEntryStore::ForEachEntryName(F each) const {
-  ForEachEntryItem(diaryDir_, [&](const fs::directory_entry& item) {
-    std::string name = item.path().filename().string();
-    each(std::string_view(name).substr(0, name.find('.')));
+  ForEachEntryFileName(diaryDir_, [&](const fs::path&, std::string_view name) {
+    each(name.substr(0, name.find('.')));
   });
 }
 

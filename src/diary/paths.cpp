@@ -1,6 +1,7 @@
 #include <diary/paths.h>
 
 #include <diary/ascii.h>
+#include <base/safe_file.h>
 
 #include <unistd.h>
 
@@ -29,6 +30,14 @@ void ForEachEntryItem(const fs::path& diaryDir,
        it.increment(ec)) {
     if (IsEntryFileName(it->path().filename().string())) each(*it);
   }
+}
+
+void ForEachEntryFileName(const fs::path& diaryDir,
+                          const std::function<void(const fs::path& entriesDir, std::string_view name)>& each) {
+  const fs::path entries = EntriesDir(diaryDir);
+  ForEachNameIn(entries, [&](std::string_view name) {
+    if (IsEntryFileName(name)) each(entries, name);
+  });
 }
 
 fs::path EntryFileName(const fs::path& diaryDir, TDate date) {

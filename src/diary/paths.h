@@ -24,6 +24,10 @@ fs::path EntriesDir(const fs::path& diaryDir);                  // "Entries"
 // case), in the order the directory lists them; nothing when it is missing.
 void ForEachEntryItem(const fs::path& diaryDir,
                       const std::function<void(const fs::directory_entry& item)>& each);
+// The same by name alone, for walks over thousands of entries; `entriesDir`
+// is the folder the names are in.
+void ForEachEntryFileName(const fs::path& diaryDir,
+                          const std::function<void(const fs::path& entriesDir, std::string_view name)>& each);
 fs::path EntryFileName(const fs::path& diaryDir, TDate date);   // "Entries/yyyymmdd.QXE"
 fs::path SettingsFileName(const fs::path& diaryDir);            // "QX.INI"
 

@@ -58,6 +58,10 @@ TTextFinder::Pattern TTextFinder::Prepare(const TString& text) const {
   } else {
     pat.head = t;
   }
+  if (!Filtered()) {
+    pat.headFind = TFoldedPattern(pat.head, caseSensitive, wildcard);
+    pat.tailFind = TFoldedPattern(pat.tail, caseSensitive, wildcard);
+  }
   return pat;
 }
 
@@ -124,22 +128,44 @@ void TTextFinder::SetFound(size_t par, size_t start, size_t length) {
   foundAttr_ = start < p.Length() ? doc_.CharAttr(p, start) : doc_.insertionAttr;
 }
 
+bool TTextFinder::Filtered() const {
+  return (attrFilter || objectFilter || insertPointFilter) && doc_.IsRich();
+}
+
 bool TTextFinder::MatchAt(const TParagraph& p, const TString& pat, size_t at) const {
   if (at + pat.size() > p.Length()) return false;
   // The attributes are only looked up when a filter asks for them.
   static const TAttr kNoAttr{};
-  const bool filtered = (attrFilter || objectFilter || insertPointFilter) && doc_.IsRich();
+  const bool filtered = Filtered();
   for (size_t k = 0; k < pat.size(); ++k) {
     if (!CharMatches(p.text[at + k], pat[k], filtered ? doc_.CharAttr(p, at + k) : kNoAttr)) {
       return false;
     }
   }
-  if (wholeWord) {
-    if (at > 0 && !IsSeparator(p.text[at - 1])) return false;
-    size_t end = at + pat.size();
-    if (end < p.Length() && !IsSeparator(p.text[end])) return false;
+  return !wholeWord || WholeWordAt(p, at, pat.size());
+}
+
+bool TTextFinder::WholeWordAt(const TParagraph& p, size_t at, size_t length) const {
+  if (at > 0 && !IsSeparator(p.text[at - 1])) return false;
+  size_t end = at + length;
+  return end >= p.Length() || IsSeparator(p.text[end]);
+}
+
+// Without attribute filters the characters alone decide, and the pattern's
+// skip table jumps over most of them; with filters every position is tried.
+size_t TTextFinder::NextMatch(const TParagraph& p, const TString& pat, const TFoldedPattern& quick,
+                              size_t at) const {
+  const size_t len = p.Length();
+  if (!Filtered()) {
+    for (;; ++at) {
+      at = quick.Find(p.text, at, len, comparisons_);
+      if (at == TString::npos || !wholeWord || WholeWordAt(p, at, pat.size())) return at;
+    }
   }
-  return true;
+  for (; at + pat.size() <= len; ++at) {
+    if (MatchAt(p, pat, at)) return at;
+  }
+  return TString::npos;
 }
 
 bool TTextFinder::IsShown(const TParagraph& p, size_t i) const {
@@ -205,22 +231,17 @@ bool TTextFinder::FindIn(size_t par, size_t from, const Pattern& pat, bool forwa
   }
   const size_t h = pat.head.size(), t = pat.tail.size();
   if (forward) {
-    for (size_t at = from; at + h <= len; ++at) {
-      if (!MatchAt(p, pat.head, at)) continue;
-      start = at;
-      if (t == 0) {
-        length = h;
-        return true;
-      }
-      for (size_t k = at + h; k + t <= len; ++k) {
-        if (MatchAt(p, pat.tail, k)) {
-          length = k + t - at;
-          return true;
-        }
-      }
-      return false;
+    const size_t at = NextMatch(p, pat.head, pat.headFind, from);
+    if (at == TString::npos) return false;
+    start = at;
+    if (t == 0) {
+      length = h;
+      return true;
     }
-    return false;
+    const size_t k = NextMatch(p, pat.tail, pat.tailFind, at + h);
+    if (k == TString::npos) return false;
+    length = k + t - at;
+    return true;
   }
   // Backward: matches whose last character lies at or before `from`.
   const size_t limit = std::min(from + 1, len);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <richtext/document.h>
+#include <richtext/folded_search.h>
 
 #include <functional>
 #include <optional>
@@ -67,6 +68,7 @@ class TTextFinder {
   struct Pattern {
     TString head, tail;
     bool hasWildcard = false;
+    TFoldedPattern headFind, tailFind;  // the same, for searches without attribute filters
   };
   Pattern Prepare(const TString& text) const;
   bool SearchForward(const TString& text);
@@ -74,6 +76,11 @@ class TTextFinder {
   // Finds the pattern in paragraph `par` starting at or after `from` (forward)
   // or ending at or before `from` (backward); gives start and length.
   bool MatchAt(const TParagraph& p, const TString& pat, size_t at) const;
+  bool WholeWordAt(const TParagraph& p, size_t at, size_t length) const;
+  bool Filtered() const;
+  // The first position from `at` on where `pat` matches, or npos.
+  size_t NextMatch(const TParagraph& p, const TString& pat, const TFoldedPattern& quick,
+                   size_t at) const;
   bool FindIn(size_t par, size_t from, const Pattern& pat, bool forward, size_t& start,
               size_t& length) const;
   bool IsWordChar(const TParagraph& p, size_t i) const;

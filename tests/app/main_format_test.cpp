@@ -265,6 +265,7 @@ TEST(MainFormat, FormatMenuPutsEveryToolbarCommandOnTheKeyboard) {
     }
   }
   EXPECT_TRUE(owner[QKeySequence(Qt::CTRL | Qt::Key_R)].startsWith("Replace1"));
+  EXPECT_TRUE(owner[QKeySequence(Qt::CTRL | Qt::Key_G)].startsWith("mnuGoToDate"));
   for (const char* name : {"mnuNormal", "mnuStrikeOut", "mnuAlignRight", "mnuFontName", "mnuFontSize",
                            "mnuTextColor", "mnuBackgroundColor", "InsertPageBreak1", "SpellCheck1",
                            "DeleteEntry1", "mnuInsertSymbol", "mnuInsertPicture", "mnuShowHideIconTool",

@@ -7,7 +7,9 @@
 #include <diary/settings_file.h>
 #include <base/safe_file.h>
 #include <finding/export.h>
+#include <finding/ui/go_to_date.h>
 #include <finding/ui/look_for_all.h>
+#include <finding/ui/search_results_panel.h>
 #include <finding/ui/save_options.h>
 #include <richtext/ui/rich_text.h>
 
@@ -17,6 +19,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
+#include <QListWidget>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -87,7 +91,32 @@ void LookFor(const QString& text) {
   });
 }
 
-TEST(SearchAcrossEntries, FindsTheOlderEntryFirstThenTheNextAndStopsAtTheLast) {
+// Waits until the results panel's search has run to its end.
+TSearchResultsPanel* WaitForResults(Diary& d) {
+  TSearchResultsPanel* panel = d.commands->ResultsPanel();
+  for (int i = 0; i < 2000 && panel->Running(); ++i) {
+    QApplication::processEvents();
+    QTest::qWait(5);
+  }
+  EXPECT_FALSE(panel->Running());
+  return panel;
+}
+
+std::vector<TDate> ListedDays(TSearchResultsPanel* panel) {
+  std::vector<TDate> days;
+  for (int i = 0; i < panel->Results()->count(); ++i) {
+    days.push_back(TSearchResultsPanel::HitOf(panel->Results()->item(i)).day);
+  }
+  return days;
+}
+
+void ClickRow(TSearchResultsPanel* panel, int row) {
+  QListWidget* list = panel->Results();
+  QRect box = list->visualItemRect(list->item(row));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+}
+
+TEST(SearchAcrossEntries, ListsEveryEntryNewestFirstAndAClickShowsTheDayWithTheMatchSelected) {
   Diary d;
   const TDate today = Today();
   TDate older = d.Add(today - std::chrono::days(40), "The Blue Heron was back.");
@@ -99,32 +128,21 @@ TEST(SearchAcrossEntries, FindsTheOlderEntryFirstThenTheNextAndStopsAtTheLast) {
   EXPECT_FALSE(d.commands->mnuFindNextBig->isEnabled());
 
   LookFor("blue HERON");  // another letter case
-  // While the scan runs: the status window is up and the main window is held off.
-  QString what, status;
-  bool windowEnabled = true;
-  QTimer watch;
-  watch.setInterval(0);
-  QObject::connect(&watch, &QTimer::timeout, [&] {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-      if (auto* notify = qobject_cast<TConvertNotify*>(top); notify && notify->isVisible()) {
-        what = notify->WhatAmIdoing()->text();
-        status = notify->Status()->text();
-        windowEnabled = d.window->isEnabled();
-      }
-    }
-  });
-  watch.start();
   d.commands->mnuFindentrycontainingClick();
-  watch.stop();
-  EXPECT_EQ(what, "Searching...");
-  EXPECT_EQ(status.toStdString().rfind("Processing entry for ", 0), 0u) << status.toStdString();
-  EXPECT_FALSE(windowEnabled);
-  EXPECT_EQ(d.window->CurrentDate(), older);
-  EXPECT_EQ(d.Selected(), "Blue Heron");
+  TSearchResultsPanel* panel = WaitForResults(d);
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(ListedDays(panel), (std::vector<TDate>{today, older}));
+  EXPECT_NE(panel->Results()->item(1)->text().indexOf("The Blue Heron was back."), -1)
+      << panel->Results()->item(1)->text().toStdString();
+  EXPECT_EQ(d.window->CurrentDate(), today);  // the window stays where it was
   EXPECT_TRUE(d.commands->mnuFindNextBig->isEnabled());
   EXPECT_TRUE(d.messages.shown.empty());
-  EXPECT_TRUE(d.window->isEnabled());
 
+  ClickRow(panel, 1);
+  EXPECT_EQ(d.window->CurrentDate(), older);
+  EXPECT_EQ(d.Selected(), "Blue Heron");
+
+  // Find Next goes on from the day shown.
   d.commands->mnuFindNextBigClick();
   EXPECT_EQ(d.window->CurrentDate(), today);
   EXPECT_EQ(d.Selected(), "blue heron");
@@ -136,11 +154,54 @@ TEST(SearchAcrossEntries, FindsTheOlderEntryFirstThenTheNextAndStopsAtTheLast) {
   EXPECT_FALSE(d.commands->mnuFindNextBig->isEnabled());
 }
 
+TEST(SearchAcrossEntries, WholeWordsAndAllOfTheseWordsFromTheDialog) {
+  Diary d("");
+  const TDate today = Today();
+  TDate both = d.Add(today - std::chrono::days(3), "Rain, then the garden was green.");
+  d.Add(today - std::chrono::days(2), "Rainy gardens everywhere.");
+  d.Open();
+  WhenShown<TLookForAll>([](TLookForAll* dialog) {
+    QTest::keyClicks(dialog->LookForText(), "garden rain");
+    Click(dialog->WholeWords());
+    Click(dialog->AllWords());
+    QTest::keyClick(dialog->LookForText(), Qt::Key_Return);
+  });
+  d.commands->mnuFindentrycontainingClick();
+  TSearchResultsPanel* panel = WaitForResults(d);
+  EXPECT_EQ(ListedDays(panel), std::vector<TDate>{both});
+  ClickRow(panel, 0);
+  EXPECT_EQ(d.Selected(), "Rain");  // the earliest of the words
+
+  // Find Next keeps the options: the other entry holds neither word whole.
+  d.commands->mnuFindNextBigClick();
+  EXPECT_EQ(d.window->CurrentDate(), both);
+  EXPECT_EQ(d.messages.shown.size(), 1u);
+}
+
+TEST(SearchAcrossEntries, ANewSearchCancelsTheOld) {
+  Diary d("");
+  const TDate today = Today();
+  for (int i = 1; i <= 100; ++i) d.Add(today - std::chrono::days(i), "common words " + std::to_string(i));
+  d.Open();
+  TSearchResultsPanel* panel = d.commands->ResultsPanel();
+  panel->Start(d.store, today - std::chrono::days(200), today, "common", {});
+  panel->Start(d.store, today - std::chrono::days(200), today, "words 7*", {});
+  WaitForResults(d);
+  // Only the second search's entries: 7 and 70 to 79.
+  EXPECT_EQ(panel->Results()->count(), 11);
+  for (int i = 0; i < panel->Results()->count(); ++i) {
+    EXPECT_NE(panel->Results()->item(i)->text().indexOf("words 7"), -1);
+  }
+  EXPECT_EQ(ListedDays(panel).front(), today - std::chrono::days(7));
+  EXPECT_EQ(ListedDays(panel).back(), today - std::chrono::days(79));
+}
+
 TEST(SearchAcrossEntries, AnEmptyDiaryHasNoMatchesAndCancelDoesNothing) {
   Diary d("");
   d.Open();
   LookFor("anything");
   d.commands->mnuFindentrycontainingClick();
+  WaitForResults(d);
   EXPECT_EQ(d.messages.shown, std::vector<std::string>{"No matches"});
   EXPECT_EQ(d.window->CurrentDate(), Today());
 
@@ -160,7 +221,7 @@ TEST(SearchAcrossEntries, ABadEntryIsSkippedAndNamed) {
   d.Open();
   LookFor("Needle");
   d.commands->mnuFindentrycontainingClick();
-  EXPECT_EQ(d.window->CurrentDate(), good);
+  EXPECT_EQ(ListedDays(WaitForResults(d)), std::vector<TDate>{good});
   ASSERT_EQ(d.messages.shown.size(), 1u);
   EXPECT_NE(d.messages.shown[0].find(LongDate(bad)), std::string::npos) << d.messages.shown[0];
 }
@@ -228,6 +289,84 @@ TEST(ExportToRtf, ACurrentDayWithoutEntrySavesNoneAndAFailedFileIsNamed) {
   EXPECT_NE(d.messages.shown[0].find(ShortDate(Today() - std::chrono::days(2))), std::string::npos);
 }
 
+TEST(GoToDate, CtrlGTakesWordsAndKeepsABadTextWithItsReason) {
+  Diary d("");
+  const TDate yesterday = Today() - std::chrono::days(1);
+  d.Add(yesterday, "What happened yesterday.");
+  d.Open();
+  d.window->RichText1()->setFocus();
+  QTest::keyClicks(d.window->RichText1(), "typed today");
+  QString problem, kept;
+  WhenShown<TGoToDateBox>([&](TGoToDateBox* box) {
+    QTest::keyClicks(box->DateText(), "someday");
+    QTest::keyClick(box->DateText(), Qt::Key_Return);
+    // Still open, the text as typed, and why.
+    problem = box->Problem()->isVisible() ? box->Problem()->text() : QString();
+    kept = box->DateText()->text();
+    box->DateText()->clear();
+    QTest::keyClicks(box->DateText(), "Yesterday");
+    QTest::keyClick(box->DateText(), Qt::Key_Return);
+  });
+  QApplication::setActiveWindow(d.window.get());
+  QTest::keyClick(d.window->RichText1(), Qt::Key_G, Qt::ControlModifier);
+  EXPECT_EQ(kept, "someday");
+  EXPECT_TRUE(problem.startsWith("\"someday\" is not a date")) << problem.toStdString();
+  EXPECT_EQ(d.window->CurrentDate(), yesterday);
+  EXPECT_EQ(d.window->RichText1()->Document().Par(0).text, U"What happened yesterday.");
+  EXPECT_NE(ReadFile(d.store.EntryPath(Today())).find("typed today"), std::string::npos);  // saved first
+}
+
+TEST(OnThisDay, ListsEarlierYearsOpensOneAndComesUpAtStartWhenAsked) {
+  Diary d("");
+  const std::chrono::year_month_day now{Today()};
+  auto yearsAgo = [&](int n) {
+    return MakeDate(int(now.year()) - n, unsigned(now.month()), std::min(unsigned(now.day()), 28u));
+  };
+  TDate lastYear = d.Add(yearsAgo(1), "A year ago today.");
+  TDate fiveYears = d.Add(yearsAgo(5), "Five years back.");
+  d.Open();
+  auto* view = d.window->findChild<QAction*>("mnuOnThisDay");
+  ASSERT_NE(view, nullptr);
+  EXPECT_FALSE(view->associatedObjects().isEmpty());
+  EXPECT_FALSE(d.commands->ResultsPanel()->isVisible());  // not at start unless asked
+  view->trigger();
+  TSearchResultsPanel* panel = d.commands->ResultsPanel();
+  if (unsigned(now.day()) <= 28) {
+    EXPECT_EQ(ListedDays(panel), (std::vector<TDate>{lastYear, fiveYears}));
+    EXPECT_NE(panel->Results()->item(1)->text().indexOf("Five years back."), -1);
+    ClickRow(panel, 1);
+    EXPECT_EQ(d.window->CurrentDate(), fiveYears);
+  }
+
+  // Kept in QX.INI and honoured by the next window.
+  d.window->findChild<QAction*>("mnuOnThisDayAtStart")->trigger();
+  EXPECT_TRUE(TIniFile(d.dir / "QX.INI").ReadBool("On This Day", "show", false));
+  d.window.reset();
+  d.Open();
+  QTest::qWait(20);
+  EXPECT_TRUE(d.window->findChild<QAction*>("mnuOnThisDayAtStart")->isChecked());
+  if (unsigned(now.day()) <= 28) EXPECT_EQ(ListedDays(d.commands->ResultsPanel()).size(), 2u);
+}
+
+TEST(DiaryStatistics, TheViewMenuCountsTheSavedPageToo) {
+  Diary d;
+  const TDate today = Today();
+  d.Add(today - std::chrono::days(2), "two words");
+  d.Add(today - std::chrono::days(1), "three more words");
+  d.Open();
+  d.window->RichText1()->setFocus();
+  QTest::keyClicks(d.window->RichText1(), "and four of them");
+  auto* item = d.window->findChild<QAction*>("mnuDiaryStatistics");
+  ASSERT_NE(item, nullptr);
+  EXPECT_FALSE(item->associatedObjects().isEmpty());
+  item->trigger();
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  const std::string& text = d.messages.shown[0];
+  EXPECT_NE(text.find("Entries: 3"), std::string::npos) << text;
+  EXPECT_NE(text.find("Words: 9"), std::string::npos) << text;
+  EXPECT_NE(text.find("Longest streak: 3 days"), std::string::npos) << text;
+}
+
 TEST(WholeDiaryCommands, AreInTheMainWindowsMenusWithTheirShortcuts) {
   Diary d("");
   d.Open();
@@ -239,6 +378,7 @@ TEST(WholeDiaryCommands, AreInTheMainWindowsMenusWithTheirShortcuts) {
   } items[] = {
       {"mnuFindentrycontaining", "Find Any Entry Containing...", QKeySequence(Qt::CTRL | Qt::Key_F4)},
       {"mnuFindNextBig", "Find Next Entry Containing...", QKeySequence(Qt::CTRL | Qt::Key_F5)},
+      {"mnuGoToDate", "&Go to Date...", QKeySequence(Qt::CTRL | Qt::Key_G)},
       {"PrintSetup1", "Print Setup", QKeySequence()},
       {"PrintNow", "Print", QKeySequence(Qt::CTRL | Qt::Key_P)},
       {"Export1", "Export to RTF (Rich Text Format)", QKeySequence()},

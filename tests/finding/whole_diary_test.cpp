@@ -1,10 +1,13 @@
 // Search, export and the print plan on real diaries in a temporary directory.
 #include <finding/date_text.h>
+#include <finding/diary_statistics.h>
 #include <finding/export.h>
+#include <finding/on_this_day.h>
 #include <finding/print_plan.h>
 #include <finding/search.h>
 
 #include <diary/cipher.h>
+#include <richtext/unicode.h>
 #include <base/safe_file.h>
 
 #include "../support/temp_dir.h"
@@ -21,6 +24,7 @@ namespace {
 
 using testing::ReadFile;
 using testing::TempDir;
+using richtext::ToUtf8;
 
 std::string Rtf(const std::string& text) {
   return "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 " + text + "\\par}";
@@ -87,6 +91,129 @@ TEST(Search, AnEmptyDiaryOrAnEmptyRangeFindsNothing) {
   EXPECT_FALSE(SearchEntries(diary.store, Today(), Today(), "x").found);
   diary.Add(2024, 5, 5, Rtf("x"));
   EXPECT_FALSE(SearchEntries(diary.store, MakeDate(2024, 5, 6), MakeDate(2024, 5, 4), "x").found);
+}
+
+TEST(SearchHits, EveryEntryNewestFirstWithTheLineAroundItsFirstMatch) {
+  Diary diary("SECRET");
+  TDate a = diary.Add(2023, 6, 1, Rtf("A heron on the pond."));
+  diary.Add(2023, 7, 1, Rtf("Nothing here."));
+  TDate c = diary.Add(2024, 1, 2, Rtf("first line\\par a grey HERON stood there"));
+  std::vector<TSearchHit> hits;
+  TSearchResult r = SearchHits(diary.store, MakeDate(2023, 1, 1), MakeDate(2024, 12, 31), "heron", {},
+                               [&](const TSearchHit& h) { hits.push_back(h); });
+  ASSERT_EQ(hits.size(), 2u);
+  EXPECT_EQ(hits[0].day, c);
+  EXPECT_EQ(hits[1].day, a);
+  EXPECT_EQ(hits[0].position, 18u);  // "first line" and its paragraph end, then "a grey "
+  EXPECT_EQ(hits[0].length, 5u);
+  EXPECT_EQ(hits[0].line, "a grey HERON stood there");
+  EXPECT_EQ(hits[1].line, "A heron on the pond.");
+  EXPECT_TRUE(r.skippedDays.empty());
+}
+
+TEST(SearchHits, WholeWordsAndAllOfTheWords) {
+  Diary diary;
+  TDate cat = diary.Add(2024, 1, 1, Rtf("The cat sat on the mat."));
+  TDate cats = diary.Add(2024, 1, 2, Rtf("Two cats and a concatenation."));
+  TDate mat = diary.Add(2024, 1, 3, Rtf("A mat, then later a cat."));
+  struct Case {
+    const char* name;
+    const char* text;
+    TSearchOptions options;
+    std::vector<TDate> days;  // newest first
+    size_t firstLength;
+  } cases[] = {
+      {"inside words too", "cat", {}, {mat, cats, cat}, 3},
+      {"whole words", "cat", {true, false}, {mat, cat}, 3},
+      {"the words as one text", "mat cat", {}, {}, 0},
+      {"all of the words, any order", "mat cat", {false, true}, {mat, cat}, 3},
+      {"all of the words, whole", "cat concatenation", {true, true}, {}, 0},
+      {"all of the words, inside words", "cat concatenation", {false, true}, {cats}, 3},
+  };
+  for (const Case& c : cases) {
+    std::vector<TDate> days;
+    std::vector<size_t> lengths;
+    SearchHits(diary.store, MakeDate(2024, 1, 1), MakeDate(2024, 1, 31), c.text, c.options,
+               [&](const TSearchHit& h) {
+                 days.push_back(h.day);
+                 lengths.push_back(h.length);
+               });
+    EXPECT_EQ(days, c.days) << c.name;
+    if (!lengths.empty()) EXPECT_EQ(lengths[0], c.firstLength) << c.name;
+  }
+  // The earliest match of any of the words is the one shown: "mat" in the third entry.
+  SearchHits(diary.store, mat, mat, "cat mat", {false, true}, [&](const TSearchHit& h) {
+    EXPECT_EQ(h.position, 2u);
+  });
+}
+
+TEST(SearchHits, StopsWhenAskedBeforeTheNextEntry) {
+  Diary diary;
+  for (unsigned d = 1; d <= 5; ++d) diary.Add(2024, 2, d, Rtf("needle"));
+  std::atomic<bool> stop{false};
+  int hits = 0;
+  SearchHits(diary.store, MakeDate(2024, 2, 1), MakeDate(2024, 2, 29), "needle", {}, [&](const TSearchHit&) {
+    if (++hits == 2) stop = true;
+  }, &stop);
+  EXPECT_EQ(hits, 2);
+}
+
+TEST(OnThisDay, EarlierYearsOfTheSameDayNewestFirstWithTheirFirstLine) {
+  Diary diary("PW");
+  TDate y2020 = diary.Add(2020, 6, 5, Rtf("\\par   First thought of 2020\\par more"));
+  diary.Add(2020, 6, 6, Rtf("the day after"));
+  TDate y2023 = diary.Add(2023, 6, 5, Rtf("In 2023."));
+  diary.Add(2026, 6, 5, Rtf("today itself"));
+  TDate bad = MakeDate(2021, 6, 5);
+  EncipherToFile(Rtf("x"), diary.store.EntryPath(bad), "OTHER");
+  std::vector<TSearchHit> days = EntriesOnThisDay(diary.store, MakeDate(2026, 6, 5));
+  ASSERT_EQ(days.size(), 3u);
+  EXPECT_EQ(days[0].day, y2023);
+  EXPECT_EQ(days[0].line, "In 2023.");
+  EXPECT_EQ(days[1].day, bad);
+  EXPECT_EQ(days[1].line, "(This entry cannot be read.)");
+  EXPECT_EQ(days[2].day, y2020);
+  EXPECT_EQ(days[2].line, "First thought of 2020");
+
+  // The 29th of February comes up on the 28th of a year without one.
+  TDate leap = diary.Add(2024, 2, 29, Rtf("leap"));
+  TDate feb28 = diary.Add(2023, 2, 28, Rtf("28th"));
+  days = EntriesOnThisDay(diary.store, MakeDate(2025, 2, 28));
+  ASSERT_EQ(days.size(), 2u);
+  EXPECT_EQ(days[0].day, leap);
+  EXPECT_EQ(days[1].day, feb28);
+  EXPECT_TRUE(EntriesOnThisDay(diary.store, MakeDate(2026, 1, 1)).empty());
+}
+
+TEST(DiaryStatistics, CountsWordsAndTheLongestStreak) {
+  struct Case {
+    const char32_t* text;
+    size_t words;
+  } counts[] = {
+      {U"", 0}, {U"   ", 0}, {U"one", 1}, {U"don't stop, 3 times", 4}, {U"  lead\ttab  trail ", 3},
+      {U"caf\x00E9 \x0436\x0438\x0437\x043D\x044C", 2}, {U"a\x0001" U"b", 2},  // a picture between
+  };
+  for (const Case& c : counts) EXPECT_EQ(CountWords(c.text), c.words) << ToUtf8(c.text);
+
+  Diary diary("PW");
+  EXPECT_EQ(DiaryStatistics(diary.store).entries, 0);
+  EXPECT_EQ(StatisticsText(DiaryStatistics(diary.store)), "The diary has no entries yet.");
+  diary.Add(2024, 1, 30, Rtf("one two"));
+  diary.Add(2024, 2, 2, Rtf("three"));
+  for (unsigned d = 27; d <= 29; ++d) diary.Add(2024, 2, d, Rtf("a b\\par c"));  // across the 29th
+  diary.Add(2024, 3, 1, Rtf("x"));
+  diary.Add(2024, 3, 2, Rtf("y"));
+  diary.Add(2024, 3, 10, Rtf("z"));
+  TDiaryStatistics s = DiaryStatistics(diary.store);
+  EXPECT_EQ(s.entries, 8);
+  EXPECT_EQ(s.words, 2u + 1u + 9u + 3u);
+  EXPECT_EQ(s.first, MakeDate(2024, 1, 30));
+  EXPECT_EQ(s.last, MakeDate(2024, 3, 10));
+  EXPECT_EQ(s.longestStreak, 5);  // 27 February to 2 March of a leap year
+  EXPECT_EQ(s.streakStart, MakeDate(2024, 2, 27));
+  const std::string text = StatisticsText(s);
+  EXPECT_NE(text.find("Entries: 8"), std::string::npos) << text;
+  EXPECT_NE(text.find("Longest streak: 5 days, from " + LongDate(MakeDate(2024, 2, 27))), std::string::npos) << text;
 }
 
 TEST(Export, WritesEachEntryOfTheRangeByteForByteAsItsDayKeyDotRtf) {

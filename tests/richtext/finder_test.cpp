@@ -186,6 +186,59 @@ TEST(Finder, WildcardSearchesStayLinear) {
   EXPECT_LT(g.Comparisons() - forward, 6 * n);
 }
 
+TEST(Finder, SkippingSearchFindsWhatTheCharacterByCharacterSearchFinds) {
+  // An attribute filter that every character passes makes the finder try
+  // every position; without it the pattern's skip table jumps. Both must
+  // give the same matches.
+  Doc d;
+  d.Para(0, U"Dear Diary, the old MILL by the mill-race; millers mill. \x00C4hre \x00E4hre");
+  d.Para(1, U"");
+  d.Para(2, U"mi ll mill\x0416 \x0436ill Mississippi iss issi iss");
+  d.Para(3, U"aaaaab aab ab b a*b");
+  struct Case {
+    const char* name;
+    const char32_t* text;
+    bool wholeWord, caseSensitive;
+  } cases[] = {
+      {"letters in any case", U"mill", false, false},
+      {"upper-case pattern", U"MILL", false, false},
+      {"case kept", U"mill", false, true},
+      {"whole words", U"mill", true, false},
+      {"repeats in the pattern", U"issi", false, false},
+      {"accented capitals", U"\x00E4HRE", false, false},
+      {"Cyrillic", U"\x0416ill", false, false},
+      {"wildcard", U"m*l", false, false},
+      {"wildcard, whole words", U"m*l", true, false},
+      {"wildcard in the tail", U"a*a*b", false, false},
+      {"wildcard first", U"*b", false, false},
+      {"one letter", U"b", false, false},
+      {"longer than a paragraph", U"aaaaab aab ab b a*b and more", false, false},
+  };
+  for (const Case& c : cases) {
+    TTextFinder quick(d.doc), slow(d.doc);
+    for (TTextFinder* f : {&quick, &slow}) {
+      f->wildcard = '*';
+      f->wholeWord = c.wholeWord;
+      f->caseSensitive = c.caseSensitive;
+    }
+    slow.attrFilter = 0x04;  // not bold, like every character
+    slow.reference = Doc::Plain();
+    std::vector<Found> expected = FindAll(slow, c.text);
+    EXPECT_EQ(FindAll(quick, c.text), expected) << c.name;
+    EXPECT_LE(quick.Comparisons(), slow.Comparisons()) << c.name;
+  }
+}
+
+TEST(Finder, ALongPatternLooksAtFewCharacters) {
+  const size_t n = 100000;
+  Doc d;
+  d.Para(0, TString(n, U'x') + U" Quetzalcoatl");
+  TTextFinder f(d.doc);
+  ASSERT_TRUE(f.FindNext(U"quetzalcoatl"));
+  EXPECT_EQ(f.FoundPosition(), n + 1);
+  EXPECT_LT(f.Comparisons(), n / 5);  // a jump of the pattern's length on each x
+}
+
 TEST(Finder, BackwardWildcardMatchesEndAtOrBeforeThePosition) {
   Doc d;
   d.Para(0, U"Dear diary, today was dry.");

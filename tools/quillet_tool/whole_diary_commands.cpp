@@ -43,7 +43,8 @@ void Complain(const std::vector<std::string>& problems) {
 
 int Search(TArgs& args) {
   TEntryStore store = OpenDiary(args.DiaryDir());
-  TRange range = RangeOptions(args, store);
+  // Without bounds every entry is searched: no listing is needed to find the first and last.
+  TRange range{DayOption(args, "--from", FirstDate()), DayOption(args, "--to", LastDate())};
   const std::string text = args.Operands(1)[0];
   if (text.empty()) throw UsageError("the text to look for is empty");
   TSearchResult r = SearchAllEntries(store, range.first, range.last, text, [](TDate day) {

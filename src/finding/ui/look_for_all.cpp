@@ -1,5 +1,6 @@
 #include <finding/ui/look_for_all.h>
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,13 @@ TLookForAll::TLookForAll(QWidget* parent)
   label->setBuddy(lookForText_);
   layout->addWidget(label);
   layout->addWidget(lookForText_);
+  wholeWords_ = new QCheckBox("&Whole words", this);
+  wholeWords_->setObjectName("WholeWords");
+  allWords_ = new QCheckBox("&All of these words", this);
+  allWords_->setObjectName("AllWords");
+  allWords_->setToolTip("Entries that hold every word of the text, anywhere and in any order");
+  layout->addWidget(wholeWords_);
+  layout->addWidget(allWords_);
   auto* buttons = new QHBoxLayout;
   ok_ = new QPushButton("OK", this);
   ok_->setObjectName("BitBtn1");

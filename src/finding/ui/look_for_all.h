@@ -3,6 +3,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
@@ -14,11 +15,15 @@ class TLookForAll : public QDialog {
   explicit TLookForAll(QWidget* parent = nullptr);
 
   QLineEdit* LookForText() const { return lookForText_; }
+  QCheckBox* WholeWords() const { return wholeWords_; }
+  QCheckBox* AllWords() const { return allWords_; }
   QPushButton* OkButton() const { return ok_; }
   QPushButton* CancelButton() const { return cancel_; }
 
  private:
   QLineEdit* lookForText_;
+  QCheckBox* wholeWords_;
+  QCheckBox* allWords_;
   QPushButton* ok_;
   QPushButton* cancel_;
 };
