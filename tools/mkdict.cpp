@@ -3,10 +3,10 @@
 #include <decoration/dictionary_builder.h>
 #include <decoration/dictionary_file.h>
 #include <decoration/spell_engine.h>
+#include <decoration/word_ranks.h>
 
 #include <base/error.h>
 #include <base/safe_file.h>
-#include <richtext/finder.h>
 #include <richtext/unicode.h>
 
 #include <algorithm>
@@ -27,7 +27,7 @@ using quillet::Error;
 namespace fs = std::filesystem;
 
 const char kUsage[] =
-    "usage: mkdict build [--max-nodes N] OUT WORDLIST...\n"
+    "usage: mkdict build [--max-nodes N] [--ranks] OUT WORDLIST...\n"
     "       mkdict dump DICT\n"
     "       mkdict check DICT... < TEXT\n"
     "       mkdict suggest DICT... -- WORD...\n"
@@ -40,7 +40,10 @@ const char kHelp[] =
     "\n"
     "  build    builds a main dictionary OUT from word lists (one word a line);\n"
     "           words the dictionary alphabet cannot hold, one-letter words and\n"
-    "           possessives ('s) of listed words are left out\n"
+    "           possessives ('s) of listed words are left out; with --ranks the\n"
+    "           lists go from the smallest (the most common words) to the largest,\n"
+    "           and the rank of each word, the first list holding it, is written\n"
+    "           beside OUT with the extension .rnk\n"
     "  dump     prints every word of a dictionary, one a line, as stored\n"
     "  check    prints once each word of the text that no dictionary knows\n"
     "  suggest  prints the suggestions for each word on one line, tab-separated,\n"
@@ -53,8 +56,6 @@ const char kHelp[] =
 int Usage() { return quillet::cli::Usage(kUsage); }
 
 int Fail(const std::string& message) { return quillet::cli::Fail("mkdict", message); }
-
-std::string ToUtf8(std::string_view cp1252) { return richtext::ToUtf8(richtext::FromCp1252(cp1252)); }
 
 std::optional<std::string> WordFromUtf8(std::string_view utf8) {
   return quillet::DictionaryWord(richtext::FromUtf8Lenient(utf8));
@@ -76,13 +77,24 @@ bool OpenAll(quillet::TSpellEngine& engine, const std::vector<std::string>& dict
 
 int Build(std::vector<std::string> args) {
   uint32_t maxNodes = quillet::kMaxMainSegmentNodes;
-  if (args.size() >= 2 && args[0] == "--max-nodes") {
-    maxNodes = uint32_t(std::strtoul(args[1].c_str(), nullptr, 10));
-    if (maxNodes < 16) return Usage();
-    args.erase(args.begin(), args.begin() + 2);
+  bool ranked = false;
+  while (!args.empty() && args[0].starts_with("--")) {
+    if (args[0] == "--max-nodes" && args.size() >= 2) {
+      maxNodes = uint32_t(std::strtoul(args[1].c_str(), nullptr, 10));
+      if (maxNodes < 16) return Usage();
+      args.erase(args.begin(), args.begin() + 2);
+    } else if (args[0] == "--ranks") {
+      ranked = true;
+      args.erase(args.begin());
+    } else {
+      return Usage();
+    }
   }
   if (args.size() < 2) return Usage();
   std::vector<std::string> words;
+  // levels[k]: the words first met in the k-th list.
+  std::vector<std::vector<std::string>> levels;
+  std::unordered_set<std::string> seen;
   std::string sources;
   for (size_t i = 1; i < args.size(); ++i) {
     std::string text;
@@ -92,6 +104,7 @@ int Build(std::vector<std::string> args) {
       return Fail(e.what());
     }
     sources += (sources.empty() ? "" : ", ") + fs::path(args[i]).filename().string();
+    levels.emplace_back();
     size_t start = 0;
     while (start < text.size()) {
       size_t end = text.find('\n', start);
@@ -101,17 +114,33 @@ int Build(std::vector<std::string> args) {
       start = end + 1;
       auto w = WordFromUtf8(line);
       // One-letter words are always correct, so they would only crowd suggestions.
-      if (w && w->size() > 1) words.push_back(quillet::UpperWord(*w));
+      if (!w || w->size() <= 1) continue;
+      std::string upper = quillet::UpperWord(*w);
+      if (seen.insert(upper).second) {
+        words.push_back(upper);
+        levels.back().push_back(upper);
+      }
     }
   }
   // A possessive is found through its stem.
-  std::unordered_set<std::string> known(words.begin(), words.end());
-  std::erase_if(words, [&](const std::string& w) {
-    return w.size() > 2 && w.ends_with("'S") && known.count(w.substr(0, w.size() - 2));
-  });
+  auto possessive = [&](const std::string& w) {
+    return w.size() > 2 && w.ends_with("'S") && seen.count(w.substr(0, w.size() - 2));
+  };
+  std::erase_if(words, possessive);
+  for (auto& level : levels) {
+    std::erase_if(level, possessive);
+    std::sort(level.begin(), level.end());
+  }
   try {
-    auto built = quillet::BuildMainDictionary(std::move(words), "Built by mkdict from " + sources, maxNodes);
+    std::string banner = "Built by mkdict from " + sources;
+    auto built = quillet::BuildMainDictionary(std::move(words), banner, maxNodes);
     quillet::WriteFileSafely(args[0], built.bytes, quillet::TFileAccess::kShared);
+    if (ranked) {
+      // The largest list's own words are the ones the rank file leaves out.
+      if (levels.size() > 1) levels.back().clear();
+      quillet::WriteFileSafely(quillet::TWordRanks::PathFor(args[0]), quillet::TWordRanks::Format(levels, banner),
+                               quillet::TFileAccess::kShared);
+    }
     std::fprintf(stderr, "mkdict: %zu words in %zu segments (", built.words, built.nodeCounts.size());
     for (size_t i = 0; i < built.nodeCounts.size(); ++i) {
       std::fprintf(stderr, "%s%u", i ? ", " : "", built.nodeCounts[i]);
@@ -130,7 +159,7 @@ int Dump(const std::vector<std::string>& args) {
     std::string out;
     for (auto& r : records) {
       r->ForEachWord([&](const std::string& w) {
-        out += ToUtf8(w);
+        out += quillet::WordToUtf8(w);
         out += '\n';
       });
     }
@@ -146,18 +175,10 @@ int Check(const std::vector<std::string>& args) {
   quillet::TSpellEngine engine;
   if (!OpenAll(engine, args)) return 1;
   std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-  richtext::TString text = richtext::FromUtf8Lenient(input);
-  std::set<richtext::TString> reported;
-  size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && richtext::TTextFinder::IsSeparator(text[i])) ++i;
-    size_t start = i;
-    while (i < text.size() && !richtext::TTextFinder::IsSeparator(text[i])) ++i;
-    if (i == start) continue;
-    richtext::TString word = text.substr(start, i - start);
-    auto w = quillet::DictionaryWord(word);
-    if (!w || engine.IsWordCorrect(*w)) continue;
-    if (reported.insert(word).second) std::printf("%s\n", richtext::ToUtf8(word).c_str());
+  std::set<std::string> reported;
+  for (const auto& [written, word] : quillet::TextWords(input)) {
+    if (!word || engine.IsWordCorrect(*word)) continue;
+    if (reported.insert(written).second) std::printf("%s\n", written.c_str());
   }
   return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
 }
@@ -172,7 +193,7 @@ int Suggest(const std::vector<std::string>& args) {
     if (auto w = WordFromUtf8(*it)) {
       for (const std::string& s : engine.GetSuggestions(*w)) {
         if (!line.empty()) line += '\t';
-        line += ToUtf8(s);
+        line += quillet::WordToUtf8(s);
       }
     }
     std::printf("%s\n", line.c_str());

@@ -71,32 +71,6 @@ bool TDictionaryRecord::Contains(std::string_view word) {
   }
 }
 
-void TDictionaryRecord::Walk(const TSoundKey& target, const std::function<void(const std::string&)>& found,
-                             long& budget) {
-  std::string prefix;
-  WalkGroup(1, prefix, target, found, budget);
-}
-
-void TDictionaryRecord::WalkGroup(uint32_t group, std::string& prefix, const TSoundKey& target,
-                                  const std::function<void(const std::string&)>& found, long& budget) {
-  for (uint32_t i = group;; ++i) {
-    if (--budget < 0) return;
-    TNode n = Node(i);
-    char ch = char(CodeLetter(n.Code()));
-    if (n.WordEnd()) {
-      prefix.push_back(ch);
-      found(prefix);
-      prefix.pop_back();
-    }
-    if (HasChild(n) && prefix.size() < 40) {
-      prefix.push_back(ch);
-      if (SoundKey(prefix, target) == target) WalkGroup(n.child, prefix, target, found, budget);
-      prefix.pop_back();
-    }
-    if (n.Last()) return;
-  }
-}
-
 void TDictionaryRecord::ForEachWord(const std::function<void(const std::string&)>& found, long budget) {
   std::string prefix;
   EachWordIn(1, prefix, found, budget);
@@ -143,37 +117,39 @@ class TMainFile {
 
 namespace {
 
-// A segment of a main dictionary. Nodes come through 1024 slots, each holding
-// the 8-node block that starts at its key (the block's file position).
+// A segment of a main dictionary. Nodes are read on demand, a block of 64 at a
+// time, the first time a node of the block is asked for, and kept: the
+// suggestion search visits a large part of the tree for every word, and a
+// small cache that keeps dropping blocks would read the same bytes again and
+// again.
 class TMainSegment : public TDictionaryRecord {
  public:
   TMainSegment(std::shared_ptr<TMainFile> file, uint64_t nodeBase, uint32_t nodeCount)
-      : file_(std::move(file)), base_(nodeBase), count_(nodeCount), cache_(kSlots) {}
+      : file_(std::move(file)), base_(nodeBase), count_(nodeCount), blocks_(nodeCount / kBlockNodes + 1) {}
 
   TNode Node(uint32_t i) override {
     if (i < 1 || i > count_) return kOutside;
-    int64_t key = int64_t(base_ + 3 * uint64_t(i - i % 8));
-    Slot& slot = cache_[size_t((key >> 3) % kSlots)];
-    if (slot.key != key) {
-      file_->Read(uint64_t(key), slot.block.data(), slot.block.size());
-      slot.key = key;
+    Block& block = blocks_[i / kBlockNodes];
+    if (!block.loaded) {
+      file_->Read(base_ + 3 * uint64_t(i - i % kBlockNodes), block.bytes.data(), block.bytes.size());
+      block.loaded = true;
     }
-    const uint8_t* p = slot.block.data() + 3 * (i % 8);
+    const uint8_t* p = block.bytes.data() + 3 * (i % kBlockNodes);
     return TNode{uint16_t(p[0] | p[1] << 8), p[2]};
   }
 
   bool HasChild(const TNode& n) const override { return n.child != 0 && n.child <= count_; }
 
  private:
-  static constexpr size_t kSlots = 1024;
-  struct Slot {
-    int64_t key = -1;
-    std::array<uint8_t, 24> block{};
+  static constexpr uint32_t kBlockNodes = 64;
+  struct Block {
+    bool loaded = false;
+    std::array<uint8_t, 3 * kBlockNodes> bytes{};
   };
   std::shared_ptr<TMainFile> file_;
   uint64_t base_;
   uint32_t count_;
-  std::vector<Slot> cache_;
+  std::vector<Block> blocks_;
 };
 
 // Gives the position just past the banner's 0x1A, reading in small pieces.

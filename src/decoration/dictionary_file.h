@@ -1,6 +1,6 @@
 /** Dictionary files: a text banner ended by 0x1A, then segments of a 17-byte
  ** header and an array of 3-byte letter-tree nodes. Main dictionaries are read
- ** on demand through a cache of 8-node blocks; a user dictionary is small and is
+ ** on demand, in blocks of 64 nodes kept once read; a user dictionary is small and is
  ** held whole, changed in memory and written back beside itself and renamed. */
 #pragma once
 
@@ -70,19 +70,11 @@ class TDictionaryRecord {
 
   // Is the upper-case word in this tree?
   bool Contains(std::string_view word);
-  // Calls `found` with every word ending in a group the search visits: the
-  // walk enters a child group only while the sound key of the prefix (padded
-  // from the target) stays equal to the target. `budget` counts down the nodes
-  // visited, so that a damaged tree cannot keep the walk going for ever.
-  void Walk(const TSoundKey& target, const std::function<void(const std::string&)>& found,
-            long& budget);
   // Calls `found` with every word of the tree (at most 64 letters long), in
   // tree order, visiting at most `budget` nodes (groups of a damaged file may loop).
   void ForEachWord(const std::function<void(const std::string&)>& found, long budget = 200'000'000);
 
  private:
-  void WalkGroup(uint32_t group, std::string& prefix, const TSoundKey& target,
-                 const std::function<void(const std::string&)>& found, long& budget);
   void EachWordIn(uint32_t group, std::string& prefix, const std::function<void(const std::string&)>& found,
                   long& budget);
 };

@@ -1,4 +1,6 @@
 // mkdict on the command line: building, dumping, checking, suggesting, adding.
+#include <decoration/word_ranks.h>
+
 #include "../support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 namespace quillet {
 namespace {
 
+using testing::ReadFile;
 using testing::TempDir;
 
 struct Result {
@@ -38,6 +41,26 @@ TEST(Mkdict, UsageAndHelp) {
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: mkdict build", 0), 0u);
   EXPECT_EQ(RunMkdict("dump /nonexistent/x.dct").status, 1);
+}
+
+TEST(Mkdict, BuildsTheRanksOfTheWordsFromListsSmallestFirst) {
+  TempDir dir;
+  auto small = dir.Write("small", "the\ncat\n");
+  auto large = dir.Write("large", "the\ncat\ncatalogue\nzymurgy\n");
+  auto main = dir / "main.dct";
+  ASSERT_EQ(RunMkdict("build --ranks " + main.string() + " " + small.string() + " " + large.string()).status, 0);
+  EXPECT_EQ(RunMkdict("dump " + main.string()).out, "CAT\nCATALOGUE\nTHE\nZYMURGY\n");
+  TWordRanks ranks;
+  ASSERT_TRUE(ranks.Load(dir / "main.rnk"));
+  EXPECT_EQ(ranks.Rank("THE"), 1);
+  EXPECT_EQ(ranks.Rank("CAT"), 1);
+  EXPECT_EQ(ranks.Rank("ZYMURGY"), 2);
+  // The largest list's own words are not written out: they have the last rank.
+  EXPECT_EQ(ReadFile(dir / "main.rnk").find("ZYMURGY"), std::string::npos);
+  // Without --ranks no rank file is written.
+  ASSERT_EQ(RunMkdict("build " + (dir / "plain.dct").string() + " " + large.string()).status, 0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "plain.rnk"));
+  EXPECT_EQ(RunMkdict("build --frobnicate " + main.string() + " " + large.string()).status, 2);
 }
 
 TEST(Mkdict, BuildsChecksSuggestsAndAdds) {
