@@ -31,7 +31,9 @@ const char kUsage[] =
     "       mkdict dump DICT\n"
     "       mkdict check DICT... < TEXT\n"
     "       mkdict suggest DICT... -- WORD...\n"
-    "       mkdict add USERDICT WORD...\n";
+    "       mkdict add USERDICT WORD...\n"
+    "       mkdict list USERDICT\n"
+    "       mkdict remove USERDICT WORD...\n";
 
 const char kHelp[] =
     "\n"
@@ -49,6 +51,9 @@ const char kHelp[] =
     "  suggest  prints the suggestions for each word on one line, tab-separated,\n"
     "           best first (at most 10)\n"
     "  add      adds words to a user dictionary, creating it first if needed\n"
+    "  list     prints the words of a user dictionary, one a line, sorted\n"
+    "  remove   takes words out of a user dictionary: the file is made anew\n"
+    "           from the words that stay and written in place of the old one\n"
     "\n"
     "DICT is a main or a user dictionary; at most one main dictionary is used.\n"
     "Exit status: 0 success, 1 failure, 2 wrong usage.\n";
@@ -221,6 +226,44 @@ int Add(const std::vector<std::string>& args) {
   return status;
 }
 
+// Opens an existing user dictionary; 0 and a message when it cannot.
+int OpenUser(quillet::TSpellEngine& engine, const std::string& path) {
+  int index = engine.OpenUserDictionary(path);
+  if (index == 0) Fail(path + " is a main dictionary, not a user dictionary");
+  if (index < 0) Fail(engine.LastError());
+  return std::max(index, 0);
+}
+
+int List(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage();
+  quillet::TSpellEngine engine;
+  int index = OpenUser(engine, args[0]);
+  if (!index) return 1;
+  std::string out;
+  for (const std::string& w : engine.UserWords(index)) out += quillet::WordToUtf8(w) + "\n";
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
+}
+
+int Remove(const std::vector<std::string>& args) {
+  if (args.size() < 2) return Usage();
+  quillet::TSpellEngine engine;
+  int index = OpenUser(engine, args[0]);
+  if (!index) return 1;
+  std::vector<std::string> held = engine.UserWords(index), gone;
+  int status = 0;
+  for (size_t i = 1; i < args.size(); ++i) {
+    auto w = WordFromUtf8(args[i]);
+    if (!w || std::find(held.begin(), held.end(), quillet::UpperWord(*w)) == held.end()) {
+      status = Fail("\"" + args[i] + "\" is not in " + args[0]);
+    } else {
+      gone.push_back(*w);
+    }
+  }
+  if (!gone.empty() && !engine.RemoveWords(gone, index)) return Fail(engine.LastError());
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -237,5 +280,7 @@ int main(int argc, char** argv) {
   if (command == "check") return Check(args);
   if (command == "suggest") return Suggest(args);
   if (command == "add") return Add(args);
+  if (command == "list") return List(args);
+  if (command == "remove") return Remove(args);
   return Usage();
 }

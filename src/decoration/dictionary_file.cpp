@@ -3,6 +3,7 @@
 #include <base/error.h>
 #include <base/safe_file.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -334,14 +335,11 @@ void TUserDictionary::InsertChain(std::string& bytes, TDictHeader& h, uint32_t p
   }
 }
 
-TUserDictionary::AddResult TUserDictionary::Add(std::string_view word) {
+TUserDictionary::AddResult TUserDictionary::Insert(std::string& bytes, TDictHeader& h, std::string_view word) const {
   if (word.empty()) return AddResult::AlreadyThere;
   if (word.size() > kMaxUserWordLength) return AddResult::TooLong;
-  if (word.size() + header_.nodesInUse > kMaxUserNodes) return AddResult::Full;
-  if (Contains(word)) return AddResult::AlreadyThere;
+  if (word.size() + h.nodesInUse > kMaxUserNodes) return AddResult::Full;
 
-  std::string bytes = bytes_;
-  TDictHeader h = header_;
   uint32_t group = 1;
   for (size_t pos = 0; pos < word.size(); ++pos) {
     uint8_t code = LetterCode(uint8_t(word[pos]));
@@ -362,6 +360,7 @@ TUserDictionary::AddResult TUserDictionary::Add(std::string_view word) {
     }
     TNode n = NodeIn(bytes, i);
     if (pos + 1 == word.size()) {
+      if (n.WordEnd()) return AddResult::AlreadyThere;
       n.flags |= kWordEnd;
       SetNode(bytes, i, n);
       break;
@@ -379,7 +378,10 @@ TUserDictionary::AddResult TUserDictionary::Add(std::string_view word) {
   ++h.wordCount;
   auto hb = h.Bytes();
   bytes.replace(headerPos_, kDictHeaderSize, reinterpret_cast<const char*>(hb.data()), hb.size());
+  return AddResult::Added;
+}
 
+void TUserDictionary::Store(std::string bytes, const TDictHeader& h) {
   try {
     WriteFileSafely(path_, bytes);
   } catch (const Error&) {
@@ -388,7 +390,45 @@ TUserDictionary::AddResult TUserDictionary::Add(std::string_view word) {
   bytes_ = std::move(bytes);
   header_ = h;
   identity_ = IdentityOf(path_);
-  return AddResult::Added;
+}
+
+TUserDictionary::AddResult TUserDictionary::Add(std::string_view word) {
+  if (!word.empty() && word.size() <= kMaxUserWordLength && Contains(word)) return AddResult::AlreadyThere;
+  std::string bytes = bytes_;
+  TDictHeader h = header_;
+  AddResult result = Insert(bytes, h, word);
+  if (result == AddResult::Added) Store(std::move(bytes), h);
+  return result;
+}
+
+std::vector<std::string> TUserDictionary::Words() {
+  std::vector<std::string> words;
+  ForEachWord([&](const std::string& w) {
+    // One-letter words are correct anyway; the "A" of a new dictionary is not the user's.
+    if (w.size() > 1) words.push_back(w);
+  });
+  std::sort(words.begin(), words.end());
+  words.erase(std::unique(words.begin(), words.end()), words.end());
+  return words;
+}
+
+size_t TUserDictionary::Remove(const std::vector<std::string>& gone) {
+  std::vector<std::string> kept = Words();
+  size_t before = kept.size();
+  std::erase_if(kept, [&](const std::string& w) { return std::find(gone.begin(), gone.end(), w) != gone.end(); });
+  if (kept.size() == before) return 0;
+  // The file is made anew from the words that stay, as a new dictionary to
+  // which they are added in order.
+  std::string bytes = NewFileBytes();
+  size_t headerPos = bytes.find('\x1A') + 1;
+  TDictHeader h = TDictHeader::Parse(reinterpret_cast<const uint8_t*>(bytes.data()) + headerPos);
+  h.position = uint32_t(headerPos);
+  TUserDictionary fresh;
+  fresh.headerPos_ = headerPos;
+  for (const std::string& w : kept) fresh.Insert(bytes, h, w);
+  Store(std::move(bytes), h);
+  headerPos_ = headerPos;
+  return before - kept.size();
 }
 
 }  // namespace quillet

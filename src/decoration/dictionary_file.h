@@ -112,6 +112,15 @@ class TUserDictionary : public TDictionaryRecord {
   // cannot be written, leaving both the file and the dictionary as they were.
   AddResult Add(std::string_view word);
 
+  // The words of the dictionary, sorted, but for one-letter words (always
+  // correct; a new dictionary holds "A").
+  std::vector<std::string> Words();
+  // Takes the upper-case words out: the file is made anew from the words that
+  // stay, in the same format, and written in place of the old one at once.
+  // Gives the number of words taken out; throws Error, keeping both the file
+  // and the dictionary as they were, when the file cannot be written.
+  size_t Remove(const std::vector<std::string>& words);
+
   const fs::path& Path() const { return path_; }
   const TDictHeader& Header() const { return header_; }
   const std::string& Bytes() const { return bytes_; }
@@ -124,6 +133,11 @@ class TUserDictionary : public TDictionaryRecord {
     bool operator==(const Identity&) const = default;
   };
   static Identity IdentityOf(const fs::path& path);
+  TUserDictionary() = default;
+  // Adds the word to the bytes of a dictionary and its header, in memory.
+  AddResult Insert(std::string& bytes, TDictHeader& h, std::string_view word) const;
+  // Writes the bytes in place of the file and takes them as the dictionary's.
+  void Store(std::string bytes, const TDictHeader& h);
   size_t NodeOffset(uint32_t i) const { return headerPos_ + kDictHeaderSize + 3 * size_t(i - 1); }
   void SetNode(std::string& bytes, uint32_t i, TNode n) const;
   TNode NodeIn(const std::string& bytes, uint32_t i) const;

@@ -147,6 +147,32 @@ bool TSpellEngine::AddWord(std::string_view word, int userIndex) {
   return false;
 }
 
+std::vector<std::string> TSpellEngine::UserWords(int userIndex) {
+  TUserDictionary* d = userIndex < 0 ? nullptr : UserDictionary(userIndex);
+  if (!d) return {};
+  d->Refresh();
+  return d->Words();
+}
+
+bool TSpellEngine::RemoveWords(const std::vector<std::string>& words, int userIndex) {
+  TUserDictionary* d = userIndex < 0 ? nullptr : UserDictionary(userIndex);
+  if (!d) {
+    lastError_ = "There is no user dictionary to remove words from.";
+    return false;
+  }
+  d->Refresh();
+  std::vector<std::string> upper;
+  for (const std::string& w : words) upper.push_back(UpperWord(w));
+  try {
+    d->Remove(upper);
+  } catch (const Error& e) {
+    lastError_ = e.what();
+    return false;
+  }
+  lastError_.clear();
+  return true;
+}
+
 int TSpellEngine::Commonness(std::string_view upper) const {
   // A rarer word costs a little more, never as much as a second slip.
   return (std::min(ranks_.Rank(upper), 4) - 1) * kRarityStep;

@@ -55,6 +55,13 @@ class TSpellEngine {
   // at every call.
   const std::vector<std::string>& GetSuggestions(std::string_view word);
 
+  // The words of the user dictionary with that index, sorted, upper case;
+  // empty when there is none.
+  std::vector<std::string> UserWords(int userIndex);
+  // Takes the words out of the user dictionary with that index (rewriting its
+  // file). False, with the reason in LastError, when the file cannot be written.
+  bool RemoveWords(const std::vector<std::string>& words, int userIndex);
+
   bool MainDictionaryOpen() const { return mainOpen_; }
   // The text of the last failure, for the user; empty when the last operation
   // that can fail did not.

@@ -63,6 +63,31 @@ TEST(Mkdict, BuildsTheRanksOfTheWordsFromListsSmallestFirst) {
   EXPECT_EQ(RunMkdict("build --frobnicate " + main.string() + " " + large.string()).status, 2);
 }
 
+TEST(Mkdict, ListsAndRemovesTheWordsOfAUserDictionary) {
+  TempDir dir;
+  auto user = (dir / "user.dct").string();
+  ASSERT_EQ(RunMkdict("add " + user + " zebra Quillet café apple").status, 0);
+  EXPECT_EQ(RunMkdict("list " + user).out, "APPLE\nCAFÉ\nQUILLET\nZEBRA\n");  // not the built-in "A"
+
+  Result r = RunMkdict("remove " + user + " Zebra café nowhere");
+  EXPECT_EQ(r.status, 1);  // "nowhere" is not there; the others are taken out all the same
+  EXPECT_EQ(RunMkdict("list " + user).out, "APPLE\nQUILLET\n");
+  // The file is a user dictionary as before: the words still there are found, new ones added.
+  EXPECT_EQ(RunMkdict("check " + user, "apple Quillet zebra café a").out, "zebra\ncafé\n");
+  EXPECT_EQ(RunMkdict("add " + user + " pear").status, 0);
+  EXPECT_EQ(RunMkdict("list " + user).out, "APPLE\nPEAR\nQUILLET\n");
+  EXPECT_EQ(RunMkdict("remove " + user + " apple pear quillet").status, 0);
+  EXPECT_EQ(RunMkdict("list " + user).out, "");
+  EXPECT_EQ(RunMkdict("check " + user, "a").out, "");  // "A" stays, as in every new dictionary
+
+  auto list = dir.Write("words", "cat\n");
+  ASSERT_EQ(RunMkdict("build " + (dir / "main.dct").string() + " " + list.string()).status, 0);
+  EXPECT_EQ(RunMkdict("list " + (dir / "main.dct").string()).status, 1);  // not a user dictionary
+  EXPECT_EQ(RunMkdict("remove " + (dir / "missing.dct").string() + " cat").status, 1);
+  EXPECT_EQ(RunMkdict("list").status, 2);
+  EXPECT_EQ(RunMkdict("remove " + user).status, 2);
+}
+
 TEST(Mkdict, BuildsChecksSuggestsAndAdds) {
   TempDir dir;
   auto list = dir.Write("words", "cat\ncat's\ncar\ndog\ndog's\nx\nŁódź\ncafé\nthe\nthen\n");

@@ -76,6 +76,29 @@ TEST_F(SpellEngineTest, AWordThatCannotBeAddedSaysWhy) {
   EXPECT_EQ(ReadFile(dir_ / "quilletu.dct"), before);
 }
 
+TEST_F(SpellEngineTest, RemovedWordsAreGoneAndAFailedWriteLosesNothing) {
+  for (const char* w : {"quillet", "diary", "zebra"}) ASSERT_TRUE(engine_.AddWord(w, user_));
+  EXPECT_EQ(engine_.UserWords(user_), (std::vector<std::string>{"DIARY", "QUILLET", "ZEBRA"}));
+
+  std::string before = ReadFile(dir_ / "quilletu.dct");
+  SetWriteFaultHook([](std::string_view step) { return step != "write"; });
+  EXPECT_FALSE(engine_.RemoveWords({"diary"}, user_));
+  SetWriteFaultHook({});
+  EXPECT_EQ(engine_.LastError(), "Unable to write to " + (dir_ / "quilletu.dct").string());
+  EXPECT_EQ(ReadFile(dir_ / "quilletu.dct"), before);
+  EXPECT_TRUE(engine_.IsWordCorrect("diary"));
+
+  EXPECT_TRUE(engine_.RemoveWords({"Diary"}, user_));
+  EXPECT_FALSE(engine_.IsWordCorrect("diary"));
+  EXPECT_TRUE(engine_.IsWordCorrect("zebra"));
+  TSpellEngine other;  // the file says the same to a new reader, which can add to it
+  int index = other.OpenUserDictionary(dir_ / "quilletu.dct");
+  EXPECT_EQ(other.UserWords(index), (std::vector<std::string>{"QUILLET", "ZEBRA"}));
+  EXPECT_TRUE(other.AddWord("pear", index));
+  EXPECT_EQ(engine_.UserWords(user_), (std::vector<std::string>{"PEAR", "QUILLET", "ZEBRA"}));
+  EXPECT_FALSE(engine_.RemoveWords({"pear"}, -1));
+}
+
 TEST_F(SpellEngineTest, UserDictionariesGetIndexesFromTwoOn) {
   EXPECT_EQ(user_, 2);
   auto copy = dir_.Write("second.dct", ReadFile(dir_ / "quilletu.dct"));
