@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the dictionary reader as a file of either kind, then
 // looks words up, walks suggestions and lists words in whatever trees it accepts.
 #include <decoration/dictionary_file.h>
+#include <decoration/typing_cost.h>
 
 #include <base/error.h>
 
@@ -21,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (auto& r : records) {
       for (const char* w : {"A", "THE", "DOGS", "\xC9T\xC9", "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ"}) r->Contains(w);
       long budget = 100000;
-      r->Walk(quillet::SoundKey("TEH"), [](const std::string&) {}, budget);
+      int limit = 20;
+      quillet::WalkNearWords(*r, "TEH", limit, [](const std::string&, int) {}, budget);
       r->ForEachWord([](const std::string&) {}, 100000);
     }
   } catch (const quillet::Error&) {

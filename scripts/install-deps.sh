@@ -15,6 +15,8 @@ packages=(
   libsodium-dev  # the strong entry cipher: Argon2id and XChaCha20-Poly1305
   # the main dictionary's word list, the icon sets' glyphs, icon tools to compare with
   wamerican fonts-noto-color-emoji icoutils
+  # the main dictionary's smaller and larger lists: how common a word is, and its rarer words
+  wamerican-small wamerican-large
   # tests compare our table and picture readers with these programs' results
   python3-dbfread imagemagick netpbm
   # symbol fonts (Wingdings, Webdings, Marlett, OpenSymbol), fontconfig to find them, Targa pictures
@@ -28,9 +30,9 @@ for extra in "$@"; do
     # unrtf to race; pandoc to make a large RTF (of the GPL-3 text that base-files ships);
     # time for whole-process figures; the fortune files as English text to spell-check
     # codespell's list of common misspellings, and hunspell with its American English
-    # dictionary, to race the spell checker's suggestions against; an X server
+    # dictionary and aspell with its English one, to race the spell checker's suggestions against; an X server
     # without a screen, to time the start-up on a display as well as without one
-    bench) packages+=(unrtf pandoc time fortunes codespell hunspell hunspell-en-us xvfb xauth) ;;
+    bench) packages+=(unrtf pandoc time fortunes codespell hunspell hunspell-en-us aspell aspell-en xvfb xauth) ;;
     # dpkg-shlibdeps computes the package's dependencies; lintian checks it
     deb) packages+=(dpkg-dev lintian) ;;
     *) echo "install-deps.sh: unknown group '$extra'" >&2; exit 2 ;;

@@ -3,10 +3,10 @@
 #include <decoration/dictionary_builder.h>
 #include <decoration/dictionary_file.h>
 #include <decoration/spell_engine.h>
+#include <decoration/word_ranks.h>
 
 #include <base/error.h>
 #include <base/safe_file.h>
-#include <richtext/finder.h>
 #include <richtext/unicode.h>
 
 #include <algorithm>
@@ -27,11 +27,13 @@ using quillet::Error;
 namespace fs = std::filesystem;
 
 const char kUsage[] =
-    "usage: mkdict build [--max-nodes N] OUT WORDLIST...\n"
+    "usage: mkdict build [--max-nodes N] [--ranks] OUT WORDLIST...\n"
     "       mkdict dump DICT\n"
     "       mkdict check DICT... < TEXT\n"
     "       mkdict suggest DICT... -- WORD...\n"
-    "       mkdict add USERDICT WORD...\n";
+    "       mkdict add USERDICT WORD...\n"
+    "       mkdict list USERDICT\n"
+    "       mkdict remove USERDICT WORD...\n";
 
 const char kHelp[] =
     "\n"
@@ -40,12 +42,18 @@ const char kHelp[] =
     "\n"
     "  build    builds a main dictionary OUT from word lists (one word a line);\n"
     "           words the dictionary alphabet cannot hold, one-letter words and\n"
-    "           possessives ('s) of listed words are left out\n"
+    "           possessives ('s) of listed words are left out; with --ranks the\n"
+    "           lists go from the smallest (the most common words) to the largest,\n"
+    "           and the rank of each word, the first list holding it, is written\n"
+    "           beside OUT with the extension .rnk\n"
     "  dump     prints every word of a dictionary, one a line, as stored\n"
     "  check    prints once each word of the text that no dictionary knows\n"
     "  suggest  prints the suggestions for each word on one line, tab-separated,\n"
     "           best first (at most 10)\n"
     "  add      adds words to a user dictionary, creating it first if needed\n"
+    "  list     prints the words of a user dictionary, one a line, sorted\n"
+    "  remove   takes words out of a user dictionary: the file is made anew\n"
+    "           from the words that stay and written in place of the old one\n"
     "\n"
     "DICT is a main or a user dictionary; at most one main dictionary is used.\n"
     "Exit status: 0 success, 1 failure, 2 wrong usage.\n";
@@ -53,8 +61,6 @@ const char kHelp[] =
 int Usage() { return quillet::cli::Usage(kUsage); }
 
 int Fail(const std::string& message) { return quillet::cli::Fail("mkdict", message); }
-
-std::string ToUtf8(std::string_view cp1252) { return richtext::ToUtf8(richtext::FromCp1252(cp1252)); }
 
 std::optional<std::string> WordFromUtf8(std::string_view utf8) {
   return quillet::DictionaryWord(richtext::FromUtf8Lenient(utf8));
@@ -76,13 +82,24 @@ bool OpenAll(quillet::TSpellEngine& engine, const std::vector<std::string>& dict
 
 int Build(std::vector<std::string> args) {
   uint32_t maxNodes = quillet::kMaxMainSegmentNodes;
-  if (args.size() >= 2 && args[0] == "--max-nodes") {
-    maxNodes = uint32_t(std::strtoul(args[1].c_str(), nullptr, 10));
-    if (maxNodes < 16) return Usage();
-    args.erase(args.begin(), args.begin() + 2);
+  bool ranked = false;
+  while (!args.empty() && args[0].starts_with("--")) {
+    if (args[0] == "--max-nodes" && args.size() >= 2) {
+      maxNodes = uint32_t(std::strtoul(args[1].c_str(), nullptr, 10));
+      if (maxNodes < 16) return Usage();
+      args.erase(args.begin(), args.begin() + 2);
+    } else if (args[0] == "--ranks") {
+      ranked = true;
+      args.erase(args.begin());
+    } else {
+      return Usage();
+    }
   }
   if (args.size() < 2) return Usage();
   std::vector<std::string> words;
+  // levels[k]: the words first met in the k-th list.
+  std::vector<std::vector<std::string>> levels;
+  std::unordered_set<std::string> seen;
   std::string sources;
   for (size_t i = 1; i < args.size(); ++i) {
     std::string text;
@@ -92,6 +109,7 @@ int Build(std::vector<std::string> args) {
       return Fail(e.what());
     }
     sources += (sources.empty() ? "" : ", ") + fs::path(args[i]).filename().string();
+    levels.emplace_back();
     size_t start = 0;
     while (start < text.size()) {
       size_t end = text.find('\n', start);
@@ -101,17 +119,33 @@ int Build(std::vector<std::string> args) {
       start = end + 1;
       auto w = WordFromUtf8(line);
       // One-letter words are always correct, so they would only crowd suggestions.
-      if (w && w->size() > 1) words.push_back(quillet::UpperWord(*w));
+      if (!w || w->size() <= 1) continue;
+      std::string upper = quillet::UpperWord(*w);
+      if (seen.insert(upper).second) {
+        words.push_back(upper);
+        levels.back().push_back(upper);
+      }
     }
   }
   // A possessive is found through its stem.
-  std::unordered_set<std::string> known(words.begin(), words.end());
-  std::erase_if(words, [&](const std::string& w) {
-    return w.size() > 2 && w.ends_with("'S") && known.count(w.substr(0, w.size() - 2));
-  });
+  auto possessive = [&](const std::string& w) {
+    return w.size() > 2 && w.ends_with("'S") && seen.count(w.substr(0, w.size() - 2));
+  };
+  std::erase_if(words, possessive);
+  for (auto& level : levels) {
+    std::erase_if(level, possessive);
+    std::sort(level.begin(), level.end());
+  }
   try {
-    auto built = quillet::BuildMainDictionary(std::move(words), "Built by mkdict from " + sources, maxNodes);
+    std::string banner = "Built by mkdict from " + sources;
+    auto built = quillet::BuildMainDictionary(std::move(words), banner, maxNodes);
     quillet::WriteFileSafely(args[0], built.bytes, quillet::TFileAccess::kShared);
+    if (ranked) {
+      // The largest list's own words are the ones the rank file leaves out.
+      if (levels.size() > 1) levels.back().clear();
+      quillet::WriteFileSafely(quillet::TWordRanks::PathFor(args[0]), quillet::TWordRanks::Format(levels, banner),
+                               quillet::TFileAccess::kShared);
+    }
     std::fprintf(stderr, "mkdict: %zu words in %zu segments (", built.words, built.nodeCounts.size());
     for (size_t i = 0; i < built.nodeCounts.size(); ++i) {
       std::fprintf(stderr, "%s%u", i ? ", " : "", built.nodeCounts[i]);
@@ -130,7 +164,7 @@ int Dump(const std::vector<std::string>& args) {
     std::string out;
     for (auto& r : records) {
       r->ForEachWord([&](const std::string& w) {
-        out += ToUtf8(w);
+        out += quillet::WordToUtf8(w);
         out += '\n';
       });
     }
@@ -146,18 +180,10 @@ int Check(const std::vector<std::string>& args) {
   quillet::TSpellEngine engine;
   if (!OpenAll(engine, args)) return 1;
   std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-  richtext::TString text = richtext::FromUtf8Lenient(input);
-  std::set<richtext::TString> reported;
-  size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && richtext::TTextFinder::IsSeparator(text[i])) ++i;
-    size_t start = i;
-    while (i < text.size() && !richtext::TTextFinder::IsSeparator(text[i])) ++i;
-    if (i == start) continue;
-    richtext::TString word = text.substr(start, i - start);
-    auto w = quillet::DictionaryWord(word);
-    if (!w || engine.IsWordCorrect(*w)) continue;
-    if (reported.insert(word).second) std::printf("%s\n", richtext::ToUtf8(word).c_str());
+  std::set<std::string> reported;
+  for (const auto& [written, word] : quillet::TextWords(input)) {
+    if (!word || engine.IsWordCorrect(*word)) continue;
+    if (reported.insert(written).second) std::printf("%s\n", written.c_str());
   }
   return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
 }
@@ -172,7 +198,7 @@ int Suggest(const std::vector<std::string>& args) {
     if (auto w = WordFromUtf8(*it)) {
       for (const std::string& s : engine.GetSuggestions(*w)) {
         if (!line.empty()) line += '\t';
-        line += ToUtf8(s);
+        line += quillet::WordToUtf8(s);
       }
     }
     std::printf("%s\n", line.c_str());
@@ -200,6 +226,44 @@ int Add(const std::vector<std::string>& args) {
   return status;
 }
 
+// Opens an existing user dictionary; 0 and a message when it cannot.
+int OpenUser(quillet::TSpellEngine& engine, const std::string& path) {
+  int index = engine.OpenUserDictionary(path);
+  if (index == 0) Fail(path + " is a main dictionary, not a user dictionary");
+  if (index < 0) Fail(engine.LastError());
+  return std::max(index, 0);
+}
+
+int List(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage();
+  quillet::TSpellEngine engine;
+  int index = OpenUser(engine, args[0]);
+  if (!index) return 1;
+  std::string out;
+  for (const std::string& w : engine.UserWords(index)) out += quillet::WordToUtf8(w) + "\n";
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
+}
+
+int Remove(const std::vector<std::string>& args) {
+  if (args.size() < 2) return Usage();
+  quillet::TSpellEngine engine;
+  int index = OpenUser(engine, args[0]);
+  if (!index) return 1;
+  std::vector<std::string> held = engine.UserWords(index), gone;
+  int status = 0;
+  for (size_t i = 1; i < args.size(); ++i) {
+    auto w = WordFromUtf8(args[i]);
+    if (!w || std::find(held.begin(), held.end(), quillet::UpperWord(*w)) == held.end()) {
+      status = Fail("\"" + args[i] + "\" is not in " + args[0]);
+    } else {
+      gone.push_back(*w);
+    }
+  }
+  if (!gone.empty() && !engine.RemoveWords(gone, index)) return Fail(engine.LastError());
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -216,5 +280,7 @@ int main(int argc, char** argv) {
   if (command == "check") return Check(args);
   if (command == "suggest") return Suggest(args);
   if (command == "add") return Add(args);
+  if (command == "list") return List(args);
+  if (command == "remove") return Remove(args);
   return Usage();
 }

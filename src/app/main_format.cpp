@@ -6,6 +6,7 @@
 #include <richtext/ui/painted_icon.h>
 #include <decoration/ui/spell_as_you_type.h>
 #include <decoration/ui/spell_check_dialog.h>
+#include <decoration/ui/user_dictionary_dialog.h>
 
 #include <richtext/ui/rich_text.h>
 #include <richtext/ui/ruler.h>
@@ -188,6 +189,8 @@ void TMainScreen::BuildFormatting() {
     mnuSpellAsYouType_->setCheckable(true);
     mnuSpellAsYouType_->setChecked(true);
     edit->insertAction(enterDate, mnuSpellAsYouType_);
+    edit->insertAction(enterDate, make("mnuUserDictionary", QStringLiteral("User Dictionary..."), {},
+                                       &TMainScreen::mnuUserDictionaryClick));
     const QList<QAction*> items = edit->actions();
     const qsizetype at = items.indexOf(insertTime);
     QAction* after = at + 1 < items.size() ? items[at + 1] : nullptr;
@@ -276,6 +279,14 @@ void TMainScreen::SpellCheck1Click() {
   dialog.exec();
   richToolBar2_->UpdateFromEditor();
   if (spellAsYouType_) spellAsYouType_->Recheck();  // words may have been added
+}
+
+void TMainScreen::mnuUserDictionaryClick() {
+  TUserDictionaryDialog dialog(diaryDir_, this);
+  CenterForm(&dialog);
+  dialog.exec();
+  // Words taken out are misspelt again; words added no longer are.
+  if (dialog.Changed() && spellAsYouType_) spellAsYouType_->RecheckAll();
 }
 
 void TMainScreen::mnuCheckSpellingAsYouTypeClick() {

@@ -153,6 +153,8 @@ class TMainScreen : public QMainWindow {
   void SpellCheck1Click();
   // "Check Spelling as You Type": turns the marking of misspelt words on or off and keeps the choice.
   void mnuCheckSpellingAsYouTypeClick();
+  // "User Dictionary...": the words added to the spelling dictionary, to find, remove and add.
+  void mnuUserDictionaryClick();
   QAction* SpellAsYouTypeAction() const { return mnuSpellAsYouType_; }
   TSpellAsYouType* SpellAsYouType() const { return spellAsYouType_; }
   // The toolbar's Spell Check button runs the window's spell check.

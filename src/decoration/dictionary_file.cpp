@@ -3,6 +3,7 @@
 #include <base/error.h>
 #include <base/safe_file.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -71,32 +72,6 @@ bool TDictionaryRecord::Contains(std::string_view word) {
   }
 }
 
-void TDictionaryRecord::Walk(const TSoundKey& target, const std::function<void(const std::string&)>& found,
-                             long& budget) {
-  std::string prefix;
-  WalkGroup(1, prefix, target, found, budget);
-}
-
-void TDictionaryRecord::WalkGroup(uint32_t group, std::string& prefix, const TSoundKey& target,
-                                  const std::function<void(const std::string&)>& found, long& budget) {
-  for (uint32_t i = group;; ++i) {
-    if (--budget < 0) return;
-    TNode n = Node(i);
-    char ch = char(CodeLetter(n.Code()));
-    if (n.WordEnd()) {
-      prefix.push_back(ch);
-      found(prefix);
-      prefix.pop_back();
-    }
-    if (HasChild(n) && prefix.size() < 40) {
-      prefix.push_back(ch);
-      if (SoundKey(prefix, target) == target) WalkGroup(n.child, prefix, target, found, budget);
-      prefix.pop_back();
-    }
-    if (n.Last()) return;
-  }
-}
-
 void TDictionaryRecord::ForEachWord(const std::function<void(const std::string&)>& found, long budget) {
   std::string prefix;
   EachWordIn(1, prefix, found, budget);
@@ -143,37 +118,39 @@ class TMainFile {
 
 namespace {
 
-// A segment of a main dictionary. Nodes come through 1024 slots, each holding
-// the 8-node block that starts at its key (the block's file position).
+// A segment of a main dictionary. Nodes are read on demand, a block of 64 at a
+// time, the first time a node of the block is asked for, and kept: the
+// suggestion search visits a large part of the tree for every word, and a
+// small cache that keeps dropping blocks would read the same bytes again and
+// again.
 class TMainSegment : public TDictionaryRecord {
  public:
   TMainSegment(std::shared_ptr<TMainFile> file, uint64_t nodeBase, uint32_t nodeCount)
-      : file_(std::move(file)), base_(nodeBase), count_(nodeCount), cache_(kSlots) {}
+      : file_(std::move(file)), base_(nodeBase), count_(nodeCount), blocks_(nodeCount / kBlockNodes + 1) {}
 
   TNode Node(uint32_t i) override {
     if (i < 1 || i > count_) return kOutside;
-    int64_t key = int64_t(base_ + 3 * uint64_t(i - i % 8));
-    Slot& slot = cache_[size_t((key >> 3) % kSlots)];
-    if (slot.key != key) {
-      file_->Read(uint64_t(key), slot.block.data(), slot.block.size());
-      slot.key = key;
+    Block& block = blocks_[i / kBlockNodes];
+    if (!block.loaded) {
+      file_->Read(base_ + 3 * uint64_t(i - i % kBlockNodes), block.bytes.data(), block.bytes.size());
+      block.loaded = true;
     }
-    const uint8_t* p = slot.block.data() + 3 * (i % 8);
+    const uint8_t* p = block.bytes.data() + 3 * (i % kBlockNodes);
     return TNode{uint16_t(p[0] | p[1] << 8), p[2]};
   }
 
   bool HasChild(const TNode& n) const override { return n.child != 0 && n.child <= count_; }
 
  private:
-  static constexpr size_t kSlots = 1024;
-  struct Slot {
-    int64_t key = -1;
-    std::array<uint8_t, 24> block{};
+  static constexpr uint32_t kBlockNodes = 64;
+  struct Block {
+    bool loaded = false;
+    std::array<uint8_t, 3 * kBlockNodes> bytes{};
   };
   std::shared_ptr<TMainFile> file_;
   uint64_t base_;
   uint32_t count_;
-  std::vector<Slot> cache_;
+  std::vector<Block> blocks_;
 };
 
 // Gives the position just past the banner's 0x1A, reading in small pieces.
@@ -358,14 +335,11 @@ void TUserDictionary::InsertChain(std::string& bytes, TDictHeader& h, uint32_t p
   }
 }
 
-TUserDictionary::AddResult TUserDictionary::Add(std::string_view word) {
+TUserDictionary::AddResult TUserDictionary::Insert(std::string& bytes, TDictHeader& h, std::string_view word) const {
   if (word.empty()) return AddResult::AlreadyThere;
   if (word.size() > kMaxUserWordLength) return AddResult::TooLong;
-  if (word.size() + header_.nodesInUse > kMaxUserNodes) return AddResult::Full;
-  if (Contains(word)) return AddResult::AlreadyThere;
+  if (word.size() + h.nodesInUse > kMaxUserNodes) return AddResult::Full;
 
-  std::string bytes = bytes_;
-  TDictHeader h = header_;
   uint32_t group = 1;
   for (size_t pos = 0; pos < word.size(); ++pos) {
     uint8_t code = LetterCode(uint8_t(word[pos]));
@@ -386,6 +360,7 @@ TUserDictionary::AddResult TUserDictionary::Add(std::string_view word) {
     }
     TNode n = NodeIn(bytes, i);
     if (pos + 1 == word.size()) {
+      if (n.WordEnd()) return AddResult::AlreadyThere;
       n.flags |= kWordEnd;
       SetNode(bytes, i, n);
       break;
@@ -403,7 +378,10 @@ TUserDictionary::AddResult TUserDictionary::Add(std::string_view word) {
   ++h.wordCount;
   auto hb = h.Bytes();
   bytes.replace(headerPos_, kDictHeaderSize, reinterpret_cast<const char*>(hb.data()), hb.size());
+  return AddResult::Added;
+}
 
+void TUserDictionary::Store(std::string bytes, const TDictHeader& h) {
   try {
     WriteFileSafely(path_, bytes);
   } catch (const Error&) {
@@ -412,7 +390,45 @@ TUserDictionary::AddResult TUserDictionary::Add(std::string_view word) {
   bytes_ = std::move(bytes);
   header_ = h;
   identity_ = IdentityOf(path_);
-  return AddResult::Added;
+}
+
+TUserDictionary::AddResult TUserDictionary::Add(std::string_view word) {
+  if (!word.empty() && word.size() <= kMaxUserWordLength && Contains(word)) return AddResult::AlreadyThere;
+  std::string bytes = bytes_;
+  TDictHeader h = header_;
+  AddResult result = Insert(bytes, h, word);
+  if (result == AddResult::Added) Store(std::move(bytes), h);
+  return result;
+}
+
+std::vector<std::string> TUserDictionary::Words() {
+  std::vector<std::string> words;
+  ForEachWord([&](const std::string& w) {
+    // One-letter words are correct anyway; the "A" of a new dictionary is not the user's.
+    if (w.size() > 1) words.push_back(w);
+  });
+  std::sort(words.begin(), words.end());
+  words.erase(std::unique(words.begin(), words.end()), words.end());
+  return words;
+}
+
+size_t TUserDictionary::Remove(const std::vector<std::string>& gone) {
+  std::vector<std::string> kept = Words();
+  size_t before = kept.size();
+  std::erase_if(kept, [&](const std::string& w) { return std::find(gone.begin(), gone.end(), w) != gone.end(); });
+  if (kept.size() == before) return 0;
+  // The file is made anew from the words that stay, as a new dictionary to
+  // which they are added in order.
+  std::string bytes = NewFileBytes();
+  size_t headerPos = bytes.find('\x1A') + 1;
+  TDictHeader h = TDictHeader::Parse(reinterpret_cast<const uint8_t*>(bytes.data()) + headerPos);
+  h.position = uint32_t(headerPos);
+  TUserDictionary fresh;
+  fresh.headerPos_ = headerPos;
+  for (const std::string& w : kept) fresh.Insert(bytes, h, w);
+  Store(std::move(bytes), h);
+  headerPos_ = headerPos;
+  return before - kept.size();
 }
 
 }  // namespace quillet

@@ -1,6 +1,6 @@
 /** Dictionary files: a text banner ended by 0x1A, then segments of a 17-byte
  ** header and an array of 3-byte letter-tree nodes. Main dictionaries are read
- ** on demand through a cache of 8-node blocks; a user dictionary is small and is
+ ** on demand, in blocks of 64 nodes kept once read; a user dictionary is small and is
  ** held whole, changed in memory and written back beside itself and renamed. */
 #pragma once
 
@@ -70,19 +70,11 @@ class TDictionaryRecord {
 
   // Is the upper-case word in this tree?
   bool Contains(std::string_view word);
-  // Calls `found` with every word ending in a group the search visits: the
-  // walk enters a child group only while the sound key of the prefix (padded
-  // from the target) stays equal to the target. `budget` counts down the nodes
-  // visited, so that a damaged tree cannot keep the walk going for ever.
-  void Walk(const TSoundKey& target, const std::function<void(const std::string&)>& found,
-            long& budget);
   // Calls `found` with every word of the tree (at most 64 letters long), in
   // tree order, visiting at most `budget` nodes (groups of a damaged file may loop).
   void ForEachWord(const std::function<void(const std::string&)>& found, long budget = 200'000'000);
 
  private:
-  void WalkGroup(uint32_t group, std::string& prefix, const TSoundKey& target,
-                 const std::function<void(const std::string&)>& found, long& budget);
   void EachWordIn(uint32_t group, std::string& prefix, const std::function<void(const std::string&)>& found,
                   long& budget);
 };
@@ -120,6 +112,15 @@ class TUserDictionary : public TDictionaryRecord {
   // cannot be written, leaving both the file and the dictionary as they were.
   AddResult Add(std::string_view word);
 
+  // The words of the dictionary, sorted, but for one-letter words (always
+  // correct; a new dictionary holds "A").
+  std::vector<std::string> Words();
+  // Takes the upper-case words out: the file is made anew from the words that
+  // stay, in the same format, and written in place of the old one at once.
+  // Gives the number of words taken out; throws Error, keeping both the file
+  // and the dictionary as they were, when the file cannot be written.
+  size_t Remove(const std::vector<std::string>& words);
+
   const fs::path& Path() const { return path_; }
   const TDictHeader& Header() const { return header_; }
   const std::string& Bytes() const { return bytes_; }
@@ -132,6 +133,11 @@ class TUserDictionary : public TDictionaryRecord {
     bool operator==(const Identity&) const = default;
   };
   static Identity IdentityOf(const fs::path& path);
+  TUserDictionary() = default;
+  // Adds the word to the bytes of a dictionary and its header, in memory.
+  AddResult Insert(std::string& bytes, TDictHeader& h, std::string_view word) const;
+  // Writes the bytes in place of the file and takes them as the dictionary's.
+  void Store(std::string bytes, const TDictHeader& h);
   size_t NodeOffset(uint32_t i) const { return headerPos_ + kDictHeaderSize + 3 * size_t(i - 1); }
   void SetNode(std::string& bytes, uint32_t i, TNode n) const;
   TNode NodeIn(const std::string& bytes, uint32_t i) const;

@@ -1,6 +1,5 @@
 /** The dictionary alphabet and the text rules of the spelling engine: letter codes,
- ** upper and lower case, the sound key, the similarity score, the ranked list of
- ** candidates, the first letters tried, and the case pattern of a suggestion.
+ ** upper and lower case, the words of a text, and the case pattern of a suggestion.
  ** Words here are 8-bit strings in the Windows-1252 code page. */
 #pragma once
 
@@ -40,37 +39,18 @@ bool InAlphabet(uint8_t c);
 // plain apostrophe.
 std::optional<std::string> DictionaryWord(std::u32string_view word);
 
-// Sound key of an upper-case word: four bytes, the first letter kept, then the
-// sound classes of the consonants. Short keys are padded with zero bytes, or
-// with the bytes of `padSource` at the same positions.
-using TSoundKey = std::array<uint8_t, 4>;
-TSoundKey SoundKey(std::string_view word);
-TSoundKey SoundKey(std::string_view word, const TSoundKey& padSource);
-
-// Similarity of a candidate to the word (both upper case, at most 30 bytes):
-// twice the matched characters, in percent of both lengths together.
-int SimilarityScore(std::string_view candidate, std::string_view word);
-
-// The best candidates, best first; on equal scores the first one found stays
-// ahead. A word already listed is not listed again.
-class TRankedList {
- public:
-  explicit TRankedList(int capacity) : capacity_(capacity) {}
-  void Insert(std::string_view candidate, int score);
-  struct Entry {
-    std::string word;
-    int score;
-  };
-  const std::vector<Entry>& Entries() const { return entries_; }
-
- private:
-  int capacity_;
-  std::vector<Entry> entries_;
+// A word of a plain text: as written (UTF-8), and as the dictionaries hold it
+// when they can (see DictionaryWord).
+struct TTextWord {
+  std::string written;
+  std::optional<std::string> word;
 };
-
-// The letters tried as the first letter of a suggestion for a word that begins
-// with `first` (upper case), in the order they are tried.
-std::string_view FirstLetterAlternatives(uint8_t first);
+// The words of a UTF-8 text, in order, split as the spell-check walk splits an
+// entry: at the text finder's separators, keeping an apostrophe between two
+// letters ("wasn't").
+std::vector<TTextWord> TextWords(std::string_view utf8);
+// A dictionary word (Windows-1252) in UTF-8.
+std::string WordToUtf8(std::string_view cp1252);
 
 // Gives the suggestion (upper case) the letter case of the word as typed: all
 // upper case when the typed word has no lower-case letter; else lower case with

@@ -1,5 +1,7 @@
 #include <decoration/spell_engine.h>
 
+#include <decoration/typing_cost.h>
+
 #include <base/error.h>
 #include <base/safe_file.h>
 
@@ -13,7 +15,13 @@ constexpr size_t kMaxTypedLength = 25;     // a longer word is cut for suggestio
 constexpr size_t kMaxCandidateLength = 30;
 // Nodes one suggestion search may visit in each tree: far beyond what a real
 // dictionary needs, it only stops a damaged tree whose groups loop.
-constexpr long kWalkBudget = 2'000'000;
+constexpr long kWalkBudget = 4'000'000;
+// Typing costs (tenths of an edit, see typing_cost.h): words up to two ordinary
+// slips away are offered (a letter of the same sound counts as a slip).
+constexpr int kNearLimit = 20;
+constexpr int kRarityStep = 3;
+// A split costs more than any one slip, however rare its word.
+constexpr int kSplitCost = slip::kOther + slip::kFirstLetter + 3 * kRarityStep + 1;
 
 }  // namespace
 
@@ -31,6 +39,7 @@ bool TSpellEngine::OpenDictionary(const fs::path& path) {
     return false;
   }
   mainOpen_ = true;
+  ranks_.Load(TWordRanks::PathFor(path));
   DictionaryName = path.string();
   lastError_.clear();
   return true;
@@ -72,6 +81,7 @@ int TSpellEngine::CreateUserDictionary(const fs::path& path, std::vector<std::st
 
 void TSpellEngine::CloseDictionaries() {
   chain_.clear();  // segments share their file, which closes with the last of them
+  ranks_.Clear();
   suggestions_.clear();
   mainOpen_ = false;
 }
@@ -137,6 +147,37 @@ bool TSpellEngine::AddWord(std::string_view word, int userIndex) {
   return false;
 }
 
+std::vector<std::string> TSpellEngine::UserWords(int userIndex) {
+  TUserDictionary* d = userIndex < 0 ? nullptr : UserDictionary(userIndex);
+  if (!d) return {};
+  d->Refresh();
+  return d->Words();
+}
+
+bool TSpellEngine::RemoveWords(const std::vector<std::string>& words, int userIndex) {
+  TUserDictionary* d = userIndex < 0 ? nullptr : UserDictionary(userIndex);
+  if (!d) {
+    lastError_ = "There is no user dictionary to remove words from.";
+    return false;
+  }
+  d->Refresh();
+  std::vector<std::string> upper;
+  for (const std::string& w : words) upper.push_back(UpperWord(w));
+  try {
+    d->Remove(upper);
+  } catch (const Error& e) {
+    lastError_ = e.what();
+    return false;
+  }
+  lastError_.clear();
+  return true;
+}
+
+int TSpellEngine::Commonness(std::string_view upper) const {
+  // A rarer word costs a little more, never as much as a second slip.
+  return (std::min(ranks_.Rank(upper), 4) - 1) * kRarityStep;
+}
+
 const std::vector<std::string>& TSpellEngine::GetSuggestions(std::string_view word) {
   EnsureMainDictionary();
   RefreshUserDictionaries();
@@ -144,34 +185,63 @@ const std::vector<std::string>& TSpellEngine::GetSuggestions(std::string_view wo
   std::string typed(word.substr(0, std::min(word.size(), kMaxTypedLength)));
   if (typed.empty() || maxSuggestions_ == 0) return suggestions_;
   const std::string w = UpperWord(typed);
+  const size_t want = size_t(maxSuggestions_);
 
-  TRankedList ranked(maxSuggestions_);
-  auto consider = [&](const std::string& candidate) {
-    if (candidate.size() <= kMaxCandidateLength) ranked.Insert(candidate, SimilarityScore(candidate, w));
+  // The best few, cheapest first; on equal cost the shorter, then in word order.
+  struct Candidate {
+    int score;
+    std::string word;
+    bool operator<(const Candidate& o) const {
+      if (score != o.score) return score < o.score;
+      if (word.size() != o.word.size()) return word.size() < o.word.size();
+      return word < o.word;
+    }
   };
-  TSoundKey target = SoundKey(w);
-  for (char first : FirstLetterAlternatives(uint8_t(w[0]))) {
-    target[0] = uint8_t(first);
-    for (auto& d : chain_) {
-      long budget = kWalkBudget;
-      d->Walk(target, consider, budget);
+  std::vector<Candidate> best;
+  int limit = kNearLimit;
+  auto consider = [&](const std::string& candidate, int cost) {
+    if (candidate.size() > kMaxCandidateLength || candidate == w) return;
+    // A one-letter word for a longer one is no suggestion, only noise.
+    if (candidate.size() == 1 && w.size() > 2) return;
+    int score = cost + Commonness(candidate);
+    if (score > limit) return;
+    auto same = std::find_if(best.begin(), best.end(), [&](const Candidate& c) { return c.word == candidate; });
+    if (same != best.end()) {
+      if (same->score <= score) return;
+      best.erase(same);
     }
-  }
+    Candidate c{score, candidate};
+    best.insert(std::upper_bound(best.begin(), best.end(), c), c);
+    if (best.size() > want) best.pop_back();
+    // The walk need not look further than the last of a full list.
+    if (best.size() == want) limit = std::min(limit, best.back().score);
+  };
 
-  // Two words run together: both halves correct.
-  auto startsOrEndsWithAI = [](char c) { return c == 'A' || c == 'I'; };
-  size_t from = startsOrEndsWithAI(w.front()) ? 1 : 2;
-  long to = long(w.size()) - (startsOrEndsWithAI(w.back()) ? 1 : 2);
-  for (long d = long(from); d <= to; ++d) {
-    std::string_view left = std::string_view(w).substr(0, size_t(d));
-    std::string_view right = std::string_view(w).substr(size_t(d));
-    if (Lookup(left) && Lookup(right)) {
+  // Words within a slip or two of what was typed.
+  for (auto& d : chain_) {
+    long budget = kWalkBudget;
+    WalkNearWords(*d, w, limit, consider, budget);
+  }
+  // Two words run together, when both halves are common words: after every
+  // word one slip away.
+  auto common = [&](std::string_view half) {
+    bool shortOk = half.size() > 1 || half == "A" || half == "I";
+    return shortOk && Lookup(half) && ranks_.Rank(half) == 1 && half.find('\'') == std::string_view::npos;
+  };
+  for (size_t d = 1; d < w.size(); ++d) {
+    std::string_view left = std::string_view(w).substr(0, d);
+    std::string_view right = std::string_view(w).substr(d);
+    if (common(left) && common(right)) {
       std::string joined = std::string(left) + ' ' + std::string(right);
-      ranked.Insert(joined, SimilarityScore(joined, w));
+      Candidate c{kSplitCost, joined};
+      if (best.size() < want || c < best.back()) {
+        best.insert(std::upper_bound(best.begin(), best.end(), c), c);
+        if (best.size() > want) best.pop_back();
+      }
     }
   }
 
-  for (const auto& e : ranked.Entries()) suggestions_.push_back(ApplyCasePattern(typed, e.word));
+  for (const auto& c : best) suggestions_.push_back(ApplyCasePattern(typed, c.word));
   return suggestions_;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <decoration/dictionary_file.h>
+#include <decoration/word_ranks.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -47,9 +48,19 @@ class TSpellEngine {
   // True when the word is added or was there already.
   bool AddWord(std::string_view word, int userIndex);
   // At most MaxSuggestions suggestions, best first, each word once, in the
-  // letter case of the word as typed. The list is the engine's own, refilled
+  // letter case of the word as typed. Ranked by the cost of the slip that
+  // would turn the word into what was typed (typing_cost.h) and, at equal
+  // cost, by how common the word is (the rank file beside the main dictionary).
+  // Two common words run together are offered after every word one slip away. The list is the engine's own, refilled
   // at every call.
   const std::vector<std::string>& GetSuggestions(std::string_view word);
+
+  // The words of the user dictionary with that index, sorted, upper case;
+  // empty when there is none.
+  std::vector<std::string> UserWords(int userIndex);
+  // Takes the words out of the user dictionary with that index (rewriting its
+  // file). False, with the reason in LastError, when the file cannot be written.
+  bool RemoveWords(const std::vector<std::string>& words, int userIndex);
 
   bool MainDictionaryOpen() const { return mainOpen_; }
   // The text of the last failure, for the user; empty when the last operation
@@ -61,10 +72,12 @@ class TSpellEngine {
   void RefreshUserDictionaries();
   bool Lookup(std::string_view upper);
   TUserDictionary* UserDictionary(int index);
+  int Commonness(std::string_view upper) const;
   int AppendUser(std::unique_ptr<TUserDictionary> d);
 
   std::vector<std::unique_ptr<TDictionaryRecord>> chain_;
   std::vector<std::string> suggestions_;
+  TWordRanks ranks_;
   int nextUserIndex_ = 2;
   bool mainOpen_ = false;
   int maxSuggestions_ = 10;

@@ -7,6 +7,7 @@
 #include <diary/settings_file.h>
 #include <decoration/ui/spell_as_you_type.h>
 #include <decoration/ui/spell_check_dialog.h>
+#include <decoration/ui/user_dictionary_dialog.h>
 #include <richtext/ui/rich_text.h>
 #include <richtext/ui/ruler.h>
 #include <richtext/ui/toolbar.h>
@@ -19,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
@@ -506,6 +508,41 @@ TEST(MainFormat, CheckSpellingAsYouTypeIsOnByDefaultAndKeptInTheSettings) {
   SettleSpelling(*w);
   EXPECT_EQ(w->RichText1()->Marks(0), (Ranges{{13, 17}}));
   EXPECT_EQ(TIniFile(d.dir / "QX.INI").ReadString("Spelling", "CheckAsYouType", ""), "1");
+}
+
+// Edit, "User Dictionary...": a word added there is no longer marked in the
+// entry; taken out again, it is marked again.
+TEST(MainFormat, TheUserDictionaryFromTheEditMenuChangesTheMarks) {
+  SpellDiary d;
+  using Ranges = std::vector<richtext::TMarkRange>;
+  auto w = Open(d.dir.path());
+  SettleSpelling(*w);
+  ASSERT_EQ(w->RichText1()->Marks(0), (Ranges{{0, 3}}));
+  QAction* item = w->findChild<QAction*>("mnuUserDictionary");
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->text(), "User Dictionary...");
+  EXPECT_TRUE(qobject_cast<QMenu*>(w->findChild<QAction*>("EnterDate1")->parent())->actions().contains(item));
+
+  WhenShown<TUserDictionaryDialog>([](TUserDictionaryDialog* dialog) {
+    QTest::keyClicks(dialog->NewWord, "Teh");
+    QTest::keyClick(dialog->NewWord, Qt::Key_Return);
+    QTest::mouseClick(dialog->CloseButton, Qt::LeftButton);
+  });
+  item->trigger();
+  SettleSpelling(*w);
+  EXPECT_EQ(w->RichText1()->Marks(0), Ranges{});
+
+  WhenShown<TUserDictionaryDialog>([](TUserDictionaryDialog* dialog) {
+    QTest::keyClicks(dialog->FindBox, "teh");
+    dialog->WordList->setCurrentRow(0);
+    QTest::mouseClick(dialog->RemoveButton, Qt::LeftButton);
+    QTest::keyClick(dialog, Qt::Key_Escape);
+  });
+  item->trigger();
+  SettleSpelling(*w);
+  EXPECT_EQ(w->RichText1()->Marks(0), (Ranges{{0, 3}}));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_FALSE(w->Unsaved());
 }
 
 TEST(MainFormat, AnEntryShownReadOnlyIsNotSpellChecked) {

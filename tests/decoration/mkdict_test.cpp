@@ -1,4 +1,6 @@
 // mkdict on the command line: building, dumping, checking, suggesting, adding.
+#include <decoration/word_ranks.h>
+
 #include "../support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 namespace quillet {
 namespace {
 
+using testing::ReadFile;
 using testing::TempDir;
 
 struct Result {
@@ -38,6 +41,51 @@ TEST(Mkdict, UsageAndHelp) {
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: mkdict build", 0), 0u);
   EXPECT_EQ(RunMkdict("dump /nonexistent/x.dct").status, 1);
+}
+
+TEST(Mkdict, BuildsTheRanksOfTheWordsFromListsSmallestFirst) {
+  TempDir dir;
+  auto small = dir.Write("small", "the\ncat\n");
+  auto large = dir.Write("large", "the\ncat\ncatalogue\nzymurgy\n");
+  auto main = dir / "main.dct";
+  ASSERT_EQ(RunMkdict("build --ranks " + main.string() + " " + small.string() + " " + large.string()).status, 0);
+  EXPECT_EQ(RunMkdict("dump " + main.string()).out, "CAT\nCATALOGUE\nTHE\nZYMURGY\n");
+  TWordRanks ranks;
+  ASSERT_TRUE(ranks.Load(dir / "main.rnk"));
+  EXPECT_EQ(ranks.Rank("THE"), 1);
+  EXPECT_EQ(ranks.Rank("CAT"), 1);
+  EXPECT_EQ(ranks.Rank("ZYMURGY"), 2);
+  // The largest list's own words are not written out: they have the last rank.
+  EXPECT_EQ(ReadFile(dir / "main.rnk").find("ZYMURGY"), std::string::npos);
+  // Without --ranks no rank file is written.
+  ASSERT_EQ(RunMkdict("build " + (dir / "plain.dct").string() + " " + large.string()).status, 0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "plain.rnk"));
+  EXPECT_EQ(RunMkdict("build --frobnicate " + main.string() + " " + large.string()).status, 2);
+}
+
+TEST(Mkdict, ListsAndRemovesTheWordsOfAUserDictionary) {
+  TempDir dir;
+  auto user = (dir / "user.dct").string();
+  ASSERT_EQ(RunMkdict("add " + user + " zebra Quillet café apple").status, 0);
+  EXPECT_EQ(RunMkdict("list " + user).out, "APPLE\nCAFÉ\nQUILLET\nZEBRA\n");  // not the built-in "A"
+
+  Result r = RunMkdict("remove " + user + " Zebra café nowhere");
+  EXPECT_EQ(r.status, 1);  // "nowhere" is not there; the others are taken out all the same
+  EXPECT_EQ(RunMkdict("list " + user).out, "APPLE\nQUILLET\n");
+  // The file is a user dictionary as before: the words still there are found, new ones added.
+  EXPECT_EQ(RunMkdict("check " + user, "apple Quillet zebra café a").out, "zebra\ncafé\n");
+  EXPECT_EQ(RunMkdict("add " + user + " pear").status, 0);
+  EXPECT_EQ(RunMkdict("list " + user).out, "APPLE\nPEAR\nQUILLET\n");
+  EXPECT_EQ(RunMkdict("remove " + user + " apple pear quillet").status, 0);
+  EXPECT_EQ(RunMkdict("list " + user).out, "");
+  EXPECT_EQ(RunMkdict("check " + user, "a").out, "");  // "A" stays, as in every new dictionary
+
+  auto list = dir.Write("words", "cat\n");
+  ASSERT_EQ(RunMkdict("build " + (dir / "main.dct").string() + " " + list.string()).status, 0);
+  EXPECT_EQ(RunMkdict("list " + (dir / "main.dct").string()).status, 1);  // not a user dictionary
+  EXPECT_EQ(RunMkdict("remove " + (dir / "missing.dct").string() + " cat").status, 1);
+  EXPECT_EQ(RunMkdict("list").status, 2);
+  EXPECT_EQ(RunMkdict("remove " + user).status, 2);
 }
 
 TEST(Mkdict, BuildsChecksSuggestsAndAdds) {

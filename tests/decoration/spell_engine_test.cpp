@@ -1,6 +1,7 @@
 #include <decoration/dictionary_builder.h>
 #include <decoration/program_data.h>
 #include <decoration/spell_engine.h>
+#include <decoration/word_ranks.h>
 
 #include <base/safe_file.h>
 
@@ -75,6 +76,29 @@ TEST_F(SpellEngineTest, AWordThatCannotBeAddedSaysWhy) {
   EXPECT_EQ(ReadFile(dir_ / "quilletu.dct"), before);
 }
 
+TEST_F(SpellEngineTest, RemovedWordsAreGoneAndAFailedWriteLosesNothing) {
+  for (const char* w : {"quillet", "diary", "zebra"}) ASSERT_TRUE(engine_.AddWord(w, user_));
+  EXPECT_EQ(engine_.UserWords(user_), (std::vector<std::string>{"DIARY", "QUILLET", "ZEBRA"}));
+
+  std::string before = ReadFile(dir_ / "quilletu.dct");
+  SetWriteFaultHook([](std::string_view step) { return step != "write"; });
+  EXPECT_FALSE(engine_.RemoveWords({"diary"}, user_));
+  SetWriteFaultHook({});
+  EXPECT_EQ(engine_.LastError(), "Unable to write to " + (dir_ / "quilletu.dct").string());
+  EXPECT_EQ(ReadFile(dir_ / "quilletu.dct"), before);
+  EXPECT_TRUE(engine_.IsWordCorrect("diary"));
+
+  EXPECT_TRUE(engine_.RemoveWords({"Diary"}, user_));
+  EXPECT_FALSE(engine_.IsWordCorrect("diary"));
+  EXPECT_TRUE(engine_.IsWordCorrect("zebra"));
+  TSpellEngine other;  // the file says the same to a new reader, which can add to it
+  int index = other.OpenUserDictionary(dir_ / "quilletu.dct");
+  EXPECT_EQ(other.UserWords(index), (std::vector<std::string>{"QUILLET", "ZEBRA"}));
+  EXPECT_TRUE(other.AddWord("pear", index));
+  EXPECT_EQ(engine_.UserWords(user_), (std::vector<std::string>{"PEAR", "QUILLET", "ZEBRA"}));
+  EXPECT_FALSE(engine_.RemoveWords({"pear"}, -1));
+}
+
 TEST_F(SpellEngineTest, UserDictionariesGetIndexesFromTwoOn) {
   EXPECT_EQ(user_, 2);
   auto copy = dir_.Write("second.dct", ReadFile(dir_ / "quilletu.dct"));
@@ -117,29 +141,41 @@ TEST_F(SpellEngineTest, RunTogetherWordsAreSplit) {
   EXPECT_FALSE(has("bbook", "b book"));
 }
 
-TEST_F(SpellEngineTest, FirstLettersTriedForAWordBeginningWithT) {
-  // Y, R and T are tried: "yet", "ret..." and "t..." candidates come back.
-  auto& s = engine_.GetSuggestions("tet");
-  EXPECT_NE(std::find(s.begin(), s.end(), "yet"), s.end());
-  EXPECT_NE(std::find(s.begin(), s.end(), "rat"), s.end());
+TEST_F(SpellEngineTest, AWordFarFromEveryWordGetsNoFiller) {
+  // Nothing is within two slips of "zzz": no list of unrelated words.
+  EXPECT_TRUE(engine_.GetSuggestions("zzz").empty());
+  EXPECT_TRUE(engine_.GetSuggestions("xqj").empty());
 }
 
-TEST_F(SpellEngineTest, TheUserDictionarysAIsOfferedOnce) {
-  // Words of the first group score 0 and are met in every pass; listed once.
-  auto& s = engine_.GetSuggestions("zzz");
-  EXPECT_EQ(std::count(s.begin(), s.end(), "a"), 1);
+// A small dictionary with its rank file: rank 1 the common words.
+fs::path RankedDictionary(TempDir& dir, const std::vector<std::vector<std::string>>& levels) {
+  std::vector<std::string> all;
+  for (const auto& l : levels) all.insert(all.end(), l.begin(), l.end());
+  auto main = dir.Write("ranked.dct", BuildMainDictionary(all, "test").bytes);
+  dir.Write("ranked.rnk", TWordRanks::Format(levels, "test"));
+  return main;
 }
 
-TEST(SpellEngine, EveryWordEndingInAVisitedGroupIsScored) {
+TEST(SpellEngine, AtEqualCostTheCommonerWordComesFirst) {
   TempDir dir;
   TSpellEngine engine;
-  ASSERT_TRUE(engine.OpenDictionary(dir.Write("m.dct", BuildMainDictionary({"BAT", "BAX", "BLOT"}, "x").bytes)));
-  // BAT keeps the key of "bta" (B3), so the group under BA is visited and BAX,
-  // ending there, is scored although its own key differs; BL leaves the key.
-  auto& s = engine.GetSuggestions("bta");
-  EXPECT_NE(std::find(s.begin(), s.end(), "bat"), s.end());
-  EXPECT_NE(std::find(s.begin(), s.end(), "bax"), s.end());
-  EXPECT_EQ(std::find(s.begin(), s.end(), "blot"), s.end());
+  // TAN, TEN and TIN are each one vowel away from "ton"; TEN is the common one.
+  ASSERT_TRUE(engine.OpenDictionary(RankedDictionary(dir, {{"TEN"}, {"TIN"}, {"TAN"}})));
+  EXPECT_EQ(engine.GetSuggestions("tun"), (std::vector<std::string>{"ten", "tin", "tan"}));
+  TSpellEngine unranked;  // without the rank file: the shorter, then word order
+  ASSERT_TRUE(unranked.OpenDictionary(dir.Write("plain.dct", BuildMainDictionary({"TEN", "TIN", "TAN"}, "x").bytes)));
+  EXPECT_EQ(unranked.GetSuggestions("tun"), (std::vector<std::string>{"tan", "ten", "tin"}));
+}
+
+TEST(SpellEngine, RunTogetherWordsAreSplitOnlyIntoCommonWordsAndAfterEveryOneSlipWord) {
+  TempDir dir;
+  TSpellEngine engine;
+  ASSERT_TRUE(engine.OpenDictionary(RankedDictionary(dir, {{"THIS", "THE", "DOG", "IS"}, {"TH", "ISS"}})));
+  // "Th iss" would be two words, but "th" and "iss" are rare: it is not offered.
+  EXPECT_EQ(engine.GetSuggestions("Thiss"), (std::vector<std::string>{"This", "The"}));
+  // "this is" is a split of two common words, after "This", one slip away.
+  EXPECT_EQ(engine.GetSuggestions("Thisis"), (std::vector<std::string>{"This", "This is"}));
+  EXPECT_EQ(engine.GetSuggestions("thedog"), (std::vector<std::string>{"the dog"}));
 }
 
 TEST(SpellEngine, WithoutAMainDictionaryOnlyTheUserDictionaryIsSearched) {
@@ -155,6 +191,35 @@ TEST(SpellEngine, WithoutAMainDictionaryOnlyTheUserDictionaryIsSearched) {
   dir.Write("missing.dct", BuildMainDictionary({"WORLD"}, "x").bytes);
   EXPECT_TRUE(engine.IsWordCorrect("world"));
   EXPECT_TRUE(engine.AddWord("again", user));
+}
+
+// Everyday slips with the shipped dictionary and its ranks: the intended word
+// comes first, in the letter case of the word as typed.
+TEST(SpellEngine, TheShippedDictionaryPutsTheIntendedWordFirst) {
+  TSpellEngine engine;
+  ASSERT_TRUE(engine.OpenDictionary(QUILLET_MAIN_DICTIONARY)) << engine.LastError();
+  struct Case {
+    const char* typed;
+    const char* first;
+  } cases[] = {
+      {"Thiss", "This"}, {"tset", "test"}, {"teh", "the"}, {"TEH", "THE"}, {"Teh", "The"},  // the new user's
+      {"hte", "the"}, {"hwat", "what"}, {"taht", "that"}, {"adn", "and"},                  // swaps
+      {"recieve", "receive"}, {"freind", "friend"}, {"thier", "their"}, {"wierd", "weird"},
+      {"wich", "which"}, {"untill", "until"}, {"occured", "occurred"}, {"tommorow", "tomorrow"},  // doubling
+      {"accomodate", "accommodate"}, {"embarass", "embarrass"}, {"writting", "writing"},
+      {"definately", "definitely"}, {"seperate", "separate"}, {"independant", "independent"},  // vowels
+      {"speling", "spelling"}, {"begining", "beginning"}, {"goverment", "government"},        // dropped
+      {"wroking", "working"}, {"dont", "don't"}, {"Dont", "Don't"}, {"DONT", "DON'T"},
+      {"keybosrd", "keyboard"}, {"diarg", "diary"}, {"hapoy", "happy"},                     // keyboard
+      {"SPELING", "SPELLING"}, {"Goverment", "Government"},
+  };
+  for (const Case& c : cases) {
+    auto& s = engine.GetSuggestions(c.typed);
+    ASSERT_FALSE(s.empty()) << c.typed;
+    EXPECT_EQ(s.front(), c.first) << c.typed;
+    EXPECT_LE(s.size(), 10u);
+    EXPECT_EQ(std::set<std::string>(s.begin(), s.end()).size(), s.size()) << c.typed;
+  }
 }
 
 TEST(SpellEngine, TheShippedDictionaryKnowsEverydayEnglish) {

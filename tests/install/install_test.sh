@@ -39,7 +39,7 @@ cleanup)
 # diary with its data found where it was installed, not in the build tree.
 programs)
   for f in bin/quillet bin/quillet-tool bin/rtfconv \
-           share/quillet/quillet.dct share/quillet/help/contents.html \
+           share/quillet/quillet.dct share/quillet/quillet.rnk share/quillet/help/contents.html \
            share/quillet/icons/{activity,events,holiday,misc1,misc2}.icl \
            share/applications/org.example.quillet.desktop \
            share/metainfo/org.example.quillet.metainfo.xml \

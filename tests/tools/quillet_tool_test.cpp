@@ -1,5 +1,6 @@
 // quillet-tool on a diary written by the main window.
 #include <app/main_screen.h>
+#include <decoration/spell_engine.h>
 
 #include <diary/cipher.h>
 #include <diary/entry_store.h>
@@ -472,6 +473,38 @@ TEST_F(QuilletTool, RestoreRefusesWithoutChangingTheDiary) {
   }
   EXPECT_EQ(Tool(With({"deleted"})).out, kept);
   EXPECT_EQ(Tool(With({"list"})).out, "20240229\n");
+}
+
+// spell: one line per unknown word (the first time it appears), the word and its
+// suggestions, tab-separated, best first; the diary's own words count as known.
+TEST_F(QuilletTool, SpellListsTheUnknownWordsWithTheirSuggestions) {
+  TSpellEngine engine;
+  ASSERT_GE(engine.CreateUserDictionary(dir / "quilletu.dct", {"Quillet"}), 2);
+
+  ToolRun r = Tool(With({"spell"}), "Quillet says: Thiss is a tset of teh diary. TEH end, teh end, caf\u00e9 wasn\u2019t \u0141\u00f3d\u017a\n");
+  EXPECT_EQ(r.status, 1);
+  std::vector<std::string> lines;
+  for (size_t at = 0, nl; (nl = r.out.find('\n', at)) != std::string::npos; at = nl + 1) lines.push_back(r.out.substr(at, nl - at));
+  ASSERT_EQ(lines.size(), 4u) << r.out;
+  const char* firsts[][2] = {{"Thiss", "This"}, {"tset", "test"}, {"teh", "the"}, {"TEH", "THE"}};
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(lines[i].rfind(std::string(firsts[i][0]) + "\t" + firsts[i][1] + "\t", 0), 0u) << lines[i];
+    EXPECT_LE(std::count(lines[i].begin(), lines[i].end(), '\t'), 10);
+  }
+  EXPECT_TRUE(r.err.empty()) << r.err;
+
+  r = Tool(With({"spell"}), "Quillet is a diary.\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_EQ(Tool(With({"spell", "--lang", "en_US"}), "all well").status, 0);
+  ExpectRefused({
+      {{"spell", "extra"}, 2, "too many operands"},
+      {{"spell", "--lang"}, 2, "--lang needs a value"},
+      {{"spell", "--lang", "xx_YY"}, 1, "no spelling dictionary for the language 'xx_YY'", "text"},
+  });
+  ToolRun help = Tool({"spell", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage: quillet-tool spell [--lang LL_CC]"), std::string::npos);
 }
 
 }  // namespace

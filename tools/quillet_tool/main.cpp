@@ -13,6 +13,7 @@
 //   quillet-tool convert-legacy
 //   quillet-tool deleted
 //   quillet-tool restore DAYKEY [--deleted-at YYYY-MM-DDTHH:MM:SS] [--replace]
+//   quillet-tool spell [--lang LL_CC] < TEXT
 // Passwords are asked on the terminal, or read from standard input.
 #include "tool.h"
 
@@ -140,6 +141,7 @@ std::vector<TCommand> Commands() {
   AddWholeDiaryCommands(commands);
   AddLegacyCommand(commands);
   AddDeletedCommands(commands);
+  AddSpellCommand(commands);
   return commands;
 }
 

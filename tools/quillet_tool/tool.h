@@ -98,5 +98,6 @@ void AddPasswordCommands(std::vector<TCommand>& commands);  // passwd
 void AddWholeDiaryCommands(std::vector<TCommand>& commands);  // search, export, print
 void AddLegacyCommand(std::vector<TCommand>& commands);  // convert-legacy
 void AddDeletedCommands(std::vector<TCommand>& commands);  // deleted, restore
+void AddSpellCommand(std::vector<TCommand>& commands);     // spell
 
 }  // namespace quillet::tool

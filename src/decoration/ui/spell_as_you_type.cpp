@@ -147,6 +147,10 @@ void TSpellAsYouType::Recheck() {
   }
 }
 
+void TSpellAsYouType::RecheckAll() {
+  for (size_t i = 0; i < slots_.size(); ++i) Dirty(i);
+}
+
 // ---------------------------------------------------------------- the document's notices
 
 void TSpellAsYouType::Dirty(size_t index) {

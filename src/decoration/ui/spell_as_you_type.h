@@ -60,6 +60,9 @@ class TSpellAsYouType : public QObject, private richtext::TDocumentListener {
   // Checks again every paragraph that has marks, keeping them until the
   // check is done: after words were added to the user dictionary elsewhere.
   void Recheck();
+  // Checks every paragraph again: after words were taken out of the user
+  // dictionary, words not marked before may be misspelt now.
+  void RecheckAll();
 
  signals:
   // The text was changed from the context menu (a suggestion was chosen).
