@@ -24,6 +24,8 @@ void TMainScreen::BuildKeyboardAccess() {
   };
   cycle(QKeySequence(Qt::Key_F6), 1);
   cycle(QKeySequence(Qt::SHIFT | Qt::Key_F6), -1);
+  // The toolbar comes first in the Tab order, but the window opens in the page.
+  richText1_->setFocus();
 
   ringPanel_->setAccessibleName(QStringLiteral("Diary page"));
   toolBar_->setAccessibleName(QStringLiteral("Toolbar"));
