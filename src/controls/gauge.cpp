@@ -1,5 +1,7 @@
 #include <controls/gauge.h>
 
+#include <richtext/ui/accessible_factory.h>
+
 #include <QAccessibleValueChangeEvent>
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -7,7 +9,6 @@
 #include <QPalette>
 
 #include <cmath>
-#include <mutex>
 #include <numbers>
 #include <stdexcept>
 
@@ -51,13 +52,7 @@ class TGaugeAccessible : public QAccessibleWidget, public QAccessibleValueInterf
 
 TGauge::TGauge(QWidget* parent) : QWidget(parent) {
   resize(100, 100);
-  static std::once_flag once;
-  std::call_once(once, [] {
-    QAccessible::installFactory([](const QString&, QObject* object) -> QAccessibleInterface* {
-      if (auto* gauge = qobject_cast<TGauge*>(object)) return new TGaugeAccessible(gauge);
-      return nullptr;
-    });
-  });
+  richtext::InstallAccessibleFactory<TGauge, TGaugeAccessible>();
 }
 
 void TGauge::SetKind(TGaugeKind kind) {

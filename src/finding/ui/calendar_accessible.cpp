@@ -3,12 +3,12 @@
 #include <finding/ui/calendar_with_glyphs.h>
 
 #include <diary/dates.h>
+#include <richtext/ui/accessible_factory.h>
 
 #include <QAccessibleWidget>
 #include <QPointer>
 
 #include <array>
-#include <mutex>
 
 namespace quillet {
 namespace {
@@ -108,13 +108,7 @@ class TCalendarAccessible : public QAccessibleWidget {
 }  // namespace
 
 void TCalendarWithGlyphs::InstallAccessibility() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    QAccessible::installFactory([](const QString&, QObject* object) -> QAccessibleInterface* {
-      if (auto* grid = qobject_cast<TCalendarWithGlyphs*>(object)) return new TCalendarAccessible(grid);
-      return nullptr;
-    });
-  });
+  richtext::InstallAccessibleFactory<TCalendarWithGlyphs, TCalendarAccessible>();
 }
 
 void TCalendarWithGlyphs::TellSelectionMoved() {

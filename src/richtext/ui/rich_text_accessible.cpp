@@ -2,12 +2,12 @@
 // runs for screen readers, and the events that keep them up to date.
 #include <richtext/ui/rich_text_accessible.h>
 
+#include <richtext/ui/accessible_factory.h>
 #include <richtext/ui/rich_text.h>
 
 #include <QAccessibleEvent>
 #include <QScrollBar>
 
-#include <mutex>
 
 namespace richtext {
 namespace {
@@ -284,15 +284,7 @@ void TRichTextAccessible::replaceText(int startOffset, int endOffset, const QStr
 
 // ---------------------------------------------------------------- registration and events
 
-void InstallRichTextAccessibility() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    QAccessible::installFactory([](const QString&, QObject* object) -> QAccessibleInterface* {
-      if (auto* editor = qobject_cast<TRichText*>(object)) return new TRichTextAccessible(editor);
-      return nullptr;
-    });
-  });
-}
+void InstallRichTextAccessibility() { InstallAccessibleFactory<TRichText, TRichTextAccessible>(); }
 
 // Nothing is told, and nothing computed, until a reader has looked at the
 // editor (its interface primes accessibleText_).
