@@ -186,7 +186,7 @@ class TMainScreen : public QMainWindow {
   TRingPanel* RingPanel1() const { return ringPanel_; }
   QFontDialog* DefaultFontdialog();
 
-  static constexpr const char* kHomePage = "https://quillet.example.org/";
+  static constexpr const char* kHomePage = "https://github.com/quillet/quillet";
   static constexpr int kDesignedWidth = 622;
   static constexpr int kDesignedHeight = 402;
 

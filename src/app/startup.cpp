@@ -94,7 +94,7 @@ void SetUpApplication(QApplication& app) {
   QApplication::setApplicationName(QStringLiteral("Quillet"));
   // The installed desktop entry, so desktops show the window as Quillet (its
   // icon follows once the window shows).
-  QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quillet"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillet.Quillet"));
   app.setStyle(new TProgramStyle);
 }
 
