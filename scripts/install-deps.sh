@@ -23,6 +23,8 @@ packages=(
   fonts-wine fonts-opensymbol libfontconfig-dev qt6-image-formats-plugins
   # the icon rendered at its sizes; desktop entry and metadata checkers
   librsvg2-bin desktop-file-utils appstream
+  # the page read over the accessibility bus: an X server without a screen, a session bus, the bus itself and pyatspi
+  xvfb dbus-daemon at-spi2-core python3-pyatspi
 )
 for extra in "$@"; do
   case "$extra" in

@@ -144,7 +144,7 @@ QToolButton* TMainScreen::AddToolButton(const char* name, const QIcon& icon, con
   button->setToolTip(hint);
   button->setFixedSize(kToolButtonSize, kToolButtonSize);
   button->setAutoRaise(true);
-  button->setFocusPolicy(Qt::NoFocus);
+  button->setFocusPolicy(Qt::TabFocus);  // reached with Tab and F6; a click leaves the focus in the text
   connect(button, &QToolButton::clicked, this, std::move(click));
   richToolBar2_->AddControl(button);
   auto* spacer = new TGraphicPanel;

@@ -78,6 +78,7 @@ TMainScreen::TMainScreen(const std::filesystem::path& diaryDir, std::optional<TE
   BuildFormatting();
   BuildDecoration();
   BuildRecovery();
+  BuildKeyboardAccess();
   resize(QSize(kDesignedWidth, kDesignedHeight + menuBar()->sizeHint().height())
              .expandedTo(minimumSizeHint()));
   FormCreate();
@@ -395,6 +396,7 @@ void TMainScreen::SetButtons() {
 
 void TMainScreen::SetDateCaption() {
   dateLabel_->setText(QString::fromStdString(LongDate(currentDate_)));
+  NameThePage();
 }
 
 // -------------------------------------------------------------- navigation

@@ -148,6 +148,9 @@ class TMainScreen : public QMainWindow {
   void VisitOurInternetWebsite1Click();
   void FormResize();
   void FormActivate();
+  // F6 (step 1) and Shift+F6 (step -1): the focus goes to the next or previous
+  // of the toolbar, the page and the day buttons.
+  void CycleFocusArea(int step);
 
   // ---- formatting toolbar, ruler and spell check (main_format.cpp) ----
   void SpellCheck1Click();
@@ -185,7 +188,7 @@ class TMainScreen : public QMainWindow {
   TRingPanel* RingPanel1() const { return ringPanel_; }
   QFontDialog* DefaultFontdialog();
 
-  static constexpr const char* kHomePage = "https://quillet.example.org/";
+  static constexpr const char* kHomePage = "https://github.com/quillet/quillet";
   static constexpr int kDesignedWidth = 622;
   static constexpr int kDesignedHeight = 402;
 
@@ -212,6 +215,9 @@ class TMainScreen : public QMainWindow {
   bool AppMessageHook(QObject* watched, QEvent* event);
   void ApplyLoaded(const TEntryRead& read, richtext::TRichText& editor, bool reportProblem);
   void BuildRecovery();
+  // Keys and names for the keyboard and screen readers (main_keyboard.cpp).
+  void BuildKeyboardAccess();
+  void NameThePage();
   void PageChangedForRecovery();
   void DropRecoveryCopy();
   TRect MainBounds() const;

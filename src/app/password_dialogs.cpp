@@ -224,6 +224,7 @@ TGetPassword::TGetPassword(TMainScreen& main) : QDialog(&main), main_(main) {
   Label5->setObjectName(QStringLiteral("Label5"));
   Gauge1 = new TGauge(this);
   Gauge1->setObjectName(QStringLiteral("Gauge1"));
+  Gauge1->setAccessibleName(QStringLiteral("Processing new password"));
   Gauge1->SetMaxValue(0);
   Gauge1->hide();
 

@@ -5,6 +5,7 @@
 #include <app/password_dialogs.h>
 #include <app/qt_messenger.h>
 #include <app/shutdown_signals.h>
+#include <app/window_call.h>
 
 #include <diary/cipher.h>
 #include <diary/diary_folder.h>
@@ -93,7 +94,7 @@ void SetUpApplication(QApplication& app) {
   QApplication::setApplicationName(QStringLiteral("Quillet"));
   // The installed desktop entry, so desktops show the window as Quillet (its
   // icon follows once the window shows).
-  QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quillet"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillet.Quillet"));
   app.setStyle(new TProgramStyle);
 }
 
@@ -119,7 +120,9 @@ int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks&
   }
   TInstanceLock lock(diaryDir);
   if (lock.AlreadyRunning()) {
-    Messenger().InfoBox("Quillet is already running");
+    // The running copy brings its window to the front; only when it does not
+    // answer is the user told and left to find it.
+    if (!AskRunningCopyToShow(diaryDir)) Messenger().InfoBox("Quillet is already running");
     return 0;
   }
   if (!lock.Held()) {
@@ -169,6 +172,15 @@ int RunQuillet(QApplication& app, const TStartOptions& options, const TRunHooks&
   QObject::connect(&shutdown, &TShutdownSignals::requested, &window, endNow);
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                    [&](QSessionManager&) { window.SaveForShutdown(); });
+  // Later starts on this diary bring this window to the front instead.
+  TWindowCallServer calls(diaryDir);
+  QObject::connect(&calls, &TWindowCallServer::ShowRequested, &window, [&] {
+    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window.show();
+    window.raise();
+    window.activateWindow();
+    if (hooks.showRequested) hooks.showRequested(window);
+  });
   window.show();
   // The window's icon comes from the desktop's icon theme, and looking it up
   // there can take longer than building and painting the whole window: it

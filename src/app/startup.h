@@ -30,6 +30,7 @@ int StartOptionsOutcome(const TStartOptions& options);
 struct TRunHooks {
   TMessenger* messenger = nullptr;             // the message boxes; unset, real ones
   std::function<void(TMainScreen&)> shown;     // called once the main window is shown
+  std::function<void(TMainScreen&)> showRequested;  // a later start brought the window to the front
 };
 
 // The application's name, desktop entry, window icon and style, set once

@@ -1,5 +1,9 @@
 #include <controls/gauge.h>
 
+#include <richtext/ui/accessible_factory.h>
+
+#include <QAccessibleValueChangeEvent>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QPainter>
 #include <QPalette>
@@ -20,7 +24,36 @@ void TBltBitmap::MakeLike(const QSize& size, qreal devicePixelRatio) {
   fill(QApplication::palette().color(QPalette::WindowText));
 }
 
-TGauge::TGauge(QWidget* parent) : QWidget(parent) { resize(100, 100); }
+namespace {
+
+// A screen reader hears the gauge as a progress bar with its value and percentage.
+class TGaugeAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+ public:
+  explicit TGaugeAccessible(TGauge* gauge) : QAccessibleWidget(gauge, QAccessible::ProgressBar) {}
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+  }
+  QString text(QAccessible::Text kind) const override {
+    if (kind == QAccessible::Value) return QString::number(Gauge()->PercentDone()) + QLatin1Char('%');
+    return QAccessibleWidget::text(kind);
+  }
+  QVariant currentValue() const override { return qlonglong(Gauge()->Progress()); }
+  void setCurrentValue(const QVariant&) override {}  // shown, not set
+  QVariant maximumValue() const override { return qlonglong(Gauge()->MaxValue()); }
+  QVariant minimumValue() const override { return qlonglong(Gauge()->MinValue()); }
+  QVariant minimumStepSize() const override { return 1; }
+
+ private:
+  TGauge* Gauge() const { return static_cast<TGauge*>(widget()); }
+};
+
+}  // namespace
+
+TGauge::TGauge(QWidget* parent) : QWidget(parent) {
+  resize(100, 100);
+  richtext::InstallAccessibleFactory<TGauge, TGaugeAccessible>();
+}
 
 void TGauge::SetKind(TGaugeKind kind) {
   kind_ = kind;
@@ -67,7 +100,11 @@ void TGauge::SetMaxValue(long value) {
 void TGauge::SetProgress(long value) {
   const int before = PercentDone();
   progress_ = std::clamp(value, min_, max_);
-  if (PercentDone() != before) update();
+  if (PercentDone() != before) {
+    update();
+    QAccessibleValueChangeEvent changed(this, qlonglong(progress_));
+    QAccessible::updateAccessibility(&changed);
+  }
 }
 
 int TGauge::PercentDone() const {

@@ -4,6 +4,7 @@
 #include <controls/ring_panel.h>
 #include <controls/url_label.h>
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -285,6 +286,21 @@ TEST(Gauge, ProgressRepaintsOnlyWhenThePercentChanges) {
   gauge.SetProgress(10);  // 1%
   QCoreApplication::processEvents();
   EXPECT_EQ(paints, 1);
+}
+
+TEST(Gauge, ScreenReadersHearAProgressBarWithItsValue) {
+  TGauge gauge;
+  gauge.SetMaxValue(200);
+  gauge.SetProgress(50);
+  QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&gauge);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->role(), QAccessible::ProgressBar);
+  EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("25%"));
+  QAccessibleValueInterface* value = a->valueInterface();
+  ASSERT_NE(value, nullptr);
+  EXPECT_EQ(value->currentValue().toLongLong(), 50);
+  EXPECT_EQ(value->maximumValue().toLongLong(), 200);
+  EXPECT_EQ(value->minimumValue().toLongLong(), 0);
 }
 
 TEST(BltBitmap, MakeLikeTakesTheSizeAndTheFrameColour) {

@@ -41,16 +41,18 @@ programs)
   for f in bin/quillet bin/quillet-tool bin/rtfconv \
            share/quillet/quillet.dct share/quillet/quillet.rnk share/quillet/help/contents.html \
            share/quillet/icons/{activity,events,holiday,misc1,misc2}.icl \
-           share/applications/org.example.quillet.desktop \
-           share/metainfo/org.example.quillet.metainfo.xml \
+           share/applications/io.github.quillet.Quillet.desktop \
+           share/metainfo/io.github.quillet.Quillet.metainfo.xml \
            share/icons/hicolor/scalable/apps/quillet.svg \
            share/icons/hicolor/{16x16,22x22,24x24,32x32,48x48,64x64,128x128,256x256}/apps/quillet.png \
            share/man/man1/{quillet,quillet-tool,rtfconv}.1.gz \
            share/doc/quillet/copyright; do
     [ -s "$inst/$f" ] || fail "$f is not installed"
   done
+  grep -q '^License: GPL-3.0-or-later$' "$inst/share/doc/quillet/copyright" ||
+    fail "the copyright file does not give the licence"
   # The desktop entry starts an installed program and names the installed icon.
-  entry=$inst/share/applications/org.example.quillet.desktop
+  entry=$inst/share/applications/io.github.quillet.Quillet.desktop
   exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
   [ -x "$inst/bin/$exec" ] || fail "the desktop entry starts '$exec', which is not installed"
   icon=$(sed -n 's/^Icon=//p' "$entry")
@@ -160,13 +162,18 @@ man)
 
 desktop)
   skip_without desktop-file-validate
-  desktop-file-validate "$inst/share/applications/org.example.quillet.desktop" || fail "desktop-file-validate"
+  desktop-file-validate "$inst/share/applications/io.github.quillet.Quillet.desktop" || fail "desktop-file-validate"
   ;;
 
 appstream)
   skip_without appstreamcli
-  appstreamcli validate --no-net "$inst/share/metainfo/org.example.quillet.metainfo.xml" ||
-    fail "appstreamcli validate"
+  metainfo=$inst/share/metainfo/io.github.quillet.Quillet.metainfo.xml
+  appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate"
+  # Named after its id, as the desktop entry is, and under the program's licence.
+  grep -q '<id>io.github.quillet.Quillet</id>' "$metainfo" || fail "the metadata's id is not its file's name"
+  grep -q '<launchable type="desktop-id">io.github.quillet.Quillet.desktop</launchable>' "$metainfo" ||
+    fail "the metadata does not launch the desktop entry"
+  grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fail "the metadata has no licence"
   # The metadata against the rest of the tree: its desktop entry and icon.
   appstreamcli validate-tree --no-net "$inst" || fail "appstreamcli validate-tree"
   ;;

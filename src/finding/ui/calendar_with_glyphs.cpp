@@ -21,12 +21,14 @@ TCalendarWithGlyphs::TCalendarWithGlyphs(QWidget* parent)
     : QWidget(parent), selected_(QDate::currentDate().startOfDay()) {
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  InstallAccessibility();
 }
 
 void TCalendarWithGlyphs::SetSelectedDate(const QDateTime& date) {
   if (!date.isValid() || date.date().year() < 1 || date.date().year() > kLastYear) return;
   selected_ = date;
   update();
+  TellSelectionMoved();
   emit OnChange();
 }
 

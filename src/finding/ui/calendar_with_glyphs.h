@@ -67,6 +67,9 @@ class TCalendarWithGlyphs : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // Screen readers see a table of named cells (calendar_accessible.cpp).
+  static void InstallAccessibility();
+  void TellSelectionMoved();
   int FirstColumn() const;  // the column of the first of the month
   void SelectAt(const QPoint& point);
   void SetDate(const QDate& date);  // drops the time of day

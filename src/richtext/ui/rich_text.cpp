@@ -2,6 +2,7 @@
 // Keys, the mouse, the clipboard and the view are in rich_text_*.cpp.
 #include <richtext/ui/rich_text.h>
 
+#include <richtext/ui/rich_text_accessible.h>
 #include <richtext/writer.h>
 
 #include <QScrollBar>
@@ -10,6 +11,7 @@
 namespace richtext {
 
 TRichText::TRichText(QWidget* parent) : QAbstractScrollArea(parent) {
+  InstallRichTextAccessibility();
   layout_ = std::make_unique<TLayout>(doc_, metrics_);
   painter_ = std::make_unique<TPainter>(doc_, *layout_);
   doc_.AddListener(&marks_);
@@ -22,6 +24,7 @@ TRichText::TRichText(QWidget* parent) : QAbstractScrollArea(parent) {
   editor_.OnChange = [this] { AfterEdit(); };
   editor_.OnCaretMoved = [this] {
     RestartBlink();
+    NotifyAccessibleCaret();
     emit CaretMoved();
   };
   autoScroll_ = new QTimer(this);
@@ -104,6 +107,7 @@ void TRichText::AfterEdit() {
   UpdateScrollBars();
   EnsureCaretVisible();
   viewport()->update();
+  NotifyAccessibleText();
   emit OnChange();
 }
 

@@ -36,7 +36,9 @@ class TRichText : public QAbstractScrollArea {
   ~TRichText() override;
 
   TRTFTextIo& Document() { return doc_; }
+  const TRTFTextIo& Document() const { return doc_; }
   TEditor& Editor() { return editor_; }
+  const TEditor& Editor() const { return editor_; }
   TLayout& Layout() { return *layout_; }
 
   // Document and files. Clear empties the document and takes the insertion
@@ -164,6 +166,8 @@ class TRichText : public QAbstractScrollArea {
   // Where x = 0 of the text lies in the viewport: the margin less the scrolling.
   int TextOriginX() const;
   QRect CaretRect();
+  // The box of the character at a position in the viewport; a thin one at a line's end.
+  QRect CharacterRect(TPosition at);
 
  signals:
   void OnChange();
@@ -173,7 +177,7 @@ class TRichText : public QAbstractScrollArea {
   // Before pasting: clear doIt to refuse the paste.
   void OnBeforePasteEvent(bool& doIt);
   void OnBeforeCopyEvent(bool& doIt);
-  // Ctrl+Tab and Shift+Tab are left to whoever listens.
+  // Ctrl+Tab and Shift+Tab: told before the focus moves on to the next or previous control.
   void CtrlTabPressed();
   void ShiftTabPressed();
   // Every key before the editor handles it; set handled to keep it from the editor.
@@ -225,6 +229,11 @@ class TRichText : public QAbstractScrollArea {
   TFragment TextLike(const TString& text, TPosition at);
   void DocumentChangedOutside();
   void PaintMarks(TSurface& surface, int originX, int64_t originY, int clipTop, int clipBottom);
+  // Tell screen readers where the caret went and what the text became
+  // (rich_text_accessible.cpp), once one has looked at the editor.
+  void NotifyAccessibleCaret();
+  void NotifyAccessibleText();
+  friend class TRichTextAccessible;
 
   TRTFTextIo doc_;
   TEditor editor_{doc_};
@@ -251,6 +260,8 @@ class TRichText : public QAbstractScrollArea {
   std::unique_ptr<TQtFontMetrics> printMetrics_;
   std::unique_ptr<TLayout> printLayout_;
   TMarkLayer marks_;
+  bool hadSelection_ = false;
+  std::optional<QString> accessibleText_;  // the text screen readers were last told of
 };
 
 }  // namespace richtext

@@ -107,18 +107,25 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
       if (shift) return editor_.InsertText(TString(1, kLineBreak));
       return editor_.Enter();
     case Qt::Key_Tab:
-    case Qt::Key_Backtab:
+    case Qt::Key_Backtab: {
+      // Tab is typed into the text; Ctrl+Tab, Ctrl+Shift+Tab and (outside
+      // tables) Shift+Tab leave it for the next or previous control, so the
+      // keyboard is never caught in the page.
+      const bool back = shift || key == Qt::Key_Backtab;
       if (ctrl) {
         emit CtrlTabPressed();
+        focusNextPrevChild(!back);
       } else if (doc_.Par(editor_.caret.par).IsTableCell()) {
-        MoveToCell(shift || key == Qt::Key_Backtab ? -1 : 1);
+        MoveToCell(back ? -1 : 1);
         return moved();
-      } else if (shift || key == Qt::Key_Backtab) {
+      } else if (back) {
         emit ShiftTabPressed();
+        focusNextPrevChild(false);
       } else {
         editor_.InsertText(TString(1, kTab));
       }
       return;
+    }
     default:
       break;
   }

@@ -16,6 +16,7 @@ void TRichText::Relayout() {
   layout_->SetWrapWidth(std::max(width, 16));
   UpdateScrollBars();
   viewport()->update();
+  NotifyAccessibleText();
 }
 
 void TRichText::UpdateScrollBars() {
@@ -48,6 +49,17 @@ QRect TRichText::CaretRect() {
     width = atChar ? pl.widths[c.offset] : std::max(4, line.height / 3);
   }
   return QRect(x, int(y), std::max(width, 2), std::max(line.height, 1));
+}
+
+QRect TRichText::CharacterRect(TPosition at) {
+  at = editor_.Clamp(at);
+  const TParagraphLayout& pl = layout_->Paragraph(at.par);
+  size_t li = layout_->LineOf(at.par, at.offset);
+  const TDisplayLine& line = pl.lines[li];
+  int x = layout_->XOf(at.par, li, at.offset) + TextOriginX();
+  int64_t y = layout_->ParagraphTop(at.par) + line.top + Margin() - verticalScrollBar()->value();
+  int width = at.offset < line.start + line.length ? pl.widths[at.offset] : 1;
+  return QRect(x, int(y), std::max(width, 1), std::max(line.height, 1));
 }
 
 void TRichText::RestartBlink() {

@@ -275,6 +275,7 @@ void TRichToolBar::SetHints(const QStringList& hints) {
       }
     }
     icon.button->setToolTip(hint);
+    icon.button->setAccessibleName(hint);  // the button shows only a picture
   }
 }
 
@@ -382,7 +383,8 @@ void TRichToolBar::Rebuild() {
     QComboBox* list = typ == selFontName || typ == selFontSize ? new TLazyList(this) : new QComboBox(this);
     list->setFixedSize(width, kButtonSize);
     list->setToolTip(hint);
-    list->setFocusPolicy(Qt::ClickFocus);
+    list->setAccessibleName(hint);
+    list->setFocusPolicy(Qt::StrongFocus);
     list->show();
     connect(list, &QComboBox::activated, this,
             [this, typ, list](int index) { ListChosen(typ, list, index); });
@@ -440,7 +442,8 @@ void TRichToolBar::Rebuild() {
       button->setFixedSize(kButtonSize, kButtonSize);
       button->setAutoRaise(true);
       button->setCheckable(def.sticky);
-      button->setFocusPolicy(Qt::NoFocus);
+      // Reached with Tab and F6, never taking the focus from the text when clicked.
+      button->setFocusPolicy(Qt::TabFocus);
       button->show();
       const size_t index = icons_.size();
       connect(button, &QToolButton::clicked, this, [this, index] { IconClicked(index); });

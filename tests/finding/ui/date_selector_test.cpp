@@ -3,6 +3,7 @@
 #include <finding/ui/calendar_with_glyphs.h>
 #include <finding/ui/date_selector.h>
 
+#include <QAccessible>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -120,6 +121,45 @@ TEST(DateSelector, GridStartsOnSundayWithTheFirstUnderItsWeekday) {
   QTest::mouseClick(calendar, Qt::LeftButton, {}, calendar->CellRect(2, 0).center());
   QTest::mouseClick(calendar, Qt::LeftButton, {}, calendar->CellRect(1, 1).center());
   EXPECT_EQ(s.Shown(), QDate(2024, 3, 5));
+}
+
+TEST(DateSelector, ScreenReadersSeeATableOfNamedDays) {
+  Selector s(QDate(2024, 3, 5));
+  s.dialog.show();
+  s.dialog.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&s.dialog));
+  TCalendarWithGlyphs* calendar = s.dialog.Calendar();
+  calendar->setFocus();
+  QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(calendar);
+  ASSERT_NE(grid, nullptr);
+  EXPECT_EQ(grid->role(), QAccessible::Table);
+  ASSERT_EQ(grid->childCount(), 49);
+  struct Case {
+    int col, row;
+    QAccessible::Role role;
+    const char* name;
+  } cases[] = {
+      {0, 0, QAccessible::ColumnHeader, "Sun"},
+      {5, 1, QAccessible::Cell, "Friday, March 1, 2024"},
+      {0, 6, QAccessible::Cell, "Sunday, March 31, 2024"},
+      {4, 1, QAccessible::Cell, ""},
+  };
+  for (const Case& c : cases) {
+    QAccessibleInterface* cell = grid->child(c.row * 7 + c.col);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->role(), c.role) << c.name;
+    EXPECT_EQ(cell->text(QAccessible::Name), QString::fromUtf8(c.name));
+    EXPECT_EQ(grid->indexOfChild(cell), c.row * 7 + c.col);
+  }
+  // The selected day is the focused cell, found at its place on the screen too.
+  QAccessibleInterface* focused = grid->focusChild();
+  ASSERT_NE(focused, nullptr);
+  EXPECT_EQ(focused->text(QAccessible::Name), QStringLiteral("Tuesday, March 5, 2024"));
+  EXPECT_TRUE(focused->state().selected);
+  EXPECT_EQ(grid->childAt(focused->rect().center().x(), focused->rect().center().y()), focused);
+  QTest::keyClick(calendar, Qt::Key_Right);
+  EXPECT_EQ(grid->focusChild()->text(QAccessible::Name), QStringLiteral("Wednesday, March 6, 2024"));
+  EXPECT_EQ(grid->text(QAccessible::Value), QStringLiteral("Wednesday, March 6, 2024"));
 }
 
 TEST(DateSelector, OkCancelDoubleClickAndKeys) {

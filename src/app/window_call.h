@@ -1,0 +1,35 @@
+/** One window per diary: a second start asks the running copy to come to the front. */
+#pragma once
+
+#include <QObject>
+
+#include <filesystem>
+
+class QLocalServer;
+
+namespace quillet {
+
+// The local socket of the copy that holds a diary: in the user's runtime
+// folder, named after the diary folder, so each diary has its own.
+QString WindowCallName(const std::filesystem::path& diaryDir);
+
+// Listens, in the copy that holds the diary's lock, for later starts on the
+// same diary; each is answered and reported as ShowRequested.
+class TWindowCallServer : public QObject {
+  Q_OBJECT
+ public:
+  explicit TWindowCallServer(const std::filesystem::path& diaryDir, QObject* parent = nullptr);
+  bool Listening() const;
+
+ signals:
+  void ShowRequested();
+
+ private:
+  QLocalServer* server_;
+};
+
+// Asks the copy that holds the diary to show its window; true once it has
+// answered. False when no copy listens or it did not answer within the time.
+bool AskRunningCopyToShow(const std::filesystem::path& diaryDir, int timeoutMs = 3000);
+
+}  // namespace quillet
