@@ -265,6 +265,7 @@ void TMainScreen::ShowOpeningMessage() {
 
 bool TMainScreen::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) FormActivate();
+  if (event->type() == QEvent::ApplicationPaletteChange) ApplyPageColours();
   // A window manager may never activate a window that starts minimized or
   // behind another: the first showing does the same work once the events of
   // the show are through.

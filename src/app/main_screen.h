@@ -178,6 +178,10 @@ class TMainScreen : public QMainWindow {
   // column of about kReadableColumnChars average characters.
   void mnuReadableLineWidthClick();
   QAction* ReadableLineWidthAction() const { return mnuReadableLineWidth_; }
+  // View, Colours: "Light", "Dark" or "Follow the desktop" (dark when the
+  // desktop's palette is); kept in QX.INI. Only the screen changes.
+  void SetPageColours(int choice);
+  bool PageIsDark() const;
 
   // ---- decoration: icon palette, symbols, pictures, paragraphs (main_decoration.cpp) ----
   void ShowHideIconToolClick();
@@ -230,6 +234,7 @@ class TMainScreen : public QMainWindow {
   void BuildRecovery();
   void BuildViewMenu();
   void ApplyView();
+  void ApplyPageColours();
   // The editor's left edge and width within the page's text area.
   std::pair<int, int> TextColumn(int left, int width) const;
   void PageChangedForRecovery();
@@ -268,6 +273,7 @@ class TMainScreen : public QMainWindow {
   QAction* mnuWrap_ = nullptr;
   QAction* mnuSpellAsYouType_ = nullptr;
   QAction* mnuReadableLineWidth_ = nullptr;
+  std::vector<QAction*> mnuColours_;  // in the order of TPreferences::TPageColours
   TSpellAsYouType* spellAsYouType_ = nullptr;
   QFontDialog* fontDialog_ = nullptr;
   TFloatingPalette* palette_ = nullptr;

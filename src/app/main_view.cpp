@@ -1,7 +1,12 @@
 // The View menu: the page's zoom and the readable line width.
 #include <app/main_screen.h>
 
+#include <controls/ring_panel.h>
+#include <richtext/ui/qt_platform.h>
 #include <richtext/ui/rich_text.h>
+
+#include <QActionGroup>
+#include <QGuiApplication>
 
 #include <QAction>
 #include <QEvent>
@@ -65,6 +70,20 @@ void TMainScreen::BuildViewMenu() {
   mnuReadableLineWidth_ = item("mnuReadableLineWidth", QStringLiteral("&Readable Line Width"),
                                &TMainScreen::mnuReadableLineWidthClick, {});
   mnuReadableLineWidth_->setCheckable(true);
+  QMenu* colours = view->addMenu(QStringLiteral("&Colours"));
+  colours->setObjectName(QStringLiteral("mnuColours"));
+  auto* group = new QActionGroup(colours);
+  const std::pair<const char*, const char*> choices[] = {
+      {"mnuFollowDesktop", "&Follow the desktop"}, {"mnuLightPage", "&Light"}, {"mnuDarkPage", "&Dark"}};
+  for (const auto& [name, text] : choices) {
+    QAction* a = colours->addAction(QString::fromUtf8(text));
+    a->setObjectName(QString::fromLatin1(name));
+    a->setCheckable(true);
+    group->addAction(a);
+    const int choice = int(mnuColours_.size());
+    connect(a, &QAction::triggered, this, [this, choice] { SetPageColours(choice); });
+    mnuColours_.push_back(a);
+  }
   richText1_->viewport()->installEventFilter(
       new TCtrlWheelZoom(this, [this](int steps) { SetZoom(Zoom() + steps * kZoomStep); }));
 }
@@ -72,6 +91,7 @@ void TMainScreen::BuildViewMenu() {
 void TMainScreen::ApplyView() {
   richText1_->SetZooming(prefs_.zoomPercent);
   mnuReadableLineWidth_->setChecked(prefs_.readableLineWidth);
+  ApplyPageColours();
   // The date heading spans the page's text area; the editor takes its column of it.
   const QRect area = dateLabel_->geometry();
   const auto [left, width] = TextColumn(area.left(), area.width());
@@ -96,6 +116,29 @@ void TMainScreen::mnuReadableLineWidthClick() {
   prefs_.readableLineWidth = mnuReadableLineWidth_->isChecked();
   ApplyView();
   SavePreferences();
+}
+
+bool TMainScreen::PageIsDark() const {
+  if (prefs_.pageColours != TPreferences::kFollowDesktop) return prefs_.pageColours == TPreferences::kDarkPage;
+  return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
+}
+
+void TMainScreen::SetPageColours(int choice) {
+  prefs_.pageColours = std::clamp(choice, int(TPreferences::kFollowDesktop), int(TPreferences::kDarkPage));
+  ApplyPageColours();
+  SavePreferences();
+}
+
+void TMainScreen::ApplyPageColours() {
+  if (!richText1_ || !ringPanel_) return;  // a palette change while the window is being built
+  if (!mnuColours_.empty()) mnuColours_[size_t(prefs_.pageColours)]->setChecked(true);
+  const bool dark = PageIsDark();
+  richText1_->SetDarkPage(dark);
+  ringPanel_->SetPaperColor(richtext::ToQColor(dark ? richtext::kDarkPaper : 0xFFFFFF));
+  // The heading keeps its purple, lightened on dark paper.
+  QPalette heading = dateLabel_->palette();
+  heading.setColor(QPalette::WindowText, dark ? QColor(214, 160, 214) : QColor(128, 0, 128));
+  dateLabel_->setPalette(heading);
 }
 
 std::pair<int, int> TMainScreen::TextColumn(int left, int width) const {

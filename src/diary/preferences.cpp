@@ -49,6 +49,7 @@ void TPreferences::Load(const TIniFile& ini, const std::filesystem::path& diaryD
   checkSpellingAsYouType = ini.ReadBool(kSpelling, "CheckAsYouType", true);
   zoomPercent = std::clamp(ini.ReadInteger(kView, "Zoom", 100), kZoomMin, kZoomMax);
   readableLineWidth = ini.ReadBool(kView, "ReadableLineWidth", false);
+  pageColours = std::clamp(ini.ReadInteger(kView, "Colours", kFollowDesktop), int(kFollowDesktop), int(kDarkPage));
 }
 
 void TPreferences::Save(TIniFile& ini) const {
@@ -72,6 +73,7 @@ void TPreferences::Save(TIniFile& ini) const {
   Put(ini, kSpelling, "CheckAsYouType", checkSpellingAsYouType);
   Put(ini, kView, "Zoom", zoomPercent);
   Put(ini, kView, "ReadableLineWidth", readableLineWidth);
+  Put(ini, kView, "Colours", pageColours);
 }
 
 std::string PlacementSection(int dotsPerInch) {

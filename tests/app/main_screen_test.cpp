@@ -540,6 +540,59 @@ TEST(MainScreen, ReadableLineWidthKeepsTheTextToACentredColumn) {
   EXPECT_TRUE(w->ReadableLineWidthAction()->isChecked());
 }
 
+TEST(MainScreen, ADarkPageShowsBlackTextLightAndSavesItsColoursUnchanged) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  Type(*w, "Dark ink WWWWWWWW");
+  ASSERT_TRUE(w->SaveButtonClick());
+  const std::string saved = ReadFile(d.Entry(Today()));
+  // The share of the page's pixels that are light and dark, and the paper's colour.
+  struct TLook {
+    QColor paper;
+    int light = 0, dark = 0;
+  };
+  auto look = [&] {
+    Settle();
+    const QImage page = w->RichText1()->viewport()->grab().toImage();
+    TLook l;
+    l.paper = page.pixelColor(page.width() - 3, page.height() - 3);
+    for (int y = 0; y < std::min(page.height(), 40); ++y) {
+      for (int x = 0; x < page.width(); ++x) (page.pixelColor(x, y).lightness() > 170 ? l.light : l.dark)++;
+    }
+    return l;
+  };
+  const TLook light = look();
+  EXPECT_EQ(light.paper, QColor(Qt::white));
+  QAction* dark = w->findChild<QAction*>("mnuDarkPage");
+  ASSERT_TRUE(dark);
+  dark->trigger();
+  const TLook shown = look();
+  EXPECT_LT(shown.paper.lightness(), 60);
+  EXPECT_GT(shown.light, 30) << "the black text shows light";
+  EXPECT_LT(shown.light, shown.dark);
+  // Nothing of the entry changes with the colours.
+  w->RichText1()->Changed();
+  ASSERT_TRUE(w->SaveButtonClick());
+  EXPECT_EQ(ReadFile(d.Entry(Today())), saved);
+  EXPECT_EQ(w->RingPanel1()->PaperColor().lightness(), shown.paper.lightness());
+
+  // Follow the desktop: a dark palette gives the dark page, a light one the light page.
+  w->findChild<QAction*>("mnuFollowDesktop")->trigger();
+  EXPECT_EQ(look().paper, QColor(Qt::white));
+  const QPalette before = QApplication::palette();
+  QPalette night = before;
+  night.setColor(QPalette::Window, QColor(40, 40, 40));
+  night.setColor(QPalette::WindowText, QColor(230, 230, 230));
+  QApplication::setPalette(night);
+  EXPECT_TRUE(w->PageIsDark());
+  EXPECT_LT(look().paper.lightness(), 60);
+  QApplication::setPalette(before);
+  EXPECT_FALSE(w->PageIsDark());
+  w->findChild<QAction*>("mnuDarkPage")->trigger();
+  w->close();
+  EXPECT_NE(ReadFile(d.dir / "QX.INI").find("Colours=2"), std::string::npos);
+}
+
 TEST(MainScreen, OpeningMessageIsSuppressedByItsCheckBox) {
   TempDir dir;
   RecordingMessenger messages;
