@@ -275,6 +275,11 @@ void TMainScreen::RestorePlacement() {
   TIniFile ini(SettingsFileName(diaryDir_));
   std::optional<TPlacement> p = ReadPlacement(ini, ScreenDensity());
   if (!p) {
+    // The first window takes about two thirds of the screen, never less than it was designed at.
+    if (QScreen* s = screen()) {
+      const QSize room = s->availableGeometry().size();
+      resize((room * 2 / 3).expandedTo(size()).boundedTo(room));
+    }
     CenterForm(this);
   } else {
     std::vector<TRect> screens;

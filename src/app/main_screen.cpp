@@ -75,6 +75,7 @@ TMainScreen::TMainScreen(const std::filesystem::path& diaryDir, std::optional<TE
   BuildToolBar();
   BuildPage();
   BuildMenus();
+  BuildViewMenu();
   BuildFormatting();
   BuildDecoration();
   BuildRecovery();
@@ -214,7 +215,8 @@ void TMainScreen::FormResize() {
   dateLabel_->setGeometry(left, 8, width, 20);
   topLine_->setGeometry(left, 28, width, 1);
   bottomLine_->setGeometry(left, H - 20, width, 1);
-  richText1_->setGeometry(left, 35, width, std::max(1, H - 35 - 22));
+  const auto [textLeft, textWidth] = TextColumn(left, width);
+  richText1_->setGeometry(textLeft, 35, textWidth, std::max(1, H - 35 - 22));
   richText1_->SetCaretToStart();
   richText1_->Invalidate();
 }
@@ -224,6 +226,7 @@ void TMainScreen::FormResize() {
 void TMainScreen::FormCreate() {
   startingUp_ = true;
   LoadPreferences();
+  ApplyView();
   if (spellAsYouType_) {
     mnuSpellAsYouType_->setChecked(prefs_.checkSpellingAsYouType);
     spellAsYouType_->SetEnabled(prefs_.checkSpellingAsYouType);
@@ -263,6 +266,7 @@ void TMainScreen::ShowOpeningMessage() {
 
 bool TMainScreen::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) FormActivate();
+  if (event->type() == QEvent::ApplicationPaletteChange) ApplyPageColours();
   // A window manager may never activate a window that starts minimized or
   // behind another: the first showing does the same work once the events of
   // the show are through.

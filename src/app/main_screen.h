@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -166,6 +167,27 @@ class TMainScreen : public QMainWindow {
   QToolButton* AddToolButton(const char* name, const QIcon& icon, const QString& text,
                              const QString& hint, std::function<void()> click);
 
+  // ---- view: zoom and line width (main_view.cpp) ----
+  // View, "Zoom In" / "Zoom Out" (Ctrl++ or Ctrl+=, Ctrl+-, Ctrl+wheel) by
+  // kZoomStep, "Actual Size" (Ctrl+0). The page is scaled on screen only: the
+  // entry, its stored sizes and its printing stay as they are.
+  void ZoomInClick();
+  void ZoomOutClick();
+  void ActualSizeClick();
+  // Sets the scale, within TPreferences::kZoomMin..kZoomMax, and keeps it in QX.INI.
+  void SetZoom(int percent);
+  int Zoom() const { return prefs_.zoomPercent; }
+  static constexpr int kZoomStep = 10;
+  static constexpr int kReadableColumnChars = 80;
+  // View, "Readable Line Width": on a wide window the text keeps to a centred
+  // column of about kReadableColumnChars average characters.
+  void mnuReadableLineWidthClick();
+  QAction* ReadableLineWidthAction() const { return mnuReadableLineWidth_; }
+  // View, Colours: "Light", "Dark" or "Follow the desktop" (dark when the
+  // desktop's palette is); kept in QX.INI. Only the screen changes.
+  void SetPageColours(int choice);
+  bool PageIsDark() const;
+
   // ---- decoration: icon palette, symbols, pictures, paragraphs (main_decoration.cpp) ----
   void ShowHideIconToolClick();
   void SymbolSelectorButtonClick();
@@ -218,6 +240,11 @@ class TMainScreen : public QMainWindow {
   // Keys and names for the keyboard and screen readers (main_keyboard.cpp).
   void BuildKeyboardAccess();
   void NameThePage();
+  void BuildViewMenu();
+  void ApplyView();
+  void ApplyPageColours();
+  // The editor's left edge and width within the page's text area.
+  std::pair<int, int> TextColumn(int left, int width) const;
   void PageChangedForRecovery();
   void DropRecoveryCopy();
   TRect MainBounds() const;
@@ -253,6 +280,8 @@ class TMainScreen : public QMainWindow {
   richtext::TRichRuler* richRuler1_ = nullptr;
   QAction* mnuWrap_ = nullptr;
   QAction* mnuSpellAsYouType_ = nullptr;
+  QAction* mnuReadableLineWidth_ = nullptr;
+  std::vector<QAction*> mnuColours_;  // in the order of TPreferences::TPageColours
   TSpellAsYouType* spellAsYouType_ = nullptr;
   QFontDialog* fontDialog_ = nullptr;
   TFloatingPalette* palette_ = nullptr;

@@ -88,7 +88,7 @@ void TRingPanel::paintEvent(QPaintEvent*) {
   // The page: from (e, 5) to (width - e, height - 5), corners of 25 x 25.
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(Qt::black, 1));
-  p.setBrush(Qt::white);
+  p.setBrush(paper_);
   const QRectF page(e + 0.5, 5.5, w - 2 * e - 1, h - 10 - 1);
   p.drawRoundedRect(page, 12.5, 12.5);
 

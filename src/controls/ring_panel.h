@@ -1,6 +1,7 @@
 /** TRingPanel: the ring-binder page the day's entry is shown on. */
 #pragma once
 
+#include <QColor>
 #include <QFrame>
 #include <QPixmap>
 
@@ -26,6 +27,12 @@ class TRingPanel : public QFrame {
   int LeftEdge() const { return leftEdge_; }
   int RightEdge() const { return rightEdge_; }
   // Kept for the forms that set it; changing it only repaints.
+  // The page's colour; white unless the diary is shown dark.
+  QColor PaperColor() const { return paper_; }
+  void SetPaperColor(const QColor& color) {
+    paper_ = color;
+    update();
+  }
   int Shape() const { return shape_; }
   void SetShape(int shape);
 
@@ -42,6 +49,7 @@ class TRingPanel : public QFrame {
   int leftEdge_ = 0;
   int rightEdge_ = 0;
   int shape_ = 1;
+  QColor paper_ = Qt::white;
   QPixmap ring_;  // the current ring picture
 };
 

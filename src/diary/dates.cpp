@@ -1,5 +1,6 @@
 #include <diary/dates.h>
 
+#include <QDate>
 #include <QLocale>
 #include <QTime>
 
@@ -63,28 +64,55 @@ std::optional<TDate> ParseDayKey(std::string_view key) {
 
 TDate STOD(std::string_view key) { return ParseDayKey(key).value_or(Today()); }
 
-std::string ShortDate(TDate date) {
-  year_month_day ymd{date};
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02u/%02u/%04d", unsigned(ymd.month()), unsigned(ymd.day()),
-                int(ymd.year()));
-  return buf;
+QLocale DateLocale(const QLocale& locale) {
+  if (locale.language() == QLocale::C) return QLocale(QLocale::English, QLocale::UnitedStates);
+  return locale;
 }
 
-std::string LongDate(TDate date) {
-  year_month_day ymd{date};
-  QLocale locale = QLocale::system();
-  int dayOfWeek = int(weekday{date}.iso_encoding());  // 1 = Monday, as Qt counts
-  QString text = QStringLiteral("%1, %2 %3, %4")
-                     .arg(locale.dayName(dayOfWeek, QLocale::LongFormat),
-                          locale.monthName(int(unsigned(ymd.month())), QLocale::LongFormat))
-                     .arg(unsigned(ymd.day()))
-                     .arg(int(ymd.year()), 4, 10, QLatin1Char('0'));
-  return text.toStdString();
+QString ShortDatePattern(const QLocale& locale) {
+  const QString format = DateLocale(locale).dateFormat(QLocale::ShortFormat);
+  QString pattern;
+  for (qsizetype i = 0; i < format.size();) {
+    const QChar c = format[i];
+    if (c == QLatin1Char('\'')) {  // a quoted literal is copied as it stands
+      qsizetype end = format.indexOf(QLatin1Char('\''), i + 1);
+      end = end < 0 ? format.size() : end + 1;
+      pattern += format.mid(i, end - i);
+      i = end;
+      continue;
+    }
+    qsizetype run = 1;
+    while (i + run < format.size() && format[i + run] == c) ++run;
+    if (c == QLatin1Char('y')) {
+      pattern += QStringLiteral("yyyy");
+    } else if ((c == QLatin1Char('d') || c == QLatin1Char('M')) && run == 1) {
+      pattern += QString(2, c);
+    } else {
+      pattern += format.mid(i, run);
+    }
+    i += run;
+  }
+  return pattern;
 }
 
-std::string ShortTimeNow() {
-  return QLocale::system().toString(QTime::currentTime(), QLocale::ShortFormat).toStdString();
+namespace {
+QDate ToQDate(TDate date) {
+  year_month_day ymd{date};
+  return QDate(int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())));
+}
+}  // namespace
+
+std::string ShortDate(TDate date, const QLocale& locale) {
+  const QLocale shown = DateLocale(locale);
+  return shown.toString(ToQDate(date), ShortDatePattern(shown)).toStdString();
+}
+
+std::string LongDate(TDate date, const QLocale& locale) {
+  return DateLocale(locale).toString(ToQDate(date), QLocale::LongFormat).toStdString();
+}
+
+std::string ShortTimeNow(const QLocale& locale) {
+  return locale.toString(QTime::currentTime(), QLocale::ShortFormat).toStdString();
 }
 
 }  // namespace quillet

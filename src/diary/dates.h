@@ -1,6 +1,8 @@
 /** Calendar days of the diary: day keys, the short and long date formats, day arithmetic. */
 #pragma once
 
+#include <QLocale>
+
 #include <chrono>
 #include <optional>
 #include <string>
@@ -33,13 +35,23 @@ std::optional<TDate> ParseDayKey(std::string_view key);
 // Day key to date; today's date when the key is not a valid date. Never fails.
 TDate STOD(std::string_view key);
 
-// "mm/dd/yyyy", the short date format of the whole program: "12/07/2026".
-std::string ShortDate(TDate date);
+// Dates shown to the user follow a locale, by default the user's (QLocale()).
+// The C locale the program meets without LANG speaks as American English does.
+QLocale DateLocale(const QLocale& locale = QLocale());
 
-// "dddd, mmmm d, yyyy" with names in the system language: "Monday, December 7, 2026".
-std::string LongDate(TDate date);
+// The locale's short date pattern in QDate's letters with two-digit day and
+// month and a four-digit year, so that a date can be read back without a
+// century guess: "MM/dd/yyyy" in the US and the C locale, "dd.MM.yyyy" in Germany.
+QString ShortDatePattern(const QLocale& locale = QLocale());
 
-// The current time in the system's short time format, as inserted by Ctrl+T.
-std::string ShortTimeNow();
+// The date in that pattern: "12/07/2026" in the US, "07.12.2026" in Germany.
+std::string ShortDate(TDate date, const QLocale& locale = QLocale());
+
+// The locale's long date: "Monday, December 7, 2026" in the US,
+// "Montag, 7. Dezember 2026" in Germany.
+std::string LongDate(TDate date, const QLocale& locale = QLocale());
+
+// The current time in the locale's short time format, as inserted by Ctrl+T.
+std::string ShortTimeNow(const QLocale& locale = QLocale());
 
 }  // namespace quillet

@@ -13,6 +13,7 @@ constexpr const char* kFont = "Default Font";
 constexpr const char* kOpening = "Opening Screen";
 constexpr const char* kIcons = "Icons";
 constexpr const char* kSpelling = "Spelling";
+constexpr const char* kView = "View";
 
 // Every write replaces the file and waits for the disk, so a key that already
 // holds its value is left alone: a start-up without changes writes nothing.
@@ -46,6 +47,9 @@ void TPreferences::Load(const TIniFile& ini, const std::filesystem::path& diaryD
   iconsTop = ini.ReadInteger(kIcons, "Top", mainWindow.top + 100);
   iconsLeft = ini.ReadInteger(kIcons, "Left", mainWindow.left + mainWindow.Width() - 200);
   checkSpellingAsYouType = ini.ReadBool(kSpelling, "CheckAsYouType", true);
+  zoomPercent = std::clamp(ini.ReadInteger(kView, "Zoom", 100), kZoomMin, kZoomMax);
+  readableLineWidth = ini.ReadBool(kView, "ReadableLineWidth", false);
+  pageColours = std::clamp(ini.ReadInteger(kView, "Colours", kFollowDesktop), int(kFollowDesktop), int(kDarkPage));
 }
 
 void TPreferences::Save(TIniFile& ini) const {
@@ -67,6 +71,9 @@ void TPreferences::Save(TIniFile& ini) const {
   Put(ini, kIcons, "Top", iconsTop);
   Put(ini, kIcons, "Left", iconsLeft);
   Put(ini, kSpelling, "CheckAsYouType", checkSpellingAsYouType);
+  Put(ini, kView, "Zoom", zoomPercent);
+  Put(ini, kView, "ReadableLineWidth", readableLineWidth);
+  Put(ini, kView, "Colours", pageColours);
 }
 
 std::string PlacementSection(int dotsPerInch) {

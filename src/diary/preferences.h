@@ -33,6 +33,13 @@ struct TPreferences {
   int iconsTop = 0;
   int iconsLeft = 0;
   bool checkSpellingAsYouType = true;  // misspelt words of the shown entry are underlined
+  int zoomPercent = 100;               // the page's scale on screen, kZoomMin to kZoomMax
+  bool readableLineWidth = false;      // the text keeps to a centred column on a wide window
+  enum TPageColours { kFollowDesktop = 0, kLightPage = 1, kDarkPage = 2 };
+  int pageColours = kFollowDesktop;
+
+  static constexpr int kZoomMin = 50;
+  static constexpr int kZoomMax = 300;
 
   // Reads every key; a missing key gives its default. The icon palette's
   // defaults are taken from the main window's bounds at the time of reading.

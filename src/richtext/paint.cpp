@@ -45,6 +45,9 @@ TRunLook TPainter::Look(const TAttr& a, bool printing, uint32_t shading) const {
   if (preset && preset->UseTextColor()) look.textColor = preset->TextColor();
   if (preset && preset->UseBackgroundColor()) look.backColor = preset->BackgroundColor();
   if (shading != kNone && a.BackColor() == 0) look.backColor = shading;
+  // Dark paper on screen: black ink would vanish, so it shows light; the
+  // document keeps its colours, and printing its black.
+  if (options.lightInk && !printing && look.textColor == 0) look.textColor = kLightInk;
 
   look.font = layout_.FontOf(TAttr{a.font, 0, a.size, 0, 0, 0});
   look.font.bold = a.flags & afBold;

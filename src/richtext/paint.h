@@ -15,8 +15,14 @@ struct TPosition {
   auto operator<=>(const TPosition&) const = default;
 };
 
+// The colour black and automatic text is drawn in on dark paper.
+constexpr uint32_t kLightInk = 0xE6E6E6;
+// The paper of a dark page.
+constexpr uint32_t kDarkPaper = 0x262626;
+
 struct TPaintOptions {
   uint32_t paperColor = 0xFFFFFF;  // the control's colour; white when printing
+  bool lightInk = false;           // on dark paper: black and automatic text is drawn light
   bool showPageBreak = true;
   int pageHeight = 0;              // pixels of a page's text; 0: no automatic breaks shown
   TPosition selStart, selEnd;      // the selection; empty when equal

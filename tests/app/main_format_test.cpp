@@ -255,6 +255,10 @@ TEST(MainFormat, FormatMenuPutsEveryToolbarCommandOnTheKeyboard) {
   for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) claim(b->shortcut(), "button " + b->text());
   EXPECT_EQ(owner[QKeySequence(Qt::ALT | Qt::Key_S)], "button &Save");
   EXPECT_EQ(owner[QKeySequence(Qt::ALT | Qt::Key_I)], "button H&ide");
+  EXPECT_EQ(owner[QKeySequence(Qt::CTRL | Qt::Key_Equal)], "mnuZoomIn Zoom &In");
+  EXPECT_EQ(owner[QKeySequence(Qt::CTRL | Qt::Key_Plus)], "mnuZoomIn Zoom &In");
+  EXPECT_EQ(owner[QKeySequence(Qt::CTRL | Qt::Key_Minus)], "mnuZoomOut Zoom &Out");
+  EXPECT_EQ(owner[QKeySequence(Qt::CTRL | Qt::Key_0)], "mnuActualSize &Actual Size");
   // Inside each menu, no two items share their underlined letter.
   for (QMenu* menu : w->findChildren<QMenu*>()) {
     std::map<QKeySequence, QString> letters;

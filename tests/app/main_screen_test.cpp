@@ -32,6 +32,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,7 @@ using testing::Diary;
 using testing::Open;
 using testing::ReadFile;
 using testing::RecordingMessenger;
+using testing::Settle;
 using testing::TempDir;
 using testing::Tool;
 using testing::Text;
@@ -287,6 +289,33 @@ TEST(MainScreen, InsertsDateAndTogglesWordWrap) {
   EXPECT_EQ(w->DocWordWrapButton()->toolTip(), "Toggle word wrap off");
 }
 
+TEST(MainScreen, HeadingAndInsertedDateFollowTheLocale) {
+  const QDate today = QDate::currentDate();
+  struct {
+    QLocale locale;
+    const char* heading;
+    QString inserted;
+  } cases[] = {
+      {QLocale(QLocale::English, QLocale::UnitedStates), "Thursday, December 10, 2026",
+       QString::asprintf("%02d/%02d/%04d ", today.month(), today.day(), today.year())},
+      {QLocale(QLocale::German, QLocale::Germany), "Donnerstag, 10. Dezember 2026",
+       QString::asprintf("%02d.%02d.%04d ", today.day(), today.month(), today.year())},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.locale.name().toStdString());
+    QLocale::setDefault(c.locale);
+    Diary d;
+    auto w = Open(d.dir.path());
+    w->GoToDay(MakeDate(2026, 12, 10));
+    EXPECT_EQ(w->DateLabel()->text().toStdString(), c.heading);
+    QApplication::setActiveWindow(w.get());
+    w->RichText1()->setFocus();
+    QTest::keyClick(w->RichText1(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(QString::fromStdString(Text(*w)), c.inserted);
+  }
+  QLocale::setDefault(QLocale::c());
+}
+
 TEST(MainScreen, KeepsTheTextWhenASaveFails) {
   Diary d;
   auto w = Open(d.dir.path());
@@ -417,6 +446,151 @@ TEST(MainScreen, CentresOnTheScreenWithoutAStoredPlacement) {
   EXPECT_NEAR(w->frameGeometry().left(), (s.width() - w->frameGeometry().width()) / 2, frame);
   EXPECT_NEAR(w->frameGeometry().top(), (s.height() - w->frameGeometry().height()) / 2,
               w->frameGeometry().height() - w->height());
+  // About two thirds of the screen, never less than the window was designed at.
+  const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+  EXPECT_GE(w->width(), std::min(room.width(), std::max(room.width() * 2 / 3, TMainScreen::kDesignedWidth)));
+  EXPECT_GE(w->height(), std::min(room.height(), room.height() * 2 / 3));
+  EXPECT_LE(w->width(), room.width());
+}
+
+TEST(MainScreen, ZoomsThePageOnScreenAndKeepsTheEntryAsItIs) {
+  Diary d;
+  std::string saved;
+  {
+    auto w = Open(d.dir.path());
+    Type(*w, "Zoomed words");
+    ASSERT_TRUE(w->SaveButtonClick());
+    saved = ReadFile(d.Entry(Today()));
+    const int lineAtActualSize = w->RichText1()->CaretRect().height();
+    QWidget* page = w->RichText1();
+    struct {
+      int key;
+      int zoom;
+    } keys[] = {
+        {Qt::Key_Equal, 110}, {Qt::Key_Plus, 120}, {Qt::Key_Minus, 110}, {Qt::Key_0, 100},
+    };
+    for (auto& k : keys) {
+      QTest::keyClick(page, Qt::Key(k.key), Qt::ControlModifier);
+      EXPECT_EQ(w->Zoom(), k.zoom) << k.key;
+      EXPECT_EQ(w->RichText1()->Zooming(), k.zoom) << k.key;
+    }
+    // Ctrl+wheel zooms a step a notch; the wheel alone does not.
+    auto wheel = [&](int delta, Qt::KeyboardModifiers mods) {
+      QWidget* v = w->RichText1()->viewport();
+      QWheelEvent e(QPointF(10, 10), v->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                    mods, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(v, &e);
+    };
+    wheel(120, Qt::ControlModifier);
+    EXPECT_EQ(w->Zoom(), 110);
+    wheel(-240, Qt::ControlModifier);
+    EXPECT_EQ(w->Zoom(), 90);
+    wheel(120, Qt::NoModifier);
+    EXPECT_EQ(w->Zoom(), 90);
+    // The limits.
+    for (int i = 0; i < 10; ++i) QTest::keyClick(page, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(w->Zoom(), 50);
+    for (int i = 0; i < 30; ++i) QTest::keyClick(page, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_EQ(w->Zoom(), 300);
+    // The text is drawn three times as large; the entry saved at this zoom is byte for byte the same.
+    EXPECT_GE(w->RichText1()->CaretRect().height(), lineAtActualSize * 5 / 2);
+    w->RichText1()->Changed();
+    ASSERT_TRUE(w->SaveButtonClick());
+    EXPECT_EQ(ReadFile(d.Entry(Today())), saved);
+    w->close();
+  }
+  // The zoom is kept.
+  auto w = Open(d.dir.path());
+  EXPECT_EQ(w->Zoom(), 300);
+  EXPECT_EQ(w->RichText1()->Zooming(), 300);
+  EXPECT_NE(ReadFile(d.dir / "QX.INI").find("[View]\nZoom=300"), std::string::npos) << ReadFile(d.dir / "QX.INI");
+}
+
+TEST(MainScreen, ReadableLineWidthKeepsTheTextToACentredColumn) {
+  Diary d;
+  {
+    auto w = Open(d.dir.path());
+    w->setGeometry(0, 0, 1800, 700);
+    Settle();
+    const QRect area = w->DateLabel()->geometry();
+    EXPECT_EQ(w->RichText1()->width(), area.width());
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(10);
+    const int column = TMainScreen::kReadableColumnChars * QFontMetrics(font).averageCharWidth();
+    ASSERT_GT(area.width(), column * 3 / 2) << "the window is wide enough to show it";
+    w->ReadableLineWidthAction()->trigger();
+    const QRect editor = w->RichText1()->geometry();
+    EXPECT_LT(editor.width(), column * 6 / 5);
+    EXPECT_GT(editor.width(), column);
+    EXPECT_NEAR(editor.center().x(), area.center().x(), 1);
+    // A long paragraph breaks within the column.
+    Type(*w, QString(QStringLiteral("readable ")).repeated(60));
+    EXPECT_LT(w->RichText1()->Layout().WrapWidth(), editor.width());
+    EXPECT_GE(w->RichText1()->Layout().Paragraph(0).lines.size(), 5u);  // two across the whole window
+    // The column grows with the zoom; a narrow window keeps its whole width.
+    w->ZoomInClick();
+    EXPECT_GT(w->RichText1()->width(), editor.width());
+    w->ActualSizeClick();
+    w->resize(TMainScreen::kDesignedWidth, 500);
+    Settle();
+    EXPECT_EQ(w->RichText1()->width(), w->DateLabel()->width());
+    w->close();
+  }
+  auto w = Open(d.dir.path());
+  EXPECT_TRUE(w->ReadableLineWidthAction()->isChecked());
+}
+
+TEST(MainScreen, ADarkPageShowsBlackTextLightAndSavesItsColoursUnchanged) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  Type(*w, "Dark ink WWWWWWWW");
+  ASSERT_TRUE(w->SaveButtonClick());
+  const std::string saved = ReadFile(d.Entry(Today()));
+  // The share of the page's pixels that are light and dark, and the paper's colour.
+  struct TLook {
+    QColor paper;
+    int light = 0, dark = 0;
+  };
+  auto look = [&] {
+    Settle();
+    const QImage page = w->RichText1()->viewport()->grab().toImage();
+    TLook l;
+    l.paper = page.pixelColor(page.width() - 3, page.height() - 3);
+    for (int y = 0; y < std::min(page.height(), 40); ++y) {
+      for (int x = 0; x < page.width(); ++x) (page.pixelColor(x, y).lightness() > 170 ? l.light : l.dark)++;
+    }
+    return l;
+  };
+  const TLook light = look();
+  EXPECT_EQ(light.paper, QColor(Qt::white));
+  QAction* dark = w->findChild<QAction*>("mnuDarkPage");
+  ASSERT_TRUE(dark);
+  dark->trigger();
+  const TLook shown = look();
+  EXPECT_LT(shown.paper.lightness(), 60);
+  EXPECT_GT(shown.light, 30) << "the black text shows light";
+  EXPECT_LT(shown.light, shown.dark);
+  // Nothing of the entry changes with the colours.
+  w->RichText1()->Changed();
+  ASSERT_TRUE(w->SaveButtonClick());
+  EXPECT_EQ(ReadFile(d.Entry(Today())), saved);
+  EXPECT_EQ(w->RingPanel1()->PaperColor().lightness(), shown.paper.lightness());
+
+  // Follow the desktop: a dark palette gives the dark page, a light one the light page.
+  w->findChild<QAction*>("mnuFollowDesktop")->trigger();
+  EXPECT_EQ(look().paper, QColor(Qt::white));
+  const QPalette before = QApplication::palette();
+  QPalette night = before;
+  night.setColor(QPalette::Window, QColor(40, 40, 40));
+  night.setColor(QPalette::WindowText, QColor(230, 230, 230));
+  QApplication::setPalette(night);
+  EXPECT_TRUE(w->PageIsDark());
+  EXPECT_LT(look().paper.lightness(), 60);
+  QApplication::setPalette(before);
+  EXPECT_FALSE(w->PageIsDark());
+  w->findChild<QAction*>("mnuDarkPage")->trigger();
+  w->close();
+  EXPECT_NE(ReadFile(d.dir / "QX.INI").find("Colours=2"), std::string::npos);
 }
 
 TEST(MainScreen, OpeningMessageIsSuppressedByItsCheckBox) {

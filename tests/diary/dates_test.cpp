@@ -63,5 +63,31 @@ TEST(DateFormats, ShortAndLong) {
   EXPECT_EQ(LongDate(MakeDate(2027, 1, 3)), "Sunday, January 3, 2027");
 }
 
+TEST(DateFormats, FollowTheLocale) {
+  struct {
+    QLocale locale;
+    const char* shortDate;
+    const char* longDate;
+    const char* pattern;
+  } cases[] = {
+      {QLocale::c(), "12/10/2026", "Thursday, December 10, 2026", "MM/dd/yyyy"},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "12/10/2026", "Thursday, December 10, 2026",
+       "MM/dd/yyyy"},
+      {QLocale(QLocale::German, QLocale::Germany), "10.12.2026", "Donnerstag, 10. Dezember 2026", "dd.MM.yyyy"},
+      {QLocale(QLocale::English, QLocale::UnitedKingdom), "10/12/2026", "Thursday, 10 December 2026",
+       "dd/MM/yyyy"},
+  };
+  for (auto& c : cases) {
+    const std::string name = c.locale.name().toStdString();
+    EXPECT_EQ(ShortDate(MakeDate(2026, 12, 10), c.locale), c.shortDate) << name;
+    EXPECT_EQ(LongDate(MakeDate(2026, 12, 10), c.locale), c.longDate) << name;
+    EXPECT_EQ(ShortDatePattern(c.locale), c.pattern) << name;
+  }
+  // The default locale is the one used when none is given.
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(LongDate(MakeDate(2026, 12, 10)), "Donnerstag, 10. Dezember 2026");
+  QLocale::setDefault(QLocale::c());
+}
+
 }  // namespace
 }  // namespace quillet

@@ -367,13 +367,41 @@ TEST(DateText, AcceptsTheShortDateFormatAndRefusesTheRest) {
       {"02/29/2024 10:30 PM", MakeDate(2024, 2, 29)},
       {"13/01/2024", std::nullopt},
       {"02/30/2024", std::nullopt},
-      {"2024-01-05", std::nullopt},
+      {"2024-01-05", MakeDate(2024, 1, 5)},
+      {"2024-13-05", std::nullopt},
+      {"2024-01-05 10:30", MakeDate(2024, 1, 5)},
       {"01/05/2024x", std::nullopt},
       {"01/05/2024 25:00", std::nullopt},
       {"", std::nullopt},
   };
   for (auto& c : cases) EXPECT_EQ(ParseDateText(c.text), c.date) << c.text;
   EXPECT_EQ(DateFormatMessage(), "Please use the date format mm/dd/yyyy\r   Example: " + ShortDate(Today()));
+}
+
+TEST(DateText, ReadsTheLocalesShortDateAndIso) {
+  const QLocale us(QLocale::English, QLocale::UnitedStates);
+  const QLocale german(QLocale::German, QLocale::Germany);
+  const QLocale hungarian(QLocale::Hungarian, QLocale::Hungary);  // "yyyy. MM. dd."
+  struct {
+    const QLocale& locale;
+    const char* text;
+    std::optional<TDate> date;
+  } cases[] = {
+      {us, "12/10/2026", MakeDate(2026, 12, 10)},
+      {us, "2026-12-10", MakeDate(2026, 12, 10)},
+      {us, "10.12.2026", std::nullopt},
+      {german, "10.12.2026", MakeDate(2026, 12, 10)},
+      {german, "5.1.2024", MakeDate(2024, 1, 5)},
+      {german, "10.12.2026 22:30", MakeDate(2026, 12, 10)},
+      {german, "2026-12-10", MakeDate(2026, 12, 10)},
+      {german, "12/10/2026", std::nullopt},
+      {german, "10.13.2026", std::nullopt},
+      {hungarian, "2026. 12. 10.", MakeDate(2026, 12, 10)},
+      {hungarian, "2026.12.10", MakeDate(2026, 12, 10)},
+  };
+  for (auto& c : cases) EXPECT_EQ(ParseDateText(c.text, c.locale), c.date) << c.text;
+  EXPECT_EQ(DateFormatMessage(german),
+            "Please use the date format dd.mm.yyyy\r   Example: " + ShortDate(Today(), german));
 }
 
 }  // namespace

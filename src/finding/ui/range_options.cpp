@@ -84,7 +84,7 @@ TRangeOptions::TRangeOptions(const QString& caption, const QString& noun, QWidge
     e->installEventFilter(this);
     connect(e, &QLineEdit::textChanged, this, [this] { SetButtons(); });  // DateEditFromChange
   }
-  dateFormat_ = new QLabel("(use: mm/dd/yyyy)", panel1);
+  dateFormat_ = new QLabel(QString::fromStdString("(use: " + DateFormatShown() + ")"), panel1);
   dateFormat_->setObjectName("DateFormat");
   dateFormat_->setAlignment(Qt::AlignCenter);
   grid->addWidget(fromLabel, 0, 0);

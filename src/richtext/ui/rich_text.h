@@ -80,6 +80,9 @@ class TRichText : public QAbstractScrollArea {
   void SetWordWrap(bool on);
   bool ShowPageBreak() const { return painter_->options.showPageBreak; }
   void SetShowPageBreak(bool on) { painter_->options.showPageBreak = on; }
+  // Dark paper with light ink on screen; the document's colours do not change.
+  bool DarkPage() const { return painter_->options.lightInk; }
+  void SetDarkPage(bool dark);
   // Bitmaps are written as device-independent bitmaps, which every program
   // opens, when this is on (the diary turns it on); else as device bitmaps.
   bool writeBitmapAsDib = false;

@@ -1,6 +1,7 @@
 // The editor widget's view: layout width and scroll bars, painting through
 // the engine's painter, the blinking caret, focus.
 #include <richtext/ui/rich_text.h>
+#include <richtext/ui/qt_platform.h>
 
 #include <QGuiApplication>
 #include <QPaintEvent>
@@ -94,7 +95,7 @@ void TRichText::EnsureCaretVisible() {
 
 void TRichText::paintEvent(QPaintEvent* event) {
   QPainter p(viewport());
-  p.fillRect(event->rect(), Qt::white);
+  p.fillRect(event->rect(), ToQColor(painter_->options.paperColor));
   TQtSurface surface(p, false);
   const TTextHeader& h = doc_.Header();
   painter_->options.pageHeight = layout_->TwipsY(h.pageHeight - h.marginTop - h.marginBottom);
@@ -108,8 +109,20 @@ void TRichText::paintEvent(QPaintEvent* event) {
     // A bar in insert mode; in overwrite mode a block over the character
     // that typing replaces, which shows through it inverted.
     if (!doc_.insertMode) p.setCompositionMode(QPainter::CompositionMode_Difference);
-    p.fillRect(CaretRect(), doc_.insertMode ? Qt::black : Qt::white);
+    const QColor ink = DarkPage() ? ToQColor(kLightInk) : QColor(Qt::black);
+    p.fillRect(CaretRect(), doc_.insertMode ? ink : QColor(Qt::white));
   }
+}
+
+void TRichText::SetDarkPage(bool dark) {
+  painter_->options.lightInk = dark;
+  painter_->options.paperColor = dark ? kDarkPaper : 0xFFFFFF;
+  QPalette paper = palette();
+  paper.setColor(QPalette::Base, ToQColor(painter_->options.paperColor));
+  paper.setColor(QPalette::Text, dark ? ToQColor(kLightInk) : QColor(Qt::black));
+  setPalette(paper);
+  viewport()->setPalette(paper);
+  viewport()->update();
 }
 
 void TRichText::resizeEvent(QResizeEvent* event) {

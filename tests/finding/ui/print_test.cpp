@@ -262,6 +262,46 @@ TEST(PrintOptions, ABadDateIsRefusedWhenTheBoxIsLeft) {
   EXPECT_EQ(messages.shown.size(), 1u);
 }
 
+TEST(PrintOptions, DateBoxesSpeakTheUsersLocale) {
+  struct {
+    QLocale locale;
+    const char* shown;   // the start date as the box shows it
+    const char* hint;
+    const char* typed;   // a date in the locale's own form
+    const char* foreign; // the other locale's form, refused
+    const char* rewritten;
+  } cases[] = {
+      {QLocale(QLocale::English, QLocale::UnitedStates), "03/04/2024", "(use: mm/dd/yyyy)", "3/5/2024", "5.3.2024",
+       "03/05/2024"},
+      {QLocale(QLocale::German, QLocale::Germany), "04.03.2024", "(use: dd.mm.yyyy)", "5.3.2024", "3/5/2024",
+       "05.03.2024"},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.locale.name().toStdString());
+    QLocale::setDefault(c.locale);
+    RecordingMessenger messages;
+    TSaveOptions options;
+    options.startDate = MakeDate(2024, 3, 4);
+    options.show();
+    QApplication::setActiveWindow(&options);
+    Click(options.PrintRangeOfDates());
+    EXPECT_EQ(options.DateEditFrom()->text(), c.shown);
+    EXPECT_EQ(options.findChild<QLabel*>("DateFormat")->text(), c.hint);
+    for (const char* typed : {c.typed, "2024-03-05"}) {
+      options.DateEditFrom()->setText(typed);
+      options.DateEditFromExit(options.DateEditFrom());
+      EXPECT_EQ(options.DateEditFrom()->text(), c.rewritten) << typed;
+    }
+    options.DateEditFrom()->setText(c.foreign);
+    EXPECT_FALSE(options.OKButton()->isEnabled());
+    options.DateEditFromExit(options.DateEditFrom());
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(options.DateEditFrom()->text(), c.shown);
+    options.close();
+  }
+  QLocale::setDefault(QLocale::c());
+}
+
 TEST(PrintCommand, PrintsARangeMergedToTheBuiltInPdfPrinter) {
   RecordingMessenger messages;
   Diary d;
