@@ -110,6 +110,8 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Backtab:
       if (ctrl) {
         emit CtrlTabPressed();
+      } else if (editor_.ChangeListLevel(shift || key == Qt::Key_Backtab ? -1 : 1)) {
+        return moved();
       } else if (doc_.Par(editor_.caret.par).IsTableCell()) {
         MoveToCell(shift || key == Qt::Key_Backtab ? -1 : 1);
         return moved();
