@@ -480,7 +480,7 @@ void TRTFWriter::ParagraphStart(size_t par) {
 void TRTFWriter::OpenList(const TParagraph& p) {
   Push(gkList);
   Put("{{\\*\\pn");
-  Put(p.listKind == lkBullet ? "\\pnlvlblt" : "\\pnlvlbody\\pndec");
+  Put(p.listKind == lkBullet ? "\\pnlvlblt" : "\\pnlvlbody\\pndec\\pnstart1");
   if (p.listLevel > 0) {
     Put("\\ilvl");
     PutNumber(p.listLevel);
