@@ -34,7 +34,9 @@ for extra in "$@"; do
     # codespell's list of common misspellings, and hunspell with its American English
     # dictionary and aspell with its English one, to race the spell checker's suggestions against; an X server
     # without a screen, to time the start-up on a display as well as without one
-    bench) packages+=(unrtf pandoc time fortunes codespell hunspell hunspell-en-us aspell aspell-en xvfb xauth) ;;
+    bench) packages+=(unrtf pandoc time fortunes codespell hunspell hunspell-en-us aspell aspell-en xvfb xauth)
+      # LibreOffice without a display: the interop tests open our entries in it and read what it writes
+      packages+=(libreoffice-writer-nogui) ;;
     # dpkg-shlibdeps computes the package's dependencies; lintian checks it
     deb) packages+=(dpkg-dev lintian) ;;
     *) echo "install-deps.sh: unknown group '$extra'" >&2; exit 2 ;;

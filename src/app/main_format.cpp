@@ -240,6 +240,15 @@ void TMainScreen::BuildFormatting() {
     format->addAction(own[5]);  // Justify
   }
   format->addSeparator();
+  QAction* bullets = make("mnuBulletedList", QStringLiteral("Bu&lleted List"),
+                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), press("Bullets"));
+  bullets->setIcon(icon("Bullets"));
+  QAction* numbers = make("mnuNumberedList", QStringLiteral("Nu&mbered List"),
+                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), press("Numbers"));
+  numbers->setIcon(icon("Numbers"));
+  format->addAction(bullets);
+  format->addAction(numbers);
+  format->addSeparator();
   // The lists open under the keyboard: arrows pick, Enter applies, Escape leaves.
   auto openList = [](QComboBox* list) {
     return [list] {

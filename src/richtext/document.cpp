@@ -418,6 +418,37 @@ void TRTFText::FreeFootnotes() {
   nextFootnote_ = 1;
 }
 
+TString TRTFText::ListLabel(size_t par) const {
+  const TParagraph& p = Par(par);
+  if (!p.IsListItem()) return {};
+  if (p.listKind == lkBullet) return U"\u2022";
+  int number = 1;
+  for (size_t i = par; i-- > 0;) {
+    const TParagraph& q = Par(i);
+    if (!q.IsListItem() || q.listLevel < p.listLevel) break;
+    if (q.listLevel > p.listLevel) continue;  // a nested item between two of this level
+    if (q.listKind != p.listKind) break;       // a bulleted run at this level ends the count
+    ++number;
+  }
+  std::string digits = std::to_string(number) + ".";
+  return TString(digits.begin(), digits.end());
+}
+
+void SetListProps(TParagraphProps& p, uint8_t kind, uint8_t level, const TTextHeader& h) {
+  if (p.flags & pfTableCell) return;
+  level = std::min(level, kMaxListLevel);
+  if (kind == lkNone) {
+    if (p.listKind != lkNone) p.leftIndent = p.firstIndent = 0;
+    level = 0;
+  } else {
+    int32_t step = h.RoundToTabGrid(kListIndentStep);
+    p.leftIndent = (level + 1) * step;
+    p.firstIndent = level * step;
+  }
+  p.listKind = kind;
+  p.listLevel = level;
+}
+
 void TRTFText::CollectTabs() {
   uint64_t used = 0;
   for (const auto& p : paragraphs_) used |= p->tabSet;

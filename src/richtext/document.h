@@ -39,6 +39,11 @@ enum : uint8_t {
   bsTableLine = 0x40,
 };
 
+// List membership of a paragraph.
+enum : uint8_t { lkNone = 0, lkBullet = 1, lkNumber = 2 };
+constexpr uint8_t kMaxListLevel = 8;  // levels 0..8, as word processors offer
+constexpr int32_t kListIndentStep = 360;  // about the twips a level indents, the label's room
+
 // Layout flags, kept for the layout cache.
 enum : uint8_t { lfReformat = 0x01, lfRepaint = 0x02 };
 
@@ -68,7 +73,10 @@ struct TParagraphProps {
   // and of the border colour, for colour tables of more than 16 entries.
   uint8_t shadeColorsHigh = 0;
   uint8_t borderColorHigh = 0;
+  uint8_t listKind = lkNone;  // lkBullet or lkNumber: the paragraph is a list item
+  uint8_t listLevel = 0;      // its nesting, 0 the outermost
 
+  bool IsListItem() const { return listKind != lkNone; }
   int PatternColor() const { return (shadeColors & 0x0F) | (shadeColorsHigh & 0x0F) << 4; }
   int ShadeBackColor() const { return shadeColors >> 4 | (shadeColorsHigh & 0xF0); }
   int BorderColor() const { return (borderSpaceColor & 0x0F) | borderColorHigh << 4; }
@@ -100,6 +108,12 @@ struct TParagraph : TParagraphProps {
   TParagraphProps& Props() { return *this; }
   const TParagraphProps& Props() const { return *this; }
 };
+// Makes paragraph properties those of a list item of `kind` at `level`, or
+// (lkNone) of a plain paragraph again; the indents follow the level, leaving
+// the label room in the first-line indent. The step of a level is on the
+// header's tab grid, where indents read from a file land.
+void SetListProps(TParagraphProps& p, uint8_t kind, uint8_t level, const TTextHeader& h);
+
 static_assert(sizeof(TParagraphProps) == 48, "the paragraph properties pack into 48 bytes");
 
 // Options that protect characters from editing.
@@ -243,6 +257,10 @@ class TRTFText {
   void FreeFootnotes();
   const std::vector<TFootnote>& Footnotes() const { return footnotes_; }
 
+  // The label drawn before a list item: a bullet, or the item's number
+  // followed by a full stop. Numbers count the items of the same level since
+  // the list began or a shallower item came; empty for other paragraphs.
+  TString ListLabel(size_t par) const;
   // Frees tab stops that no paragraph uses any more.
   void CollectTabs();
 

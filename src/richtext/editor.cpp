@@ -283,6 +283,10 @@ void TEditor::Enter() {
   TPosition at = SelStart();
   const TParagraph& p = doc_.Par(at.par);
   if (p.IsTableCell()) return InsertText(TString(1, kLineBreak));
+  // Enter on an empty list item ends the list there.
+  if (p.IsListItem() && p.text.empty() && !HasSelection()) {
+    return ChangeParagraphs([this](TParagraphProps& props) { SetListProps(props, lkNone, 0, doc_.Header()); });
+  }
   TFragment f;
   f.paragraphs.resize(2);
   // The new paragraph takes over the properties, but not a page break.
@@ -389,6 +393,25 @@ void TEditor::ChangeParagraphs(const std::function<void(TParagraphProps&)>& chan
   r.removed = r.inserted = TFragment{};
   Push(std::move(r));
   Changed();
+}
+
+void TEditor::ToggleList(uint8_t kind) {
+  bool all = true;
+  for (size_t i = SelStart().par; i <= SelEnd().par; ++i) all = all && doc_.Par(i).listKind == kind;
+  uint8_t to = all ? uint8_t(lkNone) : kind;
+  ChangeParagraphs([&](TParagraphProps& props) { SetListProps(props, to, props.listLevel, doc_.Header()); });
+}
+
+bool TEditor::ChangeListLevel(int delta) {
+  const TParagraph& p = doc_.Par(SelStart().par);
+  if (readOnly || !p.IsListItem() || (!HasSelection() && caret.offset != 0)) return false;
+  ChangeParagraphs([&](TParagraphProps& props) {
+    if (props.listKind == lkNone) return;
+    int level = props.listLevel + delta;
+    if (level < 0) return SetListProps(props, lkNone, 0, doc_.Header());
+    SetListProps(props, props.listKind, uint8_t(std::min<int>(level, kMaxListLevel)), doc_.Header());
+  });
+  return true;
 }
 
 // ---------------------------------------------------------------- history

@@ -78,6 +78,13 @@ class TEditor {
   void ChangeAttributes(const std::function<void(TAttr&)>& change);
   // Changes the properties of the selected paragraphs (or the caret's).
   void ChangeParagraphs(const std::function<void(TParagraphProps&)>& change);
+  // Makes the selected paragraphs items of a bulleted or numbered list, or
+  // plain paragraphs again when they all are items of that kind already.
+  void ToggleList(uint8_t kind);
+  // Tab and Shift+Tab at the start of a list item: one level deeper or
+  // shallower (shallower than the first level ends the list). False where
+  // the keys mean something else.
+  bool ChangeListLevel(int delta);
 
   bool CanUndo() const { return done_ > 0; }
   bool CanRedo() const { return done_ < history_.size(); }

@@ -381,6 +381,12 @@ int TLayout::NextTabStop(const TParagraph& p, int x, int cellOffset, TTabKind& k
   return (x / d + 1) * d;
 }
 
+std::vector<int> TLayout::TextAdvances(const TFontSpec& font, std::u32string_view text) const {
+  std::vector<int> advances;
+  for (TChar c : text) advances.push_back(metrics_.CharWidth(font, c));
+  return advances;
+}
+
 void TLayout::CellEdges(const TParagraph& p, int& left, int& right) const {
   int l = TwipsX(p.leftIndent), r = TwipsX(p.rightIndent);
   int row = std::max(wrapWidth_ - l - r, 0);
@@ -401,7 +407,10 @@ void TLayout::Offsets(const TParagraph& p, bool firstLine, int& left, int& right
     right = std::max(wrapWidth_ - cellRight + inset, 0);
     return;
   }
-  left = TwipsX((firstLine ? p.firstIndent : p.leftIndent) + border) + ((p.flags & pfNotFirstCell) ? 0 : 1);
+  // A list item's label stands in its first-line indent; its text starts at
+  // the left indent on every line.
+  bool hanging = firstLine && !p.IsListItem();
+  left = TwipsX((hanging ? p.firstIndent : p.leftIndent) + border) + ((p.flags & pfNotFirstCell) ? 0 : 1);
   right = TwipsX(p.rightIndent + border);
 }
 

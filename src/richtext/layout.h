@@ -87,6 +87,9 @@ class TLayout : public TDocumentListener {
   size_t ParagraphAt(int64_t y);
 
   TFontSpec FontOf(const TAttr& a) const;
+  // The advance of each character of a text drawn apart from the paragraphs
+  // (a list item's label).
+  std::vector<int> TextAdvances(const TFontSpec& font, std::u32string_view text) const;
   int DefaultTabWidth() const;
   int Dpi() const { return metrics_.Dpi(); }
   // The next stop after x in a paragraph (x from the text area's left edge):

@@ -290,6 +290,7 @@ void TPainter::PaintLine(TSurface& s, size_t par, size_t lineIndex, int originX,
     }
     k = e;
   }
+  if (lineIndex == 0 && p.IsListItem()) PaintListLabel(s, par, originX, baseline, printing, shading);
   // The rest of the line up to the right edge of the text area.
   int right = originX + wrap - line.right;
   if (xRun < right) s.FillRect(xRun, top, right - xRun, line.height, rest);
@@ -309,6 +310,19 @@ void TPainter::PaintLine(TSurface& s, size_t par, size_t lineIndex, int originX,
       s.Line(originX, top, originX + wrap, top, 0, 1, style);
     }
   }
+}
+
+void TPainter::PaintListLabel(TSurface& s, size_t par, int originX, int baseline, bool printing,
+                              uint32_t shading) {
+  const TParagraph& p = doc_.Par(par);
+  // The label takes the look of the item's first character.
+  TAttr a = p.text.empty() ? doc_.insertionAttr : doc_.CharAttr(p, 0);
+  a.flags &= ~(afObject | afFootnote | afInsertPoint);
+  TRunLook look = Look(a, printing, shading);
+  TString label = doc_.ListLabel(par);
+  std::vector<int> advances = layout_.TextAdvances(look.font, label);
+  int x = originX + layout_.TwipsX(p.firstIndent) + 1;
+  s.DrawText(look.font, x, baseline, label, advances.data(), look.textColor);
 }
 
 void TPainter::PaintBorders(TSurface& s, size_t par, int originX, int top) {

@@ -63,6 +63,8 @@ class TPainter {
 
   // The font and colours of a run; selection colours are the surface's.
   TRunLook Look(const TAttr& attr, bool printing, uint32_t shading) const;
+  // Draws a list item's bullet or number in its first-line indent.
+  void PaintListLabel(TSurface& s, size_t par, int originX, int baseline, bool printing, uint32_t shading);
   const std::vector<TObjectRect>& ObjectRects() const { return objects_; }
 
   // The wavy line under marked text: from x1 to x2, from the baseline down.

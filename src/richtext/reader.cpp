@@ -4,7 +4,10 @@
 #include <richtext/unicode.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <optional>
+#include <tuple>
 
 namespace richtext {
 
@@ -350,6 +353,14 @@ void TRtfReader::Impl::Char(TChar c) {
       // The object codes stand only for objects, which an info string has none of.
       if (c > 3) AppendUtf8(s_.dest == dTitle ? h_.title : s_.dest == dComment ? h_.comment : h_.subject, c);
       return;
+    case dListText:
+      if (!listTextStarted_ && c > ' ') {
+        listTextStarted_ = true;
+        listTextNumbered_ = c < 0x80 && std::isalnum(int(c));
+      }
+      Insert(c);
+      listTextTo_ = Cur().text.size();
+      return;
     case dFootnote:
       if (TFootnote* f = doc_.FindFootnote(footnoteId_)) {
         if (c <= 3 || (f->text.empty() && (c == ' ' || c == f->mark))) return;  // object codes are no text
@@ -398,8 +409,15 @@ void TRtfReader::Impl::PopGroup() {
   }
   bool styleSheet = s_.dest == dStyleSheet;
   if (s_.dest != dText) plainCache_.clear();  // a table may have changed
+  // The numbering group gives the paragraph around it its list membership.
+  std::optional<std::pair<uint8_t, uint8_t>> list;
+  if (s_.dest == dListNumbering) list.emplace(s_.par.listKind, s_.par.listLevel);
   s_ = std::move(stack_.back());
   stack_.pop_back();
+  if (list && s_.dest == dText) {
+    std::tie(s_.par.listKind, s_.par.listLevel) = *list;
+    unapplied_ = true;
+  }
   // Text before any \pard or \s is in style 0, which the style sheet now gives.
   if (styleSheet && s_.dest == dText) {
     int style = s_.parStyle;
@@ -464,6 +482,8 @@ void TRtfReader::Impl::Dispatch(std::string_view word, bool hasParam, int32_t pa
     }
     return;
   }
+  // A list label's own paragraph words are those of no paragraph here.
+  if (kw.kind >= K::Pard && kw.kind <= K::NestCell && s_.dest == dListText) return;
   if (kw.kind >= K::Pard && kw.kind <= K::NestCell) return ParagraphWord(kw, value);
   if (kw.kind >= K::Pict) return PictureWord(kw, param, value);
   if (kw.kind >= K::FontTable) return HeaderWord(kw, word, param, value, on);

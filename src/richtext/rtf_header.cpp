@@ -174,6 +174,19 @@ void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int3
     }
     case K::Transparent:
       return;
+    case K::ListNumbering:
+      s_.dest = s_.dest == dText ? dListNumbering : dSkip;
+      return;
+    case K::ListText:
+      if (s_.dest != dText) {
+        s_.dest = dSkip;
+        return;
+      }
+      s_.dest = dListText;
+      listTextNumbered_ = false;
+      listTextStarted_ = false;
+      listTextFrom_ = listTextTo_ = Cur().text.size();
+      return;
     case K::SkipDest:
       s_.dest = dSkip;
       return;

@@ -57,7 +57,7 @@ const KeywordTable& Keywords() {
           "fldinst", "listtable", "listoverridetable", "pgdsctbl", "xe", "txe", "nonshppict",
           "themedata", "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "rsidtbl",
           "generator", "filetbl", "revtbl", "objdata", "objclass", "objname", "pntxta", "pntxtb",
-          "pn", "bkmkstart", "bkmkend", "atnid", "atnauthor", "annotation", "userprops",
+          "bkmkstart", "bkmkend", "atnid", "atnauthor", "annotation", "userprops",
           "docvar", "listpicture", "blipuid", "picprop", "shpinst", "background", "aftncn",
           "aftnsep", "aftnsepc", "falt", "panose", "fontemb", "fontfile", "template",
           "expandedcolortbl", "mmathPr", "protusertbl", "wgrffmtfilter", "hlinkbase",
@@ -119,6 +119,17 @@ const KeywordTable& Keywords() {
     add("chftn", K::FootnoteMark);
     // Paragraph properties.
     add("pard", K::Pard);
+    // Lists: the numbering of the older paragraph words, and the list
+    // tables' lists by their override number and level.
+    add("pn", K::ListNumbering);
+    add("pntext", K::ListText);
+    add("listtext", K::ListText);
+    add("pnlvlblt", K::ListKind, lkBullet, true);
+    add("pnlvlbody", K::ListKind, lkNumber, true);
+    add("pnlvlcont", K::ListKind, lkNumber, true);
+    add("pnlvl", K::ListLevel, 1);  // an outline level, counted from 1
+    add("ilvl", K::ListLevel, 0);
+    add("ls", K::ListOverride);
     add("li", K::LeftIndent);
     add("lin", K::LeftIndent);
     add("fi", K::FirstIndent);

@@ -111,6 +111,8 @@ void TRtfReader::Impl::ApplyState(TParagraph& p) {
   p.borderStyle = st.borderStyle;
   p.borderWidth = st.borderWidth;
   p.borderSpaceColor = st.borderSpaceColor;
+  p.listKind = p.IsTableCell() ? uint8_t(lkNone) : st.listKind;
+  p.listLevel = p.IsTableCell() ? 0 : st.listLevel;
   // A table cell has the tab stops stated in it: the writer states them for
   // every cell that has any.
   p.tabSet = !p.IsTableCell() || s_.tabStarted ? st.tabSet : 0;
@@ -131,6 +133,8 @@ void TRtfReader::Impl::NewParagraphAfter() {
   ownProperties_ = false;
   s_.tabStarted = false;
   highSurrogate_ = 0;
+  listTextNumbered_ = false;
+  listTextFrom_ = listTextTo_ = 0;
 }
 
 // Gives the cells of the row just ended their places as fractions of the
@@ -172,8 +176,19 @@ void TRtfReader::Impl::DropUnfinishedCell() {
   }
 }
 
+void TRtfReader::Impl::DropListText() {
+  TParagraph& p = Cur();
+  if (!p.IsListItem() || listTextTo_ <= listTextFrom_ || listTextTo_ > p.text.size()) return;
+  p.text.erase(listTextFrom_, listTextTo_ - listTextFrom_);
+  if (p.attrs.size() >= listTextTo_) {
+    p.attrs.erase(p.attrs.begin() + long(listTextFrom_), p.attrs.begin() + long(listTextTo_));
+  }
+  listTextFrom_ = listTextTo_ = 0;
+}
+
 void TRtfReader::Impl::EndParagraph() {
   ApplyState(Cur());
+  DropListText();
   DropUnfinishedCell();
   // A paragraph outside the table ends a row that had no \row.
   if (!Cur().IsTableCell() && cellNumber_ > 0) {
@@ -188,6 +203,7 @@ void TRtfReader::Impl::EndParagraph() {
 void TRtfReader::Impl::Finish() {
   // Reading that stopped early leaves the last paragraph with the state in force.
   if (unapplied_) ApplyState(Cur());
+  DropListText();
   DropUnfinishedCell();
   FinishRow();
   for (auto& p : list_) {
@@ -250,6 +266,17 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
       return;
     case K::RightIndent:
       st.rightIndent = value;
+      return;
+    case K::ListKind:
+      st.listKind = uint8_t(value);
+      return;
+    case K::ListLevel:
+      st.listLevel = uint8_t(std::clamp(value - kw.value, 0, int(kMaxListLevel)));
+      if (kw.value == 1 && st.listKind == lkNone) st.listKind = lkNumber;
+      return;
+    case K::ListOverride:
+      // The label's text tells a numbered list from a bulleted one.
+      st.listKind = value <= 0 ? lkNone : listTextNumbered_ ? lkNumber : lkBullet;
       return;
     case K::SpaceBefore:
       st.spaceBefore = value;

@@ -28,13 +28,15 @@ enum Dest : uint8_t {
   dFootnote = 9,
   dStyleSheet = 10,  // between the style entries
   dStyleEntry = 11,  // one style: its character words are kept
+  dListNumbering = 12,  // \pn: a list's numbering words, no text
+  dListText = 13,       // \pntext, \listtext: the label as text, for readers without lists
 };
 
 enum class K : uint8_t {
   // characters and specials (the tokenizer)
   Char, Par, Sect, Bin, Unicode, UnicodeSkip,
   // destinations, header tables, document and character properties
-  FontTable, ColorTable, Title, Subject, Comment, Footnote, Transparent, SkipDest, Upr,
+  FontTable, ColorTable, ListNumbering, ListText, Title, Subject, Comment, Footnote, Transparent, SkipDest, Upr,
   StyleSheet, Style, StyleBasedOn,
   Plain, CharClass, AssocFont, AssocSize, AssocFlag, Flag, Super, NoSuperSub, UlNone, Font, FontSize,
   TextColor, BackColor, Highlight, InsPoint, InAuto, RtfCode, FootnoteNumber, FootnoteMark,
@@ -43,7 +45,7 @@ enum class K : uint8_t {
   // paragraph properties (Pard to ShadeBack) and tables
   Pard, LeftIndent, FirstIndent, RightIndent, SpaceBefore, SpaceAfter, LineSpacing, Align,
   Page, Keep, Tab, TabKind, Border, BorderWidth, BorderSpace, BorderColor, BorderStyle,
-  Shading, PatternColor, ShadeBack,
+  Shading, PatternColor, ListKind, ListLevel, ListOverride, ShadeBack,
   RowDef, CellX, RowLeft, RowGap, CellBorder, CellPattern, CellBack, CellMerge, InTable, Cell,
   Row, NestCell,
   // pictures and objects
@@ -328,6 +330,15 @@ class TRtfReader::Impl {
 
   // Footnotes.
   uint16_t footnoteId_ = 0;
+
+  // Lists: whether the label text of the paragraph being read began with a
+  // letter or digit (a numbered item), and whether its first character came.
+  bool listTextNumbered_ = false, listTextStarted_ = false;
+  // Where the label text stands in the paragraph: it is read as text and
+  // taken out again when the paragraph turns out to be a list item, whose
+  // label is drawn.
+  size_t listTextFrom_ = 0, listTextTo_ = 0;
+  void DropListText();
 };
 
 }  // namespace richtext

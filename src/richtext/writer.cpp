@@ -352,6 +352,10 @@ void TRTFWriter::ParagraphStart(size_t par) {
     if (close) CloseDownTo(gkRow);
   }
   if (Top().tabSet != 0 && Top().tabSet != p.tabSet) CloseDownTo(gkTabs);
+  if (Top().listKind != lkNone &&
+      (p.IsTableCell() || p.listKind != Top().listKind || p.listLevel != Top().listLevel)) {
+    CloseDownTo(gkList);
+  }
   if (p.flags & pfPageBreak) Put("\\page");
   // An empty last paragraph that follows a closed group states its
   // properties: with nothing after it, a reader could not tell it from one
@@ -416,6 +420,7 @@ void TRTFWriter::ParagraphStart(size_t par) {
       Top().tabSet = p.tabSet;
       Put(' ');
     }
+    if (p.IsListItem() && Top().listKind == lkNone) OpenList(p);
     mark = Pending();
     // Shading without colours still paints (in the table's first colour), so
     // it is written as well.
@@ -474,6 +479,37 @@ void TRTFWriter::ParagraphStart(size_t par) {
     s.spaceAfter = p.spaceAfter;
   }
   if (Pending() > mark) Put(' ');
+  if (p.IsListItem() && !p.IsTableCell()) ListLabel(par);
+}
+
+// Word processors read lists from the paragraph numbering words; those
+// that know none show the label text instead. The group ends the list.
+void TRTFWriter::OpenList(const TParagraph& p) {
+  Push(gkList);
+  Put("{{\\*\\pn");
+  Put(p.listKind == lkBullet ? "\\pnlvlblt" : "\\pnlvlbody\\pndec\\pnstart1");
+  if (p.listLevel > 0) {
+    Put("\\ilvl");
+    PutNumber(p.listLevel);
+  }
+  Put("\\pnindent");
+  PutNumber(std::max(p.leftIndent - p.firstIndent, 0));
+  if (p.listKind == lkBullet) {
+    Put("{\\pntxtb ");
+    EscapedText(U"\u2022", Escape::Cp1252);
+    Put("}");
+  } else {
+    Put("{\\pntxta .}");
+  }
+  Put("}");
+  Top().listKind = p.listKind;
+  Top().listLevel = p.listLevel;
+}
+
+void TRTFWriter::ListLabel(size_t par) {
+  Put("{\\pntext ");
+  EscapedText(doc_.ListLabel(par), Escape::Cp1252);
+  Put("\\tab}");
 }
 
 void TRTFWriter::ParagraphEnd(size_t par, bool last) {

@@ -82,7 +82,7 @@ class TRTFWriter : public TTextWriter {
   TIoResult Trailer() override;
 
  private:
-  enum GroupKind { gkBody = 0, gkTabs = 1, gkRow = 2, gkBorder = 3 };
+  enum GroupKind { gkBody = 0, gkTabs = 1, gkRow = 2, gkBorder = 3, gkList = 4 };
   struct Saved {
     int32_t firstIndent = 0, leftIndent = 0, rightIndent = 0;
     int32_t spaceBefore = 0, spaceAfter = 0, lineSpacing = 0;
@@ -90,6 +90,7 @@ class TRTFWriter : public TTextWriter {
     bool tableCell = false;
     uint8_t border[4] = {0, 0, 0, 0};
     uint64_t tabSet = 0;
+    uint8_t listKind = 0, listLevel = 0;  // the list whose group is open
     std::vector<TParagraphProps> cells;  // for a table row
   };
   struct Group {
@@ -106,6 +107,9 @@ class TRTFWriter : public TTextWriter {
   void ParagraphEnd(size_t par, bool last);
   void WriteRowDefinition(size_t par);
   void WriteTabs(uint64_t set);
+  // A list's group with its numbering words, and an item's label as text.
+  void OpenList(const TParagraph& p);
+  void ListLabel(size_t par);
   void EndRtfCode();
   void Runs(size_t par);
   void AttributePrefix(const TAttr& a);

@@ -182,6 +182,59 @@ TEST(MainFormat, ToolbarListsAndRulerReachTheSavedEntry) {
   EXPECT_TRUE(w->Unsaved());
 }
 
+// The list keys make lists that are saved as lists; Tab nests an item and
+// Enter on an empty item ends the list.
+TEST(MainFormat, ListKeysMakeListsThatReachTheSavedEntry) {
+  Diary d;
+  d.dir.Write("Entries/" + DayKey(Today()) + ".QXE", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Milk\\par Bread}");
+  auto w = Open(d.dir.path());
+  richtext::TRichText* edit = w->RichText1();
+  edit->setFocus();
+  Settle();
+  const richtext::TRTFTextIo& doc = edit->Document();
+  auto labels = [&] {
+    std::string out;
+    for (size_t i = 0; i < doc.Size(); ++i) out += (i ? "|" : "") + richtext::ToUtf8(doc.ListLabel(i));
+    return out;
+  };
+  Key(edit, Qt::Key_A, Qt::ControlModifier);
+  QTest::keySequence(edit, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+  Settle();
+  EXPECT_EQ(labels(), "1.|2.");
+  EXPECT_TRUE(w->RichToolBar2()->Button("Numbers")->isChecked());
+  QTest::keySequence(edit, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+  Settle();
+  EXPECT_EQ(labels(), "\u2022|\u2022");
+  EXPECT_TRUE(w->RichToolBar2()->Button("Bullets")->isChecked());
+
+  // Tab at the start of the second item nests it.
+  Key(edit, Qt::Key_End, Qt::ControlModifier);
+  Key(edit, Qt::Key_Home, {});
+  Key(edit, Qt::Key_Tab, {});
+  EXPECT_EQ(doc.Par(1).listLevel, 1);
+  EXPECT_EQ(richtext::ToUtf8(doc.Par(1).text), "Bread");
+  // Enter at its end, then Enter on the new empty item, ends the list.
+  Key(edit, Qt::Key_End, {});
+  Key(edit, Qt::Key_Return, {});
+  Key(edit, Qt::Key_Return, {});
+  QTest::keyClicks(edit, "Done");
+  Settle();
+  ASSERT_EQ(doc.Size(), 3u);
+  EXPECT_EQ(labels(), "\u2022|\u2022|");
+
+  Save(*w);
+  const std::string rtf = SavedRtf(d);
+  EXPECT_NE(rtf.find("\\pnlvlblt"), std::string::npos) << rtf;
+  EXPECT_EQ(rtf.find("\\pnlvlbody"), std::string::npos) << rtf;
+  w.reset();
+  auto again = Open(d.dir.path());
+  const richtext::TRTFTextIo& back = again->RichText1()->Document();
+  ASSERT_EQ(back.Size(), 3u);
+  EXPECT_EQ(back.Par(0).listKind, richtext::lkBullet);
+  EXPECT_EQ(back.Par(1).listLevel, 1);
+  EXPECT_FALSE(back.Par(2).IsListItem());
+}
+
 // Every command of the toolbar is on the keyboard, from wherever the focus
 // is in the window, and no two commands share a key.
 TEST(MainFormat, FormatMenuPutsEveryToolbarCommandOnTheKeyboard) {
@@ -275,7 +328,7 @@ TEST(MainFormat, FormatMenuPutsEveryToolbarCommandOnTheKeyboard) {
   for (const char* name : {"mnuNormal", "mnuStrikeOut", "mnuAlignRight", "mnuFontName", "mnuFontSize",
                            "mnuTextColor", "mnuBackgroundColor", "InsertPageBreak1", "SpellCheck1",
                            "DeleteEntry1", "mnuInsertSymbol", "mnuInsertPicture", "mnuShowHideIconTool",
-                           "mnuParagraphSetup"}) {
+                           "mnuParagraphSetup", "mnuBulletedList", "mnuNumberedList"}) {
     auto* a = w->findChild<QAction*>(name);
     ASSERT_TRUE(a) << name;
     EXPECT_FALSE(a->shortcut().isEmpty()) << name;

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace richtext {
@@ -134,6 +135,45 @@ TEST(Interop, LibreOfficeOpensASavedEntryWithItsFormattingTableAndPicture) {
   for (size_t at = odt.find("<table:table-row"); at != std::string::npos; at = odt.find("<table:table-row", at + 1)) ++rows;
   EXPECT_EQ(rows, 2u);
   EXPECT_NE(odt.find("<draw:image"), std::string::npos);
+}
+
+TEST(Interop, LibreOfficeShowsOurListsAndItsListsLoadAsLists) {
+  if (!HaveSoffice()) GTEST_SKIP() << "soffice is not installed";
+  TempDir dir;
+  Doc d;
+  const struct {
+    const char32_t* text;
+    uint8_t kind, level;
+  } items[] = {{U"Groceries", lkNone, 0}, {U"Apples", lkBullet, 0}, {U"Pears", lkBullet, 0},
+               {U"Plan", lkNone, 0},      {U"Wake", lkNumber, 0},  {U"Tea", lkBullet, 1},
+               {U"Walk", lkNumber, 0},    {U"Done", lkNone, 0}};
+  for (size_t i = 0; i < std::size(items); ++i) {
+    SetListProps(d.Para(i, items[i].text), items[i].kind, items[i].level, d.doc.Header());
+  }
+  ASSERT_EQ(d.doc.SaveToFile(dir / "entry.rtf"), ioOk);
+  // Its text export puts each label before its item, once.
+  std::string text = Convert(dir, "entry.rtf", "txt:Text (encoded):UTF8", "txt");
+  for (const char* line : {"\u2022 Apples", "\u2022 Pears", "1. Wake", "\u2022 Tea"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  }
+  EXPECT_EQ(text.find("1. 1."), std::string::npos) << text;
+
+  // Saved again by LibreOffice, in its own way of writing lists.
+  Convert(dir, "entry.rtf", "odt", "odt");
+  std::filesystem::remove(dir / "entry.rtf");
+  Convert(dir, "entry.odt", "rtf", "rtf");
+  TRTFTextIo back;
+  ASSERT_EQ(back.LoadFromFile(dir / "entry.rtf"), ioOk);
+  std::vector<std::string> got;
+  for (size_t i = 0; i < back.Size(); ++i) {
+    if (back.Par(i).text.empty()) continue;
+    got.push_back(ToUtf8(back.Par(i).text) + "/" + std::to_string(back.Par(i).listKind) + "/" +
+                  std::to_string(back.Par(i).listLevel));
+  }
+  // It keeps each item's kind; the nested item comes back as a list of its own.
+  std::vector<std::string> want;
+  for (const auto& item : items) want.push_back(ToUtf8(item.text) + "/" + std::to_string(item.kind) + "/0");
+  EXPECT_EQ(got, want);
 }
 
 }  // namespace

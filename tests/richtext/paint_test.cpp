@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 namespace richtext {
@@ -78,6 +79,35 @@ TEST(Paint, RunsAreCutAtAHundredCharacters) {
   EXPECT_EQ(texts[0].text.size(), 100u);
   EXPECT_EQ(texts[1].text.size(), 50u);
   EXPECT_EQ(texts[1].x, texts[0].x + 1000);
+}
+
+TEST(Paint, ListLabelsStandInTheFirstLineIndentBeforeTheText) {
+  Fixture f(200);  // narrow: the second item wraps
+  TAttr bold = Doc::With(afBold);
+  f.d.Para(0, U"one", bold);
+  f.d.Para(1, U"two two two two two two two");
+  f.d.Para(2, U"deep");
+  for (size_t i = 0; i < 3; ++i) SetListProps(f.d.doc.Par(i), lkNumber, i == 2 ? 1 : 0, f.d.doc.Header());
+  f.Paint();
+  const int first = f.layout.TwipsX(f.d.doc.Par(0).firstIndent) + 1;
+  const int left = f.layout.TwipsX(f.d.doc.Par(0).leftIndent) + 1;
+  const int deeper = f.layout.TwipsX(f.d.doc.Par(2).firstIndent) + 1;
+  std::vector<std::pair<std::u32string, int>> labels;
+  int leftmostText = 1 << 30;
+  for (const Call& c : f.surface.Of("text")) {
+    if (c.text == U"1." || c.text == U"2.") {
+      labels.push_back({c.text, c.x});
+    } else {
+      leftmostText = std::min(leftmostText, c.x);
+    }
+  }
+  const std::vector<std::pair<std::u32string, int>> want = {{U"1.", first}, {U"2.", first}, {U"1.", deeper}};
+  EXPECT_EQ(labels, want);
+  // Every line of an item, its first too, starts at the left indent.
+  EXPECT_EQ(leftmostText, left);
+  EXPECT_GT(f.layout.Paragraph(1).lines.size(), 1u);
+  // The label takes the look of its item's first character.
+  EXPECT_TRUE(f.surface.Of("text")[1].font.bold);
 }
 
 TEST(Paint, SuperscriptAndSubscriptAreSmallerAndMoved) {

@@ -63,6 +63,7 @@ class Generator {
         p.borderSpaceColor = uint8_t((1 + Pick(15)) << 4 | Pick(16));  // a box has spacing
         p.borderStyle = uint8_t(Chance(30) ? bsDotted : 0);
       }
+      if (Chance(20)) SetListProps(p, uint8_t(1 + Pick(2)), uint8_t(Pick(3)), doc.Header());
       int runs = Pick(6);
       for (int r = 0; r < runs; ++r) AddRun(d, size_t(n));
     }
@@ -160,6 +161,8 @@ void ExpectSameDocument(const TRTFText& a, const TRTFText& b, const std::string&
     EXPECT_EQ(p.borderWidth, q.borderWidth) << i;
     EXPECT_EQ(p.borderSpaceColor, q.borderSpaceColor) << i;
     EXPECT_EQ(p.borderStyle, q.borderStyle) << i;
+    EXPECT_EQ(p.listKind, q.listKind) << i;
+    EXPECT_EQ(p.listLevel, q.listLevel) << i;
     // Tab sets are numbers into each document's own table: compare the stops.
     auto stops = [](const TRTFText& d, uint64_t set) {
       std::vector<std::pair<int32_t, int>> v;

@@ -115,6 +115,8 @@ void TRichText::keyPressEvent(QKeyEvent* event) {
       if (ctrl) {
         emit CtrlTabPressed();
         focusNextPrevChild(!back);
+      } else if (editor_.ChangeListLevel(back ? -1 : 1)) {
+        return moved();
       } else if (doc_.Par(editor_.caret.par).IsTableCell()) {
         MoveToCell(back ? -1 : 1);
         return moved();

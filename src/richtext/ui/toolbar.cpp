@@ -44,6 +44,7 @@ constexpr HintEntry kHints[] = {
     {"Hidden", "Hidden"},       {"RTFCode", "RTFCode"},
     {"Left", "Left Justified"}, {"Right", "Right Justified"},
     {"Justified", "Justified"}, {"Center", "Centered"},
+    {"Bullets", "Bulleted List"}, {"Numbers", "Numbered List"},
     {"Copy", "Copy"},           {"Cut", "Cut"},
     {"Paste", "Paste"},         {"SelAll", "Select All"},
     {"HideSel", "Hide Selection"}, {"Find", "Find"},
@@ -77,6 +78,10 @@ constexpr IconDef kAlignIcons[] = {
     {SelCenter, "Center", igAlignment, 4, true},
     {SelRight, "Right", igAlignment, 2, true},
     {SelBlock, "Justified", igAlignment, 3, true},
+};
+constexpr IconDef kListIcons[] = {
+    {SelBullets, "Bullets", igList, 1, true},
+    {SelNumbers, "Numbers", igList, 2, true},
 };
 constexpr IconDef kEditIcons[] = {
     {SelCopy, "Copy", igEdit, 1, false},     {SelCut, "Cut", igEdit, 2, false},
@@ -454,6 +459,7 @@ void TRichToolBar::Rebuild() {
   };
   addIcons(kStatusIcons, status_);
   addIcons(kAlignIcons, status_);
+  addIcons(kListIcons, status_);
   addIcons(kEditIcons, edit_);
   addIcons(kActionIcons, action_);
   addIcons(kDatabaseIcons, database_);
@@ -623,6 +629,11 @@ void TRichToolBar::PerformIcon(int typ, int group, int num) {
       rt->Editor().ChangeParagraphs([&](TParagraphProps& p) { p.alignment = AlignmentOf(num); });
       rt->Changed();
       break;
+    case igList:
+      if (rt->ReadOnly()) break;
+      rt->Editor().ToggleList(num == 1 ? lkBullet : lkNumber);
+      rt->Changed();
+      break;
     case igEdit:
       switch (num) {
         case 1: rt->CopyToClipboard(); break;
@@ -705,7 +716,8 @@ void TRichToolBar::UpdateFromEditor() {
   FillColorLists();
   const TAttr a = AttrAtCaret();
   const TRTFTextIo& doc = editor_->Document();
-  const uint8_t alignment = doc.Par(editor_->Editor().caret.par).alignment;
+  const TParagraph& caretPar = doc.Par(editor_->Editor().caret.par);
+  const uint8_t alignment = caretPar.alignment;
   for (const Icon& icon : icons_) {
     if (!icon.button->isCheckable()) continue;
     bool down = false;
@@ -713,6 +725,8 @@ void TRichToolBar::UpdateFromEditor() {
       down = icon.num == 1 ? !(a.flags & kStyleFlags) : (a.flags & StatusFlag(icon.num)) != 0;
     } else if (icon.group == igAlignment) {
       down = AlignmentOf(icon.num) == alignment;
+    } else if (icon.group == igList) {
+      down = caretPar.listKind == (icon.num == 1 ? lkBullet : lkNumber);
     }
     if (icon.button->isChecked() != down) icon.button->setChecked(down);
   }

@@ -38,11 +38,12 @@ enum TSelNr : int {
 // Status: 1 Normal, 2 Bold, 3 Italic, 4 Underline, 5 Hyperlink, 6 StrikeOut,
 //   7 Super, 8 Sub, 9 Hidden, 19 RTFCode.
 // Alignment: 1 left, 2 right, 3 justified, 4 centred.
+// List: 1 bulleted, 2 numbered.
 // Edit: 1 Copy, 2 Cut, 3 Paste, 4 Select All, 5 Hide Selection, 6 Find,
 //   7 Replace, 8 Spell Check.
 // Print: 1 Print, 2 PrintSetup, 3 Exit, 4 New, 5 Open, 6 Save, 7 Close.
 // Database: 1 ToStart, 2 Next, 3 Prev, 4 ToEnd, 5 Edit, 6 Add, 7 Del, 8 Cancel, 9 Post.
-// The toolbar acts on its own for the status, alignment and edit groups; the
+// The toolbar acts on its own for the status, alignment, list and edit groups; the
 // print and database buttons only report through OnIconSelection.
 enum TIconGroup : int {
   igStatus = 256,
@@ -50,6 +51,7 @@ enum TIconGroup : int {
   igEdit = 768,
   igPrint = 1024,
   igDatabase = 1280,
+  igList = 1536,
 };
 
 // Which lists and buttons the toolbar shows (sets of flags).
@@ -74,6 +76,8 @@ enum TTbIcons : unsigned {
   SelRight = 1u << 11,
   SelBlock = 1u << 12,
   SelCenter = 1u << 13,
+  SelBullets = 1u << 14,
+  SelNumbers = 1u << 15,
 };
 enum TTbIcons2 : unsigned {
   SelExit = 1u << 0,
@@ -211,7 +215,7 @@ class TRichToolBar : public QWidget {
   TCaretWatch* watch_;
   unsigned lists_ = SelFontName | SelFontSize | SelFontColor | SelBackgroundColor;
   unsigned status_ = SelNormal | SelBold | SelItalic | SelUnder | SelStrikeOut | SelLeft |
-                     SelRight | SelBlock | SelCenter;
+                     SelRight | SelBlock | SelCenter | SelBullets | SelNumbers;
   unsigned action_ = 0;
   unsigned database_ = 0;
   unsigned edit_ = SelCopy | SelCut | SelPaste | SelSelAll | SelFind | SelReplace | SelSpellCheck;

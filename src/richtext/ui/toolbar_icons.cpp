@@ -164,6 +164,25 @@ Draw Lines(int align) {  // 0 left, 1 right, 2 centre, 3 justified
   };
 }
 
+// Three short lines, each after a dot or a small number.
+Draw ListLines(bool numbered) {
+  return [numbered](QPainter& p) {
+    for (int i = 0; i < 3; ++i) {
+      qreal y = 3.5 + i * 4.5;
+      if (numbered) {
+        p.setPen(QPen(kBlue, 1.1, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(3, y - 2), QPointF(3, y + 2));  // a figure one
+      } else {
+        p.setPen(Qt::NoPen);
+        p.setBrush(kBlue);
+        p.drawEllipse(QPointF(2.8, y), 1.6, 1.6);
+      }
+      p.setPen(QPen(kInk, 1.4, Qt::SolidLine, Qt::FlatCap));
+      p.drawLine(QPointF(6, y), QPointF(15, y));
+    }
+  };
+}
+
 // An x with a small 2 raised or lowered beside it.
 Draw Indexed(bool raised) {
   return [raised](QPainter& p) {
@@ -205,6 +224,8 @@ const std::map<QString, Draw>& Pictures() {
       {"Right", Lines(1)},
       {"Center", Lines(2)},
       {"Justified", Lines(3)},
+      {"Bullets", ListLines(false)},
+      {"Numbers", ListLines(true)},
       {"Copy",
        [](QPainter& p) {
          Page(p, QRectF(1.5, 1.5, 8, 10));

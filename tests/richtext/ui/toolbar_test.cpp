@@ -389,11 +389,13 @@ TEST(RichToolBar, HintsFromTheListOrTheIconNames) {
   EXPECT_EQ(w.toolbar->Button("Center")->toolTip(), "Centered");
   EXPECT_EQ(w.toolbar->Button("Replace")->toolTip(), "Find and Replace");
   EXPECT_EQ(w.toolbar->Button("HideSel")->toolTip(), "Hide Selection");
-  EXPECT_EQ(w.toolbar->Hints().size(), 38);
+  EXPECT_EQ(w.toolbar->Button("Bullets")->toolTip(), "Bulleted List");
+  EXPECT_EQ(w.toolbar->Button("Numbers")->toolTip(), "Numbered List");
+  EXPECT_EQ(w.toolbar->Hints().size(), 40);
   w.toolbar->SetHints({});
   EXPECT_EQ(w.toolbar->Button("Under")->toolTip(), "Under");
   EXPECT_EQ(w.toolbar->Button("SelAll")->toolTip(), "SelAll");
-  EXPECT_EQ(w.toolbar->Hints().size(), 38);
+  EXPECT_EQ(w.toolbar->Hints().size(), 40);
   w.toolbar->SetHints({"TBI_Bold=Heavy type"});
   EXPECT_EQ(w.toolbar->Button("Bold")->toolTip(), "Heavy type");
   EXPECT_EQ(w.toolbar->Button("Italic")->toolTip(), "Italic");
