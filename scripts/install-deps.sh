@@ -23,6 +23,8 @@ packages=(
   fonts-wine fonts-opensymbol libfontconfig-dev qt6-image-formats-plugins
   # the icon rendered at its sizes; desktop entry and metadata checkers
   librsvg2-bin desktop-file-utils appstream
+  # spelling in other languages through Enchant; the tests check American English and German
+  libenchant-2-dev hunspell-en-us hunspell-de-de
 )
 for extra in "$@"; do
   case "$extra" in
