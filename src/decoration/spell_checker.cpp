@@ -115,7 +115,9 @@ class TEnchantChecker : public TSpellChecker {
     std::vector<std::string> out;
     size_t n = 0;
     char** list = enchant_dict_suggest(dict_, word.data(), ssize_t(word.size()), &n);
-    for (size_t i = 0; list && i < n; ++i) {
+    // No more than our own engine offers, so that every language's list is as long.
+    const size_t most = size_t(TSpellEngine().MaxSuggestions());
+    for (size_t i = 0; list && i < n && out.size() < most; ++i) {
       std::string s = list[i];
       if (std::find(out.begin(), out.end(), s) == out.end()) out.push_back(std::move(s));
     }
