@@ -46,6 +46,8 @@ void TPreferences::Load(const TIniFile& ini, const std::filesystem::path& diaryD
   iconsTop = ini.ReadInteger(kIcons, "Top", mainWindow.top + 100);
   iconsLeft = ini.ReadInteger(kIcons, "Left", mainWindow.left + mainWindow.Width() - 200);
   checkSpellingAsYouType = ini.ReadBool(kSpelling, "CheckAsYouType", true);
+  spellingLanguage = ini.ReadString(kSpelling, "Language", "en");
+  if (spellingLanguage.empty()) spellingLanguage = "en";
 }
 
 void TPreferences::Save(TIniFile& ini) const {
@@ -67,6 +69,7 @@ void TPreferences::Save(TIniFile& ini) const {
   Put(ini, kIcons, "Top", iconsTop);
   Put(ini, kIcons, "Left", iconsLeft);
   Put(ini, kSpelling, "CheckAsYouType", checkSpellingAsYouType);
+  Put(ini, kSpelling, "Language", spellingLanguage);
 }
 
 std::string PlacementSection(int dotsPerInch) {

@@ -33,6 +33,7 @@ struct TPreferences {
   int iconsTop = 0;
   int iconsLeft = 0;
   bool checkSpellingAsYouType = true;  // misspelt words of the shown entry are underlined
+  std::string spellingLanguage = "en";  // the spell checkers' language tag ("en", "de_DE"...)
 
   // Reads every key; a missing key gives its default. The icon palette's
   // defaults are taken from the main window's bounds at the time of reading.
