@@ -25,6 +25,8 @@ packages=(
   librsvg2-bin desktop-file-utils appstream
   # the page read over the accessibility bus: an X server without a screen, a session bus, the bus itself and pyatspi
   xvfb dbus-daemon at-spi2-core python3-pyatspi
+  # spelling in other languages through Enchant; the tests check American English and German
+  libenchant-2-dev hunspell-en-us hunspell-de-de
 )
 for extra in "$@"; do
   case "$extra" in

@@ -4,6 +4,7 @@
 
 #include <controls/graphic_panel.h>
 #include <richtext/ui/painted_icon.h>
+#include <decoration/spell_checker.h>
 #include <decoration/ui/spell_as_you_type.h>
 #include <decoration/ui/spell_check_dialog.h>
 #include <decoration/ui/user_dictionary_dialog.h>
@@ -13,7 +14,10 @@
 #include <richtext/ui/toolbar.h>
 #include <richtext/ui/toolbar_icons.h>
 
+#include <QActionGroup>
 #include <QComboBox>
+#include <QLocale>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
@@ -189,6 +193,28 @@ void TMainScreen::BuildFormatting() {
     mnuSpellAsYouType_->setCheckable(true);
     mnuSpellAsYouType_->setChecked(true);
     edit->insertAction(enterDate, mnuSpellAsYouType_);
+    // The languages there are dictionaries for, English (ours) first; one is chosen.
+    mnuSpellingLanguage_ = new QMenu(QStringLiteral("Spelling Language"), edit);
+    mnuSpellingLanguage_->setObjectName(QStringLiteral("mnuSpellingLanguage"));
+    auto* languages = new QActionGroup(mnuSpellingLanguage_);
+    for (const std::string& tag : InstalledSpellLanguages()) {
+      const QString code = QString::fromStdString(tag);
+      QString caption = QStringLiteral("English");
+      if (!IsOwnLanguage(tag)) {
+        const QLocale locale(code);
+        caption = QLocale::languageToString(locale.language());
+        if (code.contains(u'_')) caption += QStringLiteral(" (%1)").arg(QLocale::territoryToString(locale.territory()));
+        caption += QStringLiteral(" [%1]").arg(code);
+      }
+      QAction* a = mnuSpellingLanguage_->addAction(caption);
+      a->setObjectName(QStringLiteral("mnuSpellingLanguage_") + code);
+      a->setData(code);
+      a->setCheckable(true);
+      a->setChecked(IsOwnLanguage(tag));
+      languages->addAction(a);
+      connect(a, &QAction::triggered, this, [this, tag] { mnuSpellingLanguageClick(tag); });
+    }
+    edit->insertMenu(enterDate, mnuSpellingLanguage_);
     edit->insertAction(enterDate, make("mnuUserDictionary", QStringLiteral("User Dictionary..."), {},
                                        &TMainScreen::mnuUserDictionaryClick));
     const QList<QAction*> items = edit->actions();
@@ -282,7 +308,7 @@ void TMainScreen::RichToolBar2IconSelection(int& typ, int group, int num) {
 void TMainScreen::SpellCheck1Click() {
   // An entry shown read-only (it could not be read) is not changed.
   if (richText1_->ReadOnly()) return;
-  TSpellCheckDialog dialog(richText1_, diaryDir_, this);
+  TSpellCheckDialog dialog(richText1_, diaryDir_, prefs_.spellingLanguage, this);
   connect(&dialog, &TSpellCheckDialog::changed, richText1_, &richtext::TRichText::Changed);
   CenterForm(&dialog);
   dialog.exec();
@@ -296,6 +322,21 @@ void TMainScreen::mnuUserDictionaryClick() {
   dialog.exec();
   // Words taken out are misspelt again; words added no longer are.
   if (dialog.Changed() && spellAsYouType_) spellAsYouType_->RecheckAll();
+}
+
+void TMainScreen::mnuSpellingLanguageClick(const std::string& lang) {
+  prefs_.spellingLanguage = lang;
+  ShowSpellingLanguage();
+  SavePreferences();
+}
+
+void TMainScreen::ShowSpellingLanguage() {
+  if (!mnuSpellingLanguage_) return;
+  const QString code = QString::fromStdString(prefs_.spellingLanguage);
+  for (QAction* a : mnuSpellingLanguage_->actions()) {
+    a->setChecked(a->data().toString() == code || (a->data().toString() == u"en" && code == u"en_US"));
+  }
+  spellAsYouType_->SetLanguage(prefs_.spellingLanguage);
 }
 
 void TMainScreen::mnuCheckSpellingAsYouTypeClick() {

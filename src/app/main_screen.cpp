@@ -230,6 +230,7 @@ void TMainScreen::FormCreate() {
   if (spellAsYouType_) {
     mnuSpellAsYouType_->setChecked(prefs_.checkSpellingAsYouType);
     spellAsYouType_->SetEnabled(prefs_.checkSpellingAsYouType);
+    ShowSpellingLanguage();
   }
   RestorePlacement();
   // Legacy conversion: offered while there is no Entries/ and the old table is there.

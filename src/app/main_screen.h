@@ -15,6 +15,7 @@
 #include <vector>
 
 class QAction;
+class QMenu;
 class QFontDialog;
 class QFrame;
 class QIcon;
@@ -159,6 +160,9 @@ class TMainScreen : public QMainWindow {
   void mnuCheckSpellingAsYouTypeClick();
   // "User Dictionary...": the words added to the spelling dictionary, to find, remove and add.
   void mnuUserDictionaryClick();
+  // "Spelling Language": the language both spell checks use, kept in the preferences.
+  void mnuSpellingLanguageClick(const std::string& lang);
+  QMenu* SpellingLanguageMenu() const { return mnuSpellingLanguage_; }
   QAction* SpellAsYouTypeAction() const { return mnuSpellAsYouType_; }
   TSpellAsYouType* SpellAsYouType() const { return spellAsYouType_; }
   // The toolbar's Spell Check button runs the window's spell check.
@@ -220,6 +224,8 @@ class TMainScreen : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Ticks the preferences' language in "Spelling Language" and checks as you type in it.
+  void ShowSpellingLanguage();
   void BuildPage();
   void BuildActionPanel();
   void BuildToolBar();
@@ -282,6 +288,7 @@ class TMainScreen : public QMainWindow {
   QAction* mnuSpellAsYouType_ = nullptr;
   QAction* mnuReadableLineWidth_ = nullptr;
   std::vector<QAction*> mnuColours_;  // in the order of TPreferences::TPageColours
+  QMenu* mnuSpellingLanguage_ = nullptr;
   TSpellAsYouType* spellAsYouType_ = nullptr;
   QFontDialog* fontDialog_ = nullptr;
   TFloatingPalette* palette_ = nullptr;

@@ -50,6 +50,8 @@ void TPreferences::Load(const TIniFile& ini, const std::filesystem::path& diaryD
   zoomPercent = std::clamp(ini.ReadInteger(kView, "Zoom", 100), kZoomMin, kZoomMax);
   readableLineWidth = ini.ReadBool(kView, "ReadableLineWidth", false);
   pageColours = std::clamp(ini.ReadInteger(kView, "Colours", kFollowDesktop), int(kFollowDesktop), int(kDarkPage));
+  spellingLanguage = ini.ReadString(kSpelling, "Language", "en");
+  if (spellingLanguage.empty()) spellingLanguage = "en";
 }
 
 void TPreferences::Save(TIniFile& ini) const {
@@ -74,6 +76,7 @@ void TPreferences::Save(TIniFile& ini) const {
   Put(ini, kView, "Zoom", zoomPercent);
   Put(ini, kView, "ReadableLineWidth", readableLineWidth);
   Put(ini, kView, "Colours", pageColours);
+  Put(ini, kSpelling, "Language", spellingLanguage);
 }
 
 std::string PlacementSection(int dotsPerInch) {

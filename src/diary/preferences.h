@@ -40,6 +40,7 @@ struct TPreferences {
 
   static constexpr int kZoomMin = 50;
   static constexpr int kZoomMax = 300;
+  std::string spellingLanguage = "en";  // the spell checkers' language tag ("en", "de_DE"...)
 
   // Reads every key; a missing key gives its default. The icon palette's
   // defaults are taken from the main window's bounds at the time of reading.

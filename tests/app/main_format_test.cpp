@@ -602,6 +602,67 @@ TEST(MainFormat, TheUserDictionaryFromTheEditMenuChangesTheMarks) {
   EXPECT_FALSE(w->Unsaved());
 }
 
+// Edit, "Spelling Language": English (ours) first, then the installed
+// dictionaries; choosing German marks the entry's words by German, the Spell
+// Check follows it, a word added from the right-click menu goes to German's
+// personal list, and the choice is kept for the next start.
+TEST(MainFormat, TheSpellingLanguageMenuChoosesTheLanguageOfBothChecks) {
+  Diary d;
+  qputenv("ENCHANT_CONFIG_DIR", QByteArray::fromStdString((d.dir / "enchant").string()));
+  d.dir.Write("Entries/" + DayKey(Today()) + ".QXE", "{\\rtf1\\ansi Hauss und house.\\par}");
+  using Ranges = std::vector<richtext::TMarkRange>;
+  {
+    auto w = Open(d.dir.path());
+    SettleSpelling(*w);
+    EXPECT_EQ(w->RichText1()->Marks(0), (Ranges{{0, 5}, {6, 9}}));
+    QMenu* menu = w->SpellingLanguageMenu();
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->title(), "Spelling Language");
+    EXPECT_TRUE(qobject_cast<QMenu*>(w->findChild<QAction*>("EnterDate1")->parent())->actions().contains(menu->menuAction()));
+    ASSERT_FALSE(menu->actions().isEmpty());
+    EXPECT_EQ(menu->actions()[0]->text(), "English");
+    EXPECT_TRUE(menu->actions()[0]->isChecked());
+    QAction* german = w->findChild<QAction*>("mnuSpellingLanguage_de_DE");
+    ASSERT_TRUE(german);
+    EXPECT_EQ(german->text(), "German (Germany) [de_DE]");
+
+    german->trigger();
+    SettleSpelling(*w);
+    EXPECT_TRUE(german->isChecked());
+    EXPECT_FALSE(menu->actions()[0]->isChecked());
+    EXPECT_EQ(w->RichText1()->Marks(0), (Ranges{{0, 5}, {10, 15}}));
+    EXPECT_EQ(TIniFile(d.dir / "QX.INI").ReadString("Spelling", "Language", ""), "de_DE");
+
+    // The Spell Check stops at the same word, with German suggestions.
+    QStringList offered;
+    WhenShown<TSpellCheckDialog>([&offered](TSpellCheckDialog* dialog) {
+      QTimer::singleShot(20, dialog, [dialog, &offered] {
+        offered << dialog->Word->text();
+        for (int i = 0; i < dialog->WordList->count(); ++i) offered << dialog->WordList->item(i)->text();
+        QTest::mouseClick(dialog->CancelButton, Qt::LeftButton);
+      });
+    });
+    w->findChild<QAction*>("SpellCheck1")->trigger();
+    Settle();
+    ASSERT_FALSE(offered.isEmpty());
+    EXPECT_EQ(offered[0], "Hauss");
+    EXPECT_TRUE(offered.contains("Haus")) << offered.join(',').toStdString();
+
+    RightClickFirstWord(*w, "Add to Dictionary");
+    EXPECT_EQ(w->RichText1()->Marks(0), (Ranges{{10, 15}}));
+    EXPECT_NE(testing::ReadFile(d.dir / "enchant" / "de_DE.dic").find("Hauss"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(d.dir / "quilletu.dct"));
+  }
+  auto w = Open(d.dir.path());
+  SettleSpelling(*w);
+  EXPECT_TRUE(w->findChild<QAction*>("mnuSpellingLanguage_de_DE")->isChecked());
+  EXPECT_EQ(w->RichText1()->Marks(0), (Ranges{{10, 15}}));
+  w->SpellingLanguageMenu()->actions()[0]->trigger();
+  SettleSpelling(*w);
+  EXPECT_EQ(w->RichText1()->Marks(0), (Ranges{{0, 5}, {6, 9}}));
+  EXPECT_EQ(TIniFile(d.dir / "QX.INI").ReadString("Spelling", "Language", ""), "en");
+}
+
 TEST(MainFormat, AnEntryShownReadOnlyIsNotSpellChecked) {
   Diary d;
   d.dir.Write("Entries/" + DayKey(Today()) + ".QXE", std::string("\x01\x02\x00\xff garbage", 12));

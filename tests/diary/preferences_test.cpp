@@ -48,11 +48,13 @@ TEST(Preferences, SavesEveryKeyAndReadsItBack) {
   p.iconsTop = 12;
   p.iconsLeft = -3;
   p.checkSpellingAsYouType = false;
+  p.spellingLanguage = "de_DE";
   p.Save(ini);
   // The password is kept scrambled.
   EXPECT_EQ(ini.ReadString("Security", "Password", ""), EncryptString("abc"));
   EXPECT_EQ(ini.ReadString("Opening Screen", "show", ""), "0");
   EXPECT_EQ(ini.ReadString("Spelling", "CheckAsYouType", ""), "0");
+  EXPECT_EQ(ini.ReadString("Spelling", "Language", ""), "de_DE");
   TPreferences q;
   q.Load(ini, dir.path(), TRect{});
   EXPECT_EQ(q.currentPassword, "abc");
@@ -67,6 +69,7 @@ TEST(Preferences, SavesEveryKeyAndReadsItBack) {
   EXPECT_EQ(q.iconsTop, 12);
   EXPECT_EQ(q.iconsLeft, -3);
   EXPECT_FALSE(q.checkSpellingAsYouType);
+  EXPECT_EQ(q.spellingLanguage, "de_DE");
 }
 
 TEST(Preferences, SavingUnchangedValuesLeavesTheFileAlone) {

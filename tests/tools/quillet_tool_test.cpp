@@ -507,5 +507,24 @@ TEST_F(QuilletTool, SpellListsTheUnknownWordsWithTheirSuggestions) {
   EXPECT_NE(help.out.find("Usage: quillet-tool spell [--lang LL_CC]"), std::string::npos);
 }
 
+// spell --lang: another language is checked with the desktop's dictionary for
+// it, the words of the diary's English user dictionary not counting.
+TEST_F(QuilletTool, SpellChecksOtherLanguagesWithTheInstalledDictionary) {
+  qputenv("ENCHANT_CONFIG_DIR", QByteArray::fromStdString((dir / "enchant").string()));
+  TSpellEngine engine;
+  ASSERT_GE(engine.CreateUserDictionary(dir / "quilletu.dct", {"Quillet"}), 2);
+
+  ToolRun r = Tool(With({"spell", "--lang", "de_DE"}), "Quillet wohnt im Hauss, das Haus ist gro\u00df.\n");
+  EXPECT_EQ(r.status, 1);
+  ASSERT_EQ(r.out.rfind("Quillet\t", 0), 0u) << r.out;
+  size_t second = r.out.find('\n') + 1;
+  const std::string hauss = r.out.substr(second, r.out.find('\n', second) - second);
+  EXPECT_EQ(hauss.rfind("Hauss\t", 0), 0u) << r.out;
+  EXPECT_NE((hauss + "\t").find("\tHaus\t"), std::string::npos) << hauss;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out;
+
+  EXPECT_EQ(Tool(With({"spell", "--lang", "de_DE"}), "Das Haus ist gro\u00df.").status, 0);
+}
+
 }  // namespace
 }  // namespace quillet

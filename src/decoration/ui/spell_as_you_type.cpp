@@ -1,9 +1,9 @@
 #include <decoration/ui/spell_as_you_type.h>
 
 #include <decoration/program_data.h>
-#include <decoration/spell_alphabet.h>
-#include <decoration/spell_engine.h>
+#include <decoration/spell_checker.h>
 
+#include <base/error.h>
 #include <base/messages.h>
 #include <richtext/finder.h>
 #include <richtext/ui/rich_text.h>
@@ -22,11 +22,6 @@ using richtext::TMarkRange;
 using richtext::TPosition;
 
 namespace {
-
-QString FromWord(const std::string& cp1252) {
-  richtext::TString s = richtext::FromCp1252(cp1252);
-  return QString::fromUcs4(s.data(), qsizetype(s.size()));
-}
 
 // Words as the spell-check dialog walks them: runs of the text finder's word
 // characters, with apostrophes between letters ("wasn't"); hidden text and
@@ -141,13 +136,35 @@ void TSpellAsYouType::SetEnabled(bool on) {
 
 bool TSpellAsYouType::Busy() const { return enabled_ && (flush_->isActive() || outstanding_ > 0); }
 
+void TSpellAsYouType::SetLanguage(const std::string& lang) {
+  {
+    std::lock_guard lock(mutex_);
+    if (lang == language_) return;
+    language_ = lang;
+  }
+  menuChecker_.reset();
+  ++dictionaryChanged_;
+  // Every word is looked up again in the new language; the marks stay until
+  // their paragraph's new ones come.
+  RecheckAll();
+}
+
+std::string TSpellAsYouType::Language() const {
+  std::lock_guard lock(mutex_);
+  return language_;
+}
+
 void TSpellAsYouType::Recheck() {
+  ++dictionaryChanged_;  // what was looked up may be known now
+  menuChecker_.reset();
   for (size_t i = 0; i < slots_.size(); ++i) {
     if (!slots_[i].words.empty() || slots_[i].job) Dirty(i);
   }
 }
 
 void TSpellAsYouType::RecheckAll() {
+  ++dictionaryChanged_;
+  menuChecker_.reset();
   for (size_t i = 0; i < slots_.size(); ++i) Dirty(i);
 }
 
@@ -298,28 +315,45 @@ void TSpellAsYouType::CaretMoved() {
 // ---------------------------------------------------------------- the checking thread
 
 void TSpellAsYouType::Work() {
-  // This thread's own engine: an engine keeps a cache of dictionary nodes
-  // that serves one thread only.
-  TSpellEngine engine;
+  // This thread's own checker: a checker serves one thread only (our engine
+  // keeps a cache of dictionary nodes, Enchant a broker).
+  std::unique_ptr<TSpellChecker> checker;
+  std::string checkerLanguage;
+  bool opened = false;
   const std::filesystem::path userPath = UserDictionaryPath(diaryDir_);
-  engine.DictionaryName = MainDictionaryPath(diaryDir_).string();
-  // Without the main dictionary every word would be unknown: nothing is marked.
-  const bool usable = engine.OpenDictionary(engine.DictionaryName);
-  bool userOpen = false;
   FileIdentity userSeen;
   uint64_t changeSeen = 0;
-  std::unordered_map<std::string, bool> looked;  // upper-case word: correct?
+  uint64_t openedAt = 0;  // dictionaryChanged_ when the checker was opened
+  std::unordered_map<std::string, bool> looked;  // word as written: correct?
   for (;;) {
     Job job;
+    std::string lang;
     {
       std::unique_lock lock(mutex_);
       wake_.wait(lock, [&] { return quit_ || !queue_.empty(); });
       if (quit_) return;
       job = std::move(queue_.front());
       queue_.pop_front();
+      lang = language_;
+    }
+    // Opened again after a word was added elsewhere: Enchant notices a change
+    // of a personal word list only by its time in whole seconds.
+    const uint64_t changed = dictionaryChanged_.load();
+    if (!opened || lang != checkerLanguage || (changed != openedAt && !IsOwnLanguage(lang))) {
+      // Without a dictionary for the language every word would be unknown:
+      // nothing is marked.
+      opened = true;
+      checkerLanguage = lang;
+      openedAt = changed;
+      looked.clear();
+      try {
+        checker = OpenSpellChecker(lang, diaryDir_);
+      } catch (const Error&) {
+        checker.reset();
+      }
     }
     std::vector<TMarkRange> words;
-    if (usable && !*job.stale) {
+    if (checker && !*job.stale) {
       // Words added to the user dictionary, here or by the spell-check dialog,
       // make what was looked up before out of date.
       FileIdentity now = IdentityOf(userPath);
@@ -328,7 +362,6 @@ void TSpellAsYouType::Work() {
         looked.clear();
         userSeen = now;
         changeSeen = change;
-        if (!userOpen && now.size >= 0) userOpen = engine.OpenUserDictionary(userPath) > 0;
       }
       const std::u32string& t = job.text;
       size_t count = 0;
@@ -340,15 +373,13 @@ void TSpellAsYouType::Work() {
         size_t e = WordEnd(t, i);
         if ((++count & 63) == 0 && *job.stale) break;
         // A word holding a character that the dictionaries cannot hold is never marked.
-        if (std::optional<std::string> w = DictionaryWord(std::u32string_view(t).substr(i, e - i))) {
-          std::string key = UpperWord(*w);
-          auto it = looked.find(key);
-          if (it == looked.end()) {
-            if (looked.size() > 100'000) looked.clear();
-            it = looked.emplace(key, engine.IsWordCorrect(*w)).first;
-          }
-          if (!it->second) words.push_back({i, e});
+        std::string w = richtext::ToUtf8(std::u32string_view(t).substr(i, e - i));
+        auto it = looked.find(w);
+        if (it == looked.end()) {
+          if (looked.size() > 100'000) looked.clear();
+          it = looked.emplace(w, checker->Check(w)).first;
         }
+        if (!it->second) words.push_back({i, e});
         i = e;
       }
     }
@@ -367,13 +398,15 @@ void TSpellAsYouType::Work() {
 
 // ---------------------------------------------------------------- the context menu
 
-TSpellEngine& TSpellAsYouType::MenuEngine() {
-  if (!menuEngine_) {
-    menuEngine_ = std::make_unique<TSpellEngine>();
-    menuEngine_->DictionaryName = MainDictionaryPath(diaryDir_).string();
-    menuEngine_->OpenDictionary(menuEngine_->DictionaryName);
+TSpellChecker* TSpellAsYouType::MenuChecker() {
+  if (!menuChecker_) {
+    try {
+      menuChecker_ = OpenSpellChecker(Language(), diaryDir_);
+    } catch (const Error& e) {
+      Messenger().InfoBox(e.what());
+    }
   }
-  return *menuEngine_;
+  return menuChecker_.get();
 }
 
 void TSpellAsYouType::ContextMenu(QMenu* menu, TPosition at) {
@@ -383,8 +416,10 @@ void TSpellAsYouType::ContextMenu(QMenu* menu, TPosition at) {
   const richtext::TParagraph& p = editor_->Document().Par(at.par);
   if (mark->end > p.Length()) return;
   const std::u32string text(p.text.begin() + std::ptrdiff_t(mark->start), p.text.begin() + std::ptrdiff_t(mark->end));
-  std::optional<std::string> word = DictionaryWord(text);
-  if (!word) return;
+  TSpellChecker* checker = MenuChecker();
+  if (!checker) return;
+  const std::string word = richtext::ToUtf8(text);
+  if (!checker->CanHold(word)) return;
 
   QAction* before = menu->actions().value(0);
   auto insert = [&](const QString& caption) {
@@ -396,9 +431,9 @@ void TSpellAsYouType::ContextMenu(QMenu* menu, TPosition at) {
   // The engine's list as it ranks it: at most MaxSuggestions, best first.
   // A text shown read-only is not changed: it gets none.
   std::vector<std::string> suggestions;
-  if (!editor_->ReadOnly()) suggestions = MenuEngine().GetSuggestions(*word);
+  if (!editor_->ReadOnly()) suggestions = checker->Suggest(word);
   for (const std::string& s : suggestions) {
-    QAction* a = insert(FromWord(s));
+    QAction* a = insert(QString::fromStdString(s));
     QFont bold = a->font();
     bold.setBold(true);
     a->setFont(bold);
@@ -412,35 +447,28 @@ void TSpellAsYouType::ContextMenu(QMenu* menu, TPosition at) {
   }
   if (suggestions.empty() && !editor_->ReadOnly()) insert(QStringLiteral("(no suggestions)"))->setEnabled(false);
   QAction* add = insert(QStringLiteral("Add to Dictionary"));
-  connect(add, &QAction::triggered, this, [this, w = *word] { AddToDictionary(w); });
+  connect(add, &QAction::triggered, this, [this, word] { AddToDictionary(word); });
   menu->insertSeparator(before);
 }
 
 void TSpellAsYouType::AddToDictionary(const std::string& word) {
-  TSpellEngine& engine = MenuEngine();
-  if (userIndex_ <= 0) {
-    std::filesystem::path path = UserDictionaryPath(diaryDir_);
-    std::error_code ec;
-    userIndex_ = std::filesystem::exists(path, ec) ? engine.OpenUserDictionary(path)
-                                                   : engine.CreateUserDictionary(path, {});
-    if (userIndex_ <= 0) {
-      userIndex_ = -1;
-      Messenger().InfoBox(engine.LastError());
-      return;
-    }
-  }
-  if (!engine.AddWord(word, userIndex_)) {
-    Messenger().InfoBox(engine.LastError());
+  TSpellChecker* checker = MenuChecker();
+  if (!checker) return;
+  if (!checker->Add(word)) {
+    Messenger().InfoBox(checker->LastError());
     return;
   }
   ++dictionaryChanged_;
-  // The word is known now wherever it stands; its other forms ('s) are checked again.
-  const std::string added = UpperWord(word);
+  // The word is known now wherever it stands (in every letter case the
+  // language's list accepts); its other forms ('s) are checked again.
   const richtext::TRTFText& doc = editor_->Document();
+  std::unordered_map<std::string, bool> known;
   auto isAdded = [&](const richtext::TParagraph& p, const TMarkRange& r) {
     if (r.end > p.Length()) return false;
-    std::optional<std::string> w = DictionaryWord(std::u32string(p.text.substr(r.start, r.end - r.start)));
-    return w && UpperWord(*w) == added;
+    std::string w = richtext::ToUtf8(std::u32string(p.text.substr(r.start, r.end - r.start)));
+    auto it = known.find(w);
+    if (it == known.end()) it = known.emplace(w, checker->Check(w)).first;
+    return it->second;
   };
   for (size_t i = 0; i < slots_.size() && i < doc.Size(); ++i) {
     const richtext::TParagraph& p = doc.Par(i);

@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -28,10 +29,10 @@ class TRichText;
 
 namespace quillet {
 
-class TSpellEngine;
+class TSpellChecker;
 
 // Watches one editor. Paragraphs are checked on a thread of their own, with a
-// spelling engine of its own (an engine's node cache serves one thread), so a
+// spell checker of its own (a checker serves one thread), so a
 // keystroke only notes its paragraph as changed; once typing pauses (150 ms)
 // the changed paragraphs' text is copied and handed over, and the words found
 // come back as a queued call that sets the paragraph's marks. While keys come,
@@ -46,8 +47,9 @@ class TSpellEngine;
 class TSpellAsYouType : public QObject, private richtext::TDocumentListener {
   Q_OBJECT
  public:
-  // The main dictionary is found as program data of the diary directory; the
-  // user dictionary is its "quilletu.dct", created when a word is first added.
+  // Checks English until SetLanguage: the main dictionary is found as program
+  // data of the diary directory; the user dictionary is its "quilletu.dct",
+  // created when a word is first added.
   TSpellAsYouType(richtext::TRichText* editor, const std::filesystem::path& diaryDir,
                   QObject* parent = nullptr);
   ~TSpellAsYouType() override;
@@ -57,6 +59,10 @@ class TSpellAsYouType : public QObject, private richtext::TDocumentListener {
   void SetEnabled(bool on);
   // True while changed paragraphs wait to be checked or their words to be marked.
   bool Busy() const;
+  // The language words are checked in ("en", "de_DE"...; see spell_checker.h).
+  // A change checks the whole text again; the marks stay until the new ones come.
+  void SetLanguage(const std::string& lang);
+  std::string Language() const;
   // Checks again every paragraph that has marks, keeping them until the
   // check is done: after words were added to the user dictionary elsewhere.
   void Recheck();
@@ -97,7 +103,9 @@ class TSpellAsYouType : public QObject, private richtext::TDocumentListener {
   void ShowMarks(size_t index);
   void CaretMoved();
   void ContextMenu(QMenu* menu, richtext::TPosition at);
-  TSpellEngine& MenuEngine();
+  // The checker of the context menu, opened at the first right click on a
+  // mark; nothing (after a message) when the language has no dictionary.
+  TSpellChecker* MenuChecker();
   void AddToDictionary(const std::string& word);
 
   void Work();  // the checking thread
@@ -116,16 +124,16 @@ class TSpellAsYouType : public QObject, private richtext::TDocumentListener {
   };
   std::optional<Edit> lastEdit_, held_;
 
-  // The engine of the context menu, opened at the first right click on a mark.
-  std::unique_ptr<TSpellEngine> menuEngine_;
-  int userIndex_ = -1;
+  std::unique_ptr<TSpellChecker> menuChecker_;
 
   std::thread worker_;
   mutable std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<Job> queue_;
   bool quit_ = false;
-  std::atomic<uint64_t> dictionaryChanged_{0};  // a word was added: forget what was looked up
+  std::string language_{"en"};  // guarded by mutex_: the checking thread reads it
+  // A word was added or the language changed: forget what was looked up.
+  std::atomic<uint64_t> dictionaryChanged_{0};
 };
 
 }  // namespace quillet

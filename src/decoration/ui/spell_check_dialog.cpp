@@ -1,6 +1,8 @@
 #include <decoration/ui/spell_check_dialog.h>
 
-#include <decoration/program_data.h>
+#include <decoration/spell_checker.h>
+
+#include <base/error.h>
 
 #include <base/messages.h>
 #include <richtext/ui/rich_text.h>
@@ -15,19 +17,6 @@
 namespace quillet {
 
 namespace {
-
-QString FromWord(const std::string& cp1252) {
-  richtext::TString s = richtext::FromCp1252(cp1252);
-  return QString::fromUcs4(s.data(), qsizetype(s.size()));
-}
-
-// The dictionaries hold Windows-1252 words of a 64-letter alphabet. A word of
-// the text with a character they cannot hold (a letter outside Windows-1252)
-// can be neither looked up truthfully nor stored: the check passes over it,
-// never reporting it or offering it for adding.
-std::optional<std::string> ToWord(const QString& text) {
-  return DictionaryWord(text.toStdU32String());
-}
 
 QLineEdit* MakeEdit(QWidget* parent, QRect where, const char* colour) {
   auto* e = new QLineEdit(parent);
@@ -49,7 +38,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, int left, int w
 }  // namespace
 
 TSpellCheckDialog::TSpellCheckDialog(richtext::TRichText* editor, const std::filesystem::path& diaryDir,
-                                     QWidget* parent)
+                                     const std::string& lang, QWidget* parent)
     : QDialog(parent), editor_(editor) {
   setWindowTitle(QStringLiteral("Spell Check"));
   QFont font(QStringLiteral("Arial"));
@@ -84,23 +73,18 @@ TSpellCheckDialog::TSpellCheckDialog(richtext::TRichText* editor, const std::fil
   connect(WordList, &QListWidget::itemClicked, this, &TSpellCheckDialog::WordListClick);
   connect(WordList, &QListWidget::itemDoubleClicked, this, &TSpellCheckDialog::WordListClick);
 
-  // FormCreate: the dictionaries.
-  fs::path mainPath = MainDictionaryPath(diaryDir);
-  engine_.DictionaryName = mainPath.string();
-  if (!engine_.OpenDictionary(mainPath)) Messenger().InfoBox(engine_.LastError());
-  fs::path userPath = UserDictionaryPath(diaryDir);
-  std::error_code ec;
-  if (fs::exists(userPath, ec)) {
-    userIndex_ = engine_.OpenUserDictionary(userPath);
-  } else {
-    userIndex_ = engine_.CreateUserDictionary(userPath, {});
+  // FormCreate: the dictionaries of the language. A damaged user dictionary
+  // is left as it is, and nothing is added to it.
+  try {
+    checker_ = OpenSpellChecker(lang, diaryDir);
+    if (!checker_->LastError().empty()) {
+      Messenger().InfoBox(checker_->LastError());
+      Addbutton->setEnabled(false);
+    }
+  } catch (const Error& e) {
+    Messenger().InfoBox(e.what());
+    Addbutton->setEnabled(false);
   }
-  // A damaged user dictionary is left as it is, and nothing is added to it.
-  if (userIndex_ <= 0) {
-    userIndex_ = -1;
-    Messenger().InfoBox(engine_.LastError());
-  }
-  Addbutton->setEnabled(userIndex_ != -1);
 }
 
 TSpellCheckDialog::~TSpellCheckDialog() = default;
@@ -120,10 +104,12 @@ void TSpellCheckDialog::CheckNextWord() {
   while (true) {
     QString word = editor_->NextWord();
     if (word.isEmpty()) break;
-    std::optional<std::string> w = ToWord(word);
-    if (!w || engine_.IsWordCorrect(*w)) continue;
+    // A word the dictionaries cannot hold (for ours, a letter outside their
+    // alphabet) is passed over, never reported or offered for adding.
+    const std::string w = word.toStdString();
+    if (!checker_ || !checker_->CanHold(w) || checker_->Check(w)) continue;
     WordList->clear();
-    for (const std::string& s : engine_.GetSuggestions(*w)) WordList->addItem(FromWord(s));
+    for (const std::string& s : checker_->Suggest(w)) WordList->addItem(QString::fromStdString(s));
     editor_->SelectWord();
     Word->setText(word);
     ReplaceAs->setText(WordList->count() ? WordList->item(0)->text() : word);
@@ -147,13 +133,8 @@ void TSpellCheckDialog::WordListClick() {
 }
 
 void TSpellCheckDialog::AddbuttonClick() {
-  if (!Word->text().isEmpty()) {
-    std::optional<std::string> w = ToWord(Word->text());
-    if (!w) {
-      Messenger().InfoBox("\"" + Word->text().toStdString() + "\" holds a character the dictionary cannot store.");
-    } else if (!engine_.AddWord(*w, userIndex_)) {
-      Messenger().InfoBox(engine_.LastError());
-    }
+  if (!Word->text().isEmpty() && checker_ && !checker_->Add(Word->text().toStdString())) {
+    Messenger().InfoBox(checker_->LastError());
   }
   CheckNextWord();
 }
@@ -164,7 +145,7 @@ void TSpellCheckDialog::done(int result) {
     closed_ = true;
     editor_->MarkStart(0);
     editor_->MarkLength(0);
-    engine_.CloseDictionaries();
+    checker_.reset();
   }
   QDialog::done(result);
 }

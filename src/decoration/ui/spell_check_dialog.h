@@ -2,11 +2,13 @@
  ** stops at each word no dictionary knows, offering replacements. */
 #pragma once
 
-#include <decoration/spell_engine.h>
+#include <decoration/spell_checker.h>
 
 #include <QDialog>
 
 #include <filesystem>
+#include <memory>
+#include <string>
 
 class QLabel;
 class QLineEdit;
@@ -19,16 +21,17 @@ class TRichText;
 
 namespace quillet {
 
-// Created for one check: it opens the main dictionary (found as program data)
-// and the user dictionary "quilletu.dct" of the diary directory, creating that
-// one when it is missing, and closes them when it closes. The check starts when
+// Created for one check in one language: for English it opens the main
+// dictionary (found as program data) and the user dictionary "quilletu.dct"
+// of the diary directory, created when the first word is added; any other
+// language is checked through Enchant. The dictionaries close with the dialog. The check starts when
 // the dialog is first shown; when the text is exhausted it hides, shows "Spell
 // check complete" through the messenger and closes itself.
 class TSpellCheckDialog : public QDialog {
   Q_OBJECT
  public:
   TSpellCheckDialog(richtext::TRichText* editor, const std::filesystem::path& diaryDir,
-                    QWidget* parent = nullptr);
+                    const std::string& lang = std::string(kEnglishLanguage), QWidget* parent = nullptr);
   ~TSpellCheckDialog() override;
 
   QLineEdit* Word;       // the word in question
@@ -38,8 +41,6 @@ class TSpellCheckDialog : public QDialog {
   QPushButton* ReplaceButton;      // "&Replace"
   QPushButton* Addbutton;          // "Add"
   QPushButton* CancelButton;       // "&Cancel"
-
-  TSpellEngine& Engine() { return engine_; }
 
  signals:
   // A word of the text was replaced: the main window marks the entry changed.
@@ -59,8 +60,7 @@ class TSpellCheckDialog : public QDialog {
   void WordListClick();
 
   richtext::TRichText* editor_;
-  TSpellEngine engine_;
-  int userIndex_ = -1;
+  std::unique_ptr<TSpellChecker> checker_;
   bool firstActivation_ = true;
   bool closed_ = false;
 };
