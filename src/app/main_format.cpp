@@ -193,27 +193,12 @@ void TMainScreen::BuildFormatting() {
     mnuSpellAsYouType_->setCheckable(true);
     mnuSpellAsYouType_->setChecked(true);
     edit->insertAction(enterDate, mnuSpellAsYouType_);
-    // The languages there are dictionaries for, English (ours) first; one is chosen.
+    // The languages there are dictionaries for, English (ours) first; one is
+    // chosen. Asking for the installed dictionaries loads every provider's
+    // library, so the list is made when the menu is first opened, not at start.
     mnuSpellingLanguage_ = new QMenu(QStringLiteral("Spelling Language"), edit);
     mnuSpellingLanguage_->setObjectName(QStringLiteral("mnuSpellingLanguage"));
-    auto* languages = new QActionGroup(mnuSpellingLanguage_);
-    for (const std::string& tag : InstalledSpellLanguages()) {
-      const QString code = QString::fromStdString(tag);
-      QString caption = QStringLiteral("English");
-      if (!IsOwnLanguage(tag)) {
-        const QLocale locale(code);
-        caption = QLocale::languageToString(locale.language());
-        if (code.contains(u'_')) caption += QStringLiteral(" (%1)").arg(QLocale::territoryToString(locale.territory()));
-        caption += QStringLiteral(" [%1]").arg(code);
-      }
-      QAction* a = mnuSpellingLanguage_->addAction(caption);
-      a->setObjectName(QStringLiteral("mnuSpellingLanguage_") + code);
-      a->setData(code);
-      a->setCheckable(true);
-      a->setChecked(IsOwnLanguage(tag));
-      languages->addAction(a);
-      connect(a, &QAction::triggered, this, [this, tag] { mnuSpellingLanguageClick(tag); });
-    }
+    connect(mnuSpellingLanguage_, &QMenu::aboutToShow, this, &TMainScreen::FillSpellingLanguages);
     edit->insertMenu(enterDate, mnuSpellingLanguage_);
     edit->insertAction(enterDate, make("mnuUserDictionary", QStringLiteral("User Dictionary..."), {},
                                        &TMainScreen::mnuUserDictionaryClick));
@@ -322,6 +307,29 @@ void TMainScreen::mnuUserDictionaryClick() {
   dialog.exec();
   // Words taken out are misspelt again; words added no longer are.
   if (dialog.Changed() && spellAsYouType_) spellAsYouType_->RecheckAll();
+}
+
+void TMainScreen::FillSpellingLanguages() {
+  if (!mnuSpellingLanguage_->actions().isEmpty()) return;
+  auto* languages = new QActionGroup(mnuSpellingLanguage_);
+  for (const std::string& tag : InstalledSpellLanguages()) {
+    const QString code = QString::fromStdString(tag);
+    QString caption = QStringLiteral("English");
+    if (!IsOwnLanguage(tag)) {
+      const QLocale locale(code);
+      caption = QLocale::languageToString(locale.language());
+      if (code.contains(u'_')) caption += QStringLiteral(" (%1)").arg(QLocale::territoryToString(locale.territory()));
+      caption += QStringLiteral(" [%1]").arg(code);
+    }
+    QAction* a = mnuSpellingLanguage_->addAction(caption);
+    a->setObjectName(QStringLiteral("mnuSpellingLanguage_") + code);
+    a->setData(code);
+    a->setCheckable(true);
+    a->setChecked(IsOwnLanguage(tag));
+    languages->addAction(a);
+    connect(a, &QAction::triggered, this, [this, tag] { mnuSpellingLanguageClick(tag); });
+  }
+  ShowSpellingLanguage();
 }
 
 void TMainScreen::mnuSpellingLanguageClick(const std::string& lang) {

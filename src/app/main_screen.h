@@ -161,6 +161,7 @@ class TMainScreen : public QMainWindow {
   // "User Dictionary...": the words added to the spelling dictionary, to find, remove and add.
   void mnuUserDictionaryClick();
   // "Spelling Language": the language both spell checks use, kept in the preferences.
+  void FillSpellingLanguages();
   void mnuSpellingLanguageClick(const std::string& lang);
   QMenu* SpellingLanguageMenu() const { return mnuSpellingLanguage_; }
   QAction* SpellAsYouTypeAction() const { return mnuSpellAsYouType_; }

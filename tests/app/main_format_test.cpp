@@ -617,6 +617,8 @@ TEST(MainFormat, TheSpellingLanguageMenuChoosesTheLanguageOfBothChecks) {
     EXPECT_EQ(w->RichText1()->Marks(0), (Ranges{{0, 5}, {6, 9}}));
     QMenu* menu = w->SpellingLanguageMenu();
     ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->actions().isEmpty());  // filled when first opened
+    emit menu->aboutToShow();
     EXPECT_EQ(menu->title(), "Spelling Language");
     EXPECT_TRUE(qobject_cast<QMenu*>(w->findChild<QAction*>("EnterDate1")->parent())->actions().contains(menu->menuAction()));
     ASSERT_FALSE(menu->actions().isEmpty());
@@ -655,6 +657,7 @@ TEST(MainFormat, TheSpellingLanguageMenuChoosesTheLanguageOfBothChecks) {
   }
   auto w = Open(d.dir.path());
   SettleSpelling(*w);
+  emit w->SpellingLanguageMenu()->aboutToShow();
   EXPECT_TRUE(w->findChild<QAction*>("mnuSpellingLanguage_de_DE")->isChecked());
   EXPECT_EQ(w->RichText1()->Marks(0), (Ranges{{10, 15}}));
   w->SpellingLanguageMenu()->actions()[0]->trigger();
