@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry cipher throughput on a 1 MiB entry held in memory.
 #include <diary/cipher.h>
 

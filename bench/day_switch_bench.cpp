@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Leaving a day with a changed 3 KB entry and showing the next day's 3 KB
 // entry in the main window: save, load, layout and paint, with no password,
 // the old cipher and strong encryption. Offscreen; the figure is the median

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A diary for the benchmarks: entries of about 3 KB of RTF, one per day.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor on a 1 MB entry of 5,000 paragraphs, offscreen: typing a
 // character in the middle and bringing the visible page up to date (against
 // QTextEdit doing the same), loading and painting the first page, scrolling.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a start-up probe tells startup_bench that its first paint is through:
 // the steady clock's reading, in nanoseconds, on a line of standard output.
 #pragma once

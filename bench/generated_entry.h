@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry text for the benchmarks: paragraphs of diary words, every seventh word bold.
 #pragma once
 

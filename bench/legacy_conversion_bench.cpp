@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converting an old diary table of 10,000 records with 3 KB memos into entry
 // files, with and without a password: one whole conversion into a fresh
 // diary directory per repetition, as a user's first start does it. The

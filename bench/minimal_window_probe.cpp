@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The smallest Qt window program: a main window with a label, ended as soon
 // as it has painted for the first time. The yardstick of startup_bench.
 // Once the first paint is through it says so (first_paint.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A password change through a diary of 5,000 entries of about 3 KB each,
 // enciphered, in a real directory (TMPDIR, else /tmp): the whole pass, from
 // reading the entries to the flushed files and the removed journal.

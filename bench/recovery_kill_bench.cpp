@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fault test: the real program killed (SIGKILL) at a random moment while
 // text is typed into it, and what the next start would find held against
 // what was typed. Each run starts recovery_kill_probe (the program's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program at work, for recovery_kill_bench to kill: the real main window
 // on a diary, with text typed into its page by keys in short bursts, a pause
 // now and then (long enough, some of them, for a recovery copy), and now and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing a large RTF document in memory. The document is the
 // file named by QUILLET_BIG_RTF (make bench makes one with pandoc), else a
 // generated one of about the same size.

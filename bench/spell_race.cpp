@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // spell_race: the spelling engine's figures, timed in one run.
 //   - lookups per second over about 1 MB of English text (the fortune files,
 //     repeated; generated sentences when they are missing);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up to the first painted main window, on a diary of 5,000 entries,
 // against the smallest Qt window program, in one run: both are started in
 // turn, as whole processes, and the medians compared. Each probe writes the

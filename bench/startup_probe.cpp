@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own start-up, ended as soon as the main window has painted
 // for the first time. startup_bench times it against minimal_window_probe.
 // Once the first paint is through it says so (first_paint.h).

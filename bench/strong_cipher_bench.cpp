@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The strong entry cipher at the production cost: unlocking the diary (one
 // Argon2id derivation), a passphrase change (one derivation and a safely
 // written key file), and the encryption and decryption of entries held in

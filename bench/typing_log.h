@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log of what recovery_kill_probe typed, and when: written by the probe
 // line by line, each line on disk before the probe goes on, and read back by
 // recovery_kill_bench after the kill. One line an event:

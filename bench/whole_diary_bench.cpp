@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole-diary commands on a generated 20-year diary: 7,305 days, about
 // 5,000 entries of 2 to 4 KB. Search for a text found only in the last entry,
 // against `grep -ril` over the same entries as plain RTF files in the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the dictionary reader as a file of either kind, then
 // looks words up, walks suggestions and lists words in whatever trees it accepts.
 #include <decoration/dictionary_file.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the icon reader as a file of any kind: counting and
 // decoding icons may fail but never crash, hang or read outside the bytes.
 #include <decoration/icon_file.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the old diary table reader as a table and its memo
 // file, and reads every record. The first two bytes tell where the table ends.
 #include <diary/legacy_table.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the plain-text and HTML readers and writes the result.
 #include <richtext/io.h>
 

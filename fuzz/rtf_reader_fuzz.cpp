@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the RTF reader, then writes what it read and
 // reads that again: nothing may crash, hang or touch memory it does not own.
 #include <richtext/finder.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads arbitrary bytes as RTF, saves, loads the save and saves again: the
 // two saves must be the same bytes and the two loads the same text. Any
 // difference aborts, so that the fuzzer keeps the input that shows it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** What the command-line tools share: wrong usage prints the usage text and
  ** exits 2; failed work prints "TOOL: message" and exits 1. */
 #pragma once

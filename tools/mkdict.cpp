@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mkdict: builds the main spelling dictionary, and looks words up, suggests and
 // adds words on the command line, as the spell checker does.
 #include <decoration/dictionary_builder.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mkicl: builds the icon libraries the program ships, and reads icon files as
 // the icon palette does.
 //

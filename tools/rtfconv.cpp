@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rtfconv: the rich-text engine on the command line. Loads a file as RTF or
 // plain text and writes it as RTF or as plain UTF-8 text.
 //

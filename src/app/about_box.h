@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** "About Quillet": the program's name, version and home page. */
 #pragma once
 

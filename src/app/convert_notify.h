@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TConvertNotify: the small stay-on-top window that tells what a long whole-diary job is doing. */
 #pragma once
 

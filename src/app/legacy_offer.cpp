@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <app/legacy_offer.h>
 
 #include <app/convert_notify.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The start-up offer to convert an old single-table diary into entry files. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's menus and the commands they run on the editor.
 #include <app/main_screen.h>
 

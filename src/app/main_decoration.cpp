@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's decorating commands: the icon palette and the icons
 // dropped from it on the entry, symbols, pictures and paragraph properties,
 // each on the toolbar and in the menus.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's side of the entry store and of the preferences: moving an
 // entry between its file and an editor, and the settings file with the placement.
 #include <app/main_screen.h>

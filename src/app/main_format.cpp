@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's formatting toolbar and ruler, its own tool buttons, the
 // Format menu that puts every toolbar command on the keyboard, and the spell check.
 #include <app/main_screen.h>

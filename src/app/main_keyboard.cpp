@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window without a mouse and with a screen reader: F6 and Shift+F6 go
 // round the toolbar, the page and the day buttons; every control has a name.
 #include <app/main_screen.h>

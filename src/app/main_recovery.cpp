@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Nothing the user types is lost: the recovery copy of the shown page, the
 // save when the session or a signal ends the program, and deleted entries
 // brought back.

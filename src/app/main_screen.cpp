@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <app/main_screen.h>
 
 #include <app/opening_message.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The diary's main window: one day's entry on a ring-binder page, the day buttons and the menus. */
 #pragma once
 

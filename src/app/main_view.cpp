@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The View menu: the page's zoom and the readable line width.
 #include <app/main_screen.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The message shown at start until the user asks for it no more. */
 #pragma once
 

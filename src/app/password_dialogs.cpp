@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <app/password_dialogs.h>
 
 #include <app/main_screen.h>

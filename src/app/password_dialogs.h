@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The password dialogs: the prompt at start, the backup warning, and setting up a password. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The message boxes the user sees: QMessageBox with the program's titles. */
 #pragma once
 

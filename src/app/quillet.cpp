@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quillet: a desktop diary, one rich-text entry per calendar day.
 #include <app/startup.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <app/restore_deleted_dialog.h>
 
 #include <QDateTime>

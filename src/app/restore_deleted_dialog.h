@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** "Restore Deleted Entry": the deleted entries, newest day first, to put one back. */
 #pragma once
 

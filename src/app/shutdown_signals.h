@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** SIGTERM, SIGHUP and SIGINT turned into a Qt signal, so the program can save and end. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The program's command line: --diary-dir DIR, --help, --version; and the diary directory it gives. */
 #pragma once
 

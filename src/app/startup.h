@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The program's start: command line, printers, the one-copy lock, the opening password, the main window. */
 #pragma once
 

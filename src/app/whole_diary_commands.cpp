@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <app/whole_diary_commands.h>
 
 #include <richtext/ui/toolbar_icons.h>

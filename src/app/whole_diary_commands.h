@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The main window's whole-diary commands: find in any entry, find next, print setup, print, export. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** One window per diary: a second start asks the running copy to come to the front. */
 #pragma once
 

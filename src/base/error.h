@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The error that carries a text for the user ("Unable to write to ..."). */
 #pragma once
 

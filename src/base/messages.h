@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** How the diary core speaks to the user: message boxes that the UI shows and tests answer. */
 #pragma once
 

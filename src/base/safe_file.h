@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Reading whole files, and writing files so that a failure never leaves a half-written one. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TGauge: the progress gauge of the progress windows, and TBltBitmap. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TGraphicPanel: a panel that only paints: bevels, border and a caption. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <controls/program_style.h>
 
 #include <richtext/ui/painted_icon.h>

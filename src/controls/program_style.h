@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The program's style: the desktop's own, with a few standard pictures painted. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TRingPanel: the ring-binder page the day's entry is shown on. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TUrlLabel: a blue underlined label that opens its address when clicked. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Little-endian reads from a byte buffer that never read past its end. **/
 #pragma once
 

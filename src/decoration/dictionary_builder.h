@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Building a main dictionary file from a word list. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Dictionary files: a text banner ended by 0x1A, then segments of a 17-byte
  ** header and an array of 3-byte letter-tree nodes. Main dictionaries are read
  ** on demand, in blocks of 64 nodes kept once read; a user dictionary is small and is

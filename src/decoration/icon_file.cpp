@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the icons of a file: the directory of an icon file, or the
 // RT_GROUP_ICON and RT_ICON resources of an NE or PE module.
 #include <decoration/icon_file.h>

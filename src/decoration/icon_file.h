@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Icons read from icon files: single icon files (.ICO), 16-bit NE modules (.ICL, .DLL, .EXE)
  ** and 32/64-bit PE modules (.DLL, .EXE), recognised by their content, not their name. **/
 #pragma once

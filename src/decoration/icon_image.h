@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Decoding one icon image: a device-independent bitmap with its AND mask, or a PNG. **/
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of icon decoding that lean on Qt's image code (QtGui, no widgets):
 // PNG-compressed icon images, smooth scaling, and icon images as QImages.
 #include <decoration/icon_image.h>

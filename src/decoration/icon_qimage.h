@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Icon images to and from Qt's QImage (QtGui, no widgets). **/
 #pragma once
 

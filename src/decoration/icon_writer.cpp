@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/icon_writer.h>
 
 #include <decoration/icon_image.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Writing icons: images as icon-file bitmaps or PNG, icon files, and 16-bit NE icon libraries. **/
 #pragma once
 

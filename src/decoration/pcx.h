@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Decodes PCX pictures: 1, 2, 4 and 8 bits with their palettes, and 24-bit colour, run-length coded or not. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Where the program's own data (the main dictionary, the icon sets) is found. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The dictionary alphabet and the text rules of the spelling engine: letter codes,
  ** upper and lower case, the words of a text, and the case pattern of a suggestion.
  ** Words here are 8-bit strings in the Windows-1252 code page. */

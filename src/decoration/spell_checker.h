@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** A spell checker for one language, with words in UTF-8: our own engine with
  ** the main and the user dictionary for English, Enchant for every other
  ** language the desktop has a dictionary for. */

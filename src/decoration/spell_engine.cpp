@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/spell_engine.h>
 
 #include <decoration/typing_cost.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The spelling engine: looks words up in a main dictionary and the user's own
  ** dictionaries, ranks suggestions for a misspelt word, and adds words to a user
  ** dictionary. Words are 8-bit strings in Windows-1252 (see DictionaryWord). */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Finds the symbol fonts: scalable fonts addressed by symbol codes, or whose characters write no language. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/typing_cost.h>
 
 #include <algorithm>

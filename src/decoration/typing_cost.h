@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** What a slip of the keyboard or of memory costs: the weighted edit distance
  ** between the word meant and the word typed, and the search of a letter tree for
  ** the words within a cost of what was typed. Both words are upper case

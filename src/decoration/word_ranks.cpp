@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/word_ranks.h>
 
 #include <base/error.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** How common each word of a main dictionary is, kept in a small file beside it
  ** (the dictionary's name with the extension ".rnk"; docs/word-ranks.md has the
  ** format). Rank 1 is the most common; the suggestion search puts common words

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** ASCII letter case, as the diary's file and setting names are compared. */
 #pragma once
 

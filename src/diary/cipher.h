@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The entry cipher that keys entry files by the diary password, and the password scrambler. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Calendar days of the diary: day keys, the short and long date formats, day arithmetic. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Opening a diary folder: kept private, cleared of cut-off writes, with a settings file that reads. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The key entry files are read and written with: none, the compatible cipher's password, or the strong diary key. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The entry store: one file per day in Entries/, read and written through memory only. */
 #pragma once
 

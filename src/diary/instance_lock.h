@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** One running copy per diary: a lock file in the diary directory. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The one-time conversion of the old single-table diary (QUILLET.DBF) into entry files. */
 #pragma once
 

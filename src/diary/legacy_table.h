@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Reads the old single-table diary: a dBase/FoxPro table (.DBF) with its memo file (.FPT or .DBT). */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Changing the diary password: the pass that rewrites every entry file, and its recovery. */
 #pragma once
 

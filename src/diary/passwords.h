@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The diary password: its rule, where it is stored, and the entry files it keys. */
 #pragma once
 

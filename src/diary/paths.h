@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Where the diary's files live: the diary directory, the entry files and the settings file. */
 #pragma once
 

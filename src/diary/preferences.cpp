@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <diary/preferences.h>
 
 #include <diary/cipher.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The diary's preferences in QX.INI: default font, opening message, icon palette, password, placement. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The recovery copy: the shown page's unsaved text, kept on disk until it is saved or given up. */
 #pragma once
 

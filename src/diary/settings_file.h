@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The settings file: strings, integers and booleans by section and key, in the INI text layout. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** A directory of many new files that appears under its final name whole, or not at all. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Strong entry encryption: a random diary key, wrapped by the passphrase in the key file, encrypts every entry. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Dates typed into the option dialogs: the locale's short date or yyyy-mm-dd, a time of day may follow. */
 #pragma once
 

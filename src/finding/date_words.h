@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Reading the day a user types to go to: dates in figures and the words people use for days. */
 #pragma once
 

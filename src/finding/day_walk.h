@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Walking the days of a range: which days hold an entry, found with one look at Entries/. */
 #pragma once
 

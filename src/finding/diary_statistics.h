@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Figures about the whole diary: entries, words, first and last day, the longest run of days written. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <finding/export.h>
 
 #include <base/safe_file.h>

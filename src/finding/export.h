@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Writing entries out as plain RTF files named after their days. */
 #pragma once
 

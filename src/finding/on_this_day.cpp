@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <finding/on_this_day.h>
 
 #include <finding/day_walk.h>

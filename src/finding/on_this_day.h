@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The entries written on today's month and day in earlier years. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The page decisions of printing that need no printer: units, geometry and the merged fit. */
 #pragma once
 

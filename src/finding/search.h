@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Searching every entry of a range for a text, deciphered in memory. */
 #pragma once
 

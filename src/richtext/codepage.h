@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Decoding bytes of Windows and Mac code pages into Unicode, single- and double-byte. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Basic types of the rich-text engine: characters, character attributes, error texts. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The document model: paragraphs of characters with interned attributes, objects, footnotes. */
 #pragma once
 

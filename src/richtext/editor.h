@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Editing: caret and selection, every change as a replacement of a range, undo and redo. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Finding and replacing text in a document, and walking it word by word. */
 #pragma once
 

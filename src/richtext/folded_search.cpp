@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <richtext/folded_search.h>
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Finding a pattern in text without regard to letter case, by Boyer-Moore-Horspool skips. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The document-wide tables: colours, fonts, tab stops, page size and margins, info strings. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** HTML: the reader for pages and pasted HTML, the writer for copies and saves. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Loading and saving a document: format detection, the readers and writers, files. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Line layout: measuring paragraphs and cutting them into display lines that fit the wrap width. */
 #pragma once
 

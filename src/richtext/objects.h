@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Embedded objects (pictures), footnotes and the display presets of a document. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Painting: display lines drawn run by run with their fonts, colours, marks and pictures. */
 #pragma once
 

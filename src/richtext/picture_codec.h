@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Picture byte layouts that RTF needs: BMP file headers, placeable metafile headers. */
 #pragma once
 

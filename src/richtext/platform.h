@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The seam through which the engine measures text: fonts and their metrics on a device. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <richtext/reader.h>
 
 #include <richtext/rtf_reader_impl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The plain-text reader and the RTF reader: bytes into paragraphs of a document. */
 #pragma once
 

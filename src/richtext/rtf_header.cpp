@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RTF reader's destinations and header tables: fonts and code pages,
 // colours, info strings, footnotes, document and character properties.
 #include <richtext/rtf_reader_impl.h>

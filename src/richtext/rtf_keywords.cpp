@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The control words of RTF that the reader knows.
 #include <richtext/rtf_reader_impl.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RTF reader's paragraphs and tables: inserting text, paragraph
 // properties, table rows and cells, and finishing what was read.
 #include <richtext/rtf_reader_impl.h>

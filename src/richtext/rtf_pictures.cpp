@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RTF reader's pictures and objects: picture data, picture files (never
 // opened), tagged objects.
 #include <richtext/picture_codec.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The RTF reader's inside, shared by its parts: the tokenizer (reader.cpp),
  ** destinations and header tables (rtf_header.cpp, rtf_keywords.cpp),
  ** paragraphs and tables (rtf_paragraphs.cpp) and pictures (rtf_pictures.cpp). **/

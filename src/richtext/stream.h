@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Byte sinks for the writers: a string, a file descriptor, anything that can refuse bytes. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Unicode helpers of the engine: UTF-8, Windows-1252, letter case. */
 #pragma once
 

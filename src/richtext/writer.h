@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The plain-text writer and the RTF writer. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help window finds its pages as program data: the diary directory's
 // help/ first, else the installed or built pages.
 #include <app/help_window.h>

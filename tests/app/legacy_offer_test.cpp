@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The offer to convert an old single-table diary, made while the program starts.
 #include <app/legacy_offer.h>
 

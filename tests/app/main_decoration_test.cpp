@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's decorating commands, driven as a user would on a
 // temporary diary: the icon palette and its drop, symbols, pictures and
 // paragraph properties, each reaching the saved entry.

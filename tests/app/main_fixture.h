@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The main window on a temporary diary, for the window's tests. */
 #pragma once
 

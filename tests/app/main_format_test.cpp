@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's formatting toolbar, ruler, Format menu and spell check,
 // driven as a user would on a temporary diary.
 #include "main_fixture.h"

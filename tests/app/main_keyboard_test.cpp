@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window without a mouse and through a screen reader's eyes.
 #include "main_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Nothing typed is lost: the recovery copy, the save at a signal, deleted entries.
 #include <app/main_screen.h>
 

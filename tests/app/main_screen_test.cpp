@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on a temporary diary, driven as a user would.
 #include <app/main_screen.h>
 #include <app/about_box.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The password dialogs on a real diary, driven as a user would: the prompt at
 // start, and File, "Select or Change Password".
 #include <app/password_dialogs.h>

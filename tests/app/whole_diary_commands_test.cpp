@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Search across entries and export from the main window, driven as a user would.
 #include <app/convert_notify.h>
 #include <app/main_screen.h>

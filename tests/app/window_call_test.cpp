@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One window per diary: a second start on the same diary, as its own
 // process, brings the running window to the front and ends quietly.
 #include "main_fixture.h"

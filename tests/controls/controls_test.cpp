@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small controls, painted offscreen and driven with the mouse.
 #include <controls/gauge.h>
 #include <controls/graphic_panel.h>

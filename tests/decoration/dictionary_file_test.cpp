@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/dictionary_builder.h>
 #include <decoration/dictionary_file.h>
 

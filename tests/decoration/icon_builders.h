@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Small icon files made in memory for the reader's tests: bitmaps of any depth, PE modules. */
 #pragma once
 

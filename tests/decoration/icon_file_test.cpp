@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon reader on files made in memory: every image depth, the three file
 // kinds, and damaged files of each kind.
 #include "icon_builders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Our icon reader against an independent one (icoutils: wrestool lists and
 // extracts group icons, icotool turns them into PNG files): on the icon sets
 // we ship and on PE modules from Debian's Wine package. And mkicl on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mkdict on the command line: building, dumping, checking, suggesting, adding.
 #include <decoration/word_ranks.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program data is found in the diary directory first, then where it is
 // installed, then in the build tree.
 #include <decoration/program_data.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/dictionary_builder.h>
 #include <decoration/program_data.h>
 #include <decoration/spell_engine.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** A small real diary for the password tests, and the check that it reads back. */
 #pragma once
 

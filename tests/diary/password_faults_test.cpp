@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The password change failed at every step it takes: each file operation
 // refused, and the program stopped there (by an exception that nothing in the
 // pass catches, and once for real by SIGKILL in a child process). After each,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <diary/strong_cipher.h>
 
 #include <base/error.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A diary under strong encryption: entries through the store, the passphrase
 // that opens it, the moves between protections, and a passphrase change that
 // touches no entry.

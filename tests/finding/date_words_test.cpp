@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The days people type to go to, read against a fixed today.
 #include <finding/date_words.h>
 

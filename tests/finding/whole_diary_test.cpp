@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Search, export and the print plan on real diaries in a temporary directory.
 #include <finding/date_text.h>
 #include <finding/diary_statistics.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every RTF file of the shared corpus (files written by real programs) is
 // loaded, saved, loaded again and saved again: the second save writes the
 // bytes of the first and the text does not change. The corpus lives in

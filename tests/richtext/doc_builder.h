@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Small helpers for building documents in engine tests. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that other programs wrote and that once lost text on reading.
 #include "doc_builder.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RTF from other programs keeps its look: every colour of its table, colours
 // and fonts of pasted text, sizes of East Asian text.
 #include "doc_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile and foreign input: saves that never drift, no slow paths, no
 // silent loss, no files opened on a document's say.
 #include "../support/temp_dir.h"

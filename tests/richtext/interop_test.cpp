@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Another program opens what the writer writes: LibreOffice, when installed,
 // converts our entries and clipboard copies, and the tests look at what it made
 // of them. Without soffice the tests are skipped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Line layout against fixed metrics: every character 10 pixels wide, a space
 // 5, ascent 12 and descent 4 at 10 points (scaled with the size), 96 dpi.
 #include "doc_builder.h"

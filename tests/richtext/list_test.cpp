@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bulleted and numbered lists: their labels, how they are stored and read
 // back, lists written by other programs, and the editing keys of list items.
 #include "doc_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Painting rules, recorded on a surface that notes every call.
 #include "doc_builder.h"
 #include "table_rtf.h"

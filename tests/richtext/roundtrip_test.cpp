@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a document and reading it back gives the same document, and
 // writing that again gives the same bytes. Documents are generated at random
 // over the properties the stored format carries.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rtfconv run as a program: what it writes, what it says and how it exits.
 #include "../support/temp_dir.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Tables and colours as LibreOffice Writer writes them: a small table typed in its
     form, and the files it made from our own documents (tests/fixtures/rtf/lo-*.rtf). */
 #pragma once

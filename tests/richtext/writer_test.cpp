@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RTF writer, byte for byte. Every expected text below was worked out by
 // hand from the writer's rules: header, groups, paragraph properties written
 // only when they change, run prefixes, text escapes and the trailer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Writes small dBase/FoxPro tables with memo files, in each layout the old diary used. */
 #pragma once
 

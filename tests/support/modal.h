@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Answering a modal dialog in a widget test: act on it as soon as it is shown. */
 #pragma once
 

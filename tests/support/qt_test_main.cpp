@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test entry for widget tests: one QApplication for the whole run.
 #include <QApplication>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** A messenger for tests: records every text shown and answers questions as told. */
 #pragma once
 

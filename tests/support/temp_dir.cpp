@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "temp_dir.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** A fresh directory for one test, removed with everything in it afterwards. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillet-tool convert-legacy on old single-table diaries.
 #include <diary/cipher.h>
 #include <diary/instance_lock.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillet-tool on a diary written by the main window.
 #include <app/main_screen.h>
 #include <decoration/spell_engine.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // encipher and decipher: the entry cipher on whole files, byte for byte.
 #include "tool.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // deleted and restore: the entries kept in Deleted/, and putting one back on its day.
 #include "tool.h"
 

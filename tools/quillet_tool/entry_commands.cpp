@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // list and cat: the entries of a diary, by day key.
 #include "tool.h"
 

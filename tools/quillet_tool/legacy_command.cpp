@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // convert-legacy: turns an old single-table diary (QUILLET.DBF with its memo
 // file) into entry files, as the window offers to at start-up.
 #include "tool.h"

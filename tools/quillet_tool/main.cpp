@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillet-tool: a diary on the command line, for backups, recovery and scripts.
 //
 //   quillet-tool [--diary-dir DIR] COMMAND [ARGS]   (--diary-dir may also follow the command)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Passphrases are never taken on the command line, where every user of the
 // machine sees them in the process list: they are asked on the terminal
 // without echo, or read from standard input, one per line, for scripts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // passwd: changes the diary's password, and the protection with it.
 #include "tool.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // paths: where the diary and the program's own data are, as the program finds
 // them. One "what<TAB>path" line each, for people and for scripts:
 //

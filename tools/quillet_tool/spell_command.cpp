@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // spell: checks the spelling of a text read on standard input as the program's
 // spell checker does: English with the main dictionary and the diary's user
 // dictionary, any other language with the dictionary Enchant finds for it. One line for each unknown word, the first time it appears: the word, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** quillet-tool: what the subcommands share — their arguments, the diary, and how they fail. */
 #pragma once
 

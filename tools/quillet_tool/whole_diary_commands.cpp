@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // search, export and print: work on every entry of a range of days.
 #include "tool.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/ui/floating_palette.h>
 
 #include <base/messages.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TFloatingPalette: the small stay-on-top window "Icons" with the icon grid and its set menu. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Icons dragged from the palette onto an entry: the drag data and the drop. */
 #pragma once
 

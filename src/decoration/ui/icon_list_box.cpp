@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/ui/icon_list_box.h>
 
 #include <decoration/icon_qimage.h>

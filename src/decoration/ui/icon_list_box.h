@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TIconListBox: a grid of the icons of one icon file, from which icons are dragged. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/ui/image_browser.h>
 
 #include <base/messages.h>

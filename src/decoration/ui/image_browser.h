@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The "Load Image File" dialog: folders, picture files, a preview scaled from 25 to 200 percent. */
 #pragma once
 

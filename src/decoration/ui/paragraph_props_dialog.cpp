@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/ui/paragraph_props_dialog.h>
 
 #include <base/messages.h>

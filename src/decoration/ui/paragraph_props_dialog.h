@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The "Paragraph Properties" dialog: indents in inches or centimetres, spacing in points. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Reading picture files for the picture browser: Qt's readers, our PCX decoder, the metafile player. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/ui/smart_image.h>
 
 #include <decoration/ui/picture_files.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TSmartImage: a picture control that loads picture files of every kind the browser offers. */
 #pragma once
 

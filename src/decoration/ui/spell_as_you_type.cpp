@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/ui/spell_as_you_type.h>
 
 #include <decoration/program_data.h>

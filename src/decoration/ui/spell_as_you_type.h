@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Checking spelling as you type: the words of the editor's text that no
  ** dictionary knows are marked with the editor's wavy red line, and a right
  ** click on one offers suggestions and "Add to Dictionary". */

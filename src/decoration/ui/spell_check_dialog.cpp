@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/ui/spell_check_dialog.h>
 
 #include <decoration/spell_checker.h>

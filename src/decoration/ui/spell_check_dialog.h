@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TSpellCheckDialog ("Spell Check"): walks the editor's text word by word and
  ** stops at each word no dictionary knows, offering replacements. */
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/ui/symbol_selector.h>
 
 #include <base/messages.h>

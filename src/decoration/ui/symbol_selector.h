@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The "Symbol Selector" dialog: every character of one symbol font in a grid, one to pick. */
 #pragma once
 

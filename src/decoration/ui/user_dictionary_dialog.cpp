@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <decoration/ui/user_dictionary_dialog.h>
 
 #include <decoration/program_data.h>

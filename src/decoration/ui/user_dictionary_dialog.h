@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TUserDictionaryDialog ("User Dictionary"): the words the user has added to
  ** the spelling dictionary, with a box that narrows the list, and buttons that
  ** take the chosen words out or add a new one. */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calendar as screen readers see it: a table of 7 x 7 cells, the weekday
 // names as column headers and every day named by its whole date.
 #include <finding/ui/calendar_with_glyphs.h>

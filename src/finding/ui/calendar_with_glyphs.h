@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TCalendarWithGlyphs: a month grid whose day cells can be drawn by its owner. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TDateSelector: the "Select Date" dialog, a month calendar with entry marks. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <finding/ui/go_to_date.h>
 
 #include <finding/date_words.h>

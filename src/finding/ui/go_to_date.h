@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TGoToDateBox: the small box in which a day is typed to go to, in figures or words. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <finding/ui/look_for_all.h>
 
 #include <QCheckBox>

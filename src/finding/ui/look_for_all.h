@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TLookForAll: asks for the text to look for in every entry. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The print job: entries laid out on pages, each on its own sheets or merged under date headings. */
 #pragma once
 

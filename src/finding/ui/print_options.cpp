@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <finding/ui/print_options.h>
 
 #include <QButtonGroup>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TPrintOptions: what to print, and whether each entry gets its own pages or entries are merged. */
 #pragma once
 

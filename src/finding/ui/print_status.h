@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Printing from the window: the printer choice, TPrintStatusForm, and the print command's steps. */
 #pragma once
 

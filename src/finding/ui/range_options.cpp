@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <finding/ui/range_options.h>
 
 #include <base/messages.h>

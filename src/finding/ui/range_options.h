@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The part the print and export option dialogs share: which entries, and the two date boxes. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TSaveOptions: which entries to export, and the directory the RTF files go to. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <finding/ui/search_results_panel.h>
 
 #include <diary/dates.h>

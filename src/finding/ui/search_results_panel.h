@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TSearchResultsPanel: every entry holding a text, newest first, filled while a worker thread searches. */
 #pragma once
 

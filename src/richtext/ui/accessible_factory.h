@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Registers a widget class's own accessibility interface with Qt, once. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <richtext/ui/caret_watch.h>
 
 #include <richtext/ui/rich_text.h>

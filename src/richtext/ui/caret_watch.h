@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TCaretWatch: tells when the caret, the selection or the text of an editor may have changed. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Marked ranges: a decoration of the view, laid over the document's text
  ** (a wavy underline), kept apart from the document so that it is never saved,
  ** copied or undone. */

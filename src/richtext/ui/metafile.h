@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** A player for Windows metafiles, the pictures older RTF writers embed, drawing onto QPainter. */
 #pragma once
 

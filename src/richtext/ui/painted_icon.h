@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** Icons drawn with QPainter at whatever size and density they are shown. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing of TRichText: a layout for the printer's resolution, pages cut
 // by the engine, header and footer bands drawn by the caller.
 #include <richtext/ui/rich_text.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The engine's measuring and drawing seam implemented with Qt: fonts, a QPainter surface, pictures. */
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor widget: its document operations, attributes and paragraphs.
 // Keys, the mouse, the clipboard and the view are in rich_text_*.cpp.
 #include <richtext/ui/rich_text.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TRichText: the editor widget the diary is written in. */
 #pragma once
 

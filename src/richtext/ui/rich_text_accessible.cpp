@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor widget's accessibility: its text, caret, selection, lines and
 // runs for screen readers, and the events that keep them up to date.
 #include <richtext/ui/rich_text_accessible.h>

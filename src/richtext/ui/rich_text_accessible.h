@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The editor widget as assistive technology sees it: editable text with caret, selection and runs. */
 #pragma once
 

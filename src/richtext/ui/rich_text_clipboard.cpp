@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor widget's clipboard and drag and drop: the selection as RTF, HTML
 // and plain text; pasting RTF, HTML, text and pictures.
 #include <richtext/ui/rich_text.h>

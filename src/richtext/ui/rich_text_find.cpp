@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor widget's finding: the find and replace dialogs, FindString,
 // marking a range, and the spell checker's walk through the words.
 #include <richtext/ui/rich_text.h>

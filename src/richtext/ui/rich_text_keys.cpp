@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor widget's keys: moving the caret by characters, lines, pages
 // and table cells, editing keys, text from input methods.
 #include <richtext/ui/rich_text.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor widget's marked ranges (drawn as a wavy line under the text) and
 // its context menu.
 #include <richtext/ui/rich_text.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor widget's mouse: clicks, double and triple clicks, dragging a
 // selection, scrolling while the pointer is held beyond the window.
 #include <richtext/ui/rich_text.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor widget's view: layout width and scroll bars, painting through
 // the engine's painter, the blinking caret, focus.
 #include <richtext/ui/rich_text.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <richtext/ui/ruler.h>
 
 #include <richtext/ui/caret_watch.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TRichRuler: the bar above an editor that shows and sets indents and tab stops. */
 #pragma once
 

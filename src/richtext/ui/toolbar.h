@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** TRichToolBar: buttons and lists that show and change the formatting at an editor's caret. */
 #pragma once
 

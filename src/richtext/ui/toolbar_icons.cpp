@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <richtext/ui/toolbar_icons.h>
 
 #include <richtext/ui/painted_icon.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /** The pictures of the formatting toolbar's buttons, drawn at any size and density. */
 #pragma once
 

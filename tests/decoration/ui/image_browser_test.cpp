@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picture files of every kind the browser offers, and the browser driven as a user would.
 #include <decoration/ui/image_browser.h>
 #include <decoration/ui/picture_files.h>

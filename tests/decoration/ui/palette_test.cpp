@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon palette driven as a user would: sets chosen from its menu, bonus
 // sets, "Other..." with files that hold no icons, the settings, and an icon
 // dragged onto an entry.

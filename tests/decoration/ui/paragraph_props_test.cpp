@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The paragraph properties dialog driven as a user would, on a real editor.
 #include <decoration/ui/paragraph_props_dialog.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checking spelling as you type, on a real editor with the real dictionaries:
 // typing, the wavy line on a rendered image, the right-click menu, the toggle.
 #include <decoration/ui/spell_as_you_type.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spell-check dialog driven as a user would, through an entry with misspellings.
 #include <decoration/ui/spell_check_dialog.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The symbol selector driven as a user would, inserting into a real editor.
 #include <decoration/ui/symbol_selector.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user dictionary dialog driven as a user would: finding, removing and adding words.
 #include <decoration/ui/user_dictionary_dialog.h>
 

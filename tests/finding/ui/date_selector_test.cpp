@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Select Date" dialog driven with the mouse and keys, offscreen.
 #include <controls/graphic_panel.h>
 #include <finding/ui/calendar_with_glyphs.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing to PDF, read back with pdftotext: the job's layouts, the options
 // dialog and the status window driven as a user would.
 #include <finding/ui/date_selector.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor widget as screen readers see it: text, caret, words and lines,
 // runs and editing through the interface. The events of typing reach a
 // reader only over a real accessibility bus: tests/app/atspi_test.py.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding, replacing, the word walk and the operations the diary calls.
 #include <richtext/ui/rich_text.h>
 

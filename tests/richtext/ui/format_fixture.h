@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An editor with its toolbar and ruler in one window, as the diary lays them out.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Marked ranges of the editor widget: they follow edits, are drawn as the red
 // wavy line, and stay out of the document, its files and its undo.
 #include <richtext/ui/rich_text.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing to PDF files, read back with pdftotext.
 #include <richtext/ui/rich_text.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Painting rules seen on rendered images: the Qt surface draws what the
 // engine asks, with real fonts.
 #include <richtext/picture_codec.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor widget driven as a user would: keys, clicks, the clipboard.
 #include <richtext/picture_codec.h>
 #include <richtext/ui/metafile.h>

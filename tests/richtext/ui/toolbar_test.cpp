@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The formatting toolbar clicked as a user would; the saved RTF shows the result.
 #include "format_fixture.h"
 
