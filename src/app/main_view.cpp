@@ -48,14 +48,21 @@ class TCtrlWheelZoom : public QObject {
 }  // namespace
 
 void TMainScreen::BuildViewMenu() {
-  auto* view = new QMenu(QStringLiteral("&View"), this);
-  view->setObjectName(QStringLiteral("mnuViewMenu"));
-  // After Edit, before Find.
-  QAction* before = nullptr;
-  if (auto* find = findChild<QMenu*>(QStringLiteral("mnuFindMenu"))) before = find->menuAction();
-  menuBar()->insertMenu(before, view);
+  // One View menu: the whole-diary commands may have made it already; the
+  // page's own items go above theirs.
+  QMenu* view = findChild<QMenu*>(QStringLiteral("mnuViewMenu"));
+  if (!view) {
+    view = new QMenu(QStringLiteral("&View"), this);
+    view->setObjectName(QStringLiteral("mnuViewMenu"));
+    // After Edit, before Find.
+    QAction* before = nullptr;
+    if (auto* find = findChild<QMenu*>(QStringLiteral("mnuFindMenu"))) before = find->menuAction();
+    menuBar()->insertMenu(before, view);
+  }
+  QAction* top = view->actions().isEmpty() ? nullptr : view->insertSeparator(view->actions().first());
   auto item = [&](const char* name, const QString& text, auto slot, QList<QKeySequence> keys) {
-    QAction* a = view->addAction(text);
+    auto* a = new QAction(text, view);
+    view->insertAction(top, a);
     a->setObjectName(QString::fromLatin1(name));
     a->setShortcuts(keys);
     connect(a, &QAction::triggered, this, slot);
@@ -67,11 +74,12 @@ void TMainScreen::BuildViewMenu() {
        {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
   item("mnuActualSize", QStringLiteral("&Actual Size"), &TMainScreen::ActualSizeClick,
        {QKeySequence(Qt::CTRL | Qt::Key_0)});
-  view->addSeparator();
+  view->insertSeparator(top);
   mnuReadableLineWidth_ = item("mnuReadableLineWidth", QStringLiteral("&Readable Line Width"),
                                &TMainScreen::mnuReadableLineWidthClick, {});
   mnuReadableLineWidth_->setCheckable(true);
-  QMenu* colours = view->addMenu(QStringLiteral("&Colours"));
+  auto* colours = new QMenu(QStringLiteral("&Colours"), view);
+  view->insertMenu(top, colours);
   colours->setObjectName(QStringLiteral("mnuColours"));
   auto* group = new QActionGroup(colours);
   const std::pair<const char*, const char*> choices[] = {

@@ -332,12 +332,10 @@ TWholeDiaryCommands* InstallWholeDiaryCommands(TMainScreen& window, QMenu* fileM
   }
   // View: On This Day, and whether it comes up at start.
   if (fileMenu || findMenu) {
-    QMenu* view = nullptr;
-    for (QAction* title : window.menuBar()->actions()) {
-      if (title->menu() && QString(title->text()).remove('&') == "View") view = title->menu();
-    }
+    QMenu* view = window.findChild<QMenu*>(QStringLiteral("mnuViewMenu"));
     if (!view) {
-      view = new QMenu("View", &window);
+      view = new QMenu(QStringLiteral("&View"), &window);
+      view->setObjectName(QStringLiteral("mnuViewMenu"));
       window.menuBar()->insertMenu(findMenu ? findMenu->menuAction() : nullptr, view);
     }
     view->addAction(commands->mnuOnThisDay);
