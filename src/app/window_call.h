@@ -5,8 +5,9 @@
 #include <QObject>
 
 #include <filesystem>
+#include <string>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace quillet {
 
@@ -20,13 +21,18 @@ class TWindowCallServer : public QObject {
   Q_OBJECT
  public:
   explicit TWindowCallServer(const std::filesystem::path& diaryDir, QObject* parent = nullptr);
+  ~TWindowCallServer() override;
   bool Listening() const;
 
  signals:
   void ShowRequested();
 
  private:
-  QLocalServer* server_;
+  void Answer();
+
+  std::string path_;
+  int fd_ = -1;
+  QSocketNotifier* notifier_ = nullptr;
 };
 
 // Asks the copy that holds the diary to show its window; true once it has
