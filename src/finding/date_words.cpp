@@ -73,15 +73,6 @@ std::optional<TDate> MonthsBack(TDate from, int months) {
   return sys_days(year_month_day(y, m, std::min(ymd.day(), last)));
 }
 
-std::optional<TDate> Iso(std::string_view text) {
-  if (text.size() < 8 || text.size() > 10 || text[4] != '-') return std::nullopt;
-  const size_t second = text.find('-', 5);
-  if (second == std::string_view::npos) return std::nullopt;
-  auto y = Number(text.substr(0, 4)), m = Number(text.substr(5, second - 5)), d = Number(text.substr(second + 1));
-  if (!y || !m || !d || *m < 1) return std::nullopt;
-  return Day(*y, unsigned(*m), *d);
-}
-
 std::optional<TDate> FromWords(const std::vector<std::string>& w, TDate reference) {
   const int year = int(year_month_day{reference}.year());
   if (w.size() == 1) {
@@ -147,10 +138,9 @@ TDateWords ParseDateWords(std::string_view text, TDate reference) {
   }
   std::string joined;
   for (const std::string& w : words) joined += (joined.empty() ? "" : " ") + w;
+  // The short date of the user's locale and ISO yyyy-mm-dd, as the date boxes take them.
   if (auto d = ParseDateText(joined)) {
     result.day = d;
-  } else if (auto iso = Iso(joined)) {
-    result.day = iso;
   } else if (auto named = FromWords(words, reference)) {
     result.day = named;
   }
