@@ -99,9 +99,10 @@ void WriteStoredPassword(const fs::path& diaryDir, std::string_view password) {
 
 std::vector<fs::path> ListEntryFiles(const fs::path& diaryDir) {
   std::vector<fs::path> files;
-  ForEachEntryItem(diaryDir, [&](const fs::directory_entry& item) {
+  ForEachEntryFileName(diaryDir, [&](const fs::path& entries, std::string_view name) {
     std::error_code typeError;
-    if (item.is_regular_file(typeError)) files.push_back(item.path());
+    fs::path file = entries / name;
+    if (fs::is_regular_file(file, typeError)) files.push_back(std::move(file));
   });
   std::sort(files.begin(), files.end());
   return files;

@@ -24,15 +24,6 @@ bool IsEntryFileName(std::string_view name) {
 
 fs::path EntriesDir(const fs::path& diaryDir) { return FindNoCase(diaryDir, "Entries"); }
 
-void ForEachEntryItem(const fs::path& diaryDir,
-                      const std::function<void(const fs::directory_entry& item)>& each) {
-  std::error_code ec;
-  for (fs::directory_iterator it(EntriesDir(diaryDir), ec), end; !ec && it != end;
-       it.increment(ec)) {
-    if (IsEntryFileName(it->path().filename().string())) each(*it);
-  }
-}
-
 void ForEachEntryFileName(const fs::path& diaryDir,
                           const std::function<void(const fs::path& entriesDir, std::string_view name)>& each) {
   const fs::path entries = EntriesDir(diaryDir);

@@ -21,12 +21,9 @@ fs::path FindNoCase(const fs::path& dir, std::string_view name);
 bool IsEntryFileName(std::string_view name);
 
 fs::path EntriesDir(const fs::path& diaryDir);                  // "Entries"
-// Calls `each` with every item of Entries/ whose name ends in ".QXE" (any
-// case), in the order the directory lists them; nothing when it is missing.
-void ForEachEntryItem(const fs::path& diaryDir,
-                      const std::function<void(const fs::directory_entry& item)>& each);
-// The same by name alone, for walks over thousands of entries; `entriesDir`
-// is the folder the names are in.
+// Calls `each` with the name of every item of Entries/ whose name ends in
+// ".QXE" (any case), in the order the directory lists them, and the folder
+// they are in; nothing when it is missing.
 void ForEachEntryFileName(const fs::path& diaryDir,
                           const std::function<void(const fs::path& entriesDir, std::string_view name)>& each);
 fs::path EntryFileName(const fs::path& diaryDir, TDate date);   // "Entries/yyyymmdd.QXE"
