@@ -817,13 +817,40 @@ TRTFText::ParagraphList ReadHtml(TRTFText& doc, std::string_view bytes) {
 
 // ------------------------------------------------------------------- writer
 
+namespace {
+
+std::string EscapedUtf8(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out.push_back(c);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string HtmlPageStart(std::string_view title) {
+  return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + EscapedUtf8(title) +
+         "</title></head><body>\n";
+}
+
+std::string HtmlPageEnd() { return "</body></html>\n"; }
+
+std::string HtmlHeading(std::string_view text) { return "<h1>" + EscapedUtf8(text) + "</h1>\n"; }
+
 TIoResult THtmlWriter::Header() {
-  Put("<html><head><meta charset=\"utf-8\"></head><body>\n");
+  if (!bodyOnly) Put("<html><head><meta charset=\"utf-8\"></head><body>\n");
   return ioOk;
 }
 
 TIoResult THtmlWriter::Trailer() {
-  Put("</body></html>\n");
+  if (!bodyOnly) Put(HtmlPageEnd());
   return ioOk;
 }
 
