@@ -951,6 +951,10 @@ void THtmlWriter::Picture(TChar c, const TAttr& a) {
   } else if (encodePicture) {
     mime = "image/png";
     bytes = encodePicture(picture);
+  } else if (picture.kind == TPicture::Kind::Dib || picture.kind == TPicture::Kind::Bitmap) {
+    // Without an encoder a bitmap goes as the BMP file that browsers show too.
+    mime = "image/bmp";
+    bytes = picture.kind == TPicture::Kind::Dib ? picture.data : BitmapToBmp(picture);
   }
   if (bytes.empty()) return;
   Put("<img src=\"data:" + mime + ";base64,");

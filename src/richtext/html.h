@@ -33,7 +33,8 @@ class THtmlWriter : public TTextWriter {
  public:
   using TTextWriter::TTextWriter;
   // PNG bytes of a picture that is neither PNG nor JPEG (a bitmap, a
-  // metafile); empty leaves the picture out. Without it such pictures are left out.
+  // metafile); empty leaves the picture out. Without it bitmaps are written
+  // as BMP and metafiles are left out.
   std::function<std::string(const TPicture&)> encodePicture;
   // Only the paragraphs, for a page that HtmlPageStart and HtmlPageEnd frame.
   bool bodyOnly = false;

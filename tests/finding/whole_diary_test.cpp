@@ -257,11 +257,17 @@ constexpr const char* kPngHex =
     "89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de0000000c49444154789c63f8cfc0000003"
     "010100c9fe92ef0000000049454e44ae426082";
 
-// An entry with styles, a star, a picture and a bulleted item, as the editor writes it.
+// A 1x1 device-independent bitmap, as icons from the palette are kept.
+constexpr const char* kDibHex =
+    "28000000010000000100000001001800000000000400000000000000000000000000000000000000"
+    "0000ff00";
+
+// An entry with styles, a star, two pictures and a bulleted item, as the editor writes it.
 std::string StyledEntry() {
   richtext::TRTFTextIo doc;
   doc.LoadFromStream(Rtf("Walk \\b in the rain\\b0  at 2*3 o'clock {\\pict\\pngblip\\picw1\\pich1 " +
-                         std::string(kPngHex) + "}\\par umbrella & <hat>\\par pack \\i light\\i0"));
+                         std::string(kPngHex) + "}{\\pict\\dibitmap0\\picw1\\pich1 " + kDibHex +
+                         "}\\par umbrella & <hat>\\par pack \\i light\\i0"));
   richtext::SetListProps(doc.Par(1), richtext::lkBullet, 0, doc.Header());
   richtext::TStringStream out;
   richtext::TRTFWriter(doc).Write(out);
@@ -391,7 +397,8 @@ TEST(Export, HtmlIsAPageWithPicturesAndStylesAndMarkdownEscapesStars) {
   for (const std::string& part : std::vector<std::string>{
            "<!DOCTYPE html>", "<meta charset=\"utf-8\">", "<title>" + LongDate(day) + "</title>",
         "<h1>" + LongDate(day) + "</h1>", std::string("<b>in the rain</b>"),
-        std::string("<img src=\"data:image/png;base64,iVBORw0KGgo"), std::string("&amp; &lt;hat&gt;")}) {
+        std::string("<img src=\"data:image/png;base64,iVBORw0KGgo"),
+        std::string("<img src=\"data:image/bmp;base64,Qk"), std::string("&amp; &lt;hat&gt;")}) {
     EXPECT_NE(page.find(part), std::string::npos) << part << "\n" << page;
   }
   TExportOptions md;
