@@ -351,7 +351,9 @@ TEST_F(QuilletTool, ExportsEachFormatWithTheDateAboveTheEntrysText) {
     }
   }
   ExpectRefused({{{"export", "--format", "doc", QString::fromStdString(dir.path().string())}, 2,
-                  "Usage: quillet-tool export [--from DAYKEY] [--to DAYKEY] [--format rtf|html|md|txt|pdf]"}});
+                  "Usage: quillet-tool export [--from DAYKEY] [--to DAYKEY] [--format rtf|html|md|txt|pdf]"},
+                 {{"export", "--format", "md", "--one-file", QString::fromStdString(dir.path().string())}, 2,
+                  "--one-file: only an HTML export"}});
 }
 
 TEST_F(QuilletTool, PrintsToAPdfInBothLayouts) {

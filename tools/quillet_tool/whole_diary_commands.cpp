@@ -86,6 +86,9 @@ int Export(TArgs& args) {
     if (!format) throw UsageError("--format: '" + *key + "' is not one of rtf, html, md, txt, pdf");
     options.format = *format;
   }
+  if (options.oneFile && options.format != TExportFormat::kHtml && !AlwaysOneFile(options.format)) {
+    throw UsageError("--one-file: only an HTML export is put into one file (a PDF always is)");
+  }
   TEntryStore store = OpenDiary(args.DiaryDir());
   TRange range = RangeOptions(args, store);
   const std::filesystem::path dir = args.Operands(1)[0];

@@ -251,9 +251,10 @@ TPdfPrint PrintToPdf(const TEntryStore& store, TDate first, TDate last, bool mer
 
 TPdfRenderer PdfExportRenderer(const TEntryStore& store) {
   return [&store](TDate first, TDate last, TExportResult& result, const TDayProgress& progress) {
+    const std::set<TDate> entryDays = EntryDaysIn(store, first, last);
     TPdfPrint pdf = PrintToPdf(store, first, last, false, [&](TPrintJob& job) {
       job.dayDone = [&](TDate day) {
-        if (progress) progress(day);
+        if (progress && entryDays.count(day)) progress(day);  // the status names the entries alone
         return false;
       };
       job.unreadable = [&](TDate day, const std::string& problem) {
