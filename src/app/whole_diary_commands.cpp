@@ -15,6 +15,7 @@
 #include <finding/ui/go_to_date.h>
 #include <finding/ui/look_for_all.h>
 #include <finding/ui/search_results_panel.h>
+#include <finding/ui/print_job.h>
 #include <finding/ui/print_status.h>
 #include <finding/ui/save_options.h>
 #include <richtext/ui/rich_text.h>
@@ -93,7 +94,7 @@ TWholeDiaryCommands::TWholeDiaryCommands(TMainScreen& window) : QObject(&window)
   PrintNow = new QAction("Print", this);
   PrintNow->setObjectName("PrintNow");
   PrintNow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-  Export1 = new QAction("Export to RTF (Rich Text Format)", this);
+  Export1 = new QAction("Export...", this);
   Export1->setObjectName("Export1");
   connect(mnuFindentrycontaining, &QAction::triggered, this, [this] { mnuFindentrycontainingClick(); });
   connect(mnuFindNextBig, &QAction::triggered, this, [this] { mnuFindNextBigClick(); });
@@ -274,7 +275,7 @@ void TWholeDiaryCommands::Export1Click() {
   TSaveOptions options(&window_);
   options.startDate = window_.CurrentDate();
   options.endDate = Today();
-  // Exported files are plain RTF: they go to the documents folder, not
+  // Exported files are not enciphered: they go to the documents folder, not
   // beside the diary, and with a password the dialog says they are not protected.
   options.SetDirectory(DefaultExportDirectory());
   options.WarnUnprotected(window_.Store().Key().Cipher() != TCipher::None);
@@ -297,18 +298,23 @@ void TWholeDiaryCommands::Export1Click() {
   if (!std::filesystem::is_directory(directory, ec)) {
     Messenger().InfoBox("The directory " + directory + " does not exist. Nothing was saved.");
   } else {
+    TExportOptions how;
+    how.format = options.Format();
+    how.oneFile = options.OneFile();
+    how.heading = options.Heading();
+    if (how.format == TExportFormat::kPdf) how.renderPdf = PdfExportRenderer(window_.Store());
     TExportResult result;
     {
       TBusy busy(window_);
       TConvertNotify status;
       status.SetWhat("Exporting...");
       status.show();
-      result = ExportEntries(window_.Store(), start, end, directory, [&](TDate day) {
+      result = ExportEntries(window_.Store(), start, end, directory, how, [&](TDate day) {
         status.SetStatus(ProcessingText(day));
         QCoreApplication::processEvents();
       });
     }
-    Messenger().InfoBox(ExportReport(result, directory));
+    Messenger().InfoBox(ExportReport(result, directory, how.format));
   }
   window_.FindDateRecord();
   window_.LoadRichText();

@@ -3,6 +3,12 @@
 
 #include <base/safe_file.h>
 #include <diary/ascii.h>
+#include <finding/entry_heading.h>
+#include <richtext/html.h>
+#include <richtext/io.h>
+#include <richtext/markdown.h>
+#include <richtext/stream.h>
+#include <richtext/writer.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -129,11 +135,42 @@ class TBatchWriter {
   std::vector<TPending> pending_;
 };
 
-// True for "yyyymmdd.RTF" in any letter case: the names an export writes.
-bool IsExportFileName(std::string_view name) {
-  return name.size() == 12 && ParseDayKey(name.substr(0, 8)) &&
-         EqualNoCase(name.substr(8), ".RTF");
+struct TFormatInfo {
+  TExportFormat format;
+  const char* key;
+  const char* name;
+  const char* extension;
+};
+
+constexpr TFormatInfo kFormats[] = {
+    {TExportFormat::kRtf, "rtf", "Rich Text Format (RTF)", ".RTF"},
+    {TExportFormat::kHtml, "html", "HTML", ".html"},
+    {TExportFormat::kMarkdown, "md", "Markdown", ".md"},
+    {TExportFormat::kText, "txt", "plain text (UTF-8)", ".txt"},
+    {TExportFormat::kPdf, "pdf", "PDF", ".pdf"},
+};
+
+const TFormatInfo& Info(TExportFormat format) {
+  for (const TFormatInfo& f : kFormats) {
+    if (f.format == format) return f;
+  }
+  return kFormats[0];
 }
+
+// True for the names an export writes, in any letter case: "yyyymmdd.EXT"
+// and "yyyymmdd-yyyymmdd.EXT" for every format's extension.
+bool IsExportFileName(std::string_view name) {
+  size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  std::string_view stem = name.substr(0, dot), extension = name.substr(dot);
+  bool known = false;
+  for (const TFormatInfo& f : kFormats) known = known || EqualNoCase(extension, f.extension);
+  if (!known) return false;
+  if (stem.size() == 8) return ParseDayKey(stem).has_value();
+  return stem.size() == 17 && stem[8] == '-' && ParseDayKey(stem.substr(0, 8)) && ParseDayKey(stem.substr(9));
+}
+
+std::string LoadFailure(TDate day) { return ShortDate(day) + ": the entry could not be read"; }
 
 // Held on the export directory while an export writes there. Its temporary
 // files stay closed until they are renamed, so the directory itself is locked
@@ -161,27 +198,130 @@ class TExportDirectoryLock {
 
 void SetExportFaultHook(std::function<bool(std::string_view step)> hook) { FaultHook() = std::move(hook); }
 
-std::filesystem::path ExportFileName(const std::filesystem::path& directory, TDate day) {
-  return directory / (DayKey(day) + ".RTF");
+const char* ExportFormatKey(TExportFormat format) { return Info(format).key; }
+const char* ExportFormatName(TExportFormat format) { return Info(format).name; }
+const char* ExportExtension(TExportFormat format) { return Info(format).extension; }
+bool AlwaysOneFile(TExportFormat format) { return format == TExportFormat::kPdf; }
+
+std::optional<TExportFormat> ExportFormatFromKey(std::string_view key) {
+  for (const TFormatInfo& f : kFormats) {
+    if (key == f.key) return f.format;
+  }
+  return std::nullopt;
+}
+
+std::filesystem::path ExportFileName(const std::filesystem::path& directory, TDate day, TExportFormat format) {
+  return directory / (DayKey(day) + ExportExtension(format));
+}
+
+std::filesystem::path ExportRangeFileName(const std::filesystem::path& directory, TDate first, TDate last,
+                                          TExportFormat format) {
+  std::string stem = first == last ? DayKey(first) : DayKey(first) + "-" + DayKey(last);
+  return directory / (stem + ExportExtension(format));
+}
+
+namespace {
+
+// The entry's paragraphs as the format writes them, without a page around them.
+std::string Body(TExportFormat format, richtext::TRTFTextIo& doc) {
+  richtext::TStringStream out;
+  if (format == TExportFormat::kHtml) {
+    richtext::THtmlWriter writer(doc);
+    writer.bodyOnly = true;
+    writer.Write(out);
+  } else if (format == TExportFormat::kMarkdown) {
+    richtext::TMarkdownWriter(doc).Write(out);
+  } else {
+    return richtext::PlainTextLines(doc);
+  }
+  return out.bytes;
+}
+
+// The date and the entry as one part of a page.
+std::string HeadedBody(TExportFormat format, TDate day, richtext::TRTFTextIo& doc) {
+  const std::string date = LongDate(day);
+  switch (format) {
+    case TExportFormat::kHtml: return richtext::HtmlHeading(date) + Body(format, doc);
+    case TExportFormat::kMarkdown: return richtext::MarkdownHeading(date) + Body(format, doc);
+    default: return date + "\n\n" + Body(format, doc);
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> ExportedEntry(TExportFormat format, TDate day, std::string_view bytes, bool heading) {
+  if (format == TExportFormat::kRtf && !heading) return std::string(bytes);
+  if (format == TExportFormat::kPdf) return std::nullopt;
+  richtext::TRTFTextIo doc;
+  if (doc.LoadFromStream(bytes) != richtext::ioOk) return std::nullopt;
+  if (format == TExportFormat::kRtf) {
+    richtext::TRTFTextIo sheet;
+    PutUnderDateHeading(sheet, doc, day);
+    sheet.saveFormat = richtext::FormatRTF;
+    richtext::TStringStream out;
+    if (sheet.SaveToStream(out, true) != richtext::ioOk) return std::nullopt;
+    return out.bytes;
+  }
+  if (format == TExportFormat::kHtml) {
+    return richtext::HtmlPageStart(LongDate(day)) + HeadedBody(format, day, doc) + richtext::HtmlPageEnd();
+  }
+  return HeadedBody(format, day, doc);
 }
 
 TExportResult ExportEntries(const TEntryStore& store, TDate first, TDate last,
-                            const std::filesystem::path& directory,
+                            const std::filesystem::path& directory, const TDayProgress& progress) {
+  return ExportEntries(store, first, last, directory, TExportOptions{}, progress);
+}
+
+TExportResult ExportEntries(const TEntryStore& store, TDate first, TDate last,
+                            const std::filesystem::path& directory, const TExportOptions& options,
                             const TDayProgress& progress) {
+  const TExportFormat format = options.format;
+  const bool oneFile = AlwaysOneFile(format) || (options.oneFile && format == TExportFormat::kHtml);
   TExportResult result;
   {
     TExportDirectoryLock lock(directory);
     TBatchWriter writer(directory, result);
-    for (const auto& [day, file] : EntryFilesIn(store, first, last)) {
-      if (progress) progress(day);
-      TEntryRead read = store.ReadFile(day, file);
-      if (read.status == TEntryRead::kNone) continue;
-      if (read.status == TEntryRead::kUnreadable) {
-        result.failedDays.push_back(day);
-        result.problems.push_back(read.problem);
-        continue;
+    if (format == TExportFormat::kPdf) {
+      if (!options.renderPdf) throw std::logic_error("a PDF export needs a renderer");
+      std::string pdf = first <= last ? options.renderPdf(first, last, result, progress) : std::string();
+      if (!pdf.empty()) writer.Add(first, ExportRangeFileName(directory, first, last, format), pdf);
+    } else {
+      std::string page;  // one file: the entries so far
+      bool any = false;
+      for (const auto& [day, file] : EntryFilesIn(store, first, last)) {
+        if (progress) progress(day);
+        TEntryRead read = store.ReadFile(day, file);
+        if (read.status == TEntryRead::kNone) continue;
+        if (read.status == TEntryRead::kUnreadable) {
+          result.failedDays.push_back(day);
+          result.problems.push_back(read.problem);
+          continue;
+        }
+        if (oneFile) {
+          richtext::TRTFTextIo doc;
+          if (doc.LoadFromStream(read.bytes) != richtext::ioOk) {
+            result.failedDays.push_back(day);
+            result.problems.push_back(LoadFailure(day));
+            continue;
+          }
+          page += HeadedBody(format, day, doc);
+          any = true;
+          continue;
+        }
+        std::optional<std::string> bytes = ExportedEntry(format, day, read.bytes, options.heading);
+        if (!bytes) {
+          result.failedDays.push_back(day);
+          result.problems.push_back(LoadFailure(day));
+          continue;
+        }
+        writer.Add(day, ExportFileName(directory, day, format), *bytes);
       }
-      writer.Add(day, ExportFileName(directory, day), read.bytes);
+      if (any) {
+        const std::string title = first == last ? LongDate(first) : LongDate(first) + " \u2013 " + LongDate(last);
+        writer.Add(first, ExportRangeFileName(directory, first, last, format),
+                   richtext::HtmlPageStart(title) + page + richtext::HtmlPageEnd());
+      }
     }
     writer.Flush();
   }
@@ -199,9 +339,9 @@ TExportResult ExportEntries(const TEntryStore& store, TDate first, TDate last,
   return sorted;
 }
 
-std::string ExportReport(const TExportResult& result, const std::string& directory) {
-  std::string text = "Saved " + std::to_string(result.written) +
-                     " file(s) as Rich Text Format (RTF)\rto directory: " + directory;
+std::string ExportReport(const TExportResult& result, const std::string& directory, TExportFormat format) {
+  std::string text = "Saved " + std::to_string(result.written) + " file(s) as " + ExportFormatName(format) +
+                     "\rto directory: " + directory;
   if (!result.failedDays.empty()) {
     text += "\r\r" + std::to_string(result.failedDays.size()) +
             " entr" + (result.failedDays.size() == 1 ? "y was" : "ies were") + " not saved:";

@@ -817,13 +817,40 @@ TRTFText::ParagraphList ReadHtml(TRTFText& doc, std::string_view bytes) {
 
 // ------------------------------------------------------------------- writer
 
+namespace {
+
+std::string EscapedUtf8(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out.push_back(c);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string HtmlPageStart(std::string_view title) {
+  return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + EscapedUtf8(title) +
+         "</title></head><body>\n";
+}
+
+std::string HtmlPageEnd() { return "</body></html>\n"; }
+
+std::string HtmlHeading(std::string_view text) { return "<h1>" + EscapedUtf8(text) + "</h1>\n"; }
+
 TIoResult THtmlWriter::Header() {
-  Put("<html><head><meta charset=\"utf-8\"></head><body>\n");
+  if (!bodyOnly) Put("<html><head><meta charset=\"utf-8\"></head><body>\n");
   return ioOk;
 }
 
 TIoResult THtmlWriter::Trailer() {
-  Put("</body></html>\n");
+  if (!bodyOnly) Put(HtmlPageEnd());
   return ioOk;
 }
 
@@ -924,6 +951,10 @@ void THtmlWriter::Picture(TChar c, const TAttr& a) {
   } else if (encodePicture) {
     mime = "image/png";
     bytes = encodePicture(picture);
+  } else if (picture.kind == TPicture::Kind::Dib || picture.kind == TPicture::Kind::Bitmap) {
+    // Without an encoder a bitmap goes as the BMP file that browsers show too.
+    mime = "image/bmp";
+    bytes = picture.kind == TPicture::Kind::Dib ? picture.data : BitmapToBmp(picture);
   }
   if (bytes.empty()) return;
   Put("<img src=\"data:" + mime + ";base64,");

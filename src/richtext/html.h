@@ -33,8 +33,11 @@ class THtmlWriter : public TTextWriter {
  public:
   using TTextWriter::TTextWriter;
   // PNG bytes of a picture that is neither PNG nor JPEG (a bitmap, a
-  // metafile); empty leaves the picture out. Without it such pictures are left out.
+  // metafile); empty leaves the picture out. Without it bitmaps are written
+  // as BMP and metafiles are left out.
   std::function<std::string(const TPicture&)> encodePicture;
+  // Only the paragraphs, for a page that HtmlPageStart and HtmlPageEnd frame.
+  bool bodyOnly = false;
 
  protected:
   TIoResult Header() override;
@@ -47,5 +50,12 @@ class THtmlWriter : public TTextWriter {
   void Picture(TChar c, const TAttr& a);
   void Escaped(TChar c);
 };
+
+// A whole UTF-8 HTML page for files of their own: the doctype, the head with
+// `title` (UTF-8 text, escaped here) and the opening <body>; then its end.
+std::string HtmlPageStart(std::string_view title);
+std::string HtmlPageEnd();
+// UTF-8 text as a top-level heading <h1>, escaped.
+std::string HtmlHeading(std::string_view text);
 
 }  // namespace richtext

@@ -73,6 +73,18 @@ TIoResult TTextWriter::Body() {
   return ioOk;
 }
 
+std::string PlainTextLines(TRTFText& doc) {
+  TStringStream text;
+  TTextWriter(doc).Write(text);  // a string takes every byte
+  std::string out;
+  out.reserve(text.bytes.size() + 1);
+  for (size_t i = 0; i < text.bytes.size(); ++i) {
+    if (text.bytes[i] == '\r' && i + 1 < text.bytes.size() && text.bytes[i + 1] == '\n') continue;
+    out.push_back(text.bytes[i]);
+  }
+  if (!out.empty() && out.back() != '\n') out.push_back('\n');
+  return out;
+}
 
 // ---------------------------------------------------------------- RTF
 

@@ -73,6 +73,10 @@ class TTextWriter {
   std::string buffer_;
 };
 
+// The document's text as UTF-8, one line per paragraph ending in LF: what a
+// terminal, a script or a plain-text export shows of an entry.
+std::string PlainTextLines(TRTFText& doc);
+
 class TRTFWriter : public TTextWriter {
  public:
   using TTextWriter::TTextWriter;

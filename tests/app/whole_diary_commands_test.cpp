@@ -21,11 +21,13 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QListWidget>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -290,6 +292,66 @@ TEST(ExportToRtf, ACurrentDayWithoutEntrySavesNoneAndAFailedFileIsNamed) {
   EXPECT_NE(d.messages.shown[0].find(ShortDate(Today() - std::chrono::days(2))), std::string::npos);
 }
 
+TEST(ExportFormats, TheFormatBoxChoosesHtmlPagesOrOnePdfForTheRange) {
+  Diary d;
+  const TDate today = Today();
+  const TDate a = d.Add(today - std::chrono::days(3), "Morning \\b frost\\b0");
+  const TDate b = d.Add(today - std::chrono::days(1), "Evening rain");
+  d.Open();
+  TempDir out;
+  WhenShown<TSaveOptions>([&](TSaveOptions* o) {
+    // RTF as stored, unless the date is asked for; one file is for HTML alone.
+    EXPECT_EQ(o->FormatBox()->currentText(), "RTF (Rich Text Format)");
+    EXPECT_TRUE(o->HeadingBox()->isEnabled());
+    EXPECT_FALSE(o->HeadingBox()->isChecked());
+    EXPECT_FALSE(o->OneFileBox()->isEnabled());
+    o->FormatBox()->setFocus();
+    QTest::keyClick(o->FormatBox(), Qt::Key_Down);
+    EXPECT_EQ(o->FormatBox()->currentText(), "HTML");
+    EXPECT_TRUE(o->HeadingBox()->isChecked());  // every HTML page has its date
+    EXPECT_FALSE(o->HeadingBox()->isEnabled());
+    EXPECT_TRUE(o->OneFileBox()->isEnabled());
+    EXPECT_NE(o->findChild<QLabel*>("Label3")->text().indexOf("19981015.html"), -1);
+    o->SetDirectory(QString::fromStdString(out.path().string()));
+    Click(o->PrintAllButton());
+    Click(o->OKButton());
+  });
+  d.commands->Export1Click();
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_EQ(d.messages.shown[0], "Saved 2 file(s) as HTML\rto directory: " + out.path().string() + "/");
+  for (auto [day, text] : {std::pair{a, "<b>frost</b>"}, std::pair{b, "Evening rain"}}) {
+    const std::string page = ReadFile(out / (DayKey(day) + ".html"));
+    EXPECT_NE(page.find("<h1>" + LongDate(day) + "</h1>"), std::string::npos) << page;
+    EXPECT_NE(page.find(text), std::string::npos) << page;
+  }
+
+  // PDF: the whole range in one file named after it, each entry under its date.
+  d.messages.shown.clear();
+  WhenShown<TSaveOptions>([&](TSaveOptions* o) {
+    o->SetFormat(TExportFormat::kPdf);
+    EXPECT_TRUE(o->OneFileBox()->isChecked());
+    EXPECT_NE(o->findChild<QLabel*>("Label3")->text().indexOf("19980101-19981231.pdf"), -1);
+    o->SetDirectory(QString::fromStdString(out.path().string()));
+    Click(o->PrintRangeOfDates());
+    o->DateEditFrom()->setText(QString::fromStdString(ShortDate(a)));
+    o->DateEditTo()->setText(QString::fromStdString(ShortDate(b)));
+    Click(o->OKButton());
+  });
+  d.commands->Export1Click();
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_EQ(d.messages.shown[0], "Saved 1 file(s) as PDF\rto directory: " + out.path().string() + "/");
+  const std::filesystem::path pdf = out / (DayKey(a) + "-" + DayKey(b) + ".pdf");
+  QProcess pdftotext;
+  pdftotext.start("pdftotext", {QString::fromStdString(pdf.string()), "-"});
+  pdftotext.waitForFinished(20000);
+  const std::string text = pdftotext.readAllStandardOutput().toStdString();
+  size_t at = 0;
+  for (const std::string& part : {LongDate(a), std::string("Morning frost"), LongDate(b), std::string("Evening rain")}) {
+    at = text.find(part, at);
+    EXPECT_NE(at, std::string::npos) << part << "\n" << text;
+  }
+}
+
 TEST(GoToDate, CtrlGTakesWordsAndKeepsABadTextWithItsReason) {
   Diary d("");
   const TDate yesterday = Today() - std::chrono::days(1);
@@ -382,7 +444,7 @@ TEST(WholeDiaryCommands, AreInTheMainWindowsMenusWithTheirShortcuts) {
       {"mnuGoToDate", "&Go to Date...", QKeySequence(Qt::CTRL | Qt::Key_G)},
       {"PrintSetup1", "Print Setup", QKeySequence()},
       {"PrintNow", "Print", QKeySequence(Qt::CTRL | Qt::Key_P)},
-      {"Export1", "Export to RTF (Rich Text Format)", QKeySequence()},
+      {"Export1", "Export...", QKeySequence()},
   };
   for (auto& item : items) {
     auto* action = d.window->findChild<QAction*>(item.name);

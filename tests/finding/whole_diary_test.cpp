@@ -8,7 +8,10 @@
 #include <finding/search.h>
 
 #include <diary/cipher.h>
+#include <richtext/io.h>
+#include <richtext/stream.h>
 #include <richtext/unicode.h>
+#include <richtext/writer.h>
 #include <base/safe_file.h>
 
 #include "../support/temp_dir.h"
@@ -249,6 +252,184 @@ TEST(Export, WritesEachEntryOfTheRangeByteForByteAsItsDayKeyDotRtf) {
   }
 }
 
+// A 1x1 PNG, as a picture in an entry.
+constexpr const char* kPngHex =
+    "89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de0000000c49444154789c63f8cfc0000003"
+    "010100c9fe92ef0000000049454e44ae426082";
+
+// A 1x1 device-independent bitmap, as icons from the palette are kept.
+constexpr const char* kDibHex =
+    "28000000010000000100000001001800000000000400000000000000000000000000000000000000"
+    "0000ff00";
+
+// An entry with styles, a star, two pictures and a bulleted item, as the editor writes it.
+std::string StyledEntry() {
+  richtext::TRTFTextIo doc;
+  doc.LoadFromStream(Rtf("Walk \\b in the rain\\b0  at 2*3 o'clock {\\pict\\pngblip\\picw1\\pich1 " +
+                         std::string(kPngHex) + "}{\\pict\\dibitmap0\\picw1\\pich1 " + kDibHex +
+                         "}\\par umbrella & <hat>\\par pack \\i light\\i0"));
+  richtext::SetListProps(doc.Par(1), richtext::lkBullet, 0, doc.Header());
+  richtext::TStringStream out;
+  richtext::TRTFWriter(doc).Write(out);
+  return out.bytes;
+}
+
+// The entry's text as the command line's cat gives it.
+std::string TextOf(std::string_view bytes) {
+  richtext::TRTFTextIo doc;
+  doc.LoadFromStream(bytes);
+  return richtext::PlainTextLines(doc);
+}
+
+// Lines without the empty ones: the formats differ in the blank lines between paragraphs.
+std::string WithoutEmptyLines(const std::string& text) {
+  std::string out, line;
+  for (char c : text + "\n") {
+    if (c != '\n') {
+      line += c;
+    } else if (!line.empty()) {
+      out += line + "\n";
+      line.clear();
+    }
+  }
+  return out;
+}
+
+// The text of an HTML export: tags dropped, paragraphs and line breaks as new lines.
+std::string HtmlText(const std::string& html) {
+  std::string out;
+  for (size_t i = 0; i < html.size();) {
+    if (html[i] == '<') {
+      size_t end = html.find('>', i);
+      std::string tag = html.substr(i, end - i + 1);
+      if (tag == "</p>" || tag == "<br>" || tag == "</h1>") out += '\n';
+      i = end + 1;
+    } else if (html[i] == '&') {
+      size_t end = html.find(';', i);
+      std::string entity = html.substr(i, end - i + 1);
+      out += entity == "&amp;" ? "&" : entity == "&lt;" ? "<" : entity == "&gt;" ? ">" : entity;
+      i = end + 1;
+    } else {
+      out += html[i++];
+    }
+  }
+  return out;
+}
+
+// The text of a Markdown export: list marks, style marks and escapes dropped.
+std::string MarkdownText(const std::string& md) {
+  std::string out;
+  bool lineStart = true;
+  for (size_t i = 0; i < md.size(); ++i) {
+    if (lineStart) {
+      size_t k = i;
+      while (k < md.size() && md[k] == ' ') ++k;
+      if (md.compare(k, 2, "- ") == 0) i = k + 2;
+      else if (md.compare(k, 2, "# ") == 0) i = k + 2;
+      lineStart = false;
+    }
+    char c = md[i];
+    if (c == '\\' && i + 1 < md.size() && md[i + 1] != '\n') {
+      out += md[++i];
+    } else if (c == '\\') {
+      // a line break: the next character is the new line
+    } else if (c != '*' && c != '~') {
+      out += c;
+      lineStart = c == '\n';
+    }
+  }
+  return out;
+}
+
+TEST(Export, EachFormatHoldsTheEntrysTextUnderItsDate) {
+  Diary diary("pw");
+  const TDate a = diary.Add(2024, 3, 1, StyledEntry());
+  const TDate b = diary.Add(2024, 3, 2, Rtf("Second \\'e9t\\'e9 day"));
+  const TDate bad = MakeDate(2024, 3, 3);
+  EncipherToFile(Rtf("x"), diary.store.EntryPath(bad), "WRONG");
+  struct Case {
+    TExportFormat format;
+    bool heading;
+    const char* extension;
+    std::string (*text)(const std::string&);  // the entry's text in the file, date line first
+  } cases[] = {
+      {TExportFormat::kHtml, false, ".html",
+       [](const std::string& f) { return WithoutEmptyLines(HtmlText(f.substr(f.find("<body>")))); }},
+      {TExportFormat::kMarkdown, false, ".md",
+       [](const std::string& f) { return WithoutEmptyLines(MarkdownText(f)); }},
+      {TExportFormat::kText, false, ".txt", [](const std::string& f) { return f; }},
+      {TExportFormat::kRtf, true, ".RTF", [](const std::string& f) { return TextOf(f); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ExportFormatKey(c.format));
+    TempDir out;
+    TExportOptions options;
+    options.format = c.format;
+    options.heading = c.heading;
+    TExportResult r = ExportEntries(diary.store, a, bad, out.path(), options);
+    EXPECT_EQ(r.written, 2);
+    EXPECT_EQ(r.failedDays, std::vector<TDate>{bad});  // named, and the others were written
+    EXPECT_EQ(ExportReport(r, "/out/", c.format).rfind(std::string("Saved 2 file(s) as ") +
+                                                          ExportFormatName(c.format) + "\rto directory: /out/", 0),
+              0u);
+    for (TDate day : {a, b}) {
+      const std::string file = ReadFile(out / (DayKey(day) + c.extension));
+      const std::string entry = DecipherFile(diary.store.EntryPath(day), "pw");
+      const std::string cat = TextOf(entry);
+      const std::string date = LongDate(day) + "\n";
+      if (c.format == TExportFormat::kText) {
+        EXPECT_EQ(file, date + "\n" + cat);  // exactly the command line's text under the date
+      } else {
+        EXPECT_EQ(c.text(file), date + (c.format == TExportFormat::kRtf ? cat : WithoutEmptyLines(cat)));
+      }
+    }
+  }
+}
+
+TEST(Export, HtmlIsAPageWithPicturesAndStylesAndMarkdownEscapesStars) {
+  Diary diary;
+  const TDate day = diary.Add(2024, 3, 1, StyledEntry());
+  TempDir out;
+  TExportOptions html;
+  html.format = TExportFormat::kHtml;
+  ExportEntries(diary.store, day, day, out.path(), html);
+  const std::string page = ReadFile(out / "20240301.html");
+  for (const std::string& part : std::vector<std::string>{
+           "<!DOCTYPE html>", "<meta charset=\"utf-8\">", "<title>" + LongDate(day) + "</title>",
+        "<h1>" + LongDate(day) + "</h1>", std::string("<b>in the rain</b>"),
+        std::string("<img src=\"data:image/png;base64,iVBORw0KGgo"),
+        std::string("<img src=\"data:image/bmp;base64,Qk"), std::string("&amp; &lt;hat&gt;")}) {
+    EXPECT_NE(page.find(part), std::string::npos) << part << "\n" << page;
+  }
+  TExportOptions md;
+  md.format = TExportFormat::kMarkdown;
+  ExportEntries(diary.store, day, day, out.path(), md);
+  const std::string markdown = ReadFile(out / "20240301.md");
+  EXPECT_EQ(markdown, "# " + LongDate(day) + "\n\nWalk **in the rain** at 2\\*3 o'clock \n\n"
+                      "- umbrella \\& \\<hat\\>\n\npack *light*\n");
+}
+
+TEST(Export, OneHtmlPageForTheRangeNamedAfterIt) {
+  Diary diary;
+  const TDate a = diary.Add(2024, 1, 5, Rtf("first"));
+  const TDate b = diary.Add(2024, 7, 1, Rtf("second"));
+  TempDir out;
+  TExportOptions options;
+  options.format = TExportFormat::kHtml;
+  options.oneFile = true;
+  TExportResult r = ExportEntries(diary.store, MakeDate(2024, 1, 1), MakeDate(2024, 12, 31), out.path(), options);
+  EXPECT_EQ(r.written, 1);
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(out.path())) names.push_back(e.path().filename());
+  EXPECT_EQ(names, std::vector<std::string>{"20240101-20241231.html"});
+  const std::string page = ReadFile(out / "20240101-20241231.html");
+  EXPECT_EQ(WithoutEmptyLines(HtmlText(page.substr(page.find("<body>")))),
+            LongDate(a) + "\nfirst\n" + LongDate(b) + "\nsecond\n");
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+  // A range without entries writes no page.
+  EXPECT_EQ(ExportEntries(diary.store, MakeDate(2025, 1, 1), MakeDate(2025, 2, 1), out.path(), options).written, 0);
+}
+
 TEST(Export, CountsOnlyWrittenFilesAndNamesTheFailures) {
   Diary diary("PW");
   TDate a = diary.Add(2024, 6, 1, Rtf("one"));
@@ -290,7 +471,8 @@ TEST(Export, PlainTextWaitsUnreadableByOthersAndACutOffExportLeavesNothing) {
   TempDir out;
   // What an export killed before its renames left behind, and a file that is not its own.
   out.Write(".20240601.RTF.k1LLed", Rtf("killed"));
-  ::chmod(out.Write(".20240601.txt.k1LLed", "not an export's").c_str(), 0600);
+  out.Write(".20240601-20240630.html.k1LLed", "killed too");
+  ::chmod(out.Write(".20240601.doc.k1LLed", "not an export's").c_str(), 0600);
   std::vector<std::string> waiting;  // the temporary files, when the first is renamed
   SetExportFaultHook([&](std::string_view step) {
     if (step == "rename" && waiting.empty()) {
@@ -309,7 +491,7 @@ TEST(Export, PlainTextWaitsUnreadableByOthersAndACutOffExportLeavesNothing) {
   ASSERT_EQ(waiting.size(), 3u);
   EXPECT_EQ(waiting[0].rfind(".20240601.RTF.", 0), 0u);
   EXPECT_EQ(waiting[0].substr(waiting[0].size() - 4), " 384");  // 0600
-  EXPECT_EQ(waiting[1].rfind(".20240601.txt.k1LLed ", 0), 0u);
+  EXPECT_EQ(waiting[1].rfind(".20240601.doc.k1LLed ", 0), 0u);
   EXPECT_EQ(waiting[2].rfind(".20240602.RTF.", 0), 0u);
   EXPECT_EQ(waiting[2].substr(waiting[2].size() - 4), " 384");
   std::vector<std::string> left;
@@ -317,7 +499,7 @@ TEST(Export, PlainTextWaitsUnreadableByOthersAndACutOffExportLeavesNothing) {
     left.push_back(e.path().filename().string() + " " + std::to_string(testing::ModeOf(e.path())));
   }
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{".20240601.txt.k1LLed 384", "20240601.RTF 420",
+  EXPECT_EQ(left, (std::vector<std::string>{".20240601.doc.k1LLed 384", "20240601.RTF 420",
                                             "20240602.RTF 420"}));
 }
 

@@ -9,7 +9,9 @@
 #include <diary/password_change.h>
 #include <diary/passwords.h>
 #include <diary/settings_file.h>
+#include <richtext/io.h>
 #include <richtext/ui/rich_text.h>
+#include <richtext/writer.h>
 
 #include "../support/recording_messenger.h"
 #include "../support/temp_dir.h"
@@ -299,6 +301,59 @@ TEST_F(QuilletTool, ExportsARangeAsPlainRtfFiles) {
   EXPECT_NE(r.err.find("no such directory"), std::string::npos) << r.err;
   r = Tool(With({"export", "--from", "2024-01-01", QString::fromStdString(out.path().string())}));
   EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(QuilletTool, ExportsEachFormatWithTheDateAboveTheEntrysText) {
+  const std::string cat = Tool(With({"cat", "20240229"})).out;
+  ASSERT_EQ(cat, "Leap day, caf\xc3\xa9\nsecond line\n");
+  const std::string date = LongDate(MakeDate(2024, 2, 29));
+  struct Case {
+    QStringList options;
+    const char* file;
+    std::string heading;  // how the date stands above the text
+  } cases[] = {
+      {{"--format", "txt"}, "20240229.txt", date + "\n\n"},
+      {{"--format=md"}, "20240229.md", "# " + date + "\n\n"},
+      {{"--format", "html"}, "20240229.html", "<h1>" + date + "</h1>"},
+      {{"--format", "html", "--one-file"}, "20240229-20251231.html", "<h1>" + date + "</h1>"},
+      {{"--format", "rtf", "--heading"}, "20240229.RTF", date + "\n"},
+      {{"--format", "pdf"}, "20240229-20251231.pdf", date},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options.join(' ').toStdString());
+    TempDir out;
+    ToolRun r = Tool(With(QStringList{"export", "--to", "20251231"} << c.options
+                                                                      << QString::fromStdString(out.path().string())));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1\n");
+    std::string text = ReadFile(out / c.file);
+    if (c.options.contains("pdf")) {
+      QProcess pdftotext;
+      pdftotext.start("pdftotext", {QString::fromStdString((out / c.file).string()), "-"});
+      pdftotext.waitForFinished(20000);
+      text = pdftotext.readAllStandardOutput().toStdString();
+    }
+    if (c.options.contains("rtf")) {
+      richtext::TRTFTextIo doc;
+      doc.LoadFromStream(text);
+      text = richtext::PlainTextLines(doc);  // the date, a paragraph of its own, and the entry
+    }
+    if (c.options.contains("txt") || c.options.contains("rtf")) {
+      EXPECT_EQ(text, c.heading + cat);  // exactly the text cat gives, under the date
+      continue;
+    }
+    const size_t heading = text.find(c.heading);
+    EXPECT_NE(heading, std::string::npos) << text;
+    size_t at = heading;
+    for (const char* line : {"Leap day, caf\xc3\xa9", "second line"}) {
+      at = text.find(line, at);
+      EXPECT_NE(at, std::string::npos) << line << "\n" << text;
+    }
+  }
+  ExpectRefused({{{"export", "--format", "doc", QString::fromStdString(dir.path().string())}, 2,
+                  "Usage: quillet-tool export [--from DAYKEY] [--to DAYKEY] [--format rtf|html|md|txt|pdf]"},
+                 {{"export", "--format", "md", "--one-file", QString::fromStdString(dir.path().string())}, 2,
+                  "--one-file: only an HTML export"}});
 }
 
 TEST_F(QuilletTool, PrintsToAPdfInBothLayouts) {

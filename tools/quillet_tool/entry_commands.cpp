@@ -20,20 +20,6 @@ int List(TArgs& args) {
   return 0;
 }
 
-// The entry's text, one line per paragraph, as UTF-8.
-std::string PlainText(richtext::TRTFTextIo& doc) {
-  richtext::TStringStream text;
-  if (richtext::TTextWriter(doc).Write(text) != richtext::ioOk) throw Failure("cannot convert the entry");
-  std::string out;
-  out.reserve(text.bytes.size() + 1);
-  for (size_t i = 0; i < text.bytes.size(); ++i) {
-    if (text.bytes[i] == '\r' && i + 1 < text.bytes.size() && text.bytes[i + 1] == '\n') continue;
-    out.push_back(text.bytes[i]);
-  }
-  if (!out.empty() && out.back() != '\n') out.push_back('\n');
-  return out;
-}
-
 int Cat(TArgs& args) {
   const bool rtf = args.TakeFlag("--rtf");
   const std::string key = args.Operands(1)[0];
@@ -47,7 +33,7 @@ int Cat(TArgs& args) {
     throw Failure("the entry of " + key + " cannot be read");
   }
   if (!rtf) {
-    Put(PlainText(doc));
+    Put(richtext::PlainTextLines(doc));
   } else if (richtext::TRTFTextIo::DetectFormat(read.bytes) == richtext::FormatRTF) {
     Put(read.bytes);  // as stored, byte for byte
   } else {

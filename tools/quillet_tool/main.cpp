@@ -9,7 +9,7 @@
 //   quillet-tool paths
 //   quillet-tool passwd [--compatible]
 //   quillet-tool search TEXT [--from DAYKEY] [--to DAYKEY]
-//   quillet-tool export [--from DAYKEY] [--to DAYKEY] DIR
+//   quillet-tool export [--from DAYKEY] [--to DAYKEY] [--format rtf|html|md|txt|pdf] [--one-file] [--heading] DIR
 //   quillet-tool print [--from DAYKEY] [--to DAYKEY] [--merged] --pdf FILE
 //   quillet-tool convert-legacy
 //   quillet-tool deleted

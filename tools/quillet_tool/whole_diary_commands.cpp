@@ -9,11 +9,10 @@
 #include <finding/ui/print_job.h>
 
 #include <QGuiApplication>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPdfWriter>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -61,13 +60,45 @@ int Search(TArgs& args) {
   return 1;
 }
 
+// Fonts and painting need a GUI application, but never a display.
+void StartPainting(const char* command) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static int argc = 1;
+  static char name[] = "quillet-tool";
+  static char* argv[] = {name, nullptr};
+  static const char* shown = command;
+  shown = command;
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+      std::fprintf(stderr, "quillet-tool %s: %s\n", shown, text.toLocal8Bit().constData());
+    }
+  });
+  static QGuiApplication app(argc, argv);
+}
+
 int Export(TArgs& args) {
+  std::optional<std::string> key = args.TakeOption("--format");
+  TExportOptions options;
+  options.oneFile = args.TakeFlag("--one-file");
+  options.heading = args.TakeFlag("--heading");
+  if (key) {
+    std::optional<TExportFormat> format = ExportFormatFromKey(*key);
+    if (!format) throw UsageError("--format: '" + *key + "' is not one of rtf, html, md, txt, pdf");
+    options.format = *format;
+  }
+  if (options.oneFile && options.format != TExportFormat::kHtml && !AlwaysOneFile(options.format)) {
+    throw UsageError("--one-file: only an HTML export is put into one file (a PDF always is)");
+  }
   TEntryStore store = OpenDiary(args.DiaryDir());
   TRange range = RangeOptions(args, store);
   const std::filesystem::path dir = args.Operands(1)[0];
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) throw Failure("no such directory: " + dir.string());
-  TExportResult r = ExportEntries(store, range.first, range.last, dir);
+  if (options.format == TExportFormat::kPdf) {
+    StartPainting("export");
+    options.renderPdf = PdfExportRenderer(store);
+  }
+  TExportResult r = ExportEntries(store, range.first, range.last, dir, options);
   std::printf("%d\n", r.written);
   if (r.failedDays.empty()) return 0;
   Complain(r.problems);
@@ -82,47 +113,27 @@ int Print(TArgs& args) {
   args.Operands(0);
   if (!pdf || pdf->empty()) throw UsageError("--pdf FILE is needed");
 
-  // Fonts and painting need a GUI application, but never a display.
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "quillet-tool";
-  static char* argv[] = {name, nullptr};
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) {
-      std::fprintf(stderr, "quillet-tool print: %s\n", text.toLocal8Bit().constData());
-    }
-  });
-  QGuiApplication app(argc, argv);
-
+  StartPainting("print");
+  TPdfPrint printed = PrintToPdf(store, range.first, range.last, merged);
+  if (printed.outcome != TPrintOutcome::kCompleted) throw Failure(printed.failure);
+  if (printed.pages == 0) {
+    throw Failure("no entry to print between " + DayKey(range.first) + " and " + DayKey(range.last));
+  }
   // The PDF is written beside its target and renamed over it once complete.
   const std::filesystem::path target = *pdf;
   std::filesystem::path temp = target;
   temp += ".part" + std::to_string(getpid());
-  TPrintOutcome outcome;
-  std::string failure;
-  int pages = 0;
-  {
-    QPdfWriter writer(QString::fromStdString(temp.string()));
-    writer.setResolution(1200);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF()));
-    TPrintJob job(store, writer);
-    outcome = job.Run(range.first, range.last, merged);
-    failure = job.Failure();
-    pages = job.EntriesPrinted() > 0 || merged ? job.Pages() : 0;
-  }
-  if (outcome != TPrintOutcome::kCompleted || pages == 0) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    if (outcome != TPrintOutcome::kCompleted) throw Failure(failure);
-    throw Failure("no entry to print between " + DayKey(range.first) + " and " + DayKey(range.last));
-  }
   std::error_code ec;
-  std::filesystem::rename(temp, target, ec);
-  if (ec) {
+  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  bool written = f && std::fwrite(printed.bytes.data(), 1, printed.bytes.size(), f) == printed.bytes.size();
+  if (f && std::fclose(f) != 0) written = false;
+  if (written) std::filesystem::rename(temp, target, ec);
+  if (!written || ec) {
+    const std::string why = !written ? std::strerror(errno) : ec.message();
     std::filesystem::remove(temp, ec);
-    throw Failure("cannot write " + target.string() + ": " + ec.message());
+    throw Failure("cannot write " + target.string() + ": " + why);
   }
-  std::printf("%d\n", pages);
+  std::printf("%d\n", printed.pages);
   return 0;
 }
 
@@ -132,8 +143,12 @@ void AddWholeDiaryCommands(std::vector<TCommand>& commands) {
   commands.push_back({"search", "TEXT [--from DAYKEY] [--to DAYKEY]",
                       "the day keys of the entries holding TEXT (letter case aside; * is a wildcard)",
                       Search});
-  commands.push_back({"export", "[--from DAYKEY] [--to DAYKEY] DIR",
-                      "entries as plain RTF files DIR/yyyymmdd.RTF; prints the count", Export});
+  commands.push_back({"export",
+                      "[--from DAYKEY] [--to DAYKEY] [--format rtf|html|md|txt|pdf] [--one-file] [--heading] DIR",
+                      "entries as files DIR/yyyymmdd.RTF (.html, .md, .txt), or the range as one file "
+                      "(--one-file for HTML; PDF always), each headed by its date (RTF: with --heading); "
+                      "prints the count",
+                      Export});
   commands.push_back({"print", "[--from DAYKEY] [--to DAYKEY] [--merged] --pdf FILE",
                       "entries printed to a PDF file, each on its own pages or merged; prints the page count",
                       Print});

@@ -3,16 +3,21 @@
 
 #include <base/error.h>
 #include <finding/day_walk.h>
+#include <finding/entry_heading.h>
 #include <richtext/io.h>
 #include <richtext/layout.h>
 #include <richtext/paint.h>
 #include <richtext/unicode.h>
 #include <richtext/ui/qt_platform.h>
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetrics>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPen>
 
 namespace quillet {
@@ -138,19 +143,8 @@ void TPrintJob::PrintMerged(TDate day, std::string_view bytes) {
   const TMergedGeometry g = MergedGeometry(impl_->printer, margins);
 
   TRTFTextIo& doc = impl_->sheet;
-  doc.Clear();
-  doc.CopyHeaderFrom(loader);
+  PutUnderDateHeading(doc, loader, day);
   doc.SetPageLayout(0, 0, 0, 0, g.blockWidthTwips, g.blockHeightTwips);
-  TParagraphDescriptor heading;
-  heading.spaceAfter = 90;
-  heading.alignment = alLeft;
-  heading.attr.font = uint8_t(std::min(doc.FontNumber("arial"), 98));
-  heading.attr.size = 10;
-  heading.attr.flags = afBold | afItalic | afUnderline;
-  heading.text = FromUtf8Lenient(LongDate(day));
-  doc.InsertParagraphWith(0, heading);
-  doc.RemoveParagraphs(0, 1);  // the empty paragraph a cleared document starts with
-  doc.FastAppendText(loader);
   // Blank paragraphs at the end of an entry would only push it onto a page of
   // its own; the gap to the next entry is the quarter inch.
   size_t keep = doc.Size();
@@ -203,7 +197,10 @@ TPrintOutcome TPrintJob::Run(TDate first, TDate last, bool merged) {
       if (hasEntry) {
         failedDay = ShortDate(day);
         TEntryRead read = store_.Read(day);
-        if (read.status == TEntryRead::kUnreadable) throw Error(read.problem);
+        if (read.status == TEntryRead::kUnreadable) {
+          if (!unreadable) throw Error(read.problem);
+          unreadable(day, read.problem);
+        }
         if (read.status == TEntryRead::kOk) {
           if (merged) {
             PrintMerged(day, read.bytes);
@@ -231,6 +228,46 @@ TPrintOutcome TPrintJob::Run(TDate first, TDate last, bool merged) {
     return TPrintOutcome::kFailed;
   }
   return TPrintOutcome::kCompleted;
+}
+
+TPdfPrint PrintToPdf(const TEntryStore& store, TDate first, TDate last, bool merged,
+                     const std::function<void(TPrintJob& job)>& setUp) {
+  TPdfPrint result;
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setResolution(1200);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF()));
+    TPrintJob job(store, writer);
+    if (setUp) setUp(job);
+    result.outcome = job.Run(first, last, merged);
+    result.failure = job.Failure();
+    result.pages = job.EntriesPrinted() > 0 || merged ? job.Pages() : 0;
+  }
+  if (result.outcome == TPrintOutcome::kCompleted && result.pages > 0) result.bytes = buffer.data().toStdString();
+  return result;
+}
+
+TPdfRenderer PdfExportRenderer(const TEntryStore& store) {
+  return [&store](TDate first, TDate last, TExportResult& result, const TDayProgress& progress) {
+    const std::set<TDate> entryDays = EntryDaysIn(store, first, last);
+    TPdfPrint pdf = PrintToPdf(store, first, last, false, [&](TPrintJob& job) {
+      job.dayDone = [&](TDate day) {
+        if (progress && entryDays.count(day)) progress(day);  // the status names the entries alone
+        return false;
+      };
+      job.unreadable = [&](TDate day, const std::string& problem) {
+        result.failedDays.push_back(day);
+        result.problems.push_back(problem);
+      };
+    });
+    if (pdf.outcome == TPrintOutcome::kFailed) {
+      result.failedDays.push_back(first);
+      result.problems.push_back(pdf.failure);
+    }
+    return pdf.bytes;
+  };
 }
 
 }  // namespace quillet

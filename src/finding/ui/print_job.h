@@ -3,6 +3,7 @@
 #pragma once
 
 #include <diary/entry_store.h>
+#include <finding/export.h>
 #include <finding/print_plan.h>
 
 #include <functional>
@@ -35,6 +36,9 @@ class TPrintJob {
   std::function<bool(TDate day)> dayDone;
   // Asked to drop what the device holds when the job is cancelled or fails.
   std::function<void()> abort;
+  // When given, a day whose entry cannot be read is passed here and left out;
+  // without it the job fails there.
+  std::function<void(TDate day, const std::string& problem)> unreadable;
 
   TPrintOutcome Run(TDate first, TDate last, bool merged);
 
@@ -64,5 +68,21 @@ class TPrintJob {
   int y_ = 0;
   bool newPageNeeded_ = false;
 };
+
+// A range printed into a PDF held in memory: Letter paper used as a full
+// sheet, 1200 dots per inch. Needs a GUI application object, never a display.
+struct TPdfPrint {
+  TPrintOutcome outcome = TPrintOutcome::kFailed;
+  std::string bytes;    // the whole PDF once completed
+  std::string failure;  // after kFailed
+  int pages = 0;        // 0 when no entry was printed
+};
+// `setUp` may set the job's callbacks before it runs.
+TPdfPrint PrintToPdf(const TEntryStore& store, TDate first, TDate last, bool merged,
+                     const std::function<void(TPrintJob& job)>& setUp = {});
+
+// What a PDF export draws with: each entry on its own pages under its date,
+// as printing does; unreadable days are named and left out.
+TPdfRenderer PdfExportRenderer(const TEntryStore& store);
 
 }  // namespace quillet

@@ -246,7 +246,7 @@ TEST(PrintOptions, ABadDateIsRefusedWhenTheBoxIsLeft) {
   options.startDate = MakeDate(2024, 3, 4);
   options.show();
   QApplication::setActiveWindow(&options);
-  EXPECT_EQ(options.windowTitle(), "Export Options (Export to RTF Format)");
+  EXPECT_EQ(options.windowTitle(), "Export Options");
   EXPECT_EQ(options.PrintAllButton()->text(), "Export all entries");
   Click(options.PrintRangeOfDates());
   options.DateEditFrom()->setFocus();
