@@ -18,6 +18,14 @@ size_t CountWords(std::u32string_view text) {
   return words;
 }
 
+size_t CountCharacters(std::u32string_view text) {
+  size_t characters = 0;
+  for (char32_t c : text) {
+    characters += c != richtext::kObjectByTag && c != richtext::kObjectById && c != richtext::kLineBreak;
+  }
+  return characters;
+}
+
 TDiaryStatistics DiaryStatistics(const TEntryStore& store) {
   TDiaryStatistics s;
   richtext::TRTFTextIo doc;
