@@ -36,6 +36,28 @@ void TWordCounter::ParagraphChanged(size_t index) {
   Changed();
 }
 
+void TWordCounter::TextReplaced(size_t index, size_t offset, size_t removed, size_t inserted) {
+  if (removed != 0 || index >= slots_.size() || !slots_[index].counted) return ParagraphChanged(index);
+  // Only an insertion: the text before it was the text now without
+  // offset..offset+inserted. Of the words, only the one it landed in (or
+  // beside) can have changed: the run of word characters around the
+  // insertion was one word or none before, and is counted afresh now.
+  const std::u32string_view text = doc_->Par(index).text;
+  if (offset + inserted > text.size()) return ParagraphChanged(index);
+  size_t left = offset, right = offset + inserted;
+  while (left > 0 && !IsWordGap(text[left - 1])) --left;
+  while (right < text.size() && !IsWordGap(text[right])) ++right;
+  const bool wasWord = left < offset || right > offset + inserted;
+  Slot& s = slots_[index];
+  const size_t words = CountWords(text.substr(left, right - left));
+  const size_t characters = CountCharacters(text.substr(offset, inserted));
+  s.words = uint32_t(s.words + words - (wasWord ? 1 : 0));
+  s.characters = uint32_t(s.characters + characters);
+  counted_.words = counted_.words + words - (wasWord ? 1 : 0);
+  counted_.characters += characters;
+  Changed();
+}
+
 void TWordCounter::ParagraphsInserted(size_t index, size_t count) {
   index = std::min(index, slots_.size());
   slots_.insert(slots_.begin() + std::ptrdiff_t(index), count, Slot{});

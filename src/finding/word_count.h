@@ -23,8 +23,10 @@ struct TTextCount {
 
 // Listens to one document for as long as it lives; the document must outlive
 // it, or be reported gone.
-// Typing costs a mark on its paragraph; Total and Between count the marked
-// paragraphs again, so their cost is that of the paragraphs edited since.
+// Characters typed into a counted paragraph mend its counts from the word
+// they land in; any other edit marks its paragraphs, and Total and Between
+// count the marked paragraphs again, so their cost is that of the paragraphs
+// edited since.
 class TWordCounter : private richtext::TDocumentListener {
  public:
   explicit TWordCounter(richtext::TRTFText& doc);
@@ -54,6 +56,7 @@ class TWordCounter : private richtext::TDocumentListener {
   };
 
   void ParagraphChanged(size_t index) override;
+  void TextReplaced(size_t index, size_t offset, size_t removed, size_t inserted) override;
   void ParagraphsInserted(size_t index, size_t count) override;
   void ParagraphsRemoved(size_t index, size_t count) override;
   void DocumentReset() override;

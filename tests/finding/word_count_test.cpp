@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <string>
 
 namespace quillet {
@@ -72,6 +73,14 @@ TEST(WordCounter, FollowsEveryKindOfEdit) {
       {"pasting into the middle of a word",
        [](TEditor& e) { e.MoveTo({0, 5}, false), e.InsertFragment(e.Copy({1, 6}, {1, 15})); },
        "one tfour fivewo|three four five", {6, 31}},
+      {"letters before the first word", [](TEditor& e) { e.MoveTo({0, 0}, false), e.InsertText(U"so"); },
+       "soone two|three four five", {5, 24}},
+      {"a space at a word's end", [](TEditor& e) { e.MoveTo({0, 3}, false), e.InsertText(U" "); },
+       "one  two|three four five", {5, 23}},
+      {"typing over a selection", [](TEditor& e) { e.Select({0, 0}, {0, 3}), e.InsertText(U"a b"); },
+       "a b two|three four five", {6, 22}},
+      {"a space replaced by a hyphen", [](TEditor& e) { e.Select({0, 3}, {0, 4}), e.InsertText(U"-"); },
+       "one-two|three four five", {4, 22}},
       {"undoing a split", [](TEditor& e) { e.MoveTo({0, 3}, false), e.Enter(), e.Undo(); },
        "one two|three four five", {5, 22}},
       {"undoing a join and redoing it",
@@ -93,6 +102,29 @@ TEST(WordCounter, FollowsEveryKindOfEdit) {
     EXPECT_EQ(Text(doc), c.text);
     EXPECT_EQ(counter.Total(), c.count);
     EXPECT_EQ(counter.Total(), Recount(doc));
+  }
+}
+
+// Keys at random places, the count asked for after each: it always matches
+// a count of the whole text afresh.
+TEST(WordCounter, RandomTypingAlwaysMatchesACountAfresh) {
+  richtext::TRTFTextIo doc;
+  ASSERT_EQ(doc.LoadFromStream("one two\r\nthree four five"), richtext::ioOk);
+  TEditor editor(doc);
+  TWordCounter counter(doc);
+  std::mt19937 random(7);
+  const std::u32string keys = U"ab  \t.\x00A0\x0002";
+  for (int step = 0; step < 2000; ++step) {
+    const size_t par = random() % doc.Size();
+    editor.MoveTo({par, random() % (doc.Par(par).Length() + 1)}, false);
+    switch (random() % 8) {
+      case 0: editor.Backspace(); break;
+      case 1: editor.Delete(); break;
+      case 2: editor.Enter(); break;
+      case 3: editor.Undo(); break;
+      default: editor.InsertText(std::u32string(1 + random() % 3, keys[random() % keys.size()]));
+    }
+    ASSERT_EQ(counter.Total(), Recount(doc)) << "step " << step << ": " << Text(doc);
   }
 }
 
