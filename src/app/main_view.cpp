@@ -136,7 +136,9 @@ void TMainScreen::mnuReadableLineWidthClick() {
 
 void TMainScreen::BuildStatusBar() {
   wordCount_ = new TWordCountLabel(richText1_, statusBar());
-  statusBar()->addWidget(wordCount_);
+  // A long count is cut off at the window's edge rather than widening the window.
+  wordCount_->setMinimumWidth(1);
+  statusBar()->addWidget(wordCount_, 1);
 }
 
 void TMainScreen::mnuStatusBarClick() {
