@@ -4,8 +4,11 @@
 // QTextEdit doing the same), loading and painting the first page, scrolling.
 // Typing in the middle of a 1 MB entry that is one single paragraph (a text
 // pasted without line breaks), against QTextEdit too. Typing with spelling
-// checked as you type.
+// checked as you type, in English and in German, and with the status bar's
+// word count following the text.
 #include <decoration/ui/spell_as_you_type.h>
+#include <finding/diary_statistics.h>
+#include <finding/ui/word_count_label.h>
 #include <richtext/ui/rich_text.h>
 
 #include "generated_entry.h"
@@ -23,6 +26,8 @@
 #include <chrono>
 #include <functional>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -34,6 +39,12 @@ using Clock = std::chrono::steady_clock;
 // 5,000 paragraphs of about 200 characters, every seventh word bold.
 const std::string& EntryRtf() {
   static const std::string rtf = quillet::bench::GeneratedEntryRtf(5000, 200);
+  return rtf;
+}
+
+// The same in German words.
+const std::string& GermanEntryRtf() {
+  static const std::string rtf = quillet::bench::GeneratedEntryRtf(5000, 200, 0, quillet::bench::kGermanWords);
   return rtf;
 }
 
@@ -79,10 +90,10 @@ void TypeMisspeltWord(richtext::TRichText& edit, QImage& image, size_t typed) {
 struct LoadedEditor {
   richtext::TRichText edit;
   QImage image;
-  LoadedEditor() {
+  explicit LoadedEditor(const std::string& rtf = EntryRtf()) {
     edit.resize(800, 600);
     edit.show();
-    edit.LoadFromStream(EntryRtf());
+    edit.LoadFromStream(rtf);
     image = QImage(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     Render(edit.viewport(), image);
   }
@@ -118,20 +129,50 @@ struct ScratchDiary {
 };
 
 // The same keystrokes, each followed by a turn of the event loop (which paints
-// the window as well), without and with spelling checked as you type. With
-// it, the whole entry is checked first; then every keystroke makes a misspelt
-// word of its paragraph, which the checking thread looks at while typing goes
-// on once typing pauses (the keys here come faster than that pause). The keys
-// typed are "qzx qzx ...": a misspelt word is finished every fourth key;
-// marked_after_pause_ms is how long after the last key they are all marked.
-void TypeInTheMiddleWithEventLoop(benchmark::State& state, bool checkSpelling) {
+// the window as well), without and with spelling checked as you type, and
+// with the status bar's word count. With the check, the whole entry is
+// checked first; then every keystroke makes a misspelt word of its paragraph,
+// which the checking thread looks at while typing goes on once typing pauses
+// (the keys here come faster than that pause). The keys typed are "qzx qzx
+// ...": a misspelt word is finished every fourth key; marked_after_pause_ms
+// is how long after the last key they are all marked. The word count's label
+// comes up to date every TWordCountLabel::kDelayMs while the keys come, in
+// the turns of the event loop the keystrokes are timed with.
+struct TTypingSetup {
+  const char* language = nullptr;  // checked as you type in this language; none: not checked
+  bool wordCount = false;
+  bool german = false;             // the entry's words are German
+};
+
+// The status bar's label following the editor, shown beside it.
+std::unique_ptr<quillet::TWordCountLabel> ShownWordCount(richtext::TRichText& edit) {
+  auto label = std::make_unique<quillet::TWordCountLabel>(&edit);
+  label->show();
+  QApplication::processEvents();
+  return label;
+}
+
+// After typing: the label shows what counting the whole text afresh gives.
+void CheckWordCount(benchmark::State& state, quillet::TWordCountLabel& label, richtext::TRichText& edit) {
+  label.Refresh();
+  quillet::TTextCount fresh;
+  for (size_t i = 0; i < edit.Document().Size(); ++i) {
+    fresh.words += quillet::CountWords(edit.Document().Par(i).text);
+    fresh.characters += quillet::CountCharacters(edit.Document().Par(i).text);
+  }
+  if (label.text() != quillet::WordCountText(fresh, std::nullopt)) state.SkipWithError("the word count is wrong");
+  state.counters["words"] = double(fresh.words);
+}
+
+void TypeInTheMiddleWithEventLoop(benchmark::State& state, TTypingSetup setup) {
   ScratchDiary diary;
-  LoadedEditor loaded;
+  LoadedEditor loaded(setup.german ? GermanEntryRtf() : EntryRtf());
   richtext::TRichText& edit = loaded.edit;
   QImage& image = loaded.image;
   std::unique_ptr<quillet::TSpellAsYouType> checker;
-  if (checkSpelling) {
+  if (setup.language) {
     checker = std::make_unique<quillet::TSpellAsYouType>(&edit, diary.path);
+    checker->SetLanguage(setup.language);
     auto start = Clock::now();
     while (checker->Busy()) {
       QApplication::processEvents();
@@ -143,6 +184,8 @@ void TypeInTheMiddleWithEventLoop(benchmark::State& state, bool checkSpelling) {
     for (size_t i = 0; i < edit.Document().Size(); ++i) marked += edit.Marks(i).size();
     if (marked != 0) state.SkipWithError("the entry's words are all correct, yet some are marked");
   }
+  std::unique_ptr<quillet::TWordCountLabel> label;
+  if (setup.wordCount) label = ShownWordCount(edit);
   edit.Editor().MoveTo({2500, 100}, false);
   edit.EnsureCaretVisible();
   QApplication::processEvents();
@@ -151,6 +194,7 @@ void TypeInTheMiddleWithEventLoop(benchmark::State& state, bool checkSpelling) {
       TimeKeystrokes(state, [&](size_t typed) { TypeMisspeltWord(edit, image, typed); });
   state.counters["median_ms"] = Median(ms);
   state.counters["max_ms"] = *std::max_element(ms.begin(), ms.end());
+  if (label) CheckWordCount(state, *label, edit);
   if (checker) {
     // Once typing stops, the words typed are marked.
     auto stop = Clock::now();
@@ -165,11 +209,29 @@ void TypeInTheMiddleWithEventLoop(benchmark::State& state, bool checkSpelling) {
   }
 }
 
-void BM_TypeInTheMiddle_Quillet_EventLoop(benchmark::State& state) { TypeInTheMiddleWithEventLoop(state, false); }
+void BM_TypeInTheMiddle_Quillet_EventLoop(benchmark::State& state) { TypeInTheMiddleWithEventLoop(state, {}); }
 BENCHMARK(BM_TypeInTheMiddle_Quillet_EventLoop)->Unit(benchmark::kMillisecond)->Iterations(200);
 
-void BM_TypeInTheMiddle_Quillet_SpellAsYouType(benchmark::State& state) { TypeInTheMiddleWithEventLoop(state, true); }
+void BM_TypeInTheMiddle_Quillet_WordCount(benchmark::State& state) {
+  TypeInTheMiddleWithEventLoop(state, {.wordCount = true});
+}
+BENCHMARK(BM_TypeInTheMiddle_Quillet_WordCount)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_TypeInTheMiddle_Quillet_SpellAsYouType(benchmark::State& state) {
+  TypeInTheMiddleWithEventLoop(state, {.language = "en"});
+}
 BENCHMARK(BM_TypeInTheMiddle_Quillet_SpellAsYouType)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// German through Enchant, on an entry in German, against that entry unchecked.
+void BM_TypeInTheMiddle_Quillet_EventLoop_German(benchmark::State& state) {
+  TypeInTheMiddleWithEventLoop(state, {.german = true});
+}
+BENCHMARK(BM_TypeInTheMiddle_Quillet_EventLoop_German)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_TypeInTheMiddle_Quillet_SpellAsYouType_German(benchmark::State& state) {
+  TypeInTheMiddleWithEventLoop(state, {.language = "de_DE", .german = true});
+}
+BENCHMARK(BM_TypeInTheMiddle_Quillet_SpellAsYouType_German)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 // QTextEdit holding `text`, typing at its middle, each keystroke timed with
 // the repaint of the visible page.
@@ -241,7 +303,7 @@ BENCHMARK(BM_TypeInOneLongParagraph_Quillet)->Unit(benchmark::kMillisecond)->Ite
 // of the event loop after each key, against the same without the check. The
 // keys come faster than the pause after which a paragraph this long is
 // checked again, so the time is the keystrokes' alone.
-void TypeInOneLongParagraphWithEventLoop(benchmark::State& state, bool checkSpelling) {
+void TypeInOneLongParagraphWithEventLoop(benchmark::State& state, bool checkSpelling, bool wordCount = false) {
   ScratchDiary diary;
   richtext::TRichText edit;
   edit.resize(800, 600);
@@ -256,6 +318,8 @@ void TypeInOneLongParagraphWithEventLoop(benchmark::State& state, bool checkSpel
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
+  std::unique_ptr<quillet::TWordCountLabel> label;
+  if (wordCount) label = ShownWordCount(edit);
   QImage image(edit.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
   edit.Editor().MoveTo({0, size_t(text.size() / 2)}, false);
   edit.EnsureCaretVisible();
@@ -264,6 +328,8 @@ void TypeInOneLongParagraphWithEventLoop(benchmark::State& state, bool checkSpel
   const std::vector<double> ms =
       TimeKeystrokes(state, [&](size_t typed) { TypeMisspeltWord(edit, image, typed); });
   state.counters["median_ms"] = Median(ms);
+  state.counters["max_ms"] = *std::max_element(ms.begin(), ms.end());
+  if (label) CheckWordCount(state, *label, edit);
   if (checker) {
     auto start = Clock::now();
     while (checker->Busy()) {
@@ -284,6 +350,41 @@ void BM_TypeInOneLongParagraph_Quillet_SpellAsYouType(benchmark::State& state) {
   TypeInOneLongParagraphWithEventLoop(state, true);
 }
 BENCHMARK(BM_TypeInOneLongParagraph_Quillet_SpellAsYouType)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// The word count's worst case: the paragraph typed in is the whole megabyte.
+void BM_TypeInOneLongParagraph_Quillet_WordCount(benchmark::State& state) {
+  TypeInOneLongParagraphWithEventLoop(state, false, true);
+}
+BENCHMARK(BM_TypeInOneLongParagraph_Quillet_WordCount)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// What the word count's label does when its timer runs out after a key: the
+// paragraph typed in is counted again (5,000 paragraphs of 200 characters, or
+// one of a megabyte), the other paragraphs' counts are kept.
+void RecountAfterAKey(benchmark::State& state, const std::string& entry, richtext::TPosition at) {
+  richtext::TRichText edit;
+  edit.LoadFromStream(entry);
+  quillet::TWordCountLabel label(&edit);
+  label.show();
+  edit.Editor().MoveTo(at, false);
+  std::vector<double> ms;
+  for (auto _ : state) {
+    state.PauseTiming();
+    edit.Editor().InsertText(U"x");
+    state.ResumeTiming();
+    auto t0 = Clock::now();
+    label.Refresh();
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+  }
+  state.counters["median_ms"] = Median(ms);
+}
+
+void BM_WordCountAfterAKey_Paragraphs(benchmark::State& state) { RecountAfterAKey(state, EntryRtf(), {2500, 100}); }
+BENCHMARK(BM_WordCountAfterAKey_Paragraphs)->Unit(benchmark::kMicrosecond)->Iterations(200);
+
+void BM_WordCountAfterAKey_OneLongParagraph(benchmark::State& state) {
+  RecountAfterAKey(state, LongParagraph().toStdString(), {0, 500000});
+}
+BENCHMARK(BM_WordCountAfterAKey_OneLongParagraph)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
 void BM_TypeInOneLongParagraph_QTextEdit(benchmark::State& state) {
   QString text = LongParagraph();

@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -77,11 +78,13 @@ TMainScreen::TMainScreen(const std::filesystem::path& diaryDir, std::optional<TE
   BuildPage();
   BuildMenus();
   BuildViewMenu();
+  BuildStatusBar();
   BuildFormatting();
   BuildDecoration();
   BuildRecovery();
   BuildKeyboardAccess();
-  resize(QSize(kDesignedWidth, kDesignedHeight + menuBar()->sizeHint().height())
+  resize(QSize(kDesignedWidth,
+               kDesignedHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height())
              .expandedTo(minimumSizeHint()));
   FormCreate();
 }

@@ -38,6 +38,7 @@ namespace quillet {
 class TFloatingPalette;
 class TRingPanel;
 class TSpellAsYouType;
+class TWordCountLabel;
 
 class TMainScreen : public QMainWindow {
   Q_OBJECT
@@ -193,6 +194,11 @@ class TMainScreen : public QMainWindow {
   // desktop's palette is); kept in QX.INI. Only the screen changes.
   void SetPageColours(int choice);
   bool PageIsDark() const;
+  // View, "Status Bar": the words and characters of the page (and of its
+  // selection) below it; shown or not as QX.INI keeps it.
+  void mnuStatusBarClick();
+  QAction* StatusBarAction() const { return mnuStatusBar_; }
+  TWordCountLabel* WordCount() const { return wordCount_; }
 
   // ---- decoration: icon palette, symbols, pictures, paragraphs (main_decoration.cpp) ----
   void ShowHideIconToolClick();
@@ -249,6 +255,7 @@ class TMainScreen : public QMainWindow {
   void BuildKeyboardAccess();
   void NameThePage();
   void BuildViewMenu();
+  void BuildStatusBar();
   void ApplyView();
   void ApplyPageColours();
   // The editor's left edge and width within the page's text area.
@@ -289,6 +296,8 @@ class TMainScreen : public QMainWindow {
   QAction* mnuWrap_ = nullptr;
   QAction* mnuSpellAsYouType_ = nullptr;
   QAction* mnuReadableLineWidth_ = nullptr;
+  QAction* mnuStatusBar_ = nullptr;
+  TWordCountLabel* wordCount_ = nullptr;
   std::vector<QAction*> mnuColours_;  // in the order of TPreferences::TPageColours
   QMenu* mnuSpellingLanguage_ = nullptr;
   TSpellAsYouType* spellAsYouType_ = nullptr;

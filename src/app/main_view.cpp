@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The View menu: the page's zoom and the readable line width.
+// The View menu: the page's zoom and the readable line width, the status bar.
 #include <app/main_screen.h>
+
+#include <finding/ui/word_count_label.h>
 
 #include <controls/ring_panel.h>
 #include <richtext/ui/qt_platform.h>
@@ -16,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -93,6 +96,8 @@ void TMainScreen::BuildViewMenu() {
     connect(a, &QAction::triggered, this, [this, choice] { SetPageColours(choice); });
     mnuColours_.push_back(a);
   }
+  mnuStatusBar_ = item("mnuStatusBar", QStringLiteral("Status &Bar"), &TMainScreen::mnuStatusBarClick, {});
+  mnuStatusBar_->setCheckable(true);
   richText1_->viewport()->installEventFilter(
       new TCtrlWheelZoom(this, [this](int steps) { SetZoom(Zoom() + steps * kZoomStep); }));
 }
@@ -100,6 +105,8 @@ void TMainScreen::BuildViewMenu() {
 void TMainScreen::ApplyView() {
   richText1_->SetZooming(prefs_.zoomPercent);
   mnuReadableLineWidth_->setChecked(prefs_.readableLineWidth);
+  mnuStatusBar_->setChecked(prefs_.statusBar);
+  statusBar()->setVisible(prefs_.statusBar);
   ApplyPageColours();
   // The date heading spans the page's text area; the editor takes its column of it.
   const QRect area = dateLabel_->geometry();
@@ -124,6 +131,19 @@ void TMainScreen::SetZoom(int percent) {
 void TMainScreen::mnuReadableLineWidthClick() {
   prefs_.readableLineWidth = mnuReadableLineWidth_->isChecked();
   ApplyView();
+  SavePreferences();
+}
+
+void TMainScreen::BuildStatusBar() {
+  wordCount_ = new TWordCountLabel(richText1_, statusBar());
+  // A long count is cut off at the window's edge rather than widening the window.
+  wordCount_->setMinimumWidth(1);
+  statusBar()->addWidget(wordCount_, 1);
+}
+
+void TMainScreen::mnuStatusBarClick() {
+  prefs_.statusBar = mnuStatusBar_->isChecked();
+  statusBar()->setVisible(prefs_.statusBar);
   SavePreferences();
 }
 

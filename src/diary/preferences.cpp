@@ -50,6 +50,7 @@ void TPreferences::Load(const TIniFile& ini, const std::filesystem::path& diaryD
   checkSpellingAsYouType = ini.ReadBool(kSpelling, "CheckAsYouType", true);
   zoomPercent = std::clamp(ini.ReadInteger(kView, "Zoom", 100), kZoomMin, kZoomMax);
   readableLineWidth = ini.ReadBool(kView, "ReadableLineWidth", false);
+  statusBar = ini.ReadBool(kView, "StatusBar", true);
   pageColours = std::clamp(ini.ReadInteger(kView, "Colours", kFollowDesktop), int(kFollowDesktop), int(kDarkPage));
   spellingLanguage = ini.ReadString(kSpelling, "Language", "en");
   if (spellingLanguage.empty()) spellingLanguage = "en";
@@ -76,6 +77,7 @@ void TPreferences::Save(TIniFile& ini) const {
   Put(ini, kSpelling, "CheckAsYouType", checkSpellingAsYouType);
   Put(ini, kView, "Zoom", zoomPercent);
   Put(ini, kView, "ReadableLineWidth", readableLineWidth);
+  Put(ini, kView, "StatusBar", statusBar);
   Put(ini, kView, "Colours", pageColours);
   Put(ini, kSpelling, "Language", spellingLanguage);
 }

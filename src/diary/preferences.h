@@ -36,6 +36,7 @@ struct TPreferences {
   bool checkSpellingAsYouType = true;  // misspelt words of the shown entry are underlined
   int zoomPercent = 100;               // the page's scale on screen, kZoomMin to kZoomMax
   bool readableLineWidth = false;      // the text keeps to a centred column on a wide window
+  bool statusBar = true;               // the words and characters of the page below it
   enum TPageColours { kFollowDesktop = 0, kLightPage = 1, kDarkPage = 2 };
   int pageColours = kFollowDesktop;
 

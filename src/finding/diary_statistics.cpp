@@ -6,16 +6,28 @@
 
 namespace quillet {
 
+bool IsWordGap(char32_t c) {
+  // Object marks (codes 1 and 2) are pictures and icons, not words.
+  return c <= 32 || c == 0xA0 || c == 0x3000 || (c >= 0x2000 && c <= 0x200B);
+}
+
 size_t CountWords(std::u32string_view text) {
   size_t words = 0;
   bool inWord = false;
   for (char32_t c : text) {
-    // Object marks (codes 1 and 2) are pictures and icons, not words.
-    const bool gap = c <= 32 || c == 0xA0 || c == 0x3000 || (c >= 0x2000 && c <= 0x200B);
+    const bool gap = IsWordGap(c);
     if (!gap && !inWord) ++words;
     inWord = !gap;
   }
   return words;
+}
+
+size_t CountCharacters(std::u32string_view text) {
+  size_t characters = 0;
+  for (char32_t c : text) {
+    characters += c != richtext::kObjectByTag && c != richtext::kObjectById && c != richtext::kLineBreak;
+  }
+  return characters;
 }
 
 TDiaryStatistics DiaryStatistics(const TEntryStore& store) {

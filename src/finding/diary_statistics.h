@@ -23,6 +23,13 @@ struct TDiaryStatistics {
 // Words as people count them: runs of characters between spaces, tabs and
 // paragraph ends ("don't stop, 3 times" is four words).
 size_t CountWords(std::u32string_view text);
+// The characters that part words: spaces, tabs, line breaks, object marks and
+// the other codes below 33, and the Unicode spaces.
+bool IsWordGap(char32_t c);
+// Characters as the status bar counts them: every character of the text,
+// spaces and tabs included; paragraph ends, line breaks and pictures or icons
+// (object marks, codes 1 and 2) are not characters of the text.
+size_t CountCharacters(std::u32string_view text);
 
 TDiaryStatistics DiaryStatistics(const TEntryStore& store);
 
