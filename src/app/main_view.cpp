@@ -3,6 +3,7 @@
 #include <app/main_screen.h>
 
 #include <controls/ring_panel.h>
+#include <richtext/ui/painted_icon.h>
 #include <richtext/ui/qt_platform.h>
 #include <richtext/ui/rich_text.h>
 
@@ -129,7 +130,7 @@ void TMainScreen::mnuReadableLineWidthClick() {
 
 bool TMainScreen::PageIsDark() const {
   if (prefs_.pageColours != TPreferences::kFollowDesktop) return prefs_.pageColours == TPreferences::kDarkPage;
-  return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
+  return IsDarkPalette(QGuiApplication::palette());
 }
 
 void TMainScreen::SetPageColours(int choice) {

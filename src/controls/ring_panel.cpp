@@ -94,7 +94,8 @@ void TRingPanel::paintEvent(QPaintEvent*) {
   p.translate(area.topLeft());
   p.setClipRect(QRect(QPoint(0, 0), area.size()));
   const int w = area.width(), h = area.height();
-  p.fillRect(QRect(0, 0, w, h), QColor(128, 128, 128));
+  // The surround: the window's colour darkened, mid grey on a light desktop.
+  p.fillRect(QRect(0, 0, w, h), palette().color(QPalette::Window).darker(186));
 
   // The page: from (e, 5) to (width - e, height - 5), corners of 25 x 25;
   // outlined in the highlight colour while the keyboard works in it.
