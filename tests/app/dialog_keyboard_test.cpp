@@ -68,7 +68,9 @@ std::vector<QWidget*> Walk(QWidget* dialog, Qt::Key key, size_t limit) {
   for (size_t i = 0; i < limit; ++i) {
     QTest::keyClick(QApplication::focusWidget(), key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
     QWidget* now = QApplication::focusWidget();
-    if (now == start || !now || !dialog->isAncestorOf(now)) break;
+    if (!now || !dialog->isAncestorOf(now)) break;
+    if (now == order.back()) continue;  // the key walks within the control: the links of a help page
+    if (now == start) break;
     order.push_back(now);
   }
   return order;
@@ -104,7 +106,7 @@ void WorkByKeyboard(QDialog* dialog, bool escapeCloses) {
       << "the dialog opens without the focus in it";
   for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
     SCOPED_TRACE(key == Qt::Key_Tab ? "Tab" : "Shift+Tab");
-    const std::vector<QWidget*> order = Walk(dialog, key, stops.size() + 4);
+    const std::vector<QWidget*> order = Walk(dialog, key, stops.size() + 100);
     std::map<const QObject*, int> seen;
     for (QWidget* w : order) {
       ++seen[Stop(w)];
@@ -175,6 +177,7 @@ TEST(DialogKeyboard, EveryDialogByKeyboardAlone) {
        }},
       {"richtext::TFindDialog", [](TMainScreen& w, Diary&) { w.mnuFindClick(); }},
       {"richtext::TFindDialog", [](TMainScreen& w, Diary&) { w.Replace1Click(); }},
+      {"quillet::THelpWindow", [](TMainScreen& w, Diary&) { w.Contents1Click(); }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.dialog);
