@@ -6,11 +6,15 @@
 #include <app/about_box.h>
 #include <app/opening_message.h>
 #include <app/password_dialogs.h>
+#include <app/restore_deleted_dialog.h>
+#include <finding/ui/calendar_with_glyphs.h>
+#include <finding/ui/date_selector.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -214,6 +218,67 @@ TEST(DialogKeyboard, EveryDialogByKeyboardAlone) {
       }
     }
     EXPECT_EQ(worked, row.dialog);
+  }
+}
+
+// In the dialogs that offer a list or a grid, the arrow keys move through it
+// and Enter chooses the item they came to.
+TEST(DialogKeyboard, ArrowKeysMoveInListsAndGridsAndEnterChooses) {
+  struct Row {
+    const char* what;
+    std::function<void(TMainScreen&)> open;
+    std::function<QWidget*(QDialog*)> list;  // the list or grid of the dialog
+    Qt::Key move;
+    std::function<void(TMainScreen&, Diary&)> check;
+  };
+  const Row rows[] = {
+      {"Select Date: the next day",
+       [](TMainScreen& w) { w.CalendarButtonClick(); },
+       [](QDialog* dialog) -> QWidget* { return qobject_cast<TDateSelector*>(dialog)->Calendar(); }, Qt::Key_Right,
+       [](TMainScreen& w, Diary&) { EXPECT_EQ(w.CurrentDate(), NextDay(Today())); }},
+      {"Restore Deleted Entry: the second of the list",
+       [](TMainScreen& w) {
+         w.DeletebuttonClick();  // today's, answered Yes
+         w.PriorButtonClick();
+         w.DeletebuttonClick();
+         w.RestoreDeletedEntryClick();
+       },
+       [](QDialog* dialog) -> QWidget* { return qobject_cast<TRestoreDeletedDialog*>(dialog)->List(); },
+       Qt::Key_Down,
+       [](TMainScreen&, Diary& d) {
+         // The latest day comes first: the second is yesterday's.
+         EXPECT_TRUE(std::filesystem::exists(d.Entry(PreviousDay(Today()))));
+         EXPECT_FALSE(std::filesystem::exists(d.Entry(Today())));
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    DialogDiary d;
+    auto w = Open(d.dir.path());
+    Settle();
+    bool worked = false;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!dialog || worked) return;
+      worked = true;
+      Settle();
+      QWidget* list = row.list(dialog);
+      list->setFocus(Qt::TabFocusReason);
+      QTest::keyClick(list, row.move);
+      QTest::keyClick(list, Qt::Key_Return);
+      if (dialog->isVisible()) {
+        ADD_FAILURE() << "Enter left the dialog open";
+        dialog->reject();
+      }
+    });
+    poll.start();
+    row.open(*w);
+    Settle();
+    poll.stop();
+    ASSERT_TRUE(worked);
+    row.check(*w, d);
   }
 }
 
