@@ -59,6 +59,8 @@ void TMainScreen::CycleFocusArea(int step) {
   for (int tries = 1; tries <= count; ++tries) {
     int next = ((at + step * tries) % count + count) % count;
     if (QWidget* w = firstIn(areas[next])) {
+      // The keyboard moved the focus: the styles draw it from now on, as after Tab.
+      setAttribute(Qt::WA_KeyboardFocusChange);
       w->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
       return;
     }

@@ -11,7 +11,6 @@
 #include <richtext/unicode.h>
 
 #include <QDateTime>
-#include <QLocale>
 #include <QTimer>
 
 namespace quillet {
@@ -65,10 +64,7 @@ void TMainScreen::OfferRecoveryCopy() {
     DropRecoveryCopy();
     return;
   }
-  const std::string taken =
-      QLocale::system()
-          .toString(QDateTime::fromSecsSinceEpoch(qint64(copy.taken)), QLocale::ShortFormat)
-          .toStdString();
+  const std::string taken = ShortDateTime(QDateTime::fromSecsSinceEpoch(qint64(copy.taken)));
   if (!Messenger().ConfirmBox("Quillet was not closed properly. A recovery copy of the entry of " +
                               LongDate(copy.day) + ", taken " + taken +
                               ", holds changes that were never saved.\n\nRestore them? (No "

@@ -5,6 +5,7 @@
 #include <finding/ui/word_count_label.h>
 
 #include <controls/ring_panel.h>
+#include <richtext/ui/painted_icon.h>
 #include <richtext/ui/qt_platform.h>
 #include <richtext/ui/rich_text.h>
 
@@ -149,7 +150,7 @@ void TMainScreen::mnuStatusBarClick() {
 
 bool TMainScreen::PageIsDark() const {
   if (prefs_.pageColours != TPreferences::kFollowDesktop) return prefs_.pageColours == TPreferences::kDarkPage;
-  return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
+  return IsDarkPalette(QGuiApplication::palette());
 }
 
 void TMainScreen::SetPageColours(int choice) {

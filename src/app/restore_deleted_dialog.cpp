@@ -5,7 +5,6 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -13,7 +12,7 @@ namespace quillet {
 
 std::string DeletedAtText(const std::string& stamp) {
   QDateTime at = QDateTime::fromString(QString::fromStdString(stamp), QStringLiteral("yyyyMMddHHmmss"));
-  return QLocale::system().toString(at, QLocale::ShortFormat).toStdString();
+  return ShortDateTime(at);
 }
 
 TRestoreDeletedDialog::TRestoreDeletedDialog(

@@ -68,6 +68,11 @@ void TGauge::SetBorderStyle(TGaugeBorder border) {
   border_ = border;
   update();
 }
+QColor TGauge::ForeColor() const {
+  return foreColor_.isValid() ? foreColor_ : palette().color(QPalette::WindowText);
+}
+QColor TGauge::BackColor() const { return backColor_.isValid() ? backColor_ : palette().color(QPalette::Base); }
+
 void TGauge::SetForeColor(const QColor& color) {
   foreColor_ = color;
   update();
@@ -137,29 +142,30 @@ QImage TGauge::Render(qreal dpr) const {
   kind.fill(Qt::black);
   {
     QPainter p(&kind);
-    p.fillRect(area, backColor_);
+    const QColor fore = ForeColor();
+    p.fillRect(area, BackColor());
     switch (kind_) {
       case TGaugeKind::TextOnly:
         break;
       case TGaugeKind::HorizontalBar:
         p.fillRect(QRect(area.left(), area.top(), int(percent * 0.01 * area.width()), area.height()),
-                   foreColor_);
+                   fore);
         break;
       case TGaugeKind::VerticalBar: {
         const int h = int(percent * 0.01 * area.height());
-        p.fillRect(QRect(area.left(), area.bottom() + 1 - h, area.width(), h), foreColor_);
+        p.fillRect(QRect(area.left(), area.bottom() + 1 - h, area.width(), h), fore);
         break;
       }
       case TGaugeKind::Pie:
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
-        p.setBrush(foreColor_);
+        p.setBrush(fore);
         // Clockwise from twelve o'clock.
         p.drawPie(area, 90 * 16, -int(percent * 3.6 * 16));
         break;
       case TGaugeKind::Needle: {
         p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(foreColor_, 2));
+        p.setPen(QPen(fore, 2));
         const QPointF centre(area.center().x() + 0.5, area.bottom());
         const double angle = std::numbers::pi * (1.0 - percent / 100.0);
         const double radius = std::min(area.width() / 2.0, double(area.height())) - 2;

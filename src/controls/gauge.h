@@ -34,9 +34,11 @@ class TGauge : public QWidget {
   void SetShowText(bool on);
   TGaugeBorder BorderStyle() const { return border_; }
   void SetBorderStyle(TGaugeBorder border);
-  QColor ForeColor() const { return foreColor_; }
+  // Unless set, the palette's text and base colours: black and white on a
+  // light desktop, and light on dark on a dark one.
+  QColor ForeColor() const;
   void SetForeColor(const QColor& color);
-  QColor BackColor() const { return backColor_; }
+  QColor BackColor() const;
   void SetBackColor(const QColor& color);
 
   long MinValue() const { return min_; }
@@ -61,8 +63,8 @@ class TGauge : public QWidget {
   TGaugeKind kind_ = TGaugeKind::HorizontalBar;
   bool showText_ = true;
   TGaugeBorder border_ = TGaugeBorder::Single;
-  QColor foreColor_ = Qt::black;
-  QColor backColor_ = Qt::white;
+  QColor foreColor_;  // invalid: the palette's
+  QColor backColor_;
   long min_ = 0;
   long max_ = 100;
   long progress_ = 0;

@@ -13,7 +13,7 @@ namespace {
 QIcon Chevrons(bool down) {
   return PaintedIcon([down](QPainter& p, const QRectF& box, QIcon::Mode mode) {
     const qreal u = std::min(box.width(), box.height()) / 16.0;
-    const QColor ink = mode == QIcon::Disabled ? QColor(150, 150, 150) : QColor(40, 40, 40);
+    const QColor ink = mode == QIcon::Disabled ? QColor(150, 150, 150) : ButtonInk(QColor(40, 40, 40));
     p.setPen(QPen(ink, 1.5 * u, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     const QPointF c = box.center();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <controls/ring_panel.h>
 
+#include <QApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -17,6 +18,15 @@ constexpr int kDoubleOffset = 15;  // the second ring of a double pair
 
 TRingPanel::TRingPanel(QWidget* parent) : QFrame(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // The page's outline shows where the keyboard is: redrawn as the focus comes or goes.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    if ((old && isAncestorOf(old)) || (now && isAncestorOf(now))) update();
+  });
+}
+
+bool TRingPanel::ShowsKeyboardFocus() const {
+  const QWidget* focus = QApplication::focusWidget();
+  return focus && isAncestorOf(focus) && window()->testAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void TRingPanel::SetDoubleRing(bool on) {
@@ -84,11 +94,13 @@ void TRingPanel::paintEvent(QPaintEvent*) {
   p.translate(area.topLeft());
   p.setClipRect(QRect(QPoint(0, 0), area.size()));
   const int w = area.width(), h = area.height();
-  p.fillRect(QRect(0, 0, w, h), QColor(128, 128, 128));
+  // The surround: the window's colour darkened, mid grey on a light desktop.
+  p.fillRect(QRect(0, 0, w, h), palette().color(QPalette::Window).darker(186));
 
-  // The page: from (e, 5) to (width - e, height - 5), corners of 25 x 25.
+  // The page: from (e, 5) to (width - e, height - 5), corners of 25 x 25;
+  // outlined in the highlight colour while the keyboard works in it.
   p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(Qt::black, 1));
+  p.setPen(ShowsKeyboardFocus() ? QPen(palette().color(QPalette::Highlight), 2) : QPen(Qt::black, 1));
   p.setBrush(paper_);
   const QRectF page(e + 0.5, 5.5, w - 2 * e - 1, h - 10 - 1);
   p.drawRoundedRect(page, 12.5, 12.5);

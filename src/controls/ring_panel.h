@@ -41,6 +41,9 @@ class TRingPanel : public QFrame {
   // painted at the given density so it stays crisp.
   static QPixmap RingPicture(bool small, qreal devicePixelRatio);
 
+  // True while a control on the page has the focus that the keyboard moves.
+  bool ShowsKeyboardFocus() const;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 

@@ -2,6 +2,7 @@
 #include <diary/dates.h>
 
 #include <QDate>
+#include <QDateTime>
 #include <QLocale>
 #include <QTime>
 
@@ -110,6 +111,13 @@ std::string ShortDate(TDate date, const QLocale& locale) {
 
 std::string LongDate(TDate date, const QLocale& locale) {
   return DateLocale(locale).toString(ToQDate(date), QLocale::LongFormat).toStdString();
+}
+
+std::string ShortDateTime(const QDateTime& at, const QLocale& locale) {
+  const QLocale shown = DateLocale(locale);
+  return (shown.toString(at.date(), ShortDatePattern(shown)) + QLatin1Char(' ') +
+          shown.toString(at.time(), QLocale::ShortFormat))
+      .toStdString();
 }
 
 std::string ShortTimeNow(const QLocale& locale) {

@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+class QDateTime;
+
 #include <chrono>
 #include <optional>
 #include <string>
@@ -51,6 +53,10 @@ std::string ShortDate(TDate date, const QLocale& locale = QLocale());
 // The locale's long date: "Monday, December 7, 2026" in the US,
 // "Montag, 7. Dezember 2026" in Germany.
 std::string LongDate(TDate date, const QLocale& locale = QLocale());
+
+// A moment as the lists and messages show it: the short date above and the
+// locale's short time, "12/07/2026 3:04 PM" in the US, "07.12.2026 15:04" in Germany.
+std::string ShortDateTime(const QDateTime& at, const QLocale& locale = QLocale());
 
 // The current time in the locale's short time format, as inserted by Ctrl+T.
 std::string ShortTimeNow(const QLocale& locale = QLocale());

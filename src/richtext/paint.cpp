@@ -2,6 +2,7 @@
 #include <richtext/paint.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace richtext {
 namespace {
@@ -12,6 +13,37 @@ constexpr uint32_t kNone = 0xFFFFFFFF;
 void Apply(TThreeState s, bool& value) {
   if (s == tsTRUE) value = true;
   if (s == tsFALSE) value = false;
+}
+
+// The relative luminance of a colour (0x00BBGGRR), 0 for black to 1 for white,
+// as the contrast ratio of readable text is reckoned.
+double Luminance(uint32_t color) {
+  auto channel = [](uint32_t c) {
+    const double v = (c & 0xFF) / 255.0;
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(color) + 0.7152 * channel(color >> 8) + 0.0722 * channel(color >> 16);
+}
+
+double Contrast(uint32_t a, uint32_t b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Text at least this much lighter or darker than its ground reads well.
+constexpr double kReadableContrast = 4.5;
+
+// The colour mixed with white, a tenth at a time, until it reads on `back`.
+uint32_t LightenedToRead(uint32_t color, uint32_t back) {
+  uint32_t mixed = color;
+  for (int tenth = 1; tenth <= 10 && Contrast(mixed, back) < kReadableContrast; ++tenth) {
+    mixed = 0;
+    for (int shift : {0, 8, 16}) {
+      const uint32_t c = (color >> shift) & 0xFF;
+      mixed |= (c + (255 - c) * uint32_t(tenth) / 10) << shift;
+    }
+  }
+  return mixed;
 }
 
 }  // namespace
@@ -46,9 +78,12 @@ TRunLook TPainter::Look(const TAttr& a, bool printing, uint32_t shading) const {
   if (preset && preset->UseTextColor()) look.textColor = preset->TextColor();
   if (preset && preset->UseBackgroundColor()) look.backColor = preset->BackgroundColor();
   if (shading != kNone && a.BackColor() == 0) look.backColor = shading;
-  // Dark paper on screen: black ink would vanish, so it shows light; the
-  // document keeps its colours, and printing its black.
-  if (options.lightInk && !printing && look.textColor == 0) look.textColor = kLightInk;
+  // Dark paper on screen: black ink would vanish, so it shows light, and
+  // other dark inks (dark blue, dark red...) are lightened until they read on
+  // their ground; the document keeps its colours, and printing them.
+  if (options.lightInk && !printing) {
+    look.textColor = look.textColor == 0 ? kLightInk : LightenedToRead(look.textColor, look.backColor);
+  }
 
   look.font = layout_.FontOf(TAttr{a.font, 0, a.size, 0, 0, 0});
   look.font.bold = a.flags & afBold;

@@ -23,7 +23,7 @@ constexpr uint32_t kDarkPaper = 0x262626;
 
 struct TPaintOptions {
   uint32_t paperColor = 0xFFFFFF;  // the control's colour; white when printing
-  bool lightInk = false;           // on dark paper: black and automatic text is drawn light
+  bool lightInk = false;           // on dark paper: black and automatic text is drawn light, dark inks lightened
   bool showPageBreak = true;
   int pageHeight = 0;              // pixels of a page's text; 0: no automatic breaks shown
   TPosition selStart, selEnd;      // the selection; empty when equal

@@ -4,8 +4,10 @@
 #include "main_fixture.h"
 
 #include <base/safe_file.h>
+#include <controls/gauge.h>
 #include <controls/ring_panel.h>
 #include <diary/settings_file.h>
+#include <finding/ui/calendar_with_glyphs.h>
 #include <decoration/ui/spell_as_you_type.h>
 #include <decoration/ui/spell_check_dialog.h>
 #include <decoration/ui/user_dictionary_dialog.h>
@@ -689,6 +691,67 @@ namespace {
 // The window as the README shows it: an entry with formatted text, the caret
 // in a bold word of an indented paragraph with a tab stop.
 // QUILLET_SCREENSHOT=FILE.png keeps the picture.
+// What a dark desktop gives the program: dark windows, buttons and fields, light text.
+QPalette DarkDesktop() {
+  QPalette night;
+  for (auto [role, color] : {std::pair{QPalette::Window, QColor(45, 45, 45)}, {QPalette::Base, QColor(30, 30, 30)},
+                             {QPalette::Button, QColor(55, 55, 55)}, {QPalette::WindowText, QColor(225, 225, 225)},
+                             {QPalette::Text, QColor(225, 225, 225)}, {QPalette::ButtonText, QColor(225, 225, 225)},
+                             {QPalette::Mid, QColor(70, 70, 70)}}) {
+    night.setColor(role, color);
+  }
+  return night;
+}
+
+// Under a dark palette the bars, the page's surround and the small controls
+// are dark, and what is drawn on them light.
+TEST(MainFormat, ADarkDesktopPaletteGivesDarkBarsSurroundAndControls) {
+  Diary d;
+  auto w = Open(d.dir.path());
+  const QPalette before = QApplication::palette();
+  QApplication::setPalette(DarkDesktop());
+  TCalendarWithGlyphs calendar;
+  calendar.resize(316, 187);
+  TGauge gauge;
+  gauge.resize(200, 20);
+  gauge.SetShowText(false);
+  Settle();
+  auto at = [](QWidget* widget, QPoint point) { return widget->grab().toImage().pixelColor(point).lightness(); };
+  auto lightest = [](QWidget* widget) {
+    const QImage image = widget->grab().toImage();
+    int most = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) most = std::max(most, image.pixelColor(x, y).lightness());
+    return most;
+  };
+  richtext::TRichRuler* ruler = w->RichRuler1();
+  QToolButton* bold = w->RichToolBar2()->Button("Bold");
+  ASSERT_NE(bold, nullptr);
+  struct Row {
+    const char* what;
+    int lightness;
+    bool dark;  // else light
+  } rows[] = {
+      {"the ruler's ground", at(ruler, QPoint(2, 2)), true},
+      {"the ruler's left indent marker", at(ruler, QPoint(ruler->MarkerX(richtext::TRichRuler::mkLeft), ruler->height() - 3)), true},
+      {"the toolbar", at(w->RichToolBar2(), QPoint(w->RichToolBar2()->width() - 2, 2)), true},
+      {"a toolbar button", at(bold, QPoint(1, 1)), true},
+      {"the ink of a toolbar button's picture", lightest(bold), false},
+      {"the page's surround", at(w->RingPanel1(), QPoint(6, 3)), true},
+      {"the calendar's day cells", at(&calendar, calendar.CellRect(3, 3).topLeft() + QPoint(1, 1)), true},
+      {"the calendar's day numbers", lightest(&calendar), false},
+      {"the gauge", at(&gauge, QPoint(100, 10)), true},
+  };
+  QApplication::setPalette(before);
+  for (const Row& row : rows) {
+    if (row.dark) {
+      EXPECT_LT(row.lightness, 100) << row.what;
+    } else {
+      EXPECT_GT(row.lightness, 170) << row.what;
+    }
+  }
+}
+
 TEST(MainFormat, PaintsToolbarAndRulerOverAFormattedEntry) {
   Diary d;
   d.dir.Write("Entries/" + DayKey(Today()) + ".QXE",

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -92,6 +93,52 @@ TEST(MainKeyboard, EveryControlHasANameAndThePageIsNamedByItsDay) {
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control);
     ASSERT_NE(a, nullptr);
     EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty()) << control->objectName().toStdString();
+  }
+}
+
+// What the keyboard comes to is drawn so: each control painted with the focus
+// differs from itself painted once the focus has gone elsewhere.
+TEST(MainKeyboard, TheFocusTheKeyboardMovesIsDrawn) {
+  struct Row {
+    const char* what;
+    std::function<QWidget*(TMainScreen&)> reach;  // moves the focus by keyboard; the control that shows it
+  };
+  const Row rows[] = {
+      {"a day button reached with F6",
+       [](TMainScreen&) {
+         QTest::keyClick(Focus(), Qt::Key_F6);
+         return Focus();
+       }},
+      {"a toolbar button reached with F6 and Tab",
+       [](TMainScreen&) {
+         QTest::keyClick(Focus(), Qt::Key_F6, Qt::ShiftModifier);
+         for (int i = 0; i < 10 && !qobject_cast<QToolButton*>(Focus()); ++i) QTest::keyClick(Focus(), Qt::Key_Tab);
+         return Focus();
+       }},
+      {"the page reached with F6",
+       [](TMainScreen& w) -> QWidget* {
+         for (int i = 0; i < 3; ++i) QTest::keyClick(Focus(), Qt::Key_F6);
+         return w.RichText1()->hasFocus() ? w.RingPanel1() : nullptr;
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Diary d;
+    auto w = Open(d.dir.path());
+    Settle();
+    QWidget* shown = row.reach(*w);
+    ASSERT_NE(shown, nullptr);
+    Settle();
+    // The page is looked at beside its text, where the caret does not come.
+    const bool page = shown == w->RingPanel1();
+    const QRect area = page ? QRect(0, 0, w->DateLabel()->x(), shown->height()) : shown->rect();
+    const QImage with = shown->grab(area).toImage();
+    // Away to a control that is neither the one drawn nor inside it.
+    QWidget* away = page ? static_cast<QWidget*>(w->findChild<QPushButton*>(QStringLiteral("CalendarButton")))
+                         : w->RichText1();
+    away->setFocus(Qt::TabFocusReason);
+    Settle();
+    EXPECT_NE(shown->grab(area).toImage(), with);
   }
 }
 

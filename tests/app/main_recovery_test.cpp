@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <csignal>
 
 namespace quillet {
@@ -120,6 +122,23 @@ TEST(RecoveryCopy, IsOfferedAtTheNextStartAndRestoredOrDiscarded) {
     EXPECT_FALSE(std::filesystem::exists(d.Entry(day)));
     EXPECT_FALSE(std::filesystem::exists(RecoveryCopyName(d.dir.path())));
   }
+}
+
+// The moments in the recovery offer and the deleted entries' list are told
+// in the program's locale, the one users and tests set.
+TEST(RecoveryCopy, MomentsAreToldInTheProgramsLocale) {
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(DeletedAtText("20261207150405"), "07.12.2026 15:04");
+  const TDate day = MakeDate(2026, 12, 7);
+  Diary d;
+  Crash(d, day, "Lost? Never.");
+  d.messages.answerYes = false;
+  Start(d, [](TMainScreen& w) { w.close(); });
+  QLocale::setDefault(QLocale::c());
+  ASSERT_EQ(d.messages.shown.size(), 1u);
+  EXPECT_NE(d.messages.shown[0].find("Montag, 7. Dezember 2026"), std::string::npos) << d.messages.shown[0];
+  EXPECT_TRUE(std::regex_search(d.messages.shown[0], std::regex("taken \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d,")))
+      << d.messages.shown[0];
 }
 
 TEST(RecoveryCopy, ASavedOrUnreadableCopyIsNotOfferedAndAnUnreadableOneIsKept) {

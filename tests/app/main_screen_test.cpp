@@ -37,6 +37,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <fstream>
 #include <sstream>
 
@@ -592,6 +594,52 @@ TEST(MainScreen, ADarkPageShowsBlackTextLightAndSavesItsColoursUnchanged) {
   w->findChild<QAction*>("mnuDarkPage")->trigger();
   w->close();
   EXPECT_NE(ReadFile(d.dir / "QX.INI").find("Colours=2"), std::string::npos);
+}
+
+// The contrast ratio of two colours, as readable text is reckoned.
+double ContrastRatio(const QColor& a, const QColor& b) {
+  auto luminance = [](const QColor& c) {
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(MainScreen, DarkInksReadOnTheDarkPageAndAreSavedAsTheyWere) {
+  struct Ink {
+    const char* name;
+    const char* rtf;  // the colour table entry
+  } inks[] = {
+      {"dark blue", "\\red0\\green0\\blue128;"},
+      {"dark red", "\\red128\\green0\\blue0;"},
+      {"dark green", "\\red0\\green100\\blue0;"},
+  };
+  for (const Ink& ink : inks) {
+    SCOPED_TRACE(ink.name);
+    Diary d;
+    d.dir.Write("Entries/" + DayKey(Today()) + ".QXE",
+                std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;") + ink.rtf +
+                    "}\\pard\\f0\\fs40\\cf1 WWWW MMMM\\par}");
+    auto w = Open(d.dir.path());
+    w->findChild<QAction*>("mnuDarkPage")->trigger();
+    w->findChild<QPushButton*>("CalendarButton")->setFocus();  // no caret among the letters
+    Settle();
+    const QImage page = w->RichText1()->viewport()->grab().toImage();
+    const QColor paper = page.pixelColor(page.width() - 3, page.height() - 3);
+    // The ink is the colour of the glyphs' cores: the pixel farthest from the paper.
+    double best = 1;
+    for (int y = 0; y < std::min(page.height(), 40); ++y) {
+      for (int x = 0; x < page.width(); ++x) best = std::max(best, ContrastRatio(page.pixelColor(x, y), paper));
+    }
+    EXPECT_GE(best, 4.5);
+    // Only the painting changes: the entry keeps its colour.
+    w->RichText1()->Changed();
+    ASSERT_TRUE(w->SaveButtonClick());
+    EXPECT_NE(ReadFile(d.Entry(Today())).find(ink.rtf), std::string::npos) << ReadFile(d.Entry(Today()));
+    w->findChild<QAction*>("mnuLightPage")->trigger();
+    w->close();
+  }
 }
 
 TEST(MainScreen, OpeningMessageIsSuppressedByItsCheckBox) {

@@ -66,12 +66,17 @@ TSpellCheckDialog::TSpellCheckDialog(richtext::TRichText* editor, const std::fil
   ReplaceButton = MakeButton(this, QStringLiteral("&Replace"), 112, 93);
   Addbutton = MakeButton(this, QStringLiteral("Add"), 216, 82);
   CancelButton = MakeButton(this, QStringLiteral("&Cancel"), 306, 82);
+  // Enter replaces: with the focus in the list, by the suggestion the arrow keys came to.
+  ReplaceButton->setDefault(true);
 
   connect(GetNextWordButton, &QPushButton::clicked, this, &TSpellCheckDialog::GetNextWordButtonClick);
   connect(ReplaceButton, &QPushButton::clicked, this, &TSpellCheckDialog::ReplaceClick);
   connect(Addbutton, &QPushButton::clicked, this, &TSpellCheckDialog::AddbuttonClick);
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
   connect(WordList, &QListWidget::itemClicked, this, &TSpellCheckDialog::WordListClick);
+  connect(WordList, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* now) {
+    if (now && WordList->hasFocus()) WordListClick();
+  });
   connect(WordList, &QListWidget::itemDoubleClicked, this, &TSpellCheckDialog::WordListClick);
 
   // FormCreate: the dictionaries of the language. A damaged user dictionary

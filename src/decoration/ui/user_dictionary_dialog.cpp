@@ -7,6 +7,7 @@
 #include <base/messages.h>
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -54,13 +55,15 @@ TUserDictionaryDialog::TUserDictionaryDialog(const std::filesystem::path& diaryD
   CloseButton = new QPushButton(QStringLiteral("&Close"), this);
   layout->addWidget(CloseButton, 0, Qt::AlignRight);
   for (QPushButton* b : {RemoveButton, AddButton, CloseButton}) b->setAutoDefault(false);
+  // Enter closes, except in the new-word box, where it adds the word typed.
+  CloseButton->setDefault(true);
+  NewWord->installEventFilter(this);
 
   connect(FindBox, &QLineEdit::textChanged, this, [this] { Fill(); });
   connect(WordList, &QListWidget::itemSelectionChanged, this,
           [this] { RemoveButton->setEnabled(!WordList->selectedItems().isEmpty()); });
   connect(RemoveButton, &QPushButton::clicked, this, &TUserDictionaryDialog::RemoveClick);
   connect(AddButton, &QPushButton::clicked, this, &TUserDictionaryDialog::AddClick);
-  connect(NewWord, &QLineEdit::returnPressed, this, &TUserDictionaryDialog::AddClick);
   connect(NewWord, &QLineEdit::textChanged, this,
           [this](const QString& t) { AddButton->setEnabled(!t.trimmed().isEmpty()); });
   connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -107,6 +110,17 @@ void TUserDictionaryDialog::RemoveClick() {
   }
   changed_ = true;
   Fill();
+}
+
+bool TUserDictionaryDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == NewWord && event->type() == QEvent::KeyPress && !NewWord->text().trimmed().isEmpty()) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      AddClick();
+      return true;  // the word is added; the dialog stays
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TUserDictionaryDialog::AddClick() {

@@ -33,6 +33,9 @@ class TUserDictionaryDialog : public QDialog {
   // True when a word was added or removed: marks of misspelt words are stale.
   bool Changed() const { return changed_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   bool OpenDictionary(bool create);
   void Fill();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <finding/ui/calendar_with_glyphs.h>
 
+#include <diary/dates.h>
+
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
@@ -74,14 +76,16 @@ void TCalendarWithGlyphs::NextYear() {
   if (Year() < kLastYear) SetDate(Clamped(Year() + 1, Month(), Day()));
 }
 
+Qt::DayOfWeek TCalendarWithGlyphs::FirstDayOfWeek() { return DateLocale().firstDayOfWeek(); }
+
 int TCalendarWithGlyphs::FirstColumn() const {
-  // Qt counts Monday 1 .. Sunday 7; the grid starts on Sunday.
-  return QDate(Year(), Month(), 1).dayOfWeek() % 7;
+  // Qt counts Monday 1 .. Sunday 7; the grid starts on the locale's first day.
+  return (QDate(Year(), Month(), 1).dayOfWeek() - FirstDayOfWeek() + 7) % 7;
 }
 
 QString TCalendarWithGlyphs::CellText(int col, int row) const {
   if (col < 0 || col >= kCols || row < 0 || row >= kRows) return {};
-  if (row == 0) return QLocale::system().dayName(col == 0 ? 7 : col, QLocale::ShortFormat);
+  if (row == 0) return DateLocale().dayName((FirstDayOfWeek() - 1 + col) % 7 + 1, QLocale::ShortFormat);
   const int day = (row - 1) * kCols + col - FirstColumn() + 1;
   if (day < 1 || day > selected_.date().daysInMonth()) return {};
   return QString::number(day);

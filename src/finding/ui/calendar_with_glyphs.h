@@ -12,7 +12,8 @@ namespace quillet {
 // The grid's state of a cell while it is drawn.
 enum TGridDrawState : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
 
-// Seven columns, Sunday first, and seven rows: row 0 holds the short weekday
+// Seven columns, the locale's first day of the week first (Sunday in the US
+// and the C locale, Monday in Germany), and seven rows: row 0 holds the short weekday
 // names, rows 1 to 6 the days of the month, the first under its weekday.
 // Other cells are empty. A click on a day selects it; a double-click also
 // reports doubleClicked. The arrow keys, Home and End move within the month.
@@ -56,6 +57,8 @@ class TCalendarWithGlyphs : public QWidget {
   QRect CellRect(int col, int row) const;
   // The cell that shows a day of the current month.
   QPoint CellOfDay(int day) const;
+  // The day of the first column: the locale's first day of the week.
+  static Qt::DayOfWeek FirstDayOfWeek();
 
  signals:
   void OnChange();

@@ -22,7 +22,7 @@ QIcon ArrowGlyph(int count, bool forward) {
     const qreal total = w * count;
     qreal x = box.center().x() - total / 2;
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 128));
+    p.setBrush(ButtonInk(QColor(0, 0, 128)));
     for (int i = 0; i < count; ++i, x += w) {
       QPainterPath arrow;
       if (forward) {
@@ -68,9 +68,12 @@ TDateSelector::TDateSelector(QWidget* parent)
   dateFont.setPixelSize(13);
   dateFont.setBold(true);
   showDatePanel_->setFont(dateFont);
-  QPalette black = showDatePanel_->palette();
-  black.setColor(QPalette::WindowText, Qt::black);
-  showDatePanel_->setPalette(black);
+  // Black on the light panel; a dark desktop's panel keeps its own light text.
+  if (!IsDarkPalette(showDatePanel_->palette())) {
+    QPalette black = showDatePanel_->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    showDatePanel_->setPalette(black);
+  }
 
   calendar_->setObjectName(QStringLiteral("Calendar"));
   calendar_->setGeometry(21, 28, 316, 187);

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <richtext/ui/painted_icon.h>
 
+#include <QGuiApplication>
 #include <QIconEngine>
+#include <QPalette>
 #include <QPainter>
 #include <QPixmap>
 
@@ -48,5 +50,12 @@ class TPaintedIconEngine : public QIconEngine {
 }  // namespace
 
 QIcon PaintedIcon(TIconPainter paint) { return QIcon(new TPaintedIconEngine(std::move(paint))); }
+
+bool IsDarkPalette(const QPalette& palette) { return palette.color(QPalette::Window).lightness() < 128; }
+
+QColor ButtonInk(const QColor& onLight) {
+  const QPalette palette = QGuiApplication::palette();
+  return IsDarkPalette(palette) ? palette.color(QPalette::ButtonText) : onLight;
+}
 
 }  // namespace quillet

@@ -100,8 +100,9 @@ void TRichRuler::DrawMarker(QPainter& p, TMarker marker, int x) const {
     path.lineTo(x - kHalfMarker, mid + kLeftTopPart);
   }
   path.closeSubpath();
-  p.setPen(QPen(Qt::black, 1));
-  p.setBrush(QColor(210, 210, 210));
+  // Outlined in the text colour, filled a shade darker than the buttons.
+  p.setPen(QPen(palette().color(QPalette::WindowText), 1));
+  p.setBrush(palette().color(QPalette::Button).darker(114));
   p.drawPath(path);
   if (marker == mkLeft) {  // the lower part that carries the first line along
     p.drawRect(QRectF(x - kHalfMarker, mid + kLeftTopPart, 2 * kHalfMarker, h - mid - kLeftTopPart - 1));
@@ -140,7 +141,7 @@ void TRichRuler::paintEvent(QPaintEvent*) {
   // The paragraph's tabs, each drawn by its kind.
   const TTextHeader& header = editor_->Document().Header();
   const TParagraphProps par = editor_->GetCaretParagraph();
-  p.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::FlatCap));
+  p.setPen(QPen(palette().color(QPalette::Text), 2, Qt::SolidLine, Qt::FlatCap));
   const int base = h - 4, top = h - 9;
   for (int i = 0; i < TTextHeader::kTabs; ++i) {
     if (!(par.tabSet >> i & 1) || header.tabs[size_t(i)].position == 0) continue;
@@ -157,7 +158,7 @@ void TRichRuler::paintEvent(QPaintEvent*) {
       case tkDecimal:
         p.drawLine(x, top, x, base);
         p.drawLine(x - 3, base, x + 3, base);
-        p.fillRect(QRect(x + 2, top + 1, 2, 2), Qt::black);
+        p.fillRect(QRect(x + 2, top + 1, 2, 2), palette().color(QPalette::Text));
         break;
       default:
         p.drawLine(x, top, x, base);

@@ -209,13 +209,13 @@ class TFontItemDelegate : public QStyledItemDelegate {
     const QRect box(option.rect.left() + 2, option.rect.center().y() - 6, 12, 12);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, false);
-    // Two overlapping letters T, grey behind black.
+    // Two overlapping letters T, grey behind the list's text colour (black, or light on a dark desktop).
     auto tee = [&](QPoint at, const QColor& color) {
       painter->fillRect(QRect(at.x(), at.y(), 8, 2), color);
       painter->fillRect(QRect(at.x() + 3, at.y(), 2, 8), color);
     };
     tee(box.topLeft(), QColor(128, 128, 128));
-    tee(box.topLeft() + QPoint(4, 4), Qt::black);
+    tee(box.topLeft() + QPoint(4, 4), option.palette.color(QPalette::Text));
     painter->restore();
   }
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {

@@ -15,7 +15,8 @@ namespace {
 
 using Draw = std::function<void(QPainter&)>;  // draws into a 16 x 16 box
 
-const QColor kInk(30, 30, 30);
+// The letters' and outlines' ink: near black, or light on a dark desktop.
+QColor Ink() { return quillet::ButtonInk(QColor(30, 30, 30)); }
 const QColor kPaper(255, 255, 255);
 const QColor kBlue(30, 80, 170);
 
@@ -23,7 +24,7 @@ const QColor kBlue(30, 80, 170);
 // look the same whatever fonts are installed, and the start-up does not load
 // a face at every size and style the toolbar shows (each costs a font file's
 // tables and a fontconfig match).
-void Stroke(QPainter& p, const QPainterPath& path, qreal width, const QColor& ink = kInk) {
+void Stroke(QPainter& p, const QPainterPath& path, qreal width, const QColor& ink = Ink()) {
   p.setPen(QPen(ink, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.setBrush(Qt::NoBrush);
   p.drawPath(path);
@@ -31,7 +32,7 @@ void Stroke(QPainter& p, const QPainterPath& path, qreal width, const QColor& in
 
 // A line under (at y 14.5) or through (y 8) a letter.
 void Rule(QPainter& p, qreal y) {
-  p.setPen(QPen(kInk, 1.2, Qt::SolidLine, Qt::FlatCap));
+  p.setPen(QPen(Ink(), 1.2, Qt::SolidLine, Qt::FlatCap));
   p.drawLine(QPointF(2.5, y), QPointF(13.5, y));
 }
 
@@ -146,7 +147,7 @@ Draw Letter(const QString& text) {
     QFont f;
     f.setPixelSize(13);
     p.setFont(f);
-    p.setPen(kInk);
+    p.setPen(Ink());
     p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, text);
   };
 }
@@ -154,7 +155,7 @@ Draw Letter(const QString& text) {
 // Four lines of text, placed as an alignment puts them.
 Draw Lines(int align) {  // 0 left, 1 right, 2 centre, 3 justified
   return [align](QPainter& p) {
-    p.setPen(QPen(kInk, 1.4, Qt::SolidLine, Qt::FlatCap));
+    p.setPen(QPen(Ink(), 1.4, Qt::SolidLine, Qt::FlatCap));
     const qreal widths[] = {14, 9, 12, 7};
     for (int i = 0; i < 4; ++i) {
       qreal w = align == 3 ? 14 : widths[i];
@@ -178,7 +179,7 @@ Draw ListLines(bool numbered) {
         p.setBrush(kBlue);
         p.drawEllipse(QPointF(2.8, y), 1.6, 1.6);
       }
-      p.setPen(QPen(kInk, 1.4, Qt::SolidLine, Qt::FlatCap));
+      p.setPen(QPen(Ink(), 1.4, Qt::SolidLine, Qt::FlatCap));
       p.drawLine(QPointF(6, y), QPointF(15, y));
     }
   };
@@ -193,7 +194,7 @@ Draw Indexed(bool raised) {
 }
 
 void Page(QPainter& p, QRectF r) {
-  p.setPen(QPen(kInk, 1));
+  p.setPen(QPen(Ink(), 1));
   p.setBrush(kPaper);
   p.drawRect(r);
   p.setPen(QPen(QColor(120, 120, 120), 0.8));
@@ -203,9 +204,9 @@ void Page(QPainter& p, QRectF r) {
 
 void Magnifier(QPainter& p, QPointF centre) {
   p.setBrush(QColor(200, 225, 255));
-  p.setPen(QPen(kInk, 1.4));
+  p.setPen(QPen(Ink(), 1.4));
   p.drawEllipse(centre, 3.8, 3.8);
-  p.setPen(QPen(kInk, 2.4, Qt::SolidLine, Qt::RoundCap));
+  p.setPen(QPen(Ink(), 2.4, Qt::SolidLine, Qt::RoundCap));
   p.drawLine(centre + QPointF(2.8, 2.8), centre + QPointF(6, 6));
 }
 
@@ -234,7 +235,7 @@ const std::map<QString, Draw>& Pictures() {
        }},
       {"Cut",
        [](QPainter& p) {
-         p.setPen(QPen(kInk, 1.3));
+         p.setPen(QPen(Ink(), 1.3));
          p.drawLine(QPointF(5, 1), QPointF(10.5, 10));
          p.drawLine(QPointF(11, 1), QPointF(5.5, 10));
          p.setBrush(Qt::NoBrush);
@@ -244,7 +245,7 @@ const std::map<QString, Draw>& Pictures() {
        }},
       {"Paste",
        [](QPainter& p) {
-         p.setPen(QPen(kInk, 1));
+         p.setPen(QPen(Ink(), 1));
          p.setBrush(QColor(170, 120, 60));
          p.drawRoundedRect(QRectF(1.5, 2.5, 10, 12.5), 1.5, 1.5);
          p.setBrush(QColor(200, 200, 200));
@@ -256,12 +257,12 @@ const std::map<QString, Draw>& Pictures() {
          p.setPen(QPen(kBlue, 1, Qt::DashLine));
          p.setBrush(QColor(200, 220, 255));
          p.drawRect(QRectF(1.5, 1.5, 13, 13));
-         p.setPen(QPen(kInk, 1.2));
+         p.setPen(QPen(Ink(), 1.2));
          for (qreal y = 5; y < 13; y += 3) p.drawLine(QPointF(4, y), QPointF(12, y));
        }},
       {"HideSel",
        [](QPainter& p) {
-         p.setPen(QPen(kInk, 1.2));
+         p.setPen(QPen(Ink(), 1.2));
          for (qreal y = 4; y < 14; y += 3) p.drawLine(QPointF(2, y), QPointF(14, y));
          p.setPen(QPen(QColor(190, 0, 0), 1.6));
          p.drawLine(QPointF(2, 14), QPointF(14, 2));
@@ -291,7 +292,7 @@ const std::map<QString, Draw>& Pictures() {
       {"Print",
        [](QPainter& p) {
          Page(p, QRectF(4.5, 1.5, 7, 5));
-         p.setPen(QPen(kInk, 1));
+         p.setPen(QPen(Ink(), 1));
          p.setBrush(QColor(180, 180, 180));
          p.drawRoundedRect(QRectF(1.5, 6.5, 13, 6), 1, 1);
          Page(p, QRectF(4.5, 10.5, 7, 4));

@@ -99,6 +99,21 @@ TEST(SpellCheckDialog, SkipsReplacesAddsAndCompletes) {
   EXPECT_TRUE(engine.IsWordCorrect("quilet"));
 }
 
+TEST(SpellCheckDialog, TheArrowKeysChooseASuggestionAndEnterReplacesWithIt) {
+  Check c("{\\rtf1\\ansi Teh cat.\\par}");
+  TSpellCheckDialog& d = c.Open();
+  ASSERT_EQ(d.Word->text(), "Teh");
+  ASSERT_GT(d.WordList->count(), 1);
+  d.WordList->setFocus();
+  d.WordList->setCurrentRow(0);
+  QTest::keyClick(d.WordList, Qt::Key_Down);
+  const QString second = d.WordList->item(1)->text();
+  EXPECT_EQ(d.ReplaceAs->text(), second);
+  QTest::keyClick(d.WordList, Qt::Key_Return);
+  Settle();
+  EXPECT_EQ(Text(c.edit), (second + " cat.||").toStdString());
+}
+
 TEST(SpellCheckDialog, ATextWithoutMisspellingsEndsAtOnce) {
   Check c("{\\rtf1 The cat sat on the mat.}");
   TSpellCheckDialog& d = c.Open();

@@ -68,6 +68,7 @@ TEST(UserDictionaryDialog, FindsRemovesAndAddsWords) {
   QTest::keyClick(dialog.NewWord, Qt::Key_Return);
   EXPECT_EQ(Shown(dialog.WordList), (QStringList{"CAF\u00c9", "DIARY", "ZEBRA"}));
   EXPECT_EQ(dialog.WordList->currentItem()->text(), "DIARY");
+  EXPECT_NE(dialog.result(), QDialog::Accepted);  // Enter there adds, and does not close
   EXPECT_TRUE(dialog.NewWord->text().isEmpty());
   EXPECT_EQ(InFile(diary), (std::vector<std::string>{"CAF\xC9", "DIARY", "ZEBRA"}));
 

@@ -124,6 +124,32 @@ TEST(DateSelector, GridStartsOnSundayWithTheFirstUnderItsWeekday) {
   EXPECT_EQ(s.Shown(), QDate(2024, 3, 5));
 }
 
+// The week starts on the day the program's locale starts it on.
+TEST(DateSelector, TheWeekStartsOnTheLocalesFirstDay) {
+  struct Case {
+    QLocale locale;
+    int weekdayFirst;  // Qt's number of the first column's day
+    int columnOfFirst;  // of Friday 1 March 2024
+  } cases[] = {
+      {QLocale(QLocale::English, QLocale::UnitedStates), Qt::Sunday, 5},
+      {QLocale(QLocale::German, QLocale::Germany), Qt::Monday, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.locale.name().toStdString());
+    QLocale::setDefault(c.locale);
+    Selector s(QDate(2024, 3, 5));
+    s.dialog.show();
+    TCalendarWithGlyphs* calendar = s.dialog.Calendar();
+    EXPECT_EQ(calendar->CellText(0, 0), c.locale.dayName(c.weekdayFirst, QLocale::ShortFormat));
+    EXPECT_EQ(calendar->CellText(c.columnOfFirst, 1), QStringLiteral("1"));
+    EXPECT_EQ(calendar->CellText(c.columnOfFirst - 1, 1), QString());
+    // A click on a day's cell still chooses that day.
+    s.ClickDay(21);
+    EXPECT_EQ(s.Shown(), QDate(2024, 3, 21));
+  }
+  QLocale::setDefault(QLocale::c());
+}
+
 TEST(DateSelector, ScreenReadersSeeATableOfNamedDays) {
   Selector s(QDate(2024, 3, 5));
   s.dialog.show();

@@ -227,25 +227,30 @@ TEST(RichToolBar, FontListMarksScalableFontsWithTheTrueTypeMarker) {
   fonts->hidePopup();
   const int at = fonts->findText("Liberation Sans");
   ASSERT_GE(at, 0) << "fonts-liberation2 is installed by the dependency script";
-  QImage row(200, 20, QImage::Format_RGB32);
-  row.fill(Qt::white);
-  {
-    QPainter p(&row);
+  // The front letter takes the list's text colour: black, or light in a dark list.
+  for (QColor text : {QColor(Qt::black), QColor(225, 225, 225)}) {
     QStyleOptionViewItem option;
     option.initFrom(fonts->view());
+    option.palette.setColor(QPalette::Text, text);
+    option.palette.setColor(QPalette::Base, text.lightness() > 128 ? QColor(30, 30, 30) : QColor(Qt::white));
     option.rect = QRect(0, 0, 200, 20);
     option.state &= ~QStyle::State_Selected;
-    fonts->itemDelegate()->paint(&p, option, fonts->model()->index(at, 0));
-  }
-  int grey = 0, black = 0;
-  for (int y = 0; y < 20; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      grey += row.pixel(x, y) == qRgb(128, 128, 128);
-      black += row.pixel(x, y) == qRgb(0, 0, 0);
+    QImage row(200, 20, QImage::Format_RGB32);
+    row.fill(option.palette.color(QPalette::Base));
+    {
+      QPainter p(&row);
+      fonts->itemDelegate()->paint(&p, option, fonts->model()->index(at, 0));
     }
+    int grey = 0, front = 0;
+    for (int y = 0; y < 20; ++y) {
+      for (int x = 0; x < 16; ++x) {
+        grey += row.pixel(x, y) == qRgb(128, 128, 128);
+        front += row.pixel(x, y) == text.rgb();
+      }
+    }
+    EXPECT_GT(grey, 10);
+    EXPECT_GT(front, 10) << text.name().toStdString();
   }
-  EXPECT_GT(grey, 10);
-  EXPECT_GT(black, 10);
 }
 
 // Each name is drawn once, right of the marker: the marker's column holds
