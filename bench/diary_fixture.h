@@ -4,6 +4,7 @@
 
 #include <diary/cipher.h>
 #include <diary/dates.h>
+#include <diary/diary_folder.h>
 #include <diary/entry_store.h>
 #include <diary/password_change.h>
 #include <diary/settings_file.h>
@@ -20,10 +21,11 @@ namespace quillet::bench {
 inline std::string EntryRtf(int seed) { return GeneratedEntryRtf(12, 240, seed); }
 
 // Writes `count` entries on consecutive days from `first`, and a settings
-// file without the opening message (and with the password, if any).
+// file without the opening message (and with the password, if any). The
+// folder is private, as the program makes it, so that opening it says nothing.
 inline void MakeDiary(const std::filesystem::path& dir, TDate first, int count,
                       const std::string& password = {}) {
-  std::filesystem::create_directories(dir);
+  CreatePrivateDirectory(dir);
   TIniFile ini(dir / "QX.INI");
   ini.WriteBool("Opening Screen", "show", false);
   ini.WriteString("Security", "Password", password.empty() ? "" : EncryptString(password));
