@@ -31,10 +31,14 @@ bool MakePrivate(int dir, const char* name) {
   return ::fchmodat(dir, name, st.st_mode & 07700, 0) == 0;
 }
 
-// The folder and every item in it; folders one level down are not entered.
-// The lock file holds no text of the diary, only who has it open.
-int MakeFolderPrivate(const fs::path& dir) {
+// The folder and, when others could reach into it (it or a folder above it
+// let them in), every item in it; folders one level down are not entered.
+// Behind a folder its owner alone can enter, items are out of others' reach
+// whatever their own modes, so a private diary's start does not look at every
+// entry. The lock file holds no text of the diary, only who has it open.
+int MakeFolderPrivate(const fs::path& dir, bool reachedFromAbove) {
   int changed = MakePrivate(AT_FDCWD, dir.c_str()) ? 1 : 0;
+  if (changed == 0 && !reachedFromAbove) return 0;
   const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return changed;
   ForEachNameIn(dir, [&](std::string_view name) {
@@ -76,12 +80,13 @@ TDiaryFolderCheck PrepareDiaryFolder(const fs::path& diaryDir) {
     return check;
   }
 
-  int tightened = MakeFolderPrivate(diaryDir);
+  int tightened = MakeFolderPrivate(diaryDir, false);
+  const bool diaryWasOpen = tightened > 0;
   std::error_code ec;
   const fs::path entries = EntriesDir(diaryDir);
-  if (fs::is_directory(entries, ec)) tightened += MakeFolderPrivate(entries);
+  if (fs::is_directory(entries, ec)) tightened += MakeFolderPrivate(entries, diaryWasOpen);
   const fs::path deleted = FindNoCase(diaryDir, "Deleted");
-  if (fs::is_directory(deleted, ec)) tightened += MakeFolderPrivate(deleted);
+  if (fs::is_directory(deleted, ec)) tightened += MakeFolderPrivate(deleted, diaryWasOpen);
   if (tightened > 0) {
     check.notice = "Other users of this computer could read your diary in " + diaryDir.string() +
                    ". Quillet has made it private: " + std::to_string(tightened) +

@@ -22,7 +22,9 @@ struct TDiaryFolderCheck {
 // What the program and quillet-tool do before they use a diary:
 // - the diary folder is created when missing, readable by its owner alone;
 // - a diary that others may read is made private: the folder and its entry
-//   and deleted-entry folders 0700, every file in them 0600 (the notice says so);
+//   and deleted-entry folders 0700, and every file in a folder that let them
+//   in 0600 (the notice says so); behind folders that were already private,
+//   files are out of others' reach and are not looked at;
 // - files that safe writes left behind when they were cut off are removed
 //   (a write still under way, in this or another process, is left alone);
 // - a settings file that is there but cannot be read (not a regular file, no

@@ -61,6 +61,27 @@ TEST(DiaryFolder, ADiaryOthersCanReadIsMadePrivateAndSaysSoOnce) {
   EXPECT_EQ(PrepareDiaryFolder(dir.path()).notice, "");
 }
 
+// Behind a folder its owner alone can enter nobody else reaches a file, so a
+// private diary's start leaves its files as they are; a folder inside it that
+// others could enter is closed with what it holds.
+TEST(DiaryFolder, OnlyWhatOthersCouldReachIsTightened) {
+  TempDir dir;
+  dir.Write("QX.INI", "[Security]\n");
+  dir.Write("Entries/20261207.QXE", "{\\rtf1 mine\\par}");
+  dir.Write("Deleted/20261201_120000.QXE", "{\\rtf1 gone\\par}");
+  ::chmod(dir.path().c_str(), 0700);
+  ::chmod((dir / "Entries").c_str(), 0700);
+  ::chmod((dir / "Entries" / "20261207.QXE").c_str(), 0644);
+  ::chmod((dir / "Deleted").c_str(), 0755);
+  ::chmod((dir / "Deleted" / "20261201_120000.QXE").c_str(), 0644);
+
+  TDiaryFolderCheck check = PrepareDiaryFolder(dir.path());
+  EXPECT_NE(check.notice.find("2 file(s) and folder(s)"), std::string::npos) << check.notice;
+  EXPECT_EQ(ModeOf(dir / "Entries" / "20261207.QXE"), 0644u);
+  EXPECT_EQ(ModeOf(dir / "Deleted"), 0700u);
+  EXPECT_EQ(ModeOf(dir / "Deleted" / "20261201_120000.QXE"), 0600u);
+}
+
 TEST(DiaryFolder, RemovesWhatCutOffWritesLeft) {
   TempDir dir;
   dir.Write(".QX.INI.Ab12Cd", "[Security]\nPassword=half");
