@@ -247,14 +247,22 @@ std::string HeadedBody(TExportFormat format, TDate day, richtext::TRTFTextIo& do
   }
 }
 
+// The entry's bytes read and written as the format's part of a page, under
+// its date; empty when they cannot be read as an entry.
+std::optional<std::string> HeadedEntry(TExportFormat format, TDate day, std::string_view bytes) {
+  richtext::TRTFTextIo doc;
+  if (doc.LoadFromStream(bytes) != richtext::ioOk) return std::nullopt;
+  return HeadedBody(format, day, doc);
+}
+
 }  // namespace
 
 std::optional<std::string> ExportedEntry(TExportFormat format, TDate day, std::string_view bytes, bool heading) {
   if (format == TExportFormat::kRtf && !heading) return std::string(bytes);
   if (format == TExportFormat::kPdf) return std::nullopt;
-  richtext::TRTFTextIo doc;
-  if (doc.LoadFromStream(bytes) != richtext::ioOk) return std::nullopt;
   if (format == TExportFormat::kRtf) {
+    richtext::TRTFTextIo doc;
+    if (doc.LoadFromStream(bytes) != richtext::ioOk) return std::nullopt;
     richtext::TRTFTextIo sheet;
     PutUnderDateHeading(sheet, doc, day);
     sheet.saveFormat = richtext::FormatRTF;
@@ -262,10 +270,11 @@ std::optional<std::string> ExportedEntry(TExportFormat format, TDate day, std::s
     if (sheet.SaveToStream(out, true) != richtext::ioOk) return std::nullopt;
     return out.bytes;
   }
-  if (format == TExportFormat::kHtml) {
-    return richtext::HtmlPageStart(LongDate(day)) + HeadedBody(format, day, doc) + richtext::HtmlPageEnd();
+  std::optional<std::string> part = HeadedEntry(format, day, bytes);
+  if (part && format == TExportFormat::kHtml) {
+    part = richtext::HtmlPageStart(LongDate(day)) + *part + richtext::HtmlPageEnd();
   }
-  return HeadedBody(format, day, doc);
+  return part;
 }
 
 TExportResult ExportEntries(const TEntryStore& store, TDate first, TDate last,
@@ -289,33 +298,28 @@ TExportResult ExportEntries(const TEntryStore& store, TDate first, TDate last,
     } else {
       std::string page;  // one file: the entries so far
       bool any = false;
+      auto fail = [&result](TDate day, std::string problem) {
+        result.failedDays.push_back(day);
+        result.problems.push_back(std::move(problem));
+      };
       for (const auto& [day, file] : EntryFilesIn(store, first, last)) {
         if (progress) progress(day);
         TEntryRead read = store.ReadFile(day, file);
         if (read.status == TEntryRead::kNone) continue;
         if (read.status == TEntryRead::kUnreadable) {
-          result.failedDays.push_back(day);
-          result.problems.push_back(read.problem);
+          fail(day, read.problem);
           continue;
         }
-        if (oneFile) {
-          richtext::TRTFTextIo doc;
-          if (doc.LoadFromStream(read.bytes) != richtext::ioOk) {
-            result.failedDays.push_back(day);
-            result.problems.push_back(LoadFailure(day));
-            continue;
-          }
-          page += HeadedBody(format, day, doc);
+        std::optional<std::string> part = oneFile ? HeadedEntry(format, day, read.bytes)
+                                                  : ExportedEntry(format, day, read.bytes, options.heading);
+        if (!part) {
+          fail(day, LoadFailure(day));
+        } else if (oneFile) {
+          page += *part;
           any = true;
-          continue;
+        } else {
+          writer.Add(day, ExportFileName(directory, day, format), *part);
         }
-        std::optional<std::string> bytes = ExportedEntry(format, day, read.bytes, options.heading);
-        if (!bytes) {
-          result.failedDays.push_back(day);
-          result.problems.push_back(LoadFailure(day));
-          continue;
-        }
-        writer.Add(day, ExportFileName(directory, day, format), *bytes);
       }
       if (any) {
         const std::string title = first == last ? LongDate(first) : LongDate(first) + " \u2013 " + LongDate(last);
