@@ -57,7 +57,14 @@ void TWordCountLabel::Refresh() {
 
 void TWordCountLabel::showEvent(QShowEvent* event) {
   QLabel::showEvent(event);
-  Refresh();
+  // Counted on the timer, not here: at start the window's first paint does
+  // not wait for the whole entry to be counted.
+  Schedule();
+}
+
+void TWordCountLabel::hideEvent(QHideEvent* event) {
+  QLabel::hideEvent(event);
+  timer_->stop();  // hidden, it counts nothing; shown again, it counts afresh
 }
 
 }  // namespace quillet

@@ -40,6 +40,7 @@ class TWordCountLabel : public QLabel {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void Schedule();
