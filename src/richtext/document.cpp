@@ -4,6 +4,7 @@
 #include <richtext/unicode.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace richtext {
 
@@ -44,6 +45,51 @@ void TProgress::Finish() {
   if (ranges_.empty()) last_ = -1;
 }
 
+// ---------------------------------------------------------------- paragraphs
+
+TParagraphPtr& TParagraphPtr::operator=(TParagraphPtr&& o) noexcept {
+  if (this != &o) {
+    Release();
+    p_ = o.p_;
+    o.p_ = nullptr;
+  }
+  return *this;
+}
+
+void TParagraphPtr::Release() {
+  if (p_ && p_->sharers.extra > 0) {
+    --p_->sharers.extra;
+  } else {
+    delete p_;
+  }
+  p_ = nullptr;
+}
+
+TParagraphPtr TParagraphPtr::Share() const {
+  if (p_->sharers.extra == UINT8_MAX) return TParagraphPtr(new TParagraph(*p_));
+  ++p_->sharers.extra;
+  return TParagraphPtr(p_);
+}
+
+TParagraph* TParagraphPtr::Own() {
+  if (p_ && p_->sharers.extra > 0) {
+    auto* copy = new TParagraph(*p_);
+    --p_->sharers.extra;
+    p_ = copy;
+  }
+  return p_;
+}
+
+void ShareBlankParagraph(std::vector<TParagraphPtr>& list) {
+  if (list.size() < 2) return;
+  const TParagraphPtr& prev = list[list.size() - 2];
+  const TParagraph& last = *std::as_const(list.back());
+  auto blank = [](const TParagraph& p) { return p.text.empty() && p.attrs.empty() && !p.IsTableCell(); };
+  if (prev.get() != &last && blank(last) && blank(*prev) && last.Props() == prev->Props()) {
+    list.back() = prev.Share();
+  }
+}
+
 // ---------------------------------------------------------------- document
 
 TRTFText::TRTFText() {
@@ -55,7 +101,7 @@ TRTFText::TRTFText() {
   hyperlinkTextAttr.SetUnderlineColor(0xFF0000);
   hyperlinkTextAttr.SetUnderline(tsTRUE);
   header_.onTabsFull = [this] { CollectTabs(); };
-  paragraphs_.push_back(std::make_unique<TParagraph>());
+  paragraphs_.push_back(TParagraphPtr::Make());
 }
 
 TRTFText::~TRTFText() = default;
@@ -70,7 +116,7 @@ size_t TRTFText::TotalLength() const {
 
 size_t TRTFText::NewParagraph(size_t after) {
   try {
-    auto p = std::make_unique<TParagraph>();
+    auto p = TParagraphPtr::Make();
     size_t at = 0;
     if (after != size_t(-1) && after < paragraphs_.size()) {
       const TParagraph& a = *paragraphs_[after];
@@ -116,12 +162,12 @@ void TRTFText::RemoveParagraphs(size_t at, size_t count) {
   if (count == 0) return;
   paragraphs_.erase(paragraphs_.begin() + std::ptrdiff_t(at),
                     paragraphs_.begin() + std::ptrdiff_t(at + count));
-  if (paragraphs_.empty()) paragraphs_.push_back(std::make_unique<TParagraph>());
+  if (paragraphs_.empty()) paragraphs_.push_back(TParagraphPtr::Make());
   NotifyRemoved(at, count);
 }
 
 void TRTFText::SetParagraphs(ParagraphList list) {
-  if (list.empty()) list.push_back(std::make_unique<TParagraph>());
+  if (list.empty()) list.push_back(TParagraphPtr::Make());
   paragraphs_ = std::move(list);
   NotifyReset();
 }
@@ -175,7 +221,7 @@ void TRTFText::SetCharAttr(TParagraph& p, size_t i, const TAttr& a) {
 
 long TRTFText::ReplaceText(size_t par, const TAttr* attr, const TString& text, size_t oldLength,
                            size_t index) {
-  TParagraph& p = Par(par);
+  TParagraph& p = MutablePar(par);
   index = std::min(index, p.Length());
   oldLength = std::min(oldLength, p.Length() - index);
   if (IsRich()) {
@@ -191,7 +237,7 @@ long TRTFText::ReplaceText(size_t par, const TAttr* attr, const TString& text, s
 }
 
 bool TRTFText::InsertChar(size_t par, TChar c, size_t pos) {
-  TParagraph& p = Par(par);
+  TParagraph& p = MutablePar(par);
   pos = std::min(pos, p.Length());
   if (IsProtected(par, pos)) return false;
   uint16_t ai = IsRich() ? Intern(insertionAttr) : 0;
@@ -207,13 +253,13 @@ bool TRTFText::InsertChar(size_t par, TChar c, size_t pos) {
 }
 
 void TRTFText::DeleteChar(size_t par, size_t pos) {
-  TParagraph& p = Par(par);
+  TParagraph& p = MutablePar(par);
   if (pos < p.Length()) {
     DeleteRange(par, pos, 1);
     return;
   }
   if (p.IsTableCell() || par + 1 >= paragraphs_.size()) return;
-  TParagraph& next = Par(par + 1);
+  TParagraph& next = MutablePar(par + 1);
   if (p.Length() == 0) p.Props() = next.Props();
   p.text += next.text;
   if (IsRich()) p.attrs.insert(p.attrs.end(), next.attrs.begin(), next.attrs.end());
@@ -223,8 +269,8 @@ void TRTFText::DeleteChar(size_t par, size_t pos) {
 
 void TRTFText::SplitParagraph(size_t par, size_t pos) {
   size_t n = NewParagraph(par);
-  TParagraph& p = Par(par);
-  TParagraph& q = Par(n);
+  TParagraph& p = MutablePar(par);
+  TParagraph& q = MutablePar(n);
   pos = std::min(pos, p.Length());
   q.text = p.text.substr(pos);
   p.text.erase(pos);
@@ -241,7 +287,7 @@ void TRTFText::InsertTextAt(size_t par, size_t index, const TString& text, const
 }
 
 void TRTFText::DeleteRange(size_t par, size_t index, size_t count) {
-  TParagraph& p = Par(par);
+  TParagraph& p = MutablePar(par);
   if (index >= p.Length()) return;
   count = std::min(count, p.Length() - index);
   p.text.erase(index, count);
@@ -264,7 +310,7 @@ size_t TRTFText::AppendParagraph(const TString& text, const TAttr* attr) {
 
 void TRTFText::Clear() {
   paragraphs_.clear();
-  paragraphs_.push_back(std::make_unique<TParagraph>());
+  paragraphs_.push_back(TParagraphPtr::Make());
   objects_.clear();
   IndexObjects();
   FreeFootnotes();

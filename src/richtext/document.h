@@ -77,6 +77,7 @@ struct TParagraphProps {
   uint8_t listKind = lkNone;  // lkBullet or lkNumber: the paragraph is a list item
   uint8_t listLevel = 0;      // its nesting, 0 the outermost
 
+  bool operator==(const TParagraphProps&) const = default;
   bool IsListItem() const { return listKind != lkNone; }
   int PatternColor() const { return (shadeColors & 0x0F) | (shadeColorsHigh & 0x0F) << 4; }
   int ShadeBackColor() const { return shadeColors >> 4 | (shadeColorsHigh & 0xF0); }
@@ -96,9 +97,19 @@ struct TParagraphProps {
   }
 };
 
+// How many holders share a paragraph beyond the first. A copy of a
+// paragraph is a paragraph of its own: the count is not copied.
+struct TSharers {
+  uint8_t extra = 0;
+  TSharers() = default;
+  TSharers(const TSharers&) {}
+  TSharers& operator=(const TSharers&) { return *this; }
+};
+
 // A paragraph: its properties and its characters, with one attribute index
 // per character (no attributes in plain mode).
 struct TParagraph : TParagraphProps {
+  TSharers sharers;  // in the properties' last spare byte
   TString text;
   std::vector<uint16_t> attrs;
 
@@ -116,6 +127,50 @@ struct TParagraph : TParagraphProps {
 void SetListProps(TParagraphProps& p, uint8_t kind, uint8_t level, const TTextHeader& h);
 
 static_assert(sizeof(TParagraphProps) == 48, "the paragraph properties pack into 48 bytes");
+static_assert(sizeof(TParagraph) == 48 + sizeof(TString) + sizeof(std::vector<uint16_t>),
+              "the sharers' count takes no room of its own");
+
+// Holds a paragraph of a document. Blank paragraphs alike share one
+// paragraph, so that a file of a million empty lines costs a pointer a line:
+// reading through a const holder never copies, and the first access through
+// a non-const holder gives that holder a paragraph of its own (copy on
+// write). A paragraph and its holders belong to one thread.
+class TParagraphPtr {
+ public:
+  TParagraphPtr() = default;
+  static TParagraphPtr Make() { return TParagraphPtr(new TParagraph); }
+  static TParagraphPtr Make(TParagraph&& p) { return TParagraphPtr(new TParagraph(std::move(p))); }
+  TParagraphPtr(TParagraphPtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+  TParagraphPtr& operator=(TParagraphPtr&& o) noexcept;
+  TParagraphPtr(const TParagraphPtr&) = delete;
+  TParagraphPtr& operator=(const TParagraphPtr&) = delete;
+  ~TParagraphPtr() { Release(); }
+
+  // Another holder of this paragraph; a copy once it has as many holders as
+  // its count can tell.
+  TParagraphPtr Share() const;
+  bool IsShared() const { return p_ && p_->sharers.extra > 0; }
+
+  const TParagraph& operator*() const { return *p_; }
+  const TParagraph* operator->() const { return p_; }
+  const TParagraph* get() const { return p_; }
+  TParagraph& operator*() { return *Own(); }
+  TParagraph* operator->() { return Own(); }
+  explicit operator bool() const { return p_ != nullptr; }
+  // The shared paragraph itself: a change made here is a change of every
+  // holder sharing it.
+  TParagraph& ForEveryHolder() { return *p_; }
+
+ private:
+  explicit TParagraphPtr(TParagraph* p) : p_(p) {}
+  TParagraph* Own();
+  void Release();
+  TParagraph* p_ = nullptr;
+};
+
+// When the last paragraph of a list is blank and alike in every property to
+// the blank one before it, it becomes a holder of that one.
+void ShareBlankParagraph(std::vector<TParagraphPtr>& list);
 
 // Options that protect characters from editing.
 enum TProtectProp : uint32_t {
@@ -175,11 +230,12 @@ class TRTFText {
   const TTextHeader& Header() const { return header_; }
 
   // --- Paragraphs. There is always at least one. ---
-  using ParagraphList = std::vector<std::unique_ptr<TParagraph>>;
+  using ParagraphList = std::vector<TParagraphPtr>;
   const ParagraphList& Paragraphs() const { return paragraphs_; }
   size_t Size() const { return paragraphs_.size(); }
-  TParagraph& Par(size_t i) { return *paragraphs_[i]; }
   const TParagraph& Par(size_t i) const { return *paragraphs_[i]; }
+  // The paragraph to change: a shared one is first copied for this place.
+  TParagraph& MutablePar(size_t i) { return *paragraphs_[i]; }
 
   // 0 when the document is one empty paragraph, else the number of paragraphs.
   size_t ParagraphCount() const;

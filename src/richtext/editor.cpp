@@ -147,7 +147,7 @@ TPosition TEditor::Apply(TPosition a, TPosition b, const TFragment& with) {
   if (a.par == b.par && with.paragraphs.size() == 1) {
     // Within one paragraph: replaced in place, so that an edit of a long
     // paragraph moves its tail once and the layout mends only what changed.
-    TParagraph& p = doc_.Par(a.par);
+    TParagraph& p = doc_.MutablePar(a.par);
     const TParagraph& from = with.paragraphs[0];
     size_t removed = b.offset - a.offset;
     p.text.replace(a.offset, removed, from.text);
@@ -163,13 +163,13 @@ TPosition TEditor::Apply(TPosition a, TPosition b, const TFragment& with) {
     doc_.TouchText(a.par, a.offset, removed, from.text.size());
     return {a.par, a.offset + from.text.size()};
   }
-  TParagraph& last = doc_.Par(b.par);
+  TParagraph& last = doc_.MutablePar(b.par);
   TString tail = last.text.substr(b.offset);
   std::vector<uint16_t> tailAttrs;
   if (rich) tailAttrs.assign(last.attrs.begin() + std::ptrdiff_t(b.offset), last.attrs.end());
   if (b.par > a.par) doc_.RemoveParagraphs(a.par + 1, b.par - a.par);
 
-  TParagraph& first = doc_.Par(a.par);
+  TParagraph& first = doc_.MutablePar(a.par);
   first.text.erase(a.offset);
   if (rich) first.attrs.erase(first.attrs.begin() + std::ptrdiff_t(a.offset), first.attrs.end());
   const std::vector<TParagraph>& ps = with.paragraphs;
@@ -188,7 +188,7 @@ TPosition TEditor::Apply(TPosition a, TPosition b, const TFragment& with) {
   if (ps.size() > 1) {
     TRTFText::ParagraphList list;
     for (size_t i = 1; i < ps.size(); ++i) {
-      auto q = std::make_unique<TParagraph>();
+      auto q = TParagraphPtr::Make();
       q->Props() = ps[i].Props();
       append(*q, ps[i]);
       list.push_back(std::move(q));
@@ -196,7 +196,7 @@ TPosition TEditor::Apply(TPosition a, TPosition b, const TFragment& with) {
     end = {a.par + ps.size() - 1, list.back()->Length()};
     doc_.InsertParagraphs(a.par + 1, std::move(list));
   }
-  TParagraph& endPar = doc_.Par(end.par);
+  TParagraph& endPar = doc_.MutablePar(end.par);
   endPar.text += tail;
   if (rich) endPar.attrs.insert(endPar.attrs.end(), tailAttrs.begin(), tailAttrs.end());
   doc_.Touch(a.par);
@@ -382,7 +382,7 @@ void TEditor::ChangeParagraphs(const std::function<void(TParagraphProps&)>& chan
   // A table cell takes the rest of its row along.
   while (to + 1 < doc_.Size() && doc_.Par(to).IsTableCell() && !doc_.Par(to).IsLastCell()) ++to;
   for (size_t i = from; i <= to; ++i) {
-    TParagraph& p = doc_.Par(i);
+    TParagraph& p = doc_.MutablePar(i);
     r.propsBefore.push_back({i, p.Props()});
     TParagraphProps props = p.Props();
     change(props);
@@ -445,7 +445,7 @@ void TEditor::Step(bool back) {
     const auto& props = back ? r.propsBefore : r.propsAfter;
     for (auto& [i, p] : props) {
       if (i < doc_.Size()) {
-        doc_.Par(i).Props() = p;
+        doc_.MutablePar(i).Props() = p;
         doc_.Touch(i);
       }
     }

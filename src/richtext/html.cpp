@@ -310,7 +310,7 @@ class THtmlReader {
     root.attr.id = 0;
     root.points = root.attr.size == 0 ? 10 : root.attr.size;
     stack_.push_back({"", root});
-    list_.push_back(std::make_unique<TParagraph>());
+    list_.push_back(TParagraphPtr::Make());
   }
 
   TRTFText::ParagraphList Read(std::string_view bytes) {
@@ -765,7 +765,7 @@ class THtmlReader {
     if (!p.text.empty() && p.text.back() == kLineBreak) Pop(p);
     if (p.text.empty() && !touched_) return;
     if (p.text.empty()) StartParagraph(p);
-    list_.push_back(std::make_unique<TParagraph>());
+    list_.push_back(TParagraphPtr::Make());
     touched_ = false;
     space_ = true;
   }

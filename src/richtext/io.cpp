@@ -212,7 +212,7 @@ TRTFText::ParagraphList TRTFTextIo::AdoptParagraphs(TRTFText& other) {
   };
   ParagraphList list;
   for (const auto& src : other.Paragraphs()) {
-    auto p = std::make_unique<TParagraph>();
+    auto p = TParagraphPtr::Make();
     p->Props() = src->Props();
     p->tabSet = mapTabs(src->tabSet);
     if (p->HasShadeColors()) {
@@ -256,7 +256,7 @@ TRTFText::ParagraphList TRTFTextIo::AdoptParagraphs(TRTFText& other) {
 
 size_t TRTFTextIo::InsertParagraphWith(size_t after, const TParagraphDescriptor& d) {
   size_t n = NewParagraph(std::min(after, Size() - 1));
-  TParagraph& p = Par(n);
+  TParagraph& p = MutablePar(n);
   p.alignment = d.alignment;
   p.firstIndent = d.firstIndent;
   p.leftIndent = d.leftIndent;

@@ -41,11 +41,12 @@ TRTFText::ParagraphList TTextReader::Read(std::string_view bytes) {
   for (size_t i = start; i <= bytes.size(); ++i) {
     bool end = i == bytes.size();
     if (!end && bytes[i] != '\r' && bytes[i] != '\n') continue;
-    auto p = std::make_unique<TParagraph>();
+    auto p = TParagraphPtr::Make();
     std::string_view line = bytes.substr(start, i - start);
     p->text = utf8 ? *FromUtf8(line) : FromCp1252(line);
     if (doc_.IsRich()) p->attrs.assign(p->text.size(), ai);
     list.push_back(std::move(p));
+    ShareBlankParagraph(list);
     if (!end && bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
     start = i + 1;
     doc_.progress.Update(int64_t(i));
@@ -106,7 +107,7 @@ TRTFText::ParagraphList TRtfReader::Impl::Run(std::string_view bytes) {
   // doubling: a document of many short paragraphs would otherwise hold up to
   // twice the pointers it needs, and both lists while it grows.
   list_.reserve(ParagraphsAtMost(bytes));
-  list_.push_back(std::make_unique<TParagraph>());
+  list_.push_back(TParagraphPtr::Make());
   doc_.progress.Start(int64_t(bytes.size()));
   try {
     static constexpr std::string_view kCodeEnd = "\\wprtf0";

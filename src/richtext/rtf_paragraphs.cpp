@@ -4,6 +4,7 @@
 #include <richtext/rtf_reader_impl.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace richtext {
 
@@ -81,10 +82,7 @@ void TRtfReader::Impl::Rebase() {
   if (p.text.empty() && !ownProperties_) {
     ApplyState(p);
     // A closed border group ends the bordered block before this paragraph.
-    if (rebaseHadBorder_ && !(s_.par.borderFlags & bfBorder) && list_.size() > 1) {
-      TParagraph& prev = *list_[list_.size() - 2];
-      if ((prev.borderFlags & bfBorder) && !prev.IsTableCell()) prev.borderFlags |= bfBlockEnds;
-    }
+    if (rebaseHadBorder_ && !(s_.par.borderFlags & bfBorder)) EndBorderBlock();
   }
   rebaseHadBorder_ = false;
 }
@@ -119,13 +117,32 @@ void TRtfReader::Impl::ApplyState(TParagraph& p) {
   p.tabSet = !p.IsTableCell() || s_.tabStarted ? st.tabSet : 0;
 }
 
+// The bordered block of the paragraph before the one being read ends with
+// it. A table cell's borders are the cell's own; they form no block. (Read
+// first: a blank paragraph before may be shared, and is copied only to change.)
+void TRtfReader::Impl::EndBorderBlock() {
+  if (list_.size() < 2) return;
+  const TParagraph& prev = *std::as_const(list_)[list_.size() - 2];
+  if ((prev.borderFlags & bfBorder) && !prev.IsTableCell() && !(prev.borderFlags & bfBlockEnds)) {
+    list_[list_.size() - 2]->borderFlags |= bfBlockEnds;
+  }
+}
+
+// A table cell before the paragraph being read is the last of its row.
+void TRtfReader::Impl::EndRowBefore() {
+  if (list_.size() > 1 && std::as_const(list_)[list_.size() - 2]->IsTableCell()) {
+    list_[list_.size() - 2]->flags &= ~pfMoreCells;
+  }
+}
+
 void TRtfReader::Impl::NewParagraphAfter() {
   TParagraph& p = Cur();
   // Little room to spare is left: giving it back would copy the paragraph.
   auto slack = [](size_t capacity, size_t size) { return capacity > size + size / 8 + 16; };
   if (slack(p.text.capacity(), p.text.size())) p.text.shrink_to_fit();
   if (slack(p.attrs.capacity(), p.attrs.size())) p.attrs.shrink_to_fit();
-  auto q = std::make_unique<TParagraph>();
+  ShareBlankParagraph(list_);
+  auto q = TParagraphPtr::Make();
   q->Props() = s_.par;
   q->flags = 0;
   q->layoutFlags = lfReformat | lfRepaint;
@@ -193,9 +210,7 @@ void TRtfReader::Impl::EndParagraph() {
   DropUnfinishedCell();
   // A paragraph outside the table ends a row that had no \row.
   if (!Cur().IsTableCell() && cellNumber_ > 0) {
-    if (list_.size() > 1 && list_[list_.size() - 2]->IsTableCell()) {
-      list_[list_.size() - 2]->flags &= ~pfMoreCells;
-    }
+    EndRowBefore();
     FinishRow();
   }
   NewParagraphAfter();
@@ -207,14 +222,20 @@ void TRtfReader::Impl::Finish() {
   DropListText();
   DropUnfinishedCell();
   FinishRow();
-  for (auto& p : list_) {
-    p->firstIndent = h_.RoundToTabGrid(p->leftIndent + p->firstIndent);
-    p->leftIndent = h_.RoundToTabGrid(p->leftIndent);
-    p->layoutFlags |= lfReformat | lfRepaint;
+  // Blank paragraphs share with the one before them only: a paragraph met
+  // again right after itself has been done already.
+  const TParagraph* done = nullptr;
+  for (auto& holder : list_) {
+    if (holder.get() == done) continue;
+    TParagraph& p = holder.ForEveryHolder();
+    done = &p;
+    p.firstIndent = h_.RoundToTabGrid(p.leftIndent + p.firstIndent);
+    p.leftIndent = h_.RoundToTabGrid(p.leftIndent);
+    p.layoutFlags |= lfReformat | lfRepaint;
     // A box or a side border has spacing, as reading its words gives it; a
     // cell's borders that end up on an ordinary paragraph get it too.
-    if (!p->IsTableCell() && (p->borderFlags & (bfBox | bfLeft | bfRight)) && (p->borderSpaceColor >> 4) == 0) {
-      p->borderSpaceColor |= 0x10;
+    if (!p.IsTableCell() && (p.borderFlags & (bfBox | bfLeft | bfRight)) && (p.borderSpaceColor >> 4) == 0) {
+      p.borderSpaceColor |= 0x10;
     }
   }
 }
@@ -240,11 +261,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
   };
   switch (kw.kind) {
     case K::Pard: {
-      if (list_.size() > 1 && Cur().text.empty()) {
-        // A table cell's borders are the cell's own; they form no block.
-        TParagraph& prev = *list_[list_.size() - 2];
-        if ((prev.borderFlags & bfBorder) && !prev.IsTableCell()) prev.borderFlags |= bfBlockEnds;
-      }
+      if (Cur().text.empty()) EndBorderBlock();
       st = TParagraphProps{};
       s_.cellBorders = false;
       s_.parStyle = 0;
@@ -422,10 +439,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
       return;
     }
     case K::Row:
-      if (list_.size() > 1) {
-        TParagraph& last = *list_[list_.size() - 2];
-        if (last.IsTableCell()) last.flags &= ~pfMoreCells;
-      }
+      EndRowBefore();
       FinishRow();
       return;
     case K::NestCell:

@@ -215,6 +215,8 @@ class TRtfReader::Impl {
   void PushGroup();
   void PopGroup();
   void Rebase();
+  void EndBorderBlock();
+  void EndRowBefore();
 
   void EndParagraph();
   void FinishRow();

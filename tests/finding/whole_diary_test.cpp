@@ -268,7 +268,7 @@ std::string StyledEntry() {
   doc.LoadFromStream(Rtf("Walk \\b in the rain\\b0  at 2*3 o'clock {\\pict\\pngblip\\picw1\\pich1 " +
                          std::string(kPngHex) + "}{\\pict\\dibitmap0\\picw1\\pich1 " + kDibHex +
                          "}\\par umbrella & <hat>\\par pack \\i light\\i0"));
-  richtext::SetListProps(doc.Par(1), richtext::lkBullet, 0, doc.Header());
+  richtext::SetListProps(doc.MutablePar(1), richtext::lkBullet, 0, doc.Header());
   richtext::TStringStream out;
   richtext::TRTFWriter(doc).Write(out);
   return out.bytes;

@@ -20,9 +20,9 @@ struct Doc {
   // Sets paragraph n's text (creating paragraphs with default properties as
   // needed), every character in `a`.
   TParagraph& Para(size_t n, std::u32string_view text, TAttr a = Plain()) {
-    while (doc.Size() <= n) doc.Par(doc.NewParagraph(doc.Size() - 1)).Props() = TParagraphProps{};
+    while (doc.Size() <= n) doc.MutablePar(doc.NewParagraph(doc.Size() - 1)).Props() = TParagraphProps{};
     doc.SetParagraphText(n, TString(text), &a);
-    return doc.Par(n);
+    return doc.MutablePar(n);
   }
   // Appends text to paragraph n in attribute a.
   void Add(size_t n, std::u32string_view text, TAttr a) {

@@ -4,6 +4,8 @@
 #include "../support/temp_dir.h"
 #include "doc_builder.h"
 
+#include <richtext/finder.h>
+#include <richtext/layout.h>
 #include <richtext/picture_codec.h>
 
 #include <gtest/gtest.h>
@@ -331,6 +333,66 @@ TEST(Hostile, ManyParagraphsTakeTheListTheyNeed) {
     LoadRtf(doc, c.rtf);
     ASSERT_EQ(doc.Size(), c.paragraphs);
     EXPECT_LE(doc.Paragraphs().capacity(), c.paragraphs + c.paragraphs / 64 + 64);
+  }
+}
+
+// A file of blank lines holds one paragraph for a run of alike blank ones:
+// reading the document (laying it out, writing it, finding in it) copies
+// none, a change copies only the paragraph changed, and properties the
+// reader finishes at the end are finished once for the run.
+TEST(Hostile, BlankLinesShareAParagraphUntilOneIsChanged) {
+  constexpr size_t kBlank = 1000;
+  std::string ends, lines(kBlank, '\n');
+  for (size_t i = 0; i < kBlank; ++i) ends += "\\par";
+  auto distinct = [](const TRTFText& d) {
+    std::set<const TParagraph*> seen;
+    for (const auto& p : d.Paragraphs()) seen.insert(p.get());
+    return seen.size();
+  };
+  TRTFTextIo single;
+  LoadRtf(single, "{\\rtf1 \\fi-360\\li700\\qc\\par x}");
+  for (bool plain : {false, true}) {
+    SCOPED_TRACE(plain ? "plain text" : "RTF");
+    TRTFTextIo doc;
+    if (plain) {
+      doc.loadFormat = FormatANSI;
+      doc.LoadFromStream(lines + "x");
+    } else {
+      LoadRtf(doc, "{\\rtf1 \\fi-360\\li700\\qc" + ends + " x}");
+    }
+    ASSERT_EQ(doc.Size(), kBlank + 1);
+    const size_t shared = distinct(doc);
+    EXPECT_LE(shared, kBlank / 255 + 2);  // a holder count tells up to 255 sharers
+    if (!plain) {
+      for (size_t i : {size_t(0), kBlank / 2, kBlank - 1}) {
+        EXPECT_TRUE(doc.Par(i).Props() == single.Par(0).Props()) << i;
+      }
+    }
+
+    testing::FixedMetrics metrics;
+    TLayout layout(doc, metrics);
+    layout.SetWrapWidth(300);
+    EXPECT_GT(layout.TotalHeight(), 0);
+    std::string rtf = SaveRtf(doc);
+    EXPECT_EQ(PlainTextLines(doc), lines + "x\n");
+    TTextFinder finder(doc);
+    EXPECT_TRUE(finder.FindNext(U"x"));
+    EXPECT_EQ(distinct(doc), shared) << "reading copied paragraphs";
+
+    doc.InsertTextAt(kBlank / 2, 0, U"y", nullptr);
+    doc.MutablePar(10).rightIndent = 1440;
+    EXPECT_EQ(distinct(doc), shared + 2);
+    for (size_t i : {size_t(9), size_t(11), kBlank / 2 - 1, kBlank / 2 + 1}) {
+      EXPECT_TRUE(doc.Par(i).text.empty()) << i;
+      EXPECT_EQ(doc.Par(i).rightIndent, 0) << i;
+    }
+    EXPECT_EQ(ToUtf8(doc.Par(kBlank / 2).text), "y");
+    EXPECT_EQ(doc.Par(10).rightIndent, 1440);
+    TRTFTextIo again;
+    LoadRtf(again, SaveRtf(doc));
+    EXPECT_EQ(Text(again), Text(doc));
+    doc.RemoveParagraphs(0, kBlank - 300);
+    EXPECT_EQ(doc.Size(), 301u);
   }
 }
 

@@ -66,7 +66,7 @@ TEST(Layout, TabsLandOnStopsOrOnThirdsOfAnInch) {
   f.d.doc.Header().AddTab(1440, tkLeft);  // 96 pixels
   uint64_t left = f.d.doc.Header().scratchMask;
   f.d.doc.Header().AddTab(2880, tkRight);  // 192 pixels
-  f.d.doc.Par(0).tabSet = left | f.d.doc.Header().scratchMask;
+  f.d.doc.MutablePar(0).tabSet = left | f.d.doc.Header().scratchMask;
   f.d.doc.Touch(0);
   // "a" to 11, tab to 96, "b" to 106, right tab: "c" ends at 192.
   EXPECT_EQ(f.layout.Paragraph(0).lines[0].width, 192 - 1);

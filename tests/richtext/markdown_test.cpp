@@ -55,13 +55,13 @@ TEST(Markdown, ListItemsParagraphsAndLineBreaks) {
   Doc d;
   d.Para(0, U"Shopping:");
   d.Para(1, U"bread");
-  SetListProps(d.doc.Par(1), lkBullet, 0, d.doc.Header());
+  SetListProps(d.doc.MutablePar(1), lkBullet, 0, d.doc.Header());
   d.Para(2, U"- rye");
-  SetListProps(d.doc.Par(2), lkBullet, 1, d.doc.Header());
+  SetListProps(d.doc.MutablePar(2), lkBullet, 1, d.doc.Header());
   d.Para(3, U"first");
-  SetListProps(d.doc.Par(3), lkNumber, 0, d.doc.Header());
+  SetListProps(d.doc.MutablePar(3), lkNumber, 0, d.doc.Header());
   d.Para(4, U"second");
-  SetListProps(d.doc.Par(4), lkNumber, 0, d.doc.Header());
+  SetListProps(d.doc.MutablePar(4), lkNumber, 0, d.doc.Header());
   d.Para(5, U"");
   d.Para(6, U"One\nTwo");  // a line break inside the paragraph
   EXPECT_EQ(Markdown(d),

@@ -63,12 +63,12 @@ TEST(Model, TabTableFullAndCollected) {
   EXPECT_EQ(used, ~uint64_t(0));
   EXPECT_EQ(h.tabs[h.tabOrder[0]].position, 144);  // the order array sorts by position
   // Every stop is used by a paragraph: a 65th finds no room.
-  doc.Par(0).tabSet = used;
+  doc.MutablePar(0).tabSet = used;
   h.AddTab(20000, tkLeft);
   EXPECT_EQ(h.scratchMask, 0u);
   // Once the paragraph lets go of a stop, it is collected for the new one.
   int freed = h.FindTab(144 * 10, tkLeft);
-  doc.Par(0).tabSet = used & ~(uint64_t(1) << freed);
+  doc.MutablePar(0).tabSet = used & ~(uint64_t(1) << freed);
   h.AddTab(20000, tkLeft);
   EXPECT_EQ(h.scratchMask, uint64_t(1) << freed);
   EXPECT_EQ(h.tabs[size_t(freed)].position, 20000);
@@ -76,7 +76,7 @@ TEST(Model, TabTableFullAndCollected) {
 
 TEST(Model, NewParagraphTakesOverProperties) {
   TRTFText doc;
-  TParagraph& a = doc.Par(0);
+  TParagraph& a = doc.MutablePar(0);
   a.leftIndent = 720;
   a.alignment = alCenter;
   a.tabSet = 5;
@@ -89,8 +89,8 @@ TEST(Model, NewParagraphTakesOverProperties) {
   EXPECT_EQ(doc.Par(b).borderFlags, bfBorder | bfBox);
   EXPECT_EQ(doc.Par(b).shading, 20);
 
-  doc.Par(b).borderFlags |= bfBlockEnds;
-  doc.Par(b).flags = pfTableCell;
+  doc.MutablePar(b).borderFlags |= bfBlockEnds;
+  doc.MutablePar(b).flags = pfTableCell;
   size_t c = doc.NewParagraph(b);
   EXPECT_EQ(doc.Par(c).borderFlags, 0);  // the bordered block ended
   EXPECT_EQ(doc.Par(c).tabSet, 0u);      // a table cell's tabs stay in the cell
@@ -121,9 +121,9 @@ TEST(Model, Editing) {
 
   // Joining into an empty paragraph takes the next one's properties.
   size_t e = doc.NewParagraph(0);
-  doc.Par(e).Props() = TParagraphProps{};
+  doc.MutablePar(e).Props() = TParagraphProps{};
   size_t f = doc.NewParagraph(e);
-  doc.Par(f).alignment = alRight;
+  doc.MutablePar(f).alignment = alRight;
   doc.SetParagraphText(f, U"x", nullptr);
   doc.DeleteChar(e, 0);
   EXPECT_EQ(doc.Par(e).alignment, alRight);
@@ -140,7 +140,7 @@ TEST(Model, ProtectionRefusesAndReportsTheRun) {
   d.doc.protection = ppProtected;
   EXPECT_FALSE(d.doc.InsertChar(0, 'y', 4));
   EXPECT_EQ(run, U"cd");
-  d.doc.Par(0).flags |= pfProtected;
+  d.doc.MutablePar(0).flags |= pfProtected;
   d.doc.protection |= ppParProtected;
   EXPECT_FALSE(d.doc.InsertChar(0, 'z', 0));
   EXPECT_EQ(Text(d.doc), "abxcd");
@@ -151,7 +151,7 @@ TEST(Model, MemoryFormats) {
   d.Para(0, U"abc", Doc::With(afBold));
   d.doc.SetMemoryFormat(false);
   EXPECT_TRUE(d.doc.Par(0).attrs.empty());
-  EXPECT_THROW(d.doc.SetCharAttr(d.doc.Par(0), 0, TAttr{}), EEngineError);
+  EXPECT_THROW(d.doc.SetCharAttr(d.doc.MutablePar(0), 0, TAttr{}), EEngineError);
   d.doc.insertionAttr.flags = afItalic;
   d.doc.SetMemoryFormat(true);
   for (size_t i = 0; i < 3; ++i) EXPECT_EQ(d.doc.CharAttr(d.doc.Par(0), i).flags, afItalic);

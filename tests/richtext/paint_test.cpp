@@ -88,7 +88,7 @@ TEST(Paint, ListLabelsStandInTheFirstLineIndentBeforeTheText) {
   f.d.Para(0, U"one", bold);
   f.d.Para(1, U"two two two two two two two");
   f.d.Para(2, U"deep");
-  for (size_t i = 0; i < 3; ++i) SetListProps(f.d.doc.Par(i), lkNumber, i == 2 ? 1 : 0, f.d.doc.Header());
+  for (size_t i = 0; i < 3; ++i) SetListProps(f.d.doc.MutablePar(i), lkNumber, i == 2 ? 1 : 0, f.d.doc.Header());
   f.Paint();
   const int first = f.layout.TwipsX(f.d.doc.Par(0).firstIndent) + 1;
   const int left = f.layout.TwipsX(f.d.doc.Par(0).leftIndent) + 1;
@@ -135,7 +135,7 @@ TEST(Paint, SuperscriptAndSubscriptAreSmallerAndMoved) {
 TEST(Paint, SelectionUsesTheHighlightColoursOnScreenOnly) {
   Fixture f;
   f.d.Para(0, U"abcdef", Doc::With(0));
-  f.d.doc.Par(0).attrs.assign(6, f.d.doc.Intern([] {
+  f.d.doc.MutablePar(0).attrs.assign(6, f.d.doc.Intern([] {
     TAttr a = Doc::Plain();
     a.colors = 0x31;  // red text on blue
     return a;

@@ -69,7 +69,7 @@ class Generator {
       for (int r = 0; r < runs; ++r) AddRun(d, size_t(n));
     }
     // After the last paragraph no block follows that its end could show in.
-    doc.Par(doc.Size() - 1).borderFlags &= uint8_t(~bfBlockEnds);
+    doc.MutablePar(doc.Size() - 1).borderFlags &= uint8_t(~bfBlockEnds);
   }
 
  private:
