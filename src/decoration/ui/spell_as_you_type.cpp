@@ -15,6 +15,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <iterator>
 #include <unordered_map>
 
 namespace quillet {
@@ -99,9 +101,7 @@ TSpellAsYouType::TSpellAsYouType(richtext::TRichText* editor, const std::filesys
 }
 
 TSpellAsYouType::~TSpellAsYouType() {
-  for (Slot& s : slots_) {
-    if (s.job) *s.job = true;  // the word being checked ends the check
-  }
+  for (Slot& s : slots_) s.StopCheck();  // the word being checked ends the check
   {
     std::lock_guard lock(mutex_);
     quit_ = true;
@@ -109,6 +109,37 @@ TSpellAsYouType::~TSpellAsYouType() {
   wake_.notify_all();
   if (worker_.joinable()) worker_.join();
   if (!editorGone_) editor_->Document().RemoveListener(this);
+}
+
+// ---------------------------------------------------------------- a paragraph's slot
+
+const std::vector<TMarkRange>& TSpellAsYouType::Slot::Words() const {
+  static const std::vector<TMarkRange> none;
+  return held ? held->words : none;
+}
+
+void TSpellAsYouType::Slot::DropCheck() {
+  if (!Checking()) return;
+  *held->job = true;
+  held->job.reset();
+  if (held->words.empty()) held.reset();
+}
+
+std::shared_ptr<std::atomic<bool>> TSpellAsYouType::Slot::StartCheck() {
+  if (!held) held = std::make_unique<Held>();
+  held->job = std::make_shared<std::atomic<bool>>(false);
+  return held->job;
+}
+
+void TSpellAsYouType::Slot::Checked(std::vector<TMarkRange> words) {
+  known = true;
+  if (words.empty()) {
+    held.reset();
+  } else {
+    if (!held) held = std::make_unique<Held>();
+    held->job.reset();
+    held->words = std::move(words);
+  }
 }
 
 // ---------------------------------------------------------------- switching
@@ -126,9 +157,7 @@ void TSpellAsYouType::SetEnabled(bool on) {
     outstanding_ -= queue_.size();
     queue_.clear();
   }
-  for (Slot& s : slots_) {
-    if (s.job) *s.job = true;
-  }
+  for (Slot& s : slots_) s.StopCheck();
   slots_.clear();
   lastEdit_.reset();
   held_.reset();
@@ -159,7 +188,7 @@ void TSpellAsYouType::Recheck() {
   ++dictionaryChanged_;  // what was looked up may be known now
   menuChecker_.reset();
   for (size_t i = 0; i < slots_.size(); ++i) {
-    if (!slots_[i].words.empty() || slots_[i].job) Dirty(i);
+    if (!slots_[i].Words().empty() || slots_[i].Checking()) Dirty(i);
   }
 }
 
@@ -174,10 +203,7 @@ void TSpellAsYouType::RecheckAll() {
 void TSpellAsYouType::Dirty(size_t index) {
   if (!enabled_ || index >= slots_.size()) return;
   Slot& s = slots_[index];
-  if (s.job) {
-    *s.job = true;  // the text it checks is out of date
-    s.job.reset();
-  }
+  s.DropCheck();  // the text it checks is out of date
   s.dirty = true;
   s.serial = nextSerial_++;
   // Started again at every keystroke: the hand-over waits for a pause.
@@ -188,10 +214,9 @@ void TSpellAsYouType::Dirty(size_t index) {
 
 void TSpellAsYouType::DirtyAll() {
   if (!enabled_) return;
-  for (Slot& s : slots_) {
-    if (s.job) *s.job = true;
-  }
-  slots_.assign(editor_->Document().Size(), Slot{});
+  for (Slot& s : slots_) s.StopCheck();
+  slots_.clear();
+  slots_.resize(editor_->Document().Size());
   for (Slot& s : slots_) s.serial = nextSerial_++;
   lastEdit_.reset();
   held_.reset();
@@ -213,7 +238,9 @@ void TSpellAsYouType::TextReplaced(size_t index, size_t offset, size_t /*removed
 void TSpellAsYouType::ParagraphsInserted(size_t index, size_t count) {
   if (!enabled_) return;
   if (index > slots_.size()) return;  // out of step: the next flush starts over
-  slots_.insert(slots_.begin() + std::ptrdiff_t(index), count, Slot{});
+  std::vector<Slot> fresh(count);
+  slots_.insert(slots_.begin() + std::ptrdiff_t(index), std::make_move_iterator(fresh.begin()),
+                std::make_move_iterator(fresh.end()));
   for (size_t i = index; i < index + count; ++i) slots_[i].serial = nextSerial_++;
   for (auto* e : {&lastEdit_, &held_}) {
     if (*e && (*e)->par >= index) (*e)->par += count;
@@ -226,7 +253,7 @@ void TSpellAsYouType::ParagraphsRemoved(size_t index, size_t count) {
   size_t end = std::min(slots_.size(), index + count);
   if (index >= end) return;
   for (size_t i = index; i < end; ++i) {
-    if (slots_[i].job) *slots_[i].job = true;
+    slots_[i].StopCheck();
   }
   slots_.erase(slots_.begin() + std::ptrdiff_t(index), slots_.begin() + std::ptrdiff_t(end));
   for (auto* e : {&lastEdit_, &held_}) {
@@ -252,8 +279,14 @@ void TSpellAsYouType::Flush() {
     Slot& s = slots_[i];
     if (!s.dirty) continue;
     s.dirty = false;
-    s.job = std::make_shared<std::atomic<bool>>(false);
-    jobs.push_back(Job{s.serial, i, CheckedText(doc, i), s.job});
+    const std::u32string& text = doc.Par(i).text;
+    if (std::none_of(text.begin(), text.end(), IsWordChar)) {
+      // Nothing to look up: a blank line costs no job and no copy.
+      s.Checked({});
+      editor_->SetMarks(i, {});
+      continue;
+    }
+    jobs.push_back(Job{s.serial, i, CheckedText(doc, i), s.StartCheck()});
   }
   if (jobs.empty()) return;
   if (!worker_.joinable()) worker_ = std::thread([this] { Work(); });
@@ -277,14 +310,12 @@ void TSpellAsYouType::Apply(uint64_t serial, size_t hint, std::vector<TMarkRange
   }
   Slot& s = slots_[index];
   if (s.dirty) return;
-  s.job.reset();
-  s.known = true;
-  s.words = std::move(words);
+  s.Checked(std::move(words));
   ShowMarks(index);
 }
 
 void TSpellAsYouType::ShowMarks(size_t index) {
-  std::vector<TMarkRange> ranges = slots_[index].words;
+  std::vector<TMarkRange> ranges = slots_[index].Words();
   if (held_ && held_->par == index) held_.reset();
   const richtext::TEditor& ed = editor_->Editor();
   if (lastEdit_ && lastEdit_->par == index && !ed.HasSelection() && ed.caret.par == index) {
@@ -308,7 +339,7 @@ void TSpellAsYouType::CaretMoved() {
   size_t index = held_->par;
   held_.reset();
   lastEdit_.reset();
-  if (index < slots_.size() && slots_[index].known && !slots_[index].dirty && !slots_[index].job) {
+  if (index < slots_.size() && slots_[index].known && !slots_[index].dirty && !slots_[index].Checking()) {
     ShowMarks(index);
   }
 }
@@ -473,7 +504,7 @@ void TSpellAsYouType::AddToDictionary(const std::string& word) {
   };
   for (size_t i = 0; i < slots_.size() && i < doc.Size(); ++i) {
     const richtext::TParagraph& p = doc.Par(i);
-    std::erase_if(slots_[i].words, [&](const TMarkRange& r) { return isAdded(p, r); });
+    if (auto* words = slots_[i].MutableWords()) std::erase_if(*words, [&](const TMarkRange& r) { return isAdded(p, r); });
     std::vector<TMarkRange> shown = editor_->Marks(i);
     if (std::erase_if(shown, [&](const TMarkRange& r) { return isAdded(p, r); }) > 0) {
       editor_->SetMarks(i, std::move(shown));

@@ -82,12 +82,31 @@ class TSpellAsYouType : public QObject, private richtext::TDocumentListener {
     std::u32string text;
     std::shared_ptr<std::atomic<bool>> stale;
   };
+  // A paragraph's state. The check under way and the misspelt words are
+  // held apart, by the few paragraphs that have either: a document of a
+  // million blank lines keeps a million slots.
   struct Slot {
     uint64_t serial = 0;
     bool dirty = true;
-    bool known = false;  // `words` holds the last check's result
-    std::shared_ptr<std::atomic<bool>> job;
-    std::vector<richtext::TMarkRange> words;
+    bool known = false;  // Words() is the last check's result
+    struct Held {
+      std::shared_ptr<std::atomic<bool>> job;
+      std::vector<richtext::TMarkRange> words;
+    };
+    std::unique_ptr<Held> held;
+
+    bool Checking() const { return held && held->job; }
+    const std::vector<richtext::TMarkRange>& Words() const;
+    std::vector<richtext::TMarkRange>* MutableWords() { return held ? &held->words : nullptr; }
+    // Tells the check under way that its text is out of date.
+    void StopCheck() const {
+      if (Checking()) *held->job = true;
+    }
+    // Stops the check under way and forgets it.
+    void DropCheck();
+    std::shared_ptr<std::atomic<bool>> StartCheck();
+    // The check is over and found these words.
+    void Checked(std::vector<richtext::TMarkRange> words);
   };
 
   // The document's notices (on the UI thread).
