@@ -250,6 +250,7 @@ TRTFText::ParagraphList TRTFTextIo::AdoptParagraphs(TRTFText& other) {
       }
     }
     list.push_back(std::move(p));
+    ShareBlankParagraph(list);
   }
   return list;
 }

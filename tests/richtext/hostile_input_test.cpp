@@ -344,9 +344,9 @@ TEST(Hostile, BlankLinesShareAParagraphUntilOneIsChanged) {
   constexpr size_t kBlank = 1000;
   std::string ends, lines(kBlank, '\n');
   for (size_t i = 0; i < kBlank; ++i) ends += "\\par";
-  auto distinct = [](const TRTFText& d) {
+  auto distinct = [](const TRTFText::ParagraphList& list) {
     std::set<const TParagraph*> seen;
-    for (const auto& p : d.Paragraphs()) seen.insert(p.get());
+    for (const auto& p : list) seen.insert(p.get());
     return seen.size();
   };
   TRTFTextIo single;
@@ -361,7 +361,7 @@ TEST(Hostile, BlankLinesShareAParagraphUntilOneIsChanged) {
       LoadRtf(doc, "{\\rtf1 \\fi-360\\li700\\qc" + ends + " x}");
     }
     ASSERT_EQ(doc.Size(), kBlank + 1);
-    const size_t shared = distinct(doc);
+    const size_t shared = distinct(doc.Paragraphs());
     EXPECT_LE(shared, kBlank / 255 + 2);  // a holder count tells up to 255 sharers
     if (!plain) {
       for (size_t i : {size_t(0), kBlank / 2, kBlank - 1}) {
@@ -377,11 +377,11 @@ TEST(Hostile, BlankLinesShareAParagraphUntilOneIsChanged) {
     EXPECT_EQ(PlainTextLines(doc), lines + "x\n");
     TTextFinder finder(doc);
     EXPECT_TRUE(finder.FindNext(U"x"));
-    EXPECT_EQ(distinct(doc), shared) << "reading copied paragraphs";
+    EXPECT_EQ(distinct(doc.Paragraphs()), shared) << "reading copied paragraphs";
 
     doc.InsertTextAt(kBlank / 2, 0, U"y", nullptr);
     doc.MutablePar(10).rightIndent = 1440;
-    EXPECT_EQ(distinct(doc), shared + 2);
+    EXPECT_EQ(distinct(doc.Paragraphs()), shared + 2);
     for (size_t i : {size_t(9), size_t(11), kBlank / 2 - 1, kBlank / 2 + 1}) {
       EXPECT_TRUE(doc.Par(i).text.empty()) << i;
       EXPECT_EQ(doc.Par(i).rightIndent, 0) << i;
@@ -394,6 +394,11 @@ TEST(Hostile, BlankLinesShareAParagraphUntilOneIsChanged) {
     doc.RemoveParagraphs(0, kBlank - 300);
     EXPECT_EQ(doc.Size(), 301u);
   }
+  // Pasted, they share as they do when read.
+  TRTFTextIo target;
+  TRTFText::ParagraphList pasted = target.ReadRtfForInsertion("{\\rtf1 " + ends + "}");
+  EXPECT_EQ(pasted.size(), kBlank + 1);
+  EXPECT_LE(distinct(pasted), kBlank / 255 + 2);
 }
 
 }  // namespace
