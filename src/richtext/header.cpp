@@ -106,7 +106,7 @@ int TTextHeader::FindTab(int32_t position, TTabKind kind) const {
 void TTextHeader::AddTab(int32_t position, TTabKind kind) {
   scratchMask = 0;
   if (position <= 0) return;
-  int found = FindTab(position, kind);
+  int found = FindTabExact(position, kind, ~uint64_t(0));
   if (found >= 0) {
     scratchMask = uint64_t(1) << found;
     return;

@@ -132,6 +132,9 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "\\brdrb\\cell\\row\\brdrtablin\\brdrb\\cell",
       // Full shading whose background the pattern hides, and shading past 100 %.
       "\\shading50200\\cbpat4",
+      // A tab stop off the grid after one on the grid point it rounds to.
+      "\\tx789\\tx720",
+      "{\\rtf1 \\tx720\\tx789 a\\tab b\\par}",
   };
   for (const char* rtf : cases) {
     TwoSaves s(rtf);
