@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +69,11 @@ class TDictionaryRecord {
   virtual TNode Node(uint32_t i) = 0;
   // True when the node has a child group inside the tree.
   virtual bool HasChild(const TNode& n) const = 0;
+  // Every node of the tree at once, as Node gives them, for a search that
+  // visits most of the tree: nodes 1 to count, with the empty node outside
+  // the tree at 0 and at count + 1. A child index above count is no child.
+  // Valid until the tree next changes.
+  virtual std::span<const TNode> AllNodes() = 0;
 
   // Is the upper-case word in this tree?
   bool Contains(std::string_view word);
@@ -103,6 +109,7 @@ class TUserDictionary : public TDictionaryRecord {
 
   TNode Node(uint32_t i) override;
   bool HasChild(const TNode& n) const override;
+  std::span<const TNode> AllNodes() override;
 
   // Reloads the file when it changed on disk since it was read or written
   // (another window added a word); keeps what it has when the file is unreadable.
@@ -151,6 +158,7 @@ class TUserDictionary : public TDictionaryRecord {
   size_t headerPos_ = 0;
   TDictHeader header_;
   Identity identity_;
+  std::vector<TNode> all_;  // AllNodes, made again after every change
 };
 
 }  // namespace quillet
