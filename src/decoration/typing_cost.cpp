@@ -31,24 +31,26 @@ uint8_t BaseLetter(uint8_t c) {
 
 bool IsVowel(uint8_t c) { return c && std::strchr("AEIOUY", char(c)); }
 
-// Neighbouring keys of the US keyboard, letters only.
-bool KeyNeighbours(uint8_t a, uint8_t b) {
+// Where the key is on the US keyboard, letters only.
+struct TKey {
+  bool found = false;
+  int row = 0, col = 0;
+};
+
+TKey KeyOf(uint8_t c) {
   static const char* const kRows[] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
-  auto where = [](uint8_t c, int& row, int& col) {
-    for (row = 0; row < 3; ++row) {
-      if (const char* p = std::strchr(kRows[row], char(c))) {
-        col = int(p - kRows[row]);
-        return true;
-      }
-    }
-    return false;
-  };
-  int ra, ca, rb, cb;
-  if (!where(a, ra, ca) || !where(b, rb, cb)) return false;
+  for (int row = 0; row < 3; ++row) {
+    if (const char* p = std::strchr(kRows[row], char(c))) return {true, row, int(p - kRows[row])};
+  }
+  return {};
+}
+
+bool KeyNeighbours(TKey a, TKey b) {
+  if (!a.found || !b.found) return false;
   // Each row sits about half a key to the right of the one above it.
-  if (ra == rb) return std::abs(ca - cb) == 1;
-  if (std::abs(ra - rb) != 1) return false;
-  int upper = ra < rb ? ca : cb, lower = ra < rb ? cb : ca;
+  if (a.row == b.row) return std::abs(a.col - b.col) == 1;
+  if (std::abs(a.row - b.row) != 1) return false;
+  int upper = a.row < b.row ? a.col : b.col, lower = a.row < b.row ? b.col : a.col;
   return lower == upper || lower == upper - 1;
 }
 
@@ -73,14 +75,30 @@ int DropCost(std::string_view w, size_t i, int plain) {
   return plain;
 }
 
-int ComputeSubstitutionCost(uint8_t intended, uint8_t typed) {
+// What the substitution costs look at in a letter: its unaccented letter,
+// whether that is a vowel, its key and its sound.
+struct TLetterTraits {
+  uint8_t base = 0;
+  bool vowel = false;
+  TKey key;
+  int sound = 0;
+};
+
+TLetterTraits TraitsOf(uint8_t c) {
+  TLetterTraits t;
+  t.base = BaseLetter(c);
+  t.vowel = IsVowel(t.base);
+  t.key = KeyOf(t.base);
+  t.sound = SoundClass(t.base);
+  return t;
+}
+
+int ComputeSubstitutionCost(uint8_t intended, uint8_t typed, const TLetterTraits& a, const TLetterTraits& b) {
   if (intended == typed) return 0;
-  uint8_t a = BaseLetter(intended), b = BaseLetter(typed);
-  if (a && a == b) return slip::kAccent;
-  if (IsVowel(a) && IsVowel(b)) return slip::kVowel;
-  if (KeyNeighbours(a, b)) return slip::kNeighbour;
-  int sa = SoundClass(a);
-  if (sa && sa == SoundClass(b)) return slip::kSoundAlike;
+  if (a.base && a.base == b.base) return slip::kAccent;
+  if (a.vowel && b.vowel) return slip::kVowel;
+  if (KeyNeighbours(a.key, b.key)) return slip::kNeighbour;
+  if (a.sound && a.sound == b.sound) return slip::kSoundAlike;
   return slip::kOther;
 }
 
@@ -88,8 +106,13 @@ int ComputeSubstitutionCost(uint8_t intended, uint8_t typed) {
 struct TCostTable {
   std::array<std::array<uint8_t, 256>, 256> cost;
   TCostTable() {
+    std::array<TLetterTraits, 256> traits;
+    for (int c = 0; c < 256; ++c) traits[size_t(c)] = TraitsOf(uint8_t(c));
     for (int a = 0; a < 256; ++a) {
-      for (int b = 0; b < 256; ++b) cost[size_t(a)][size_t(b)] = uint8_t(ComputeSubstitutionCost(uint8_t(a), uint8_t(b)));
+      for (int b = 0; b < 256; ++b) {
+        cost[size_t(a)][size_t(b)] =
+            uint8_t(ComputeSubstitutionCost(uint8_t(a), uint8_t(b), traits[size_t(a)], traits[size_t(b)]));
+      }
     }
   }
 };
@@ -157,8 +180,10 @@ struct TTable {
     return least;
   }
 
-  // Fills row i for the candidate `word` (its first i letters); gives the row's
-  // least cost.
+  // Fills row i for the candidate `word` (its first i letters) but for the
+  // runs of extra letters (AddExtraLetters); gives the row's least cost, which
+  // those runs cannot lower: each adds to a cell to its left. A row whose least
+  // cost is too high is never finished, nor read again.
   int Fill(const char* word, size_t i) {
     Row& row = rows[i];
     const Row& up = rows[i - 1];
@@ -181,10 +206,13 @@ struct TTable {
         least = std::min(least, row[j]);
       }
     }
-    // Typed letters too many, one after the other. Each adds to a cell to its
-    // left, so the row's least cost is already known.
-    for (size_t j = 1; j <= typed.size(); ++j) row[j] = std::min(row[j], Cell(row[j - 1] + extra[j]));
     return least;
+  }
+
+  // Finishes row i: typed letters too many, one after the other.
+  void AddExtraLetters(size_t i) {
+    Row& row = rows[i];
+    for (size_t j = 1; j <= typed.size(); ++j) row[j] = std::min(row[j], Cell(row[j - 1] + extra[j]));
   }
 
   int Final(std::string_view word) const {
@@ -227,6 +255,7 @@ struct TWalk {
       if (depth == 0) firstPenalty = table.FirstLetterPenalty(word[0]);
       int least = table.Fill(word.data(), depth + 1) + firstPenalty;
       if (least <= limit) {
+        table.AddExtraLetters(depth + 1);
         if (n.WordEnd()) {
           std::string_view candidate(word.data(), depth + 1);
           int cost = table.Final(candidate);
@@ -246,7 +275,10 @@ int SubstitutionCost(uint8_t intended, uint8_t typed) { return Costs().cost[inte
 int TypingCost(std::string_view intended, std::string_view typed) {
   if (intended.size() > kMaxDepth) return kFar;
   auto table = std::make_unique<TTable>(typed);
-  for (size_t i = 1; i <= intended.size(); ++i) table->Fill(intended.data(), i);
+  for (size_t i = 1; i <= intended.size(); ++i) {
+    table->Fill(intended.data(), i);
+    table->AddExtraLetters(i);
+  }
   return table->Final(intended);
 }
 
