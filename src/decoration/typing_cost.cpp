@@ -64,7 +64,12 @@ int SoundClass(uint8_t c) {
 
 bool IsPunctuation(uint8_t c) { return c == '\'' || c == '-'; }
 
-bool IsDigraphHead(char c) { return c && std::strchr("CGPSTW", c); }
+bool IsDigraphHead(char c) {
+  switch (c) {
+    case 'C': case 'G': case 'P': case 'S': case 'T': case 'W': return true;
+    default: return false;
+  }
+}
 
 // A letter of the word at `i` left out (of the intended word) or typed too many
 // (in the typed word): cheaper when it doubles a neighbour or is punctuation.
@@ -184,7 +189,7 @@ struct TTable {
   // runs of extra letters (AddExtraLetters); gives the row's least cost, which
   // those runs cannot lower: each adds to a cell to its left. A row whose least
   // cost is too high is never finished, nor read again.
-  int Fill(const char* word, size_t i) {
+  [[gnu::always_inline]] int Fill(const char* word, size_t i) {
     Row& row = rows[i];
     const Row& up = rows[i - 1];
     const uint8_t c = uint8_t(word[i - 1]);
