@@ -131,8 +131,9 @@ const TCostTable& Costs() {
 // the candidate so far against the first j letters typed. Rows are always
 // filled whole, kLanes cells wide whatever the length of the word typed, with
 // no branch in the loop: the cells past the word typed start at kPast and stay
-// above any cost a cell of the word can reach (41 rows of at most 10 over at
-// most 32 columns of at most 8), so they never lower a row's least cost.
+// above any cost a cell of the word can reach (at most every letter of both
+// words left out or extra: 40 + 32 letters of at most 8), so they never lower
+// a row's least cost.
 struct TTable {
   using Cell = int16_t;
   static constexpr size_t kLanes = kMaxTyped;
