@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 /** Dictionary files: a text banner ended by 0x1A, then segments of a 17-byte
  ** header and an array of 3-byte letter-tree nodes. Main dictionaries are read
- ** on demand, in blocks of 64 nodes kept once read; a user dictionary is small and is
+ ** on demand, in blocks of 64 nodes kept once read, and a segment whole the first
+ ** time a suggestion search walks it; a user dictionary is small and is
  ** held whole, changed in memory and written back beside itself and renamed. */
 #pragma once
 
