@@ -27,6 +27,13 @@ void Put32(uint8_t* p, uint32_t v) {
 
 const TNode kOutside{0, kLastSibling};  // what a reader sees outside the tree
 
+// Nodes 1 to count from their 3-byte records, with kOutside before and after.
+std::vector<TNode> DecodeNodes(const uint8_t* p, uint32_t count) {
+  std::vector<TNode> nodes(size_t(count) + 2, kOutside);
+  for (uint32_t i = 1; i <= count; ++i, p += 3) nodes[i] = TNode{uint16_t(p[0] | p[1] << 8), p[2]};
+  return nodes;
+}
+
 }  // namespace
 
 TDictHeader TDictHeader::Parse(const uint8_t* b) {
@@ -142,6 +149,15 @@ class TMainSegment : public TDictionaryRecord {
 
   bool HasChild(const TNode& n) const override { return n.child != 0 && n.child <= count_; }
 
+  std::span<const TNode> AllNodes() override {
+    if (all_.empty()) {
+      std::vector<uint8_t> bytes(3 * size_t(count_));
+      file_->Read(base_ + 3, bytes.data(), bytes.size());
+      all_ = DecodeNodes(bytes.data(), count_);
+    }
+    return all_;
+  }
+
  private:
   static constexpr uint32_t kBlockNodes = 64;
   struct Block {
@@ -152,6 +168,7 @@ class TMainSegment : public TDictionaryRecord {
   uint64_t base_;
   uint32_t count_;
   std::vector<Block> blocks_;
+  std::vector<TNode> all_;
 };
 
 // Gives the position just past the banner's 0x1A, reading in small pieces.
@@ -292,11 +309,19 @@ bool TUserDictionary::HasChild(const TNode& n) const {
   return n.child != 0 && n.child != kFreeNode && n.child <= header_.nodesInUse;
 }
 
+std::span<const TNode> TUserDictionary::AllNodes() {
+  if (all_.empty()) {
+    all_ = DecodeNodes(reinterpret_cast<const uint8_t*>(bytes_.data()) + NodeOffset(1), header_.nodesInUse);
+  }
+  return all_;
+}
+
 void TUserDictionary::Refresh() {
   if (IdentityOf(path_) == identity_) return;
   try {
     auto fresh = Load(path_);
     bytes_ = std::move(fresh->bytes_);
+    all_.clear();
     headerPos_ = fresh->headerPos_;
     header_ = fresh->header_;
     identity_ = fresh->identity_;
@@ -389,6 +414,7 @@ void TUserDictionary::Store(std::string bytes, const TDictHeader& h) {
     throw Error("Unable to write to " + path_.string());
   }
   bytes_ = std::move(bytes);
+  all_.clear();
   header_ = h;
   identity_ = IdentityOf(path_);
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 /** Dictionary files: a text banner ended by 0x1A, then segments of a 17-byte
  ** header and an array of 3-byte letter-tree nodes. Main dictionaries are read
- ** on demand, in blocks of 64 nodes kept once read; a user dictionary is small and is
+ ** on demand, in blocks of 64 nodes kept once read, and a segment whole the first
+ ** time a suggestion search walks it; a user dictionary is small and is
  ** held whole, changed in memory and written back beside itself and renamed. */
 #pragma once
 
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +70,11 @@ class TDictionaryRecord {
   virtual TNode Node(uint32_t i) = 0;
   // True when the node has a child group inside the tree.
   virtual bool HasChild(const TNode& n) const = 0;
+  // Every node of the tree at once, as Node gives them, for a search that
+  // visits most of the tree: nodes 1 to count, with the empty node outside
+  // the tree at 0 and at count + 1. A child index above count is no child.
+  // Valid until the tree next changes.
+  virtual std::span<const TNode> AllNodes() = 0;
 
   // Is the upper-case word in this tree?
   bool Contains(std::string_view word);
@@ -103,6 +110,7 @@ class TUserDictionary : public TDictionaryRecord {
 
   TNode Node(uint32_t i) override;
   bool HasChild(const TNode& n) const override;
+  std::span<const TNode> AllNodes() override;
 
   // Reloads the file when it changed on disk since it was read or written
   // (another window added a word); keeps what it has when the file is unreadable.
@@ -151,6 +159,7 @@ class TUserDictionary : public TDictionaryRecord {
   size_t headerPos_ = 0;
   TDictHeader header_;
   Identity identity_;
+  std::vector<TNode> all_;  // AllNodes, made again after every change
 };
 
 }  // namespace quillet

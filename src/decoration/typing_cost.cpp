@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
+#include <memory>
+#include <span>
 #include <vector>
 
 namespace quillet {
@@ -28,24 +31,26 @@ uint8_t BaseLetter(uint8_t c) {
 
 bool IsVowel(uint8_t c) { return c && std::strchr("AEIOUY", char(c)); }
 
-// Neighbouring keys of the US keyboard, letters only.
-bool KeyNeighbours(uint8_t a, uint8_t b) {
+// Where the key is on the US keyboard, letters only.
+struct TKey {
+  bool found = false;
+  int row = 0, col = 0;
+};
+
+TKey KeyOf(uint8_t c) {
   static const char* const kRows[] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
-  auto where = [](uint8_t c, int& row, int& col) {
-    for (row = 0; row < 3; ++row) {
-      if (const char* p = std::strchr(kRows[row], char(c))) {
-        col = int(p - kRows[row]);
-        return true;
-      }
-    }
-    return false;
-  };
-  int ra, ca, rb, cb;
-  if (!where(a, ra, ca) || !where(b, rb, cb)) return false;
+  for (int row = 0; row < 3; ++row) {
+    if (const char* p = std::strchr(kRows[row], char(c))) return {true, row, int(p - kRows[row])};
+  }
+  return {};
+}
+
+bool KeyNeighbours(TKey a, TKey b) {
+  if (!a.found || !b.found) return false;
   // Each row sits about half a key to the right of the one above it.
-  if (ra == rb) return std::abs(ca - cb) == 1;
-  if (std::abs(ra - rb) != 1) return false;
-  int upper = ra < rb ? ca : cb, lower = ra < rb ? cb : ca;
+  if (a.row == b.row) return std::abs(a.col - b.col) == 1;
+  if (std::abs(a.row - b.row) != 1) return false;
+  int upper = a.row < b.row ? a.col : b.col, lower = a.row < b.row ? b.col : a.col;
   return lower == upper || lower == upper - 1;
 }
 
@@ -59,7 +64,12 @@ int SoundClass(uint8_t c) {
 
 bool IsPunctuation(uint8_t c) { return c == '\'' || c == '-'; }
 
-bool IsDigraphHead(char c) { return c && std::strchr("CGPSTW", c); }
+bool IsDigraphHead(char c) {
+  switch (c) {
+    case 'C': case 'G': case 'P': case 'S': case 'T': case 'W': return true;
+    default: return false;
+  }
+}
 
 // A letter of the word at `i` left out (of the intended word) or typed too many
 // (in the typed word): cheaper when it doubles a neighbour or is punctuation.
@@ -70,14 +80,30 @@ int DropCost(std::string_view w, size_t i, int plain) {
   return plain;
 }
 
-int ComputeSubstitutionCost(uint8_t intended, uint8_t typed) {
+// What the substitution costs look at in a letter: its unaccented letter,
+// whether that is a vowel, its key and its sound.
+struct TLetterTraits {
+  uint8_t base = 0;
+  bool vowel = false;
+  TKey key;
+  int sound = 0;
+};
+
+TLetterTraits TraitsOf(uint8_t c) {
+  TLetterTraits t;
+  t.base = BaseLetter(c);
+  t.vowel = IsVowel(t.base);
+  t.key = KeyOf(t.base);
+  t.sound = SoundClass(t.base);
+  return t;
+}
+
+int ComputeSubstitutionCost(uint8_t intended, uint8_t typed, const TLetterTraits& a, const TLetterTraits& b) {
   if (intended == typed) return 0;
-  uint8_t a = BaseLetter(intended), b = BaseLetter(typed);
-  if (a && a == b) return slip::kAccent;
-  if (IsVowel(a) && IsVowel(b)) return slip::kVowel;
-  if (KeyNeighbours(a, b)) return slip::kNeighbour;
-  int sa = SoundClass(a);
-  if (sa && sa == SoundClass(b)) return slip::kSoundAlike;
+  if (a.base && a.base == b.base) return slip::kAccent;
+  if (a.vowel && b.vowel) return slip::kVowel;
+  if (KeyNeighbours(a.key, b.key)) return slip::kNeighbour;
+  if (a.sound && a.sound == b.sound) return slip::kSoundAlike;
   return slip::kOther;
 }
 
@@ -85,8 +111,13 @@ int ComputeSubstitutionCost(uint8_t intended, uint8_t typed) {
 struct TCostTable {
   std::array<std::array<uint8_t, 256>, 256> cost;
   TCostTable() {
+    std::array<TLetterTraits, 256> traits;
+    for (int c = 0; c < 256; ++c) traits[size_t(c)] = TraitsOf(uint8_t(c));
     for (int a = 0; a < 256; ++a) {
-      for (int b = 0; b < 256; ++b) cost[size_t(a)][size_t(b)] = uint8_t(ComputeSubstitutionCost(uint8_t(a), uint8_t(b)));
+      for (int b = 0; b < 256; ++b) {
+        cost[size_t(a)][size_t(b)] =
+            uint8_t(ComputeSubstitutionCost(uint8_t(a), uint8_t(b), traits[size_t(a)], traits[size_t(b)]));
+      }
     }
   }
 };
@@ -97,58 +128,97 @@ const TCostTable& Costs() {
 }
 
 // One row of the edit table per letter of the candidate: row[j] is the cost of
-// the candidate so far against the first j letters typed.
+// the candidate so far against the first j letters typed. Rows are always
+// filled whole, kLanes cells wide whatever the length of the word typed, with
+// no branch in the loop: the cells past the word typed start at kPast and stay
+// above any cost a cell of the word can reach (at most every letter of both
+// words left out or extra: 40 + 32 letters of at most 8), so they never lower
+// a row's least cost.
 struct TTable {
-  std::string_view typed;
-  std::array<int, kMaxTyped + 1> extra{};  // cost of each typed letter as an extra one
-  std::vector<std::array<int, kMaxTyped + 1>> rows;
-  std::array<int, kMaxDepth + 2> lastWithin{};  // of each row, the last cell within the limit
+  using Cell = int16_t;
+  static constexpr size_t kLanes = kMaxTyped;
+  static constexpr Cell kPast = 1000;
+  using Row = std::array<Cell, kLanes + 1>;
 
-  explicit TTable(std::string_view t) : typed(t.substr(0, kMaxTyped)), rows(kMaxDepth + 2) {
+  std::string_view typed;
+  Row extra{};                                // cost of each typed letter as an extra one
+  std::array<Row, kMaxDepth + 2> rows;
+  // Of each byte the candidate may hold, its substitution cost for each typed
+  // letter, worked out the first time a row needs it.
+  std::array<Row, 256> substitute;
+  std::array<uint64_t, 4> substituteReady{};
+  // Of each byte, the columns j whose typed letter typed[j - 1] it is.
+  std::array<uint32_t, 256> columnsOf{};
+
+  explicit TTable(std::string_view t) : typed(t.substr(0, kMaxTyped)) {
+    const size_t n = typed.size();
     rows[0][0] = 0;
-    lastWithin[0] = int(typed.size());
-    for (size_t j = 1; j <= typed.size(); ++j) {
-      extra[j] = DropCost(typed, j - 1, slip::kExtra);
-      rows[0][j] = rows[0][j - 1] + extra[j];
+    for (size_t j = 1; j <= kLanes; ++j) {
+      extra[j] = j <= n ? Cell(DropCost(typed, j - 1, slip::kExtra)) : kPast;
+      rows[0][j] = j <= n ? Cell(rows[0][j - 1] + extra[j]) : kPast;
+      if (j <= n) columnsOf[uint8_t(typed[j - 1])] |= uint32_t(1) << (j - 1);
     }
   }
 
-  // Fills row i for the candidate `word` (its first i letters); gives the row's
-  // least cost. Cells that cannot come to `limit` or less are left out: to the
-  // right of the cells at or below it in the rows above, only a run of extra
-  // letters could reach one, and that run stops as soon as it is above it.
-  int Fill(std::string_view word, size_t i, int limit) {
-    const size_t n = typed.size();
-    auto& row = rows[i];
-    const auto& up = rows[i - 1];
-    uint8_t c = uint8_t(word[i - 1]);
-    int missing = IsPunctuation(c)                             ? slip::kPunctuation
-                  : (i >= 2 && uint8_t(word[i - 2]) == c)      ? slip::kDoubling
-                  : (c == 'H' && i >= 2 && IsDigraphHead(word[i - 2])) ? slip::kDigraphH
-                                                               : slip::kMissing;
-    row[0] = up[0] + missing;
-    int least = row[0];
-    int hi = row[0] <= limit ? 0 : -1;
-    const int reach = std::max(lastWithin[i - 1] + 1, i >= 2 ? lastWithin[i - 2] + 2 : 0);
-    const auto& substitute = Costs().cost[c];
-    for (size_t j = 1; j <= n; ++j) {
-      if (int(j) > reach && row[j - 1] > limit) {
-        std::fill(row.begin() + long(j), row.begin() + long(n) + 1, kFar);
-        break;
-      }
-      uint8_t t = uint8_t(typed[j - 1]);
-      int best = up[j - 1] + substitute[t];
-      best = std::min(best, up[j] + missing);
-      best = std::min(best, row[j - 1] + extra[j]);
-      if (i >= 2 && j >= 2 && c == uint8_t(typed[j - 2]) && uint8_t(word[i - 2]) == t && c != t) {
-        best = std::min(best, rows[i - 2][j - 2] + slip::kSwap);
-      }
-      row[j] = best;
-      least = std::min(least, best);
-      if (best <= limit) hi = int(j);
+  const Row& SubstituteRow(uint8_t c) {
+    Row& row = substitute[c];
+    uint64_t& ready = substituteReady[c >> 6];
+    const uint64_t bit = uint64_t(1) << (c & 63);
+    if (!(ready & bit)) {
+      const auto& cost = Costs().cost[c];
+      row[0] = 0;
+      for (size_t j = 1; j <= kLanes; ++j) row[j] = j <= typed.size() ? Cell(cost[uint8_t(typed[j - 1])]) : kPast;
+      ready |= bit;
     }
-    lastWithin[i] = hi;
+    return row;
+  }
+
+  // Cells 1 to kLanes of a row: the letter in place of a typed one, or the
+  // letter left out of the word typed; gives the least of them. Rows never
+  // overlap: said so, the loop runs on whole vectors of cells.
+  static Cell LetterOrMissing(Cell* __restrict row, const Cell* __restrict up, const Cell* __restrict sub,
+                              Cell missing) {
+    Cell least = kPast;
+    for (size_t j = 1; j <= kLanes; ++j) {
+      row[j] = std::min(Cell(up[j - 1] + sub[j]), Cell(up[j] + missing));
+      least = std::min(least, row[j]);
+    }
     return least;
+  }
+
+  // Fills row i for the candidate `word` (its first i letters) but for the
+  // runs of extra letters (AddExtraLetters); gives the row's least cost, which
+  // those runs cannot lower: each adds to a cell to its left. A row whose least
+  // cost is too high is never finished, nor read again.
+  [[gnu::always_inline]] int Fill(const char* word, size_t i) {
+    Row& row = rows[i];
+    const Row& up = rows[i - 1];
+    const uint8_t c = uint8_t(word[i - 1]);
+    const uint8_t before = i >= 2 ? uint8_t(word[i - 2]) : 0;
+    const Cell missing = IsPunctuation(c)                                 ? slip::kPunctuation
+                         : (i >= 2 && before == c)                        ? slip::kDoubling
+                         : (c == 'H' && i >= 2 && IsDigraphHead(char(before))) ? slip::kDigraphH
+                                                                          : slip::kMissing;
+    const Row& sub = SubstituteRow(c);
+    row[0] = Cell(up[0] + missing);
+    Cell least = std::min(row[0], LetterOrMissing(row.data(), up.data(), sub.data(), missing));
+    // The two letters swapped: the candidate's last two are the typed letters
+    // at j - 1 and j the other way round.
+    if (i >= 2 && c != before) {
+      const Row& twoUp = rows[i - 2];
+      for (uint32_t swaps = (columnsOf[c] << 1) & columnsOf[before]; swaps; swaps &= swaps - 1) {
+        const size_t j = size_t(std::countr_zero(swaps)) + 1;
+        row[j] = std::min(row[j], Cell(twoUp[j - 2] + slip::kSwap));
+        least = std::min(least, row[j]);
+      }
+    }
+    return least;
+  }
+
+  // Finishes row i: typed letters too many, one after the other.
+  void AddExtraLetters(size_t i) {
+    Row& row = rows[i];
+    for (size_t j = 1; j <= typed.size(); ++j) row[j] = std::min(row[j], Cell(row[j - 1] + extra[j]));
   }
 
   int Final(std::string_view word) const {
@@ -167,25 +237,42 @@ struct TTable {
   }
 };
 
-void WalkGroup(TDictionaryRecord& tree, uint32_t group, std::string& prefix, TTable& table, int& limit,
-               const std::function<void(const std::string&, int)>& found, long& budget) {
-  for (uint32_t i = group;; ++i) {
-    if (--budget < 0) return;
-    TNode n = tree.Node(i);
-    prefix.push_back(char(CodeLetter(n.Code())));
-    // The first letter's penalty is known as soon as the first letter is.
-    int least = table.Fill(prefix, prefix.size(), limit) + table.FirstLetterPenalty(prefix[0]);
-    if (least <= limit) {
-      if (n.WordEnd()) {
-        int cost = table.Final(prefix);
-        if (cost <= limit) found(prefix, cost);
+// The walk of one tree: every node decoded, the letter of each code, and the
+// candidate word so far.
+struct TWalk {
+  std::span<const TNode> nodes;
+  TTable& table;
+  int& limit;
+  const std::function<void(const std::string&, int)>& found;
+  long& budget;
+  std::array<uint8_t, 64> letters{};
+  std::array<char, kMaxDepth + 1> word{};
+  int firstPenalty = 0;
+
+  // A child group outside the tree counts as none.
+  bool HasChild(const TNode& n) const { return n.child != 0 && size_t(n.child) + 1 < nodes.size(); }
+
+  void Group(uint32_t group, size_t depth) {
+    for (uint32_t i = group;; ++i) {
+      if (--budget < 0) return;
+      const TNode n = nodes[i];
+      word[depth] = char(letters[n.Code()]);
+      // The first letter's penalty is known as soon as the first letter is.
+      if (depth == 0) firstPenalty = table.FirstLetterPenalty(word[0]);
+      int least = table.Fill(word.data(), depth + 1) + firstPenalty;
+      if (least <= limit) {
+        table.AddExtraLetters(depth + 1);
+        if (n.WordEnd()) {
+          std::string_view candidate(word.data(), depth + 1);
+          int cost = table.Final(candidate);
+          if (cost <= limit) found(std::string(candidate), cost);
+        }
+        if (HasChild(n) && depth + 1 < kMaxDepth) Group(n.child, depth + 1);
       }
-      if (tree.HasChild(n) && prefix.size() < kMaxDepth) WalkGroup(tree, n.child, prefix, table, limit, found, budget);
+      if (n.Last()) return;
     }
-    prefix.pop_back();
-    if (n.Last()) return;
   }
-}
+};
 
 }  // namespace
 
@@ -193,16 +280,20 @@ int SubstitutionCost(uint8_t intended, uint8_t typed) { return Costs().cost[inte
 
 int TypingCost(std::string_view intended, std::string_view typed) {
   if (intended.size() > kMaxDepth) return kFar;
-  TTable table(typed);
-  for (size_t i = 1; i <= intended.size(); ++i) table.Fill(intended, i, kFar);
-  return table.Final(intended);
+  auto table = std::make_unique<TTable>(typed);
+  for (size_t i = 1; i <= intended.size(); ++i) {
+    table->Fill(intended.data(), i);
+    table->AddExtraLetters(i);
+  }
+  return table->Final(intended);
 }
 
 void WalkNearWords(TDictionaryRecord& tree, std::string_view typed, int& limit,
                    const std::function<void(const std::string& word, int cost)>& found, long& budget) {
-  TTable table(typed);
-  std::string prefix;
-  WalkGroup(tree, 1, prefix, table, limit, found, budget);
+  auto table = std::make_unique<TTable>(typed);
+  TWalk walk{tree.AllNodes(), *table, limit, found, budget};
+  for (size_t code = 0; code < walk.letters.size(); ++code) walk.letters[code] = CodeLetter(uint8_t(code));
+  walk.Group(1, 0);
 }
 
 }  // namespace quillet

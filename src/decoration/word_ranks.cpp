@@ -19,7 +19,7 @@ std::filesystem::path TWordRanks::PathFor(const std::filesystem::path& dictionar
 }
 
 void TWordRanks::Clear() {
-  ranks_.clear();
+  entries_.clear();
   bytes_.clear();
   unlisted_ = 1;
 }
@@ -40,6 +40,7 @@ bool TWordRanks::Load(const std::filesystem::path& path) {
   }
   std::string_view rest(bytes_);
   rest.remove_prefix(end + 1);
+  entries_.reserve(size_t(std::count(rest.begin(), rest.end(), '\n')) + 1);
   int rank = 0;
   while (!rest.empty()) {
     size_t nl = rest.find('\n');
@@ -53,16 +54,40 @@ bool TWordRanks::Load(const std::filesystem::path& path) {
       rank = r > 0 ? r : 0;
       unlisted_ = std::max(unlisted_, rank);
     } else if (rank > 0) {
-      ranks_.try_emplace(line, rank);
+      entries_.push_back({uint32_t(line.data() - bytes_.data()), uint32_t(line.size()), rank});
     }
   }
-  return !ranks_.empty();
+  // The builder writes each rank's words sorted, so the file is a few sorted
+  // runs: merged two by two, in file order, so that a word listed twice keeps
+  // the rank it has first.
+  auto before = [&](const Entry& a, const Entry& b) { return WordOf(a) < WordOf(b); };
+  std::vector<size_t> runs = {0};
+  for (size_t k = 1; k < entries_.size(); ++k) {
+    if (before(entries_[k], entries_[k - 1])) runs.push_back(k);
+  }
+  runs.push_back(entries_.size());
+  while (runs.size() > 2) {
+    std::vector<size_t> merged;
+    for (size_t r = 0; r + 1 < runs.size(); r += 2) {
+      merged.push_back(runs[r]);
+      if (r + 2 < runs.size()) {
+        std::inplace_merge(entries_.begin() + long(runs[r]), entries_.begin() + long(runs[r + 1]),
+                           entries_.begin() + long(runs[r + 2]), before);
+      }
+    }
+    merged.push_back(entries_.size());
+    runs = std::move(merged);
+  }
+  auto same = [&](const Entry& a, const Entry& b) { return WordOf(a) == WordOf(b); };
+  entries_.erase(std::unique(entries_.begin(), entries_.end(), same), entries_.end());
+  return !entries_.empty();
 }
 
 int TWordRanks::Rank(std::string_view upper) const {
-  if (ranks_.empty()) return 1;
-  auto it = ranks_.find(upper);
-  return it == ranks_.end() ? unlisted_ : it->second;
+  if (entries_.empty()) return 1;
+  auto it = std::lower_bound(entries_.begin(), entries_.end(), upper,
+                             [&](const Entry& e, std::string_view w) { return WordOf(e) < w; });
+  return it != entries_.end() && WordOf(*it) == upper ? it->rank : unlisted_;
 }
 
 std::string TWordRanks::Format(const std::vector<std::vector<std::string>>& levels, std::string_view bannerLine) {

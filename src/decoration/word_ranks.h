@@ -5,10 +5,10 @@
  ** ahead of rare ones at equal typing cost. */
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace quillet {
@@ -19,7 +19,7 @@ class TWordRanks {
   // rank file. Lines it does not understand are skipped.
   bool Load(const std::filesystem::path& path);
   void Clear();
-  bool Empty() const { return ranks_.empty(); }
+  bool Empty() const { return entries_.empty(); }
   // The rank of an upper-case word: 1 the most common; a word the file does not
   // list has the highest rank the file names. Without ranks every word is 1.
   int Rank(std::string_view upper) const;
@@ -32,8 +32,18 @@ class TWordRanks {
   static std::filesystem::path PathFor(const std::filesystem::path& dictionary);
 
  private:
+  // A word of the file: where its line starts in bytes_, its length, its rank.
+  struct Entry {
+    uint32_t at;
+    uint32_t size;
+    int rank;
+  };
+  std::string_view WordOf(const Entry& e) const { return std::string_view(bytes_).substr(e.at, e.size); }
+
   std::string bytes_;
-  std::unordered_map<std::string_view, int> ranks_;
+  // Sorted by word, each word once (its first rank in the file): no table to
+  // build at start, a lookup is a binary search.
+  std::vector<Entry> entries_;
   int unlisted_ = 1;
 };
 

@@ -100,6 +100,27 @@ TEST_F(SpellEngineTest, RemovedWordsAreGoneAndAFailedWriteLosesNothing) {
   EXPECT_FALSE(engine_.RemoveWords({"pear"}, -1));
 }
 
+// The search reads the user dictionary's tree whole and keeps it: a word added
+// or taken out here, or added by another reader of the file, changes the next list.
+TEST_F(SpellEngineTest, SuggestionsFollowTheUserDictionaryAsItChanges) {
+  auto suggests = [&](const char* typed, const char* word) {
+    const auto& s = engine_.GetSuggestions(typed);
+    return std::find(s.begin(), s.end(), word) != s.end();
+  };
+  EXPECT_FALSE(suggests("quilet", "quillet"));
+  ASSERT_TRUE(engine_.AddWord("quillet", user_));
+  EXPECT_TRUE(suggests("quilet", "quillet"));
+
+  TSpellEngine other;
+  int index = other.OpenUserDictionary(dir_ / "quilletu.dct");
+  ASSERT_TRUE(other.AddWord("zebra", index));
+  EXPECT_TRUE(suggests("zebbra", "zebra"));
+
+  ASSERT_TRUE(engine_.RemoveWords({"quillet"}, user_));
+  EXPECT_FALSE(suggests("quilet", "quillet"));
+  EXPECT_TRUE(suggests("zebbra", "zebra"));
+}
+
 TEST_F(SpellEngineTest, UserDictionariesGetIndexesFromTwoOn) {
   EXPECT_EQ(user_, 2);
   auto copy = dir_.Write("second.dct", ReadFile(dir_ / "quilletu.dct"));
