@@ -40,6 +40,10 @@ enum : uint8_t {
   bsTableLine = 0x40,
 };
 
+// The cells a table row holds at most; a row read with more goes on in a
+// row of its own.
+constexpr size_t kMaxRowCells = 50;
+
 // List membership of a paragraph.
 enum : uint8_t { lkNone = 0, lkBullet = 1, lkNumber = 2 };
 constexpr uint8_t kMaxListLevel = 8;  // levels 0..8, as word processors offer

@@ -370,7 +370,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
       s_.tableMode = true;
       return;
     case K::CellX:
-      if (cells_.size() < 50) {
+      if (cells_.size() < kMaxRowCells) {
         cellDef_.boundary = std::max(value - rowLeft_, 0);
         cells_.push_back(cellDef_);
       }
@@ -435,6 +435,7 @@ void TRtfReader::Impl::ParagraphWord(const Keyword& kw, int32_t value) {
       ++cellNumber_;
       st.leftIndent = rowLeft_;
       EndParagraph();
+      if (size_t(cellNumber_) >= kMaxRowCells) FinishRow();
       s_.cellBorders = true;
       return;
     }

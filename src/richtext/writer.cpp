@@ -283,7 +283,7 @@ void TRTFWriter::WriteRowDefinition(size_t par) {
   const TTextHeader& h = doc_.Header();
   int32_t textWidth = h.pageWidth - h.marginLeft - h.marginRight;
   std::vector<TParagraphProps> cells;
-  for (size_t i = par; i < doc_.Size() && cells.size() < 50; ++i) {
+  for (size_t i = par; i < doc_.Size() && cells.size() < kMaxRowCells; ++i) {
     const TParagraph& c = doc_.Par(i);
     if (!c.IsTableCell()) break;
     cells.push_back(c.Props());
@@ -353,7 +353,7 @@ void TRTFWriter::ParagraphStart(size_t par) {
       const TTextHeader& h = doc_.Header();
       int32_t textWidth = h.pageWidth - h.marginLeft - h.marginRight;
       size_t n = 0;
-      for (size_t i = par; i < doc_.Size() && doc_.Par(i).IsTableCell() && n < 50; ++i, ++n) {
+      for (size_t i = par; i < doc_.Size() && doc_.Par(i).IsTableCell() && n < kMaxRowCells; ++i, ++n) {
         if (n >= saved.size() || !SameCell(textWidth, doc_.Par(par), doc_.Par(i), saved[0], saved[n])) close = true;
         if (doc_.Par(i).IsLastCell()) {
           ++n;

@@ -136,7 +136,12 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "\\tx789\\tx720",
       "{\\rtf1 \\tx720\\tx789 a\\tab b\\par}",
   };
-  for (const char* rtf : cases) {
+  // A row of more cells than a row holds.
+  std::string cells;
+  for (int i = 0; i < 51; ++i) cells += "\\cell";
+  std::vector<std::string> all(std::begin(cases), std::end(cases));
+  all.push_back(cells);
+  for (const std::string& rtf : all) {
     TwoSaves s(rtf);
     EXPECT_EQ(s.first, s.second) << rtf;
     EXPECT_EQ(s.text, s.textAgain) << rtf;
