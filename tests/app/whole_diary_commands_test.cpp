@@ -408,7 +408,9 @@ TEST(OnThisDay, ListsEarlierYearsOpensOneAndComesUpAtStartWhenAsked) {
   d.Open();
   QTest::qWait(20);
   EXPECT_TRUE(d.window->findChild<QAction*>("mnuOnThisDayAtStart")->isChecked());
-  if (unsigned(now.day()) <= 28) EXPECT_EQ(ListedDays(d.commands->ResultsPanel()).size(), 2u);
+  if (unsigned(now.day()) <= 28) {
+    EXPECT_EQ(ListedDays(d.commands->ResultsPanel()).size(), 2u);
+  }
 }
 
 TEST(DiaryStatistics, TheViewMenuCountsTheSavedPageToo) {

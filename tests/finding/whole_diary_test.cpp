@@ -143,7 +143,9 @@ TEST(SearchHits, WholeWordsAndAllOfTheWords) {
                  lengths.push_back(h.length);
                });
     EXPECT_EQ(days, c.days) << c.name;
-    if (!lengths.empty()) EXPECT_EQ(lengths[0], c.firstLength) << c.name;
+    if (!lengths.empty()) {
+      EXPECT_EQ(lengths[0], c.firstLength) << c.name;
+    }
   }
   // The earliest match of any of the words is the one shown: "mat" in the third entry.
   SearchHits(diary.store, mat, mat, "cat mat", {false, true}, [&](const TSearchHit& h) {
