@@ -376,6 +376,7 @@ void TRtfReader::Impl::Char(TChar c) {
 
 void TRtfReader::Impl::PushGroup() {
   started_ = true;
+  decoder_.Reset();  // a double-byte character does not span a brace
   s_.paragraph = list_.size() - 1;
   stack_.push_back(s_);
   s_.shadingGroup = false;
@@ -397,6 +398,7 @@ void TRtfReader::Impl::PopGroup() {
   }
   ucSkip_ = 0;
   skipNextGroup_ = false;
+  decoder_.Reset();
   // A paragraph takes the properties in force where its text ends: at its
   // \par, or for the last one where the groups around it close.
   bool applied = s_.dest == dText && unapplied_;

@@ -135,6 +135,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       // A tab stop off the grid after one on the grid point it rounds to.
       "\\tx789\\tx720",
       "{\\rtf1 \\tx720\\tx789 a\\tab b\\par}",
+      // A list label's lead byte in a double-byte font, its trail byte after the group.
+      "0\\ls3\\fonttbl\\charset128\\b;",
   };
   // A row of more cells than a row holds.
   std::string cells;
