@@ -165,8 +165,9 @@ void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int3
       footnoteId_ = f.id;
       if (!p.text.empty() && doc_.IsRich()) {
         TAttr m = doc_.CharAttr(p, p.text.size() - 1);
+        // The mark's id is the footnote's: it is no insertion point too.
         m.flags |= afFootnote;
-        m.flags &= ~afSuperscript;
+        m.flags &= ~(afSuperscript | afInsertPoint);
         m.id = f.id;
         p.attrs.back() = doc_.Intern(m);
       }

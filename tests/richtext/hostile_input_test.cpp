@@ -137,6 +137,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\rtf1 \\tx720\\tx789 a\\tab b\\par}",
       // A list label's lead byte in a double-byte font, its trail byte after the group.
       "0\\ls3\\fonttbl\\charset128\\b;",
+      // An insertion point made a footnote's mark after an empty footnote took an id.
+      "{\\r{\\footnote}\\inspnt0b\\footnote",
   };
   // A row of more cells than a row holds.
   std::string cells;
