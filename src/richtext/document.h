@@ -143,7 +143,6 @@ class TParagraphPtr {
  public:
   TParagraphPtr() = default;
   static TParagraphPtr Make() { return TParagraphPtr(new TParagraph); }
-  static TParagraphPtr Make(TParagraph&& p) { return TParagraphPtr(new TParagraph(std::move(p))); }
   TParagraphPtr(TParagraphPtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
   TParagraphPtr& operator=(TParagraphPtr&& o) noexcept;
   TParagraphPtr(const TParagraphPtr&) = delete;
@@ -153,7 +152,6 @@ class TParagraphPtr {
   // Another holder of this paragraph; a copy once it has as many holders as
   // its count can tell.
   TParagraphPtr Share() const;
-  bool IsShared() const { return p_ && p_->sharers.extra > 0; }
 
   const TParagraph& operator*() const { return *p_; }
   const TParagraph* operator->() const { return p_; }

@@ -283,7 +283,7 @@ void TSpellAsYouType::Flush() {
     if (std::none_of(text.begin(), text.end(), IsWordChar)) {
       // Nothing to look up: a blank line costs no job and no copy.
       s.Checked({});
-      editor_->SetMarks(i, {});
+      ShowMarks(i);
       continue;
     }
     jobs.push_back(Job{s.serial, i, CheckedText(doc, i), s.StartCheck()});
