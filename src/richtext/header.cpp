@@ -74,9 +74,14 @@ int TTextHeader::ColorNumber(uint32_t color) {
   return best;
 }
 
+int32_t TTextHeader::TabGridStep() const {
+  if (xResolution <= 0) return 0;
+  return inchUnits ? 144 : 141;
+}
+
 int32_t TTextHeader::RoundToTabGrid(int32_t v) const {
-  if (xResolution <= 0) return v;
-  int32_t g = inchUnits ? 144 : 141;
+  const int32_t g = TabGridStep();
+  if (g == 0) return v;
   // To the nearest step, halves up, for negative values as for positive ones,
   // so that a value on the grid stays where it is.
   int64_t r = int64_t(v) + g / 2 + 1;

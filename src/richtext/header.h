@@ -96,6 +96,8 @@ class TTextHeader {
   // Frees the entries whose bits are not in `used` (the union of every
   // paragraph's tab set); nothing when `used` equals the previous union.
   void CollectTabs(uint64_t used);
+  // The tab grid's step in twips; 0 without a grid (no resolution known).
+  int32_t TabGridStep() const;
   int32_t RoundToTabGrid(int32_t twips) const;
   void SortTabs();
 

@@ -216,6 +216,21 @@ void TRtfReader::Impl::EndParagraph() {
   NewParagraphAfter();
 }
 
+// Both indents go on the tab grid. The first line is written as an offset
+// from the left indent, and an offset is read within kMaxLength: a first line
+// the grid puts further away is brought back a step at a time, so that the
+// offset written reads back to the same place.
+void TRtfReader::Impl::PutIndentsOnGrid(TParagraph& p) const {
+  const int32_t left = h_.RoundToTabGrid(p.leftIndent);
+  int32_t first = h_.RoundToTabGrid(p.leftIndent + p.firstIndent);
+  if (const int32_t step = h_.TabGridStep()) {
+    while (int64_t(first) - left > kMaxLength) first -= step;
+    while (int64_t(first) - left < -kMaxLength) first += step;
+  }
+  p.leftIndent = left;
+  p.firstIndent = first;
+}
+
 void TRtfReader::Impl::Finish() {
   // Reading that stopped early leaves the last paragraph with the state in force.
   if (unapplied_) ApplyState(Cur());
@@ -229,8 +244,7 @@ void TRtfReader::Impl::Finish() {
     if (holder.get() == done) continue;
     TParagraph& p = holder.ForEveryHolder();
     done = &p;
-    p.firstIndent = h_.RoundToTabGrid(p.leftIndent + p.firstIndent);
-    p.leftIndent = h_.RoundToTabGrid(p.leftIndent);
+    PutIndentsOnGrid(p);
     p.layoutFlags |= lfReformat | lfRepaint;
     // A box or a side border has spacing, as reading its words gives it; a
     // cell's borders that end up on an ordinary paragraph get it too.

@@ -233,6 +233,7 @@ class TRtfReader::Impl {
   void PictureFileEnd();
   void InsertObject(TTextObject* o, TChar code, uint16_t id);
   void Finish();
+  void PutIndentsOnGrid(TParagraph& p) const;
   TParagraph& Cur() { return *list_.back(); }
   bool SkipFallback() {
     if (ucSkip_ <= 0) return false;

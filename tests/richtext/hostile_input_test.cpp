@@ -139,6 +139,9 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "0\\ls3\\fonttbl\\charset128\\b;",
       // An insertion point made a footnote's mark after an empty footnote took an id.
       "{\\r{\\footnote}\\inspnt0b\\footnote",
+      // A first line further left than an offset can be stated.
+      "\\li72\\fi-7200000",
+      "{\\rtf1 \\li-4194304\\fi-4194304 a\\par\\pard\\li4194304\\fi4194304 b\\par}",
   };
   // A row of more cells than a row holds.
   std::string cells;
