@@ -14,7 +14,7 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
   int64_t half = std::llabs(c) / 2;
   bool negative = (p < 0) != (c < 0);
   int64_t q = (std::llabs(p) + half) / std::llabs(c);
-  return int32_t(negative ? -q : q);
+  return int32_t(std::clamp<int64_t>(negative ? -q : q, INT32_MIN, INT32_MAX));
 }
 
 TTextHeader::TTextHeader()

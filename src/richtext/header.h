@@ -11,7 +11,8 @@
 
 namespace richtext {
 
-// a * b / c rounded to the nearest integer, halves away from zero.
+// a * b / c rounded to the nearest integer, halves away from zero; a result
+// past the range of int32_t is its nearest end.
 int32_t MulDiv(int32_t a, int32_t b, int32_t c);
 
 struct TFontEntry {

@@ -159,11 +159,15 @@ void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int3
         s_.dest = dSkip;
         return;
       }
+      // The character before the footnote is its mark, unless it is an
+      // object, which stays one: then, as at the start of a paragraph, the
+      // footnote has no mark in the text.
       TParagraph& p = Cur();
-      TChar mark = p.text.empty() ? U'?' : p.text.back();
-      TFootnote& f = doc_.AddFootnote(mark, 0, {});
+      const bool marked = !p.text.empty() && p.text.back() != kObjectByTag && p.text.back() != kObjectById &&
+                          !(doc_.CharAttr(p, p.text.size() - 1).flags & afObject);
+      TFootnote& f = doc_.AddFootnote(marked ? p.text.back() : U'?', 0, {});
       footnoteId_ = f.id;
-      if (!p.text.empty() && doc_.IsRich()) {
+      if (marked && doc_.IsRich()) {
         TAttr m = doc_.CharAttr(p, p.text.size() - 1);
         // The mark's id is the footnote's: it is no insertion point too.
         m.flags |= afFootnote;

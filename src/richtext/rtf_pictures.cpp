@@ -66,9 +66,10 @@ void TRtfReader::Impl::PictureEnd() {
   if (pic->data.empty() || picKind_ == Kind::None) pic.reset();
   if (pic && (picKind_ == Kind::Png || picKind_ == Kind::Jpeg || picKind_ == Kind::Dib)) {
     int w, h;
+    // Within the range a size is read in, as it is written out again.
     if (PictureSize(*pic, w, h) && (pic->width <= 0 || pic->height <= 0)) {
-      pic->width = w;
-      pic->height = h;
+      pic->width = std::clamp(w, -kMaxLength, kMaxLength);
+      pic->height = std::clamp(h, -kMaxLength, kMaxLength);
     }
   }
   s_.dest = dText;  // the object character goes into the text

@@ -139,6 +139,12 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "0\\ls3\\fonttbl\\charset128\\b;",
       // An insertion point made a footnote's mark after an empty footnote took an id.
       "{\\r{\\footnote}\\inspnt0b\\footnote",
+      // A footnote after a picture without data, and after an icon.
+      "{{\\pict}\\r\\footnote",
+      "{\\rtf1 a{\\*\\wpobjtag2000\\wpobjw0\\wpobjh0 \\'01}{\\footnote x}b}",
+      // A bitmap whose own header states a size past any page.
+      "{\\rtf1 {\\pict\\dibitmap0 28000000ffffff0fffffff0f01001800"
+      "000000000000000000000000000000000000000000000000}}",
       // A first line further left than an offset can be stated.
       "\\li72\\fi-7200000",
       "{\\rtf1 \\li-4194304\\fi-4194304 a\\par\\pard\\li4194304\\fi4194304 b\\par}",

@@ -31,6 +31,17 @@ TEST(Model, FontTable) {
   EXPECT_EQ(h.FontNumber("Font 50"), 50);
 }
 
+TEST(Model, MulDivRoundsHalvesAwayAndStaysInRange) {
+  const struct {
+    int32_t a, b, c, want;
+  } cases[] = {
+      {3, 1, 2, 2},          {-3, 1, 2, -2},         {7, 1440, 96, 105},
+      {INT32_MAX, 1440, 96, INT32_MAX},               {INT32_MIN, 1440, 96, INT32_MIN},
+      {268435455, -15, 1, INT32_MIN},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.want) << c.a << "*" << c.b << "/" << c.c;
+}
+
 TEST(Model, TabStops) {
   TRTFText doc;
   TTextHeader& h = doc.Header();
