@@ -78,8 +78,9 @@ void TRtfReader::Impl::PictureEnd() {
   // written and read back.
   TTextObject* o = doc_.AddObject(pic, pic ? 0 : -1);
   o->tagged = !pic;
+  // The size shown: the one stated, or else the picture's own.
   int32_t w = picWGoal_, hgt = picHGoal_;
-  if (w <= 0 || hgt <= 0) {
+  auto ownSize = [&] {
     if (picKind_ == Kind::Metafile || picKind_ == Kind::Emf) {
       w = MulDiv(picW_, 1440, 2540);  // hundredths of a millimetre
       hgt = MulDiv(picH_, 1440, 2540);
@@ -87,9 +88,12 @@ void TRtfReader::Impl::PictureEnd() {
       w = MulDiv(pic ? pic->width : picW_, 1440, 96);
       hgt = MulDiv(pic ? pic->height : picH_, 1440, 96);
     }
-  }
+  };
+  if (w <= 0 || hgt <= 0) ownSize();
   if (picScaleX_ > 0) w = MulDiv(w, picScaleX_, 100);
   if (picScaleY_ > 0) hgt = MulDiv(hgt, picScaleY_, 100);
+  // A size that scaling left empty would read back as the picture's own.
+  if (w <= 0 || hgt <= 0) ownSize();
   o->width = std::clamp(w, -kMaxLength, kMaxLength);
   o->height = std::clamp(hgt, -kMaxLength, kMaxLength);
   if (pic) {

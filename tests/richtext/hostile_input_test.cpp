@@ -145,6 +145,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       // A bitmap whose own header states a size past any page.
       "{\\rtf1 {\\pict\\dibitmap0 28000000ffffff0fffffff0f01001800"
       "000000000000000000000000000000000000000000000000}}",
+      // A picture scaled to nothing.
+      "{\\pict 2f\\pngblip\\picw2\\picscalex1}",
       // A first line further left than an offset can be stated.
       "\\li72\\fi-7200000",
       "{\\rtf1 \\li-4194304\\fi-4194304 a\\par\\pard\\li4194304\\fi4194304 b\\par}",
