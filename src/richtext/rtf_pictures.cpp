@@ -105,14 +105,16 @@ void TRtfReader::Impl::PictureEnd() {
 
 void TRtfReader::Impl::PictureFileEnd() {
   s_.dest = dText;
+  // A picture file is one object wherever it is named again; a file without
+  // a name is a placeholder of its own each time, as it is written by its tag.
   std::string key;
   for (TChar ch : FromUtf8Lenient(picFile_)) AppendUtf8(key, ToLower(ch));
-  auto known = picFiles_.find(key);
+  auto known = key.empty() ? picFiles_.end() : picFiles_.find(key);
   TTextObject* o = known != picFiles_.end() ? known->second : nullptr;
-  if (!o && hadObjects_) o = doc_.FindObjectByFile(picFile_);
+  if (!o && hadObjects_ && !key.empty()) o = doc_.FindObjectByFile(picFile_);
   if (!o && !RoomForObject()) return;
   if (!o) o = doc_.AddObject(nullptr, -1);
-  picFiles_.emplace(std::move(key), o);
+  if (!key.empty()) picFiles_.emplace(std::move(key), o);
   o->fileName = picFile_;
   o->width = picWGoal_;
   o->height = picHGoal_;

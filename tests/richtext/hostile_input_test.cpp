@@ -147,6 +147,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "000000000000000000000000000000000000000000000000}}",
       // A picture scaled to nothing.
       "{\\pict 2f\\pngblip\\picw2\\picscalex1}",
+      // Picture files without a name, one in a list's label, around a named one.
+      "\\pnlvlbody{\\pntext{\\picfile}0{\\picfile\"a}\\picfile\\\\}",
       // A first line further left than an offset can be stated.
       "\\li72\\fi-7200000",
       "{\\rtf1 \\li-4194304\\fi-4194304 a\\par\\pard\\li4194304\\fi4194304 b\\par}",
