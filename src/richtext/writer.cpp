@@ -115,7 +115,9 @@ TIoResult TRTFWriter::Header() {
     Put("\\fcharset");  // the keyword other programs know; the reader also takes the older \charset
     PutNumber(f.charset);
     Put(' ');
-    EscapedText(FromUtf8Lenient(f.name), Escaping(f));
+    // A name is read through the font's code page; a symbol font has none
+    // of its own, so its name is read as the document's.
+    EscapedText(FromUtf8Lenient(f.name), f.charset == 2 ? Escape::Cp1252 : Escaping(f));
     Put(";}");
   };
   if (!doc_.IsRich()) {
