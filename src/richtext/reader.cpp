@@ -345,8 +345,8 @@ void TRtfReader::Impl::Char(TChar c) {
     case dPictureFile:
       if (c == '"') {
         inQuotes_ = !inQuotes_;
-      } else if (inQuotes_ && picFile_.size() < 255) {
-        AppendUtf8(picFile_, c);
+      } else if (inQuotes_ && c >= ' ' && picFile_.size() < 255) {
+        AppendUtf8(picFile_, c);  // nor of a file's name
       }
       return;
     case dTitle:

@@ -149,6 +149,8 @@ TEST(Hostile, TheSecondSaveWritesTheBytesOfTheFirst) {
       "{\\pict 2f\\pngblip\\picw2\\picscalex1}",
       // Picture files without a name, one in a list's label, around a named one.
       "\\pnlvlbody{\\pntext{\\picfile}0{\\picfile\"a}\\picfile\\\\}",
+      // A picture file named by a control character alone.
+      "{\\picfile\"\x02}",
       // A font's name read in one character set, the font then made a symbol font.
       "\\fonttbl\\charset79\x9a\\charset2;",
       // A first line further left than an offset can be stated.
