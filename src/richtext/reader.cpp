@@ -346,7 +346,7 @@ void TRtfReader::Impl::Char(TChar c) {
       if (c == '"') {
         inQuotes_ = !inQuotes_;
       } else if (inQuotes_ && c >= ' ' && picFile_.size() < 255) {
-        AppendUtf8(picFile_, c);  // nor of a file's name
+        AppendUtf8(picFile_, c);  // nor are they of a file's
       }
       return;
     case dTitle:

@@ -163,8 +163,7 @@ void TRtfReader::Impl::HeaderWord(const Keyword& kw, std::string_view word, int3
       // object, which stays one: then, as at the start of a paragraph, the
       // footnote has no mark in the text.
       TParagraph& p = Cur();
-      const bool marked = !p.text.empty() && p.text.back() != kObjectByTag && p.text.back() != kObjectById &&
-                          !(doc_.CharAttr(p, p.text.size() - 1).flags & afObject);
+      const bool marked = !p.text.empty() && p.text.back() != kObjectByTag && p.text.back() != kObjectById;
       TFootnote& f = doc_.AddFootnote(marked ? p.text.back() : U'?', 0, {});
       footnoteId_ = f.id;
       if (marked && doc_.IsRich()) {

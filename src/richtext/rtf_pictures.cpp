@@ -109,9 +109,11 @@ void TRtfReader::Impl::PictureFileEnd() {
   // a name is a placeholder of its own each time, as it is written by its tag.
   std::string key;
   for (TChar ch : FromUtf8Lenient(picFile_)) AppendUtf8(key, ToLower(ch));
-  auto known = key.empty() ? picFiles_.end() : picFiles_.find(key);
-  TTextObject* o = known != picFiles_.end() ? known->second : nullptr;
-  if (!o && hadObjects_ && !key.empty()) o = doc_.FindObjectByFile(picFile_);
+  TTextObject* o = nullptr;
+  if (!key.empty()) {
+    auto known = picFiles_.find(key);
+    o = known != picFiles_.end() ? known->second : hadObjects_ ? doc_.FindObjectByFile(picFile_) : nullptr;
+  }
   if (!o && !RoomForObject()) return;
   if (!o) o = doc_.AddObject(nullptr, -1);
   if (!key.empty()) picFiles_.emplace(std::move(key), o);
